@@ -1,0 +1,383 @@
+#include "data/ProjectFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <system_error>
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+constexpr std::size_t kClearedFields = 11;
+
+std::string_view Trim(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The splitters' one algorithm. `notAfterSeparator` is the flag that says the
+// previous character was not a separator.
+template <std::size_t N>
+int Split(std::array<std::string, N>& fields, std::string_view text, std::string_view separator,
+          bool notAfterSeparator) {
+    static_assert(N > kClearedFields);
+    for (std::size_t i = 0; i < kClearedFields; ++i)
+        fields[i].clear();
+    if (separator.empty())
+        return -1;
+    // A longer "separator" never equals a single character.
+    const bool single = separator.size() == 1;
+    std::size_t n = 0;
+    std::string current;
+    for (const char c : text) {
+        const bool isSeparator = single && c == separator.front();
+        if (isSeparator && notAfterSeparator && n + 1 < N) {
+            fields[n] = Trim(current);
+            current = " ";
+            ++n;
+            notAfterSeparator = false;
+        } else if (isSeparator && !notAfterSeparator) {
+            current += c;
+        } else {
+            // Also the path once the last slot is reached: the rest of the
+            // text stays in the last field.
+            current += c;
+            notAfterSeparator = true;
+        }
+    }
+    fields[n] = Trim(current);
+    int last = static_cast<int>(n);
+    if (fields[n].empty())
+        --last;
+    return last;
+}
+
+std::size_t Used(Count n, std::size_t capacity) {
+    if (n <= 0)
+        return 0;
+    return std::min(static_cast<std::size_t>(n), capacity);
+}
+
+void AppendFields(std::string& out, std::initializer_list<std::string> fields) {
+    bool first = true;
+    for (const auto& f : fields) {
+        if (!first)
+            out += ',';
+        out += f;
+        first = false;
+    }
+    out += kEol;
+}
+
+// --- reading -------------------------------------------------------------
+
+// Leaves no trace of a failed read: every slot and count back to 0.
+void ClearTables(BuildingData& d) {
+    d.gTopAreaX.fill(0);
+    d.gTopAreaY.fill(0);
+    d.gFlatTopAreaX.fill(0);
+    d.gFlatTopAreaY.fill(0);
+    d.gEachTopAreaStartNum.fill(0);
+    d.gEachTopAreaPointNum.fill(0);
+    d.gEachClosedTopAreaSTS.fill(0);
+    d.gFlatTopHeight.fill(0);
+    d.gFirstWallEdgeX.fill(0);
+    d.gFirstWallEdgeY.fill(0);
+    d.gSecondWallEdgeX.fill(0);
+    d.gSecondWallEdgeY.fill(0);
+    d.gWallEdgefotEachTopArea.fill(0);
+    d.gTopAreaPointTotalNumber = 0;
+    d.gEachTopAreaNumber = 0;
+    d.gWallEdgeNumber = 0;
+}
+
+class ReadFailure {
+  public:
+    ReadFailure(int line, std::string what) : line_(line), what_(std::move(what)) {}
+    FileResult Result() const {
+        FileResult r;
+        r.ok = false;
+        r.line = line_;
+        r.error = line_ > 0 ? "line " + std::to_string(line_) + ": " + what_ : what_;
+        return r;
+    }
+
+  private:
+    int line_;
+    std::string what_;
+};
+
+// Hands out the lines of the text; LF or CR LF ends a line.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : text_(text) {}
+
+    // The next line, or a failure naming the line that is missing.
+    std::string_view Next(const char* what) {
+        ++number_;
+        if (pos_ >= text_.size())
+            throw ReadFailure(number_, std::string("the file ends before ") + what);
+        const auto lf = text_.find('\n', pos_);
+        const auto end = lf == std::string_view::npos ? text_.size() : lf;
+        std::string_view line = text_.substr(pos_, end - pos_);
+        pos_ = lf == std::string_view::npos ? text_.size() : lf + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return line;
+    }
+
+    int Number() const { return number_; }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int number_ = 0;
+};
+
+class FieldReader {
+  public:
+    // Splits `line` (number `lineNo`) at ",".
+    void Load(std::string_view line, int lineNo) {
+        Split(fields_, line, ",", true);
+        lineNo_ = lineNo;
+    }
+
+    double Number(std::size_t i) const { return Checked(fields_[i], lineNo_, i); }
+
+    Count Integer(std::size_t i) const {
+        const auto c = ToCount(Number(i));
+        if (!c)
+            throw ReadFailure(lineNo_, "field " + std::to_string(i + 1) +
+                                           " is not a whole number that fits");
+        return *c;
+    }
+
+    static double Checked(std::string_view text, int lineNo, std::size_t field) {
+        const auto v = ParseLeadingNumberChecked(text);
+        if (!v)
+            throw ReadFailure(lineNo, "field " + std::to_string(field + 1) +
+                                          " is too large for a 32-bit number");
+        return *v;
+    }
+
+  private:
+    std::array<std::string, kSplitFieldCapacity> fields_{};
+    int lineNo_ = 0;
+};
+
+Count ReadCount(Lines& lines, const char* what, std::size_t capacity) {
+    const std::string_view line = lines.Next(what);
+    const double v = FieldReader::Checked(line, lines.Number(), 0);
+    const auto c = ToCount(v);
+    if (!c || *c < 0 || static_cast<std::size_t>(*c) > capacity)
+        throw ReadFailure(lines.Number(), std::string("the number of ") + what + " (" +
+                                              std::string(Trim(line)) + ") is outside 0 to " +
+                                              std::to_string(capacity));
+    return *c;
+}
+
+void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
+    Lines lines(text);
+    FieldReader f;
+
+    const std::string_view angleLine = lines.Next("the north angle");
+    const double angle = FieldReader::Checked(angleLine, lines.Number(), 0);
+
+    f.Load(lines.Next("the picture view geometry"), lines.Number());
+    ViewGeometry view;
+    view.height = static_cast<float>(f.Number(0));
+    view.width = static_cast<float>(f.Number(1));
+    view.top = static_cast<float>(f.Number(2));
+    view.left = static_cast<float>(f.Number(3));
+
+    f.Load(lines.Next("the altitudes"), lines.Number());
+    const double source = f.Number(0);
+    const double flat = f.Number(1);
+    const double slide = f.Number(2);
+    const double slideAngle = f.Number(3);
+
+    // Tables go straight into the record; a failure clears them again.
+    const Count points = ReadCount(lines, "points", kPointCapacity);
+    for (Count i = 0; i < points; ++i) {
+        const auto s = static_cast<std::size_t>(i);
+        f.Load(lines.Next("all points are read"), lines.Number());
+        d.gTopAreaX[s] = static_cast<float>(f.Number(0));
+        d.gTopAreaY[s] = static_cast<float>(f.Number(1));
+        d.gFlatTopAreaX[s] = static_cast<float>(f.Number(2));
+        d.gFlatTopAreaY[s] = static_cast<float>(f.Number(3));
+    }
+
+    const Count roofs = ReadCount(lines, "roofs", kRoofCapacity);
+    for (Count r = 0; r < roofs; ++r) {
+        const auto s = static_cast<std::size_t>(r);
+        f.Load(lines.Next("all roofs are read"), lines.Number());
+        const Count start = f.Integer(0);
+        const Count count = f.Integer(1);
+        if (start < 0 || count < 0 || start + count > points)
+            throw ReadFailure(lines.Number(), "roof " + std::to_string(r) + " (points " +
+                                                  std::to_string(start) + " + " +
+                                                  std::to_string(count) + ") reaches past the " +
+                                                  std::to_string(points) + " points");
+        d.gEachTopAreaStartNum[s] = start;
+        d.gEachTopAreaPointNum[s] = count;
+        d.gEachClosedTopAreaSTS[s] = f.Integer(2);
+        d.gFlatTopHeight[s] = static_cast<float>(f.Number(3));
+    }
+
+    const Count walls = ReadCount(lines, "wall lines", kWallCapacity);
+    for (Count w = 0; w < walls; ++w) {
+        const auto s = static_cast<std::size_t>(w);
+        f.Load(lines.Next("all wall lines are read"), lines.Number());
+        d.gFirstWallEdgeX[s] = static_cast<float>(f.Number(0));
+        d.gFirstWallEdgeY[s] = static_cast<float>(f.Number(1));
+        d.gSecondWallEdgeX[s] = static_cast<float>(f.Number(2));
+        d.gSecondWallEdgeY[s] = static_cast<float>(f.Number(3));
+        const Count owner = f.Integer(4);
+        if (owner < 0 || owner >= roofs)
+            throw ReadFailure(lines.Number(), "wall line " + std::to_string(w) + " names roof " +
+                                                  std::to_string(owner) + " of " +
+                                                  std::to_string(roofs));
+        d.gWallEdgefotEachTopArea[s] = owner;
+    }
+
+    // Everything read: commit the scalars.
+    d.gNorthAngle = static_cast<float>(angle);
+    d.gSourceHeight = static_cast<float>(source);
+    d.gFlatHeight = static_cast<float>(flat);
+    d.gSlideHeight = static_cast<float>(slide);
+    d.gSlideAngle = static_cast<float>(slideAngle);
+    d.gTopAreaPointTotalNumber = points;
+    d.gEachTopAreaNumber = roofs;
+    d.gWallEdgeNumber = walls;
+    viewOut = view;
+}
+
+} // namespace
+
+int SplitLine(BuildingData& d, std::string_view text, std::string_view separator) {
+    return Split(d.gSplitField, text, separator, true);
+}
+
+int SplitPath(BuildingData& d, std::string_view text, std::string_view separator) {
+    return Split(d.gPathField, text, separator, false);
+}
+
+std::string ProjectFileText(const BuildingData& d, const ViewGeometry& view) {
+    const std::size_t points = Used(d.gTopAreaPointTotalNumber, kPointCapacity);
+    const std::size_t roofs = Used(d.gEachTopAreaNumber, kRoofCapacity);
+    const std::size_t walls = Used(d.gWallEdgeNumber, kWallCapacity);
+    std::string out;
+    out.reserve(64 + points * 16 + roofs * 24 + walls * 36);
+
+    out += FormatWhole(d.gNorthAngle);
+    out += kEol;
+    AppendFields(out, {FormatGeneral(view.height), FormatGeneral(view.width), FormatWhole(view.top),
+                       FormatWhole(view.left)});
+    AppendFields(out, {FormatGeneral(d.gSourceHeight), FormatGeneral(d.gFlatHeight),
+                       FormatGeneral(d.gSlideHeight), FormatGeneral(d.gSlideAngle)});
+
+    out += FormatGeneral(static_cast<float>(points));
+    out += kEol;
+    for (std::size_t i = 0; i < points; ++i)
+        AppendFields(out, {FormatFixed1(d.gTopAreaX[i]), FormatFixed1(d.gTopAreaY[i])});
+
+    out += FormatGeneral(static_cast<float>(roofs));
+    out += kEol;
+    for (std::size_t r = 0; r < roofs; ++r)
+        AppendFields(
+            out, {FormatFixed1(d.gEachTopAreaStartNum[r]), FormatFixed1(d.gEachTopAreaPointNum[r]),
+                  FormatFixed1(d.gEachClosedTopAreaSTS[r]), FormatFixed1(d.gFlatTopHeight[r])});
+
+    out += FormatGeneral(static_cast<float>(walls));
+    out += kEol;
+    for (std::size_t w = 0; w < walls; ++w)
+        AppendFields(out, {FormatFixed1(d.gFirstWallEdgeX[w]), FormatFixed1(d.gFirstWallEdgeY[w]),
+                           FormatFixed1(d.gSecondWallEdgeX[w]), FormatFixed1(d.gSecondWallEdgeY[w]),
+                           FormatFixed1(d.gWallEdgefotEachTopArea[w])});
+    return out;
+}
+
+bool WorthKeepingAsTempData(const BuildingData& d) {
+    return d.gTopAreaPointTotalNumber > 0 && d.gEachTopAreaNumber > 2 && d.gWallEdgeNumber > 0;
+}
+
+FileResult WriteProjectFile(BuildingData& d, const ViewGeometry& view, const std::string& path) {
+    namespace fs = std::filesystem;
+    FileResult result;
+    const auto fail = [&result](std::string what) {
+        result.ok = false;
+        result.error = std::move(what);
+        return result;
+    };
+    if (path.empty())
+        return fail("no file name");
+    const fs::path target(path);
+    if (!target.has_filename())
+        return fail("no file name in " + path);
+    fs::path temp = target;
+    temp += ".velmora-tmp";
+
+    const std::string text = ProjectFileText(d, view);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return fail("cannot create " + temp.string());
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            return fail("cannot write " + temp.string());
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return fail("cannot replace " + path + ": " + ec.message());
+    }
+    d.gTempDataSTS = ToVBool(WorthKeepingAsTempData(d));
+    return result;
+}
+
+FileResult ReadProjectText(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
+    try {
+        ParseInto(d, text, viewOut);
+    } catch (const ReadFailure& failure) {
+        ClearTables(d);
+        return failure.Result();
+    }
+    return {};
+}
+
+FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        ClearTables(d);
+        FileResult r;
+        r.ok = false;
+        r.error = "cannot open " + path;
+        return r;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        ClearTables(d);
+        FileResult r;
+        r.ok = false;
+        r.error = "cannot read " + path;
+        return r;
+    }
+    return ReadProjectText(d, text, viewOut);
+}
+
+} // namespace velmora

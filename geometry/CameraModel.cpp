@@ -1,0 +1,212 @@
+#include "geometry/CameraModel.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+bool Finite(double v) {
+    return std::isfinite(v);
+}
+
+// Fits the record's 32-bit storage.
+bool Storable(double v) {
+    return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX);
+}
+
+// Ray geometry for an image-plane height v: tangent of the ray's angle from
+// the vertical, or nullopt for a ray parallel to the ground.
+std::optional<double> RayTangent(double tanTheta, double slantRange, double v) {
+    const double m = v / slantRange;
+    const double denom = 1.0 - m * tanTheta;
+    if (denom == 0.0 || !Finite(m))
+        return std::nullopt;
+    const double t = (tanTheta + m) / denom;
+    if (!Finite(t))
+        return std::nullopt;
+    return t;
+}
+
+// Slots of a table that a reader may visit: the count clamped to capacity.
+std::size_t Used(Count n, std::size_t capacity) {
+    if (n <= 0)
+        return 0;
+    return std::min(static_cast<std::size_t>(n), capacity);
+}
+
+// F, theta and the scale k shared by the two roof routines. The scale is
+// refreshed from W unless W is 0, in which case the stored one stays.
+struct ViewState {
+    double slantRange;
+    double thetaRad;
+    double scale;
+};
+
+ViewState RefreshScale(BuildingData& d, double pictureWidth) {
+    const double f = d.gFlatHeight;
+    const double k = f / (kImageWidthFactor * pictureWidth);
+    if (Storable(k))
+        d.gPhotoMetrePerUnit = static_cast<float>(k);
+    return {f, d.gSlideAngle * kDegToRad, d.gPhotoMetrePerUnit};
+}
+
+} // namespace
+
+double TiltFromRatio(const BuildingData& d, double ratio) {
+    if (!(ratio > 0.0 && ratio < 1.0))
+        return -1;
+    constexpr std::size_t kSearched = 32;
+    for (std::size_t i = 0; i < kSearched; ++i) {
+        if (d.gTiltRatioTable[i] < ratio) {
+            if (i == 0)
+                return d.gTiltAngleTable[0];
+            const double r0 = d.gTiltRatioTable[i - 1];
+            const double r1 = d.gTiltRatioTable[i];
+            const double a0 = d.gTiltAngleTable[i - 1];
+            const double a1 = d.gTiltAngleTable[i];
+            if (r1 == r0)
+                return a0;
+            return a0 + (ratio - r0) / (r1 - r0) * (a1 - a0);
+        }
+    }
+    return -1;
+}
+
+std::optional<double> TiltFromAltitudes(double slantRange, double altitude) {
+    if (altitude == 0.0)
+        return std::nullopt;
+    const double q = slantRange / altitude;
+    const double under = q * q - 1.0;
+    if (!(under >= 0.0) || !Finite(under))
+        return std::nullopt;
+    return std::atan(std::sqrt(under)) * kRadToDeg;
+}
+
+void UpdateViewGeometry(BuildingData& d, const AltitudeBoxTexts& boxes, double pictureWidth) {
+    const double v = ParseLeadingNumber(boxes.verMetres);
+    const double vF = ParseLeadingNumber(boxes.verFeet);
+    const double iM = ParseLeadingNumber(boxes.incliMetres);
+    const double iF = ParseLeadingNumber(boxes.incliFeet);
+    if (Storable(v))
+        d.gSourceHeight = static_cast<float>(v);
+
+    // Tilt from the altitude ratio; -1 stands for "none" and is kept as such.
+    const double t = v == 0.0 ? -1.0 : TiltFromRatio(d, iM / v);
+    const double f0 = iM / std::cos(t * kDegToRad);
+    d.gSlideAngle = static_cast<float>(t);
+
+    const double f = (vF > 0 && v == 0) ? vF * kMetresPerFoot : f0;
+    if (Storable(f))
+        d.gFlatHeight = static_cast<float>(f);
+
+    const double s = (iM == 0 && iF > 0) ? iF * kMetresPerFoot : iM;
+    if (Storable(s))
+        d.gSlideHeight = static_cast<float>(s);
+
+    const double k = d.gFlatHeight / (kImageWidthFactor * pictureWidth);
+    if (Storable(k))
+        d.gPhotoMetrePerUnit = static_cast<float>(k);
+
+    if (const auto tilt = TiltFromAltitudes(d.gFlatHeight, d.gSlideHeight))
+        d.gSlideAngle = static_cast<float>(*tilt);
+}
+
+std::optional<double> WallHeight(double thetaRad, double slantRange, double a, double b) {
+    if (slantRange == 0.0)
+        return std::nullopt;
+    const double tanTheta = std::tan(thetaRad);
+    const auto tu = RayTangent(tanTheta, slantRange, std::max(a, b));
+    const auto tl = RayTangent(tanTheta, slantRange, std::min(a, b));
+    if (!tu || !tl || *tu == 0.0)
+        return std::nullopt;
+    const double c = slantRange * std::cos(thetaRad);
+    const double h = c * (*tu - *tl) / *tu;
+    if (!Finite(h))
+        return std::nullopt;
+    return h;
+}
+
+std::optional<PlanXY> PlanPoint(double thetaRad, double slantRange, double x, double y, double h) {
+    if (slantRange == 0.0)
+        return std::nullopt;
+    const double tanTheta = std::tan(thetaRad);
+    const auto t = RayTangent(tanTheta, slantRange, y);
+    if (!t)
+        return std::nullopt;
+    const double c = slantRange * std::cos(thetaRad);
+    const double g = slantRange * std::sin(thetaRad);
+    if (c == 0.0)
+        return std::nullopt;
+    const double dist = c * *t - g;
+    const double groundX = x * (slantRange + dist * std::sin(thetaRad)) / slantRange;
+    PlanXY p{groundX * (1.0 - h / c), dist - h * *t};
+    if (!Finite(p.x) || !Finite(p.y))
+        return std::nullopt;
+    return p;
+}
+
+void ComputeRoofHeights(BuildingData& d, double pictureWidth) {
+    const std::size_t roofs = Used(d.gEachTopAreaNumber, kRoofCapacity);
+    if (roofs == 0)
+        return;
+    const ViewState vs = RefreshScale(d, pictureWidth);
+    // One pass over the walls, summing per owner in wall order.
+    std::vector<double> sum(roofs, 0.0);
+    std::vector<int> n(roofs, 0);
+    const std::size_t walls = Used(d.gWallEdgeNumber, kWallCapacity);
+    for (std::size_t w = 0; w < walls; ++w) {
+        const Count owner = d.gWallEdgefotEachTopArea[w];
+        if (owner < 0 || static_cast<std::size_t>(owner) >= roofs)
+            continue;
+        const auto h = WallHeight(vs.thetaRad, vs.slantRange, vs.scale * d.gFirstWallEdgeY[w],
+                                  vs.scale * d.gSecondWallEdgeY[w]);
+        if (!h)
+            continue;
+        sum[static_cast<std::size_t>(owner)] += *h;
+        ++n[static_cast<std::size_t>(owner)];
+    }
+    for (std::size_t r = 0; r < roofs; ++r) {
+        if (n[r] == 0)
+            continue;
+        const double mean = sum[r] / n[r];
+        if (Storable(mean))
+            d.gFlatTopHeight[r] = static_cast<float>(mean);
+    }
+}
+
+void ComputeRoofPlanPoints(BuildingData& d, double pictureWidth) {
+    const std::size_t roofs = Used(d.gEachTopAreaNumber, kRoofCapacity);
+    if (roofs == 0)
+        return;
+    const ViewState vs = RefreshScale(d, pictureWidth);
+    const std::size_t points = Used(d.gTopAreaPointTotalNumber, kPointCapacity);
+    for (std::size_t r = 0; r < roofs; ++r) {
+        const double h = d.gFlatTopHeight[r];
+        const int start = d.gEachTopAreaStartNum[r];
+        const int count = d.gEachTopAreaPointNum[r];
+        if (start < 0 || count <= 0)
+            continue;
+        const std::size_t end = std::min(static_cast<std::size_t>(start + count), points);
+        for (std::size_t i = static_cast<std::size_t>(start); i < end; ++i) {
+            const auto p = PlanPoint(vs.thetaRad, vs.slantRange, vs.scale * d.gTopAreaX[i],
+                                     vs.scale * d.gTopAreaY[i], h);
+            if (!p || !Storable(p->x) || !Storable(p->y))
+                continue;
+            d.gFlatTopAreaX[i] = static_cast<float>(p->x);
+            d.gFlatTopAreaY[i] = static_cast<float>(p->y);
+        }
+    }
+}
+
+void RotateAboutPoint(double& x, double& y, double cx, double cy, double sinA, double cosA) {
+    const double nx = cx + x * cosA - y * sinA;
+    const double ny = cy + x * sinA + y * cosA;
+    x = nx;
+    y = ny;
+}
+
+} // namespace velmora
