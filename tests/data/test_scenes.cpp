@@ -97,7 +97,6 @@ class ScenesTest : public QObject {
         QCOMPARE(d.gFirstWallEdgeY[0], -62.0f);
         QCOMPARE(d.gSecondWallEdgeX[0], 93.0f);
         QCOMPARE(d.gSecondWallEdgeY[0], -146.0f);
-
     }
 
     void sampleValues_data() {
