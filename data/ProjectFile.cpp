@@ -144,10 +144,11 @@ class Lines {
 
 class FieldReader {
   public:
-    // Splits `line` (number `lineNo`) at ",".
-    void Load(std::string_view line, int lineNo) {
+    // Takes the next line and splits it at ",".
+    void Load(Lines& lines, const char* what) {
+        const std::string_view line = lines.Next(what);
         Split(fields_, line, ",", true);
-        lineNo_ = lineNo;
+        lineNo_ = lines.Number();
     }
 
     double Number(std::size_t i) const { return Checked(fields_[i], lineNo_, i); }
@@ -191,14 +192,14 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     const std::string_view angleLine = lines.Next("the north angle");
     const double angle = FieldReader::Checked(angleLine, lines.Number(), 0);
 
-    f.Load(lines.Next("the picture view geometry"), lines.Number());
+    f.Load(lines, "the picture view geometry");
     ViewGeometry view;
     view.height = static_cast<float>(f.Number(0));
     view.width = static_cast<float>(f.Number(1));
     view.top = static_cast<float>(f.Number(2));
     view.left = static_cast<float>(f.Number(3));
 
-    f.Load(lines.Next("the altitudes"), lines.Number());
+    f.Load(lines, "the altitudes");
     const double source = f.Number(0);
     const double flat = f.Number(1);
     const double slide = f.Number(2);
@@ -208,7 +209,7 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     const Count points = ReadCount(lines, "points", kPointCapacity);
     for (Count i = 0; i < points; ++i) {
         const auto s = static_cast<std::size_t>(i);
-        f.Load(lines.Next("all points are read"), lines.Number());
+        f.Load(lines, "all points are read");
         d.gTopAreaX[s] = static_cast<float>(f.Number(0));
         d.gTopAreaY[s] = static_cast<float>(f.Number(1));
         d.gFlatTopAreaX[s] = static_cast<float>(f.Number(2));
@@ -218,7 +219,7 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     const Count roofs = ReadCount(lines, "roofs", kRoofCapacity);
     for (Count r = 0; r < roofs; ++r) {
         const auto s = static_cast<std::size_t>(r);
-        f.Load(lines.Next("all roofs are read"), lines.Number());
+        f.Load(lines, "all roofs are read");
         const Count start = f.Integer(0);
         const Count count = f.Integer(1);
         if (start < 0 || count < 0 || start + count > points)
@@ -235,7 +236,7 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     const Count walls = ReadCount(lines, "wall lines", kWallCapacity);
     for (Count w = 0; w < walls; ++w) {
         const auto s = static_cast<std::size_t>(w);
-        f.Load(lines.Next("all wall lines are read"), lines.Number());
+        f.Load(lines, "all wall lines are read");
         d.gFirstWallEdgeX[s] = static_cast<float>(f.Number(0));
         d.gFirstWallEdgeY[s] = static_cast<float>(f.Number(1));
         d.gSecondWallEdgeX[s] = static_cast<float>(f.Number(2));

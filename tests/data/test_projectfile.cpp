@@ -1,0 +1,678 @@
+#include <QtTest>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+
+#include "data/ProjectFile.h"
+
+using namespace velmora;
+
+namespace {
+
+std::unique_ptr<BuildingData> NewRecord() {
+    return std::make_unique<BuildingData>();
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            out.push_back(text.substr(pos));
+            break;
+        }
+        out.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return out;
+}
+
+// A record with `roofs` roofs of `perRoof` points each (closed outlines),
+// `walls` wall lines spread over the roofs, and values that exercise signs and
+// fractions beyond one decimal.
+void Fill(BuildingData& d, int roofs, int perRoof, int walls, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> coord(-600.0f, 600.0f);
+    std::uniform_real_distribution<float> height(0.0f, 120.0f);
+    for (int r = 0; r < roofs; ++r) {
+        std::vector<PicturePoint> outline;
+        for (int i = 0; i + 1 < perRoof; ++i)
+            outline.push_back({coord(rng), coord(rng)});
+        outline.push_back(outline.front());
+        QCOMPARE(AppendTopArea(d, outline), AppendResult::Ok);
+        d.gFlatTopHeight[static_cast<std::size_t>(r)] = height(rng);
+    }
+    for (int w = 0; w < walls; ++w)
+        QCOMPARE(AppendWallEdge(d, {coord(rng), coord(rng)}, {coord(rng), coord(rng)},
+                                static_cast<Count>(roofs > 0 ? w % roofs : 0)),
+                 AppendResult::Ok);
+    d.gNorthAngle = std::uniform_real_distribution<float>(0.0f, 360.0f)(rng);
+    d.gSourceHeight = 598.4172f;
+    d.gFlatHeight = 126.91253f;
+    d.gSlideHeight = 102.00031f;
+    d.gSlideAngle = 36.514771f;
+}
+
+bool WithinOneDecimal(float read, float written) {
+    return std::fabs(static_cast<double>(read) - static_cast<double>(written)) <= 0.05 + 1e-4;
+}
+
+bool SevenDigits(float read, float written) {
+    const double w = written;
+    return std::fabs(static_cast<double>(read) - w) <= std::fabs(w) * 6e-7 + 1e-30;
+}
+
+// The invariants a successful read must guarantee to every later reader.
+void CheckConsistent(const BuildingData& d) {
+    QVERIFY(d.gTopAreaPointTotalNumber >= 0);
+    QVERIFY(static_cast<std::size_t>(d.gTopAreaPointTotalNumber) <= kPointCapacity);
+    QVERIFY(d.gEachTopAreaNumber >= 0);
+    QVERIFY(static_cast<std::size_t>(d.gEachTopAreaNumber) <= kRoofCapacity);
+    QVERIFY(d.gWallEdgeNumber >= 0);
+    QVERIFY(static_cast<std::size_t>(d.gWallEdgeNumber) <= kWallCapacity);
+    for (int r = 0; r < d.gEachTopAreaNumber; ++r) {
+        const auto s = static_cast<std::size_t>(r);
+        QVERIFY(d.gEachTopAreaStartNum[s] >= 0);
+        QVERIFY(d.gEachTopAreaPointNum[s] >= 0);
+        QVERIFY(d.gEachTopAreaStartNum[s] + d.gEachTopAreaPointNum[s] <=
+                d.gTopAreaPointTotalNumber);
+    }
+    for (int w = 0; w < d.gWallEdgeNumber; ++w) {
+        const Count owner = d.gWallEdgefotEachTopArea[static_cast<std::size_t>(w)];
+        QVERIFY(owner >= 0 && owner < d.gEachTopAreaNumber);
+    }
+}
+
+void CheckEmpty(const BuildingData& d) {
+    QCOMPARE(d.gTopAreaPointTotalNumber, Count(0));
+    QCOMPARE(d.gEachTopAreaNumber, Count(0));
+    QCOMPARE(d.gWallEdgeNumber, Count(0));
+}
+
+// A small valid file: 5 points, 2 roofs, 2 walls.
+const std::string kValid = "12\r\n"
+                           "657,788,-13,-3\r\n"
+                           "598,126.9125,102,36.51477\r\n"
+                           "5\r\n"
+                           "1.0,2.0\r\n"
+                           "3.0,4.0\r\n"
+                           "1.0,2.0\r\n"
+                           "-5.5,6.5\r\n"
+                           "-5.5,6.5\r\n"
+                           "2\r\n"
+                           "0.0,3.0,1.0,20.5\r\n"
+                           "3.0,2.0,1.0,30.0\r\n"
+                           "2\r\n"
+                           "1.0,2.0,1.0,-40.0,0.0\r\n"
+                           "-5.5,6.5,-5.5,-20.0,1.0\r\n";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const auto pos = text.find(from);
+    if (pos != std::string::npos)
+        text.replace(pos, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+class ProjectFileTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void writtenLines_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("north") << 1 << "0";
+        QTest::newRow("view") << 2 << "657,788,-13,-3";
+        QTest::newRow("altitudes") << 3 << "598,126.9125,102,36.51477";
+        QTest::newRow("point count") << 4 << "7";
+        QTest::newRow("first point") << 5 << "110.0,4.0";
+        QTest::newRow("second point") << 6 << "111.0,-62.0";
+        QTest::newRow("roof count") << 12 << "1";
+        QTest::newRow("roof 0") << 13 << "0.0,7.0,1.0,26.3";
+        QTest::newRow("wall count") << 14 << "1";
+        QTest::newRow("wall 0") << 15 << "111.0,-62.0,93.0,-146.0,0.0";
+    }
+    // The first roof and wall of the second built-in sample, as a record of
+    // their own: the point, roof and wall lines come out as that sample's file.
+    void writtenLines() {
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        auto d = NewRecord();
+        d->gSourceHeight = 598;
+        d->gFlatHeight = 126.9125f;
+        d->gSlideHeight = 102;
+        d->gSlideAngle = 36.51477f;
+        QCOMPARE(
+            AppendTopArea(
+                *d,
+                {{110, 4}, {111, -62}, {263, -73}, {258, -43}, {278, -42}, {272, -8}, {110, 4}}),
+            AppendResult::Ok);
+        d->gFlatTopHeight[0] = 26.3f;
+        QCOMPARE(AppendWallEdge(*d, {111, -62}, {93, -146}, 0), AppendResult::Ok);
+        const auto lines = LinesOf(ProjectFileText(*d, {657, 788, -13, -3}));
+        QCOMPARE(lines.size(), std::size_t(15));
+        QCOMPARE(QString::fromStdString(lines[static_cast<std::size_t>(line - 1)]), text);
+    }
+
+    void emptyRecordIsSixLines() {
+        auto d = NewRecord();
+        Fill(*d, 4, 5, 3, 1);
+        ResetAllDataBuildingData(*d);
+        const std::string text = ProjectFileText(*d, {100, 200, 0, 0});
+        const auto lines = LinesOf(text);
+        QCOMPARE(lines.size(), std::size_t(6));
+        QCOMPARE(lines[3], std::string("0"));
+        QCOMPARE(lines[4], std::string("0"));
+        QCOMPARE(lines[5], std::string("0"));
+        QVERIFY(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
+    }
+
+    void northAngleLine_data() {
+        QTest::addColumn<float>("angle");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("359.6") << 359.6f << "360";
+        QTest::newRow("12.5 away from zero") << 12.5f << "13";
+        QTest::newRow("0.4") << 0.4f << "0";
+        QTest::newRow("360") << 360.0f << "360";
+    }
+    void northAngleLine() {
+        QFETCH(float, angle);
+        QFETCH(QString, line);
+        auto d = NewRecord();
+        d->gNorthAngle = angle;
+        QCOMPARE(QString::fromStdString(LinesOf(ProjectFileText(*d, {}))[0]), line);
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<int>("roofs");
+        QTest::addColumn<int>("perRoof");
+        QTest::addColumn<int>("walls");
+        QTest::newRow("empty") << 0 << 0 << 0;
+        QTest::newRow("one roof no walls") << 1 << 5 << 0;
+        QTest::newRow("small") << 6 << 6 << 10;
+        QTest::newRow("at capacity") << 500 << 4 << 801; // 2000 points
+    }
+    void roundTrip() {
+        QFETCH(int, roofs);
+        QFETCH(int, perRoof);
+        QFETCH(int, walls);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const std::string path = dir.filePath("round.dat").toStdString();
+        auto src = NewRecord();
+        Fill(*src, roofs, perRoof, walls, 7u + static_cast<unsigned>(roofs));
+        const ViewGeometry view{657.25f, 788.5f, -13.4f, -2.6f};
+        QVERIFY(WriteProjectFile(*src, view, path).ok);
+
+        auto back = NewRecord();
+        // Stale plan coordinates must not survive a read.
+        back->gFlatTopAreaX.fill(9);
+        back->gFlatTopAreaY.fill(9);
+        ViewGeometry viewBack;
+        const FileResult r = ReadProjectFile(*back, path, viewBack);
+        QVERIFY2(r.ok, r.error.c_str());
+        CheckConsistent(*back);
+
+        QCOMPARE(back->gNorthAngle, std::round(src->gNorthAngle));
+        QVERIFY(SevenDigits(back->gSourceHeight, src->gSourceHeight));
+        QVERIFY(SevenDigits(back->gFlatHeight, src->gFlatHeight));
+        QVERIFY(SevenDigits(back->gSlideHeight, src->gSlideHeight));
+        QVERIFY(SevenDigits(back->gSlideAngle, src->gSlideAngle));
+        QVERIFY(SevenDigits(viewBack.height, view.height));
+        QVERIFY(SevenDigits(viewBack.width, view.width));
+        QCOMPARE(viewBack.top, -13.0f);
+        QCOMPARE(viewBack.left, -3.0f);
+
+        QCOMPARE(back->gTopAreaPointTotalNumber, src->gTopAreaPointTotalNumber);
+        QCOMPARE(back->gEachTopAreaNumber, src->gEachTopAreaNumber);
+        QCOMPARE(back->gWallEdgeNumber, src->gWallEdgeNumber);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(src->gTopAreaPointTotalNumber); ++i) {
+            QVERIFY(WithinOneDecimal(back->gTopAreaX[i], src->gTopAreaX[i]));
+            QVERIFY(WithinOneDecimal(back->gTopAreaY[i], src->gTopAreaY[i]));
+            QCOMPARE(back->gFlatTopAreaX[i], 0.0f);
+            QCOMPARE(back->gFlatTopAreaY[i], 0.0f);
+        }
+        for (std::size_t r2 = 0; r2 < static_cast<std::size_t>(src->gEachTopAreaNumber); ++r2) {
+            QCOMPARE(back->gEachTopAreaStartNum[r2], src->gEachTopAreaStartNum[r2]);
+            QCOMPARE(back->gEachTopAreaPointNum[r2], src->gEachTopAreaPointNum[r2]);
+            QCOMPARE(back->gEachClosedTopAreaSTS[r2], Count(1));
+            QVERIFY(WithinOneDecimal(back->gFlatTopHeight[r2], src->gFlatTopHeight[r2]));
+        }
+        for (std::size_t w = 0; w < static_cast<std::size_t>(src->gWallEdgeNumber); ++w) {
+            QVERIFY(WithinOneDecimal(back->gFirstWallEdgeX[w], src->gFirstWallEdgeX[w]));
+            QVERIFY(WithinOneDecimal(back->gFirstWallEdgeY[w], src->gFirstWallEdgeY[w]));
+            QVERIFY(WithinOneDecimal(back->gSecondWallEdgeX[w], src->gSecondWallEdgeX[w]));
+            QVERIFY(WithinOneDecimal(back->gSecondWallEdgeY[w], src->gSecondWallEdgeY[w]));
+            QCOMPARE(back->gWallEdgefotEachTopArea[w], src->gWallEdgefotEachTopArea[w]);
+        }
+        // Written again, the text is identical: nothing drifts on a second save.
+        QCOMPARE(ProjectFileText(*back, viewBack), ProjectFileText(*src, view));
+        QVERIFY(!std::filesystem::exists(path + ".velmora-tmp"));
+    }
+
+    void tempDataFlag_data() {
+        QTest::addColumn<int>("roofs");
+        QTest::addColumn<int>("walls");
+        QTest::addColumn<bool>("keep");
+        QTest::newRow("no roofs") << 0 << 0 << false;
+        QTest::newRow("two roofs") << 2 << 2 << false;
+        QTest::newRow("three roofs") << 3 << 1 << true;
+        QTest::newRow("three roofs no wall") << 3 << 0 << false;
+        QTest::newRow("many") << 40 << 60 << true;
+    }
+    void tempDataFlag() {
+        QFETCH(int, roofs);
+        QFETCH(int, walls);
+        QFETCH(bool, keep);
+        QTemporaryDir dir;
+        auto d = NewRecord();
+        Fill(*d, roofs, 4, walls, 3);
+        // Start from the opposite value so the write must set it.
+        d->gTempDataSTS = ToVBool(!keep);
+        QVERIFY(WriteProjectFile(*d, {}, dir.filePath("t.dat").toStdString()).ok);
+        QCOMPARE(d->gTempDataSTS, ToVBool(keep));
+    }
+
+    void failedWriteKeepsExistingFile_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("temporary file blocked") << "blocked";
+        QTest::newRow("target is a folder") << "folder";
+        QTest::newRow("missing folder") << "missing";
+    }
+    void failedWriteKeepsExistingFile() {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        std::string path = dir.filePath("keep.dat").toStdString();
+        const std::string before = "old contents\r\n";
+        if (how == "blocked") {
+            std::ofstream(path, std::ios::binary) << before;
+            std::filesystem::create_directory(path + ".velmora-tmp");
+        } else if (how == "folder") {
+            std::filesystem::create_directories(path + "/inner");
+        } else {
+            path = dir.filePath("nowhere/keep.dat").toStdString();
+        }
+        auto d = NewRecord();
+        Fill(*d, 3, 4, 2, 5);
+        d->gTempDataSTS = kFalse;
+        const FileResult r = WriteProjectFile(*d, {}, path);
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.empty());
+        QCOMPARE(d->gTempDataSTS, kFalse);
+        if (how == "blocked") {
+            std::ifstream in(path, std::ios::binary);
+            std::stringstream got;
+            got << in.rdbuf();
+            QCOMPARE(got.str(), before);
+        } else if (how == "folder") {
+            QVERIFY(std::filesystem::is_directory(path + "/inner"));
+            QVERIFY(!std::filesystem::exists(path + ".velmora-tmp"));
+        }
+    }
+
+    void writeReplacesExistingFile() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("over.dat").toStdString();
+        std::ofstream(path, std::ios::binary) << std::string(5000, 'x');
+        auto d = NewRecord();
+        Fill(*d, 2, 4, 1, 9);
+        QVERIFY(WriteProjectFile(*d, {}, path).ok);
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream got;
+        got << in.rdbuf();
+        QCOMPARE(got.str(), ProjectFileText(*d, {}));
+    }
+
+    void acceptedVariants_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("as written") << QString::fromStdString(kValid);
+        QString lf = QString::fromStdString(kValid);
+        lf.replace("\r\n", "\n");
+        QTest::newRow("lone line feeds") << lf;
+        QString blanks = QString::fromStdString(kValid);
+        blanks.replace(",", " , ");
+        blanks.replace("\r\n", " \r\n ");
+        QTest::newRow("blanks around fields") << blanks;
+        QString noEnd = QString::fromStdString(kValid);
+        noEnd.chop(2);
+        QTest::newRow("no final line end") << noEnd;
+        QTest::newRow("trailing text ignored")
+            << QString::fromStdString(kValid) + "whatever\r\n1,2,3\r\n";
+    }
+    // Variants of the same file all read to the same record.
+    void acceptedVariants() {
+        QFETCH(QString, text);
+        auto d = NewRecord();
+        ViewGeometry view;
+        const FileResult r = ReadProjectText(*d, text.toStdString(), view);
+        QVERIFY2(r.ok, r.error.c_str());
+        auto ref = NewRecord();
+        ViewGeometry refView;
+        QVERIFY(ReadProjectText(*ref, kValid, refView).ok);
+        QCOMPARE(ProjectFileText(*d, view), ProjectFileText(*ref, refView));
+        QCOMPARE(d->gNorthAngle, 12.0f);
+        QCOMPARE(view.width, 788.0f);
+        QCOMPARE(d->gTopAreaPointTotalNumber, Count(5));
+        QCOMPARE(d->gTopAreaX[3], -5.5f);
+        QCOMPARE(d->gEachTopAreaStartNum[1], Count(3));
+        QCOMPARE(d->gFlatTopHeight[0], 20.5f);
+        QCOMPARE(d->gWallEdgefotEachTopArea[1], Count(1));
+        QCOMPARE(d->gSecondWallEdgeY[0], -40.0f);
+    }
+
+    void lenientFields_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<float>("value");
+        QTest::newRow("missing y reads 0") << "3.0,4.0\r\n"
+                                           << "3.0\r\n"
+                                           << "y1" << 0.0f;
+        QTest::newRow("non-numeric x reads 0") << "3.0,4.0\r\n"
+                                               << "abc,4.0\r\n"
+                                               << "x1" << 0.0f;
+        QTest::newRow("third field is plan x") << "3.0,4.0\r\n"
+                                               << "3.0,4.0,7.5,-8.5\r\n"
+                                               << "flatx1" << 7.5f;
+        QTest::newRow("fourth field is plan y") << "3.0,4.0\r\n"
+                                                << "3.0,4.0,7.5,-8.5\r\n"
+                                                << "flaty1" << -8.5f;
+        QTest::newRow("empty north line") << "12\r\n"
+                                          << "\r\n"
+                                          << "north" << 0.0f;
+        QTest::newRow("north not rounded") << "12\r\n"
+                                           << "12.75\r\n"
+                                           << "north" << 12.75f;
+        QTest::newRow("doubled comma shifts a field") << "598,126.9125,102"
+                                                      << "598,,126.9125,102"
+                                                      << "flat" << 0.0f;
+        QTest::newRow("status rounds half to even") << "0.0,3.0,1.0,20.5"
+                                                    << "0.0,3.0,2.5,20.5"
+                                                    << "status0" << 2.0f;
+        QTest::newRow("count rounds half to even") << "2\r\n0.0,3.0"
+                                                   << "2.5\r\n0.0,3.0"
+                                                   << "roofs" << 2.0f;
+    }
+    void lenientFields() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, field);
+        QFETCH(float, value);
+        const std::string text = Replace(kValid, from.toStdString(), to.toStdString());
+        QVERIFY(text != kValid);
+        auto d = NewRecord();
+        ViewGeometry view;
+        const FileResult r = ReadProjectText(*d, text, view);
+        QVERIFY2(r.ok, r.error.c_str());
+        float got = -999;
+        if (field == "y1")
+            got = d->gTopAreaY[1];
+        else if (field == "x1")
+            got = d->gTopAreaX[1];
+        else if (field == "flatx1")
+            got = d->gFlatTopAreaX[1];
+        else if (field == "flaty1")
+            got = d->gFlatTopAreaY[1];
+        else if (field == "north")
+            got = d->gNorthAngle;
+        else if (field == "flat")
+            got = d->gFlatHeight;
+        else if (field == "status0")
+            got = d->gEachClosedTopAreaSTS[0];
+        else if (field == "roofs")
+            got = d->gEachTopAreaNumber;
+        QCOMPARE(got, value);
+    }
+
+    void rejectedFiles_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("line");
+        const QString big = QString(40, '9');
+        QTest::newRow("empty file") << ""
+                                    << "" << 1;
+        QTest::newRow("points above capacity") << "\r\n5\r\n"
+                                               << "\r\n2002\r\n"
+                                               << 4;
+        QTest::newRow("points beyond 16 bits") << "\r\n5\r\n"
+                                               << "\r\n40000\r\n"
+                                               << 4;
+        QTest::newRow("roofs below 0") << "\r\n2\r\n0.0"
+                                       << "\r\n-1\r\n0.0" << 10;
+        QTest::newRow("roofs above capacity") << "\r\n2\r\n0.0"
+                                              << "\r\n502\r\n0.0" << 10;
+        QTest::newRow("walls above capacity") << "\r\n2\r\n1.0"
+                                              << "\r\n802\r\n1.0" << 13;
+        QTest::newRow("too few points") << "\r\n5\r\n"
+                                        << "\r\n50\r\n"
+                                        << 16;
+        QTest::newRow("too few walls") << "\r\n2\r\n1.0"
+                                       << "\r\n3\r\n1.0" << 16;
+        QTest::newRow("roof run past points") << "3.0,2.0,1.0"
+                                              << "3.0,3.0,1.0" << 12;
+        QTest::newRow("roof start negative") << "3.0,2.0,1.0"
+                                             << "-1.0,2.0,1.0" << 12;
+        QTest::newRow("roof count negative") << "3.0,2.0,1.0"
+                                             << "3.0,-2.0,1.0" << 12;
+        QTest::newRow("roof start beyond 16 bits") << "3.0,2.0,1.0"
+                                                   << "70000.0,2.0,1.0" << 12;
+        QTest::newRow("wall owner names no roof") << "-20.0,1.0"
+                                                  << "-20.0,2.0" << 15;
+        QTest::newRow("wall owner negative") << "-40.0,0.0"
+                                             << "-40.0,-1.0" << 14;
+        QTest::newRow("40 digits in a point") << "3.0,4.0"
+                                              << "3.0," + big << 6;
+        QTest::newRow("40 digits north") << "12\r\n" << big + "\r\n" << 1;
+        QTest::newRow("40 digits altitude") << "598," << big + "," << 3;
+        QTest::newRow("40 digits view") << "657,"
+                                        << "-" + big + "," << 2;
+        QTest::newRow("40 digits height") << "20.5" << big << 11;
+        QTest::newRow("40 digits count") << "\r\n2\r\n1.0"
+                                         << "\r\n" + big + "\r\n1.0" << 13;
+    }
+    // Each fault fails the read as a whole at the line it is on; the tables
+    // end up empty and the view values stay as they were.
+    void rejectedFiles() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, line);
+        const std::string text =
+            from.isEmpty() ? std::string() : Replace(kValid, from.toStdString(), to.toStdString());
+        QVERIFY(from.isEmpty() || text != kValid);
+        auto d = NewRecord();
+        Fill(*d, 3, 5, 4, 11);
+        const float north = d->gNorthAngle;
+        const float flat = d->gFlatHeight;
+        const ViewGeometry before{1, 2, 3, 4};
+        ViewGeometry view = before;
+        const FileResult r = ReadProjectText(*d, text, view);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.line, line);
+        QVERIFY2(QString::fromStdString(r.error).startsWith(QString("line %1: ").arg(line)),
+                 r.error.c_str());
+        CheckEmpty(*d);
+        QCOMPARE(d->gNorthAngle, north);
+        QCOMPARE(d->gFlatHeight, flat);
+        QCOMPARE(view, before);
+    }
+
+    void missingFileFails() {
+        QTemporaryDir dir;
+        auto d = NewRecord();
+        Fill(*d, 2, 4, 1, 2);
+        ViewGeometry view;
+        const FileResult r = ReadProjectFile(*d, dir.filePath("absent.dat").toStdString(), view);
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.empty());
+        CheckEmpty(*d);
+    }
+
+    // A file cut after any whole line fails at the first missing line; a cut
+    // anywhere else never crashes and leaves a consistent record.
+    void truncations() {
+        const auto lines = LinesOf(kValid);
+        std::string prefix;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            auto d = NewRecord();
+            ViewGeometry view;
+            const FileResult r = ReadProjectText(*d, prefix, view);
+            QVERIFY2(!r.ok, prefix.c_str());
+            QCOMPARE(r.line, static_cast<int>(k) + 1);
+            CheckEmpty(*d);
+            prefix += lines[k] + "\r\n";
+        }
+        for (std::size_t cut = 0; cut < kValid.size(); ++cut) {
+            auto d = NewRecord();
+            ViewGeometry view;
+            const FileResult r = ReadProjectText(*d, kValid.substr(0, cut), view);
+            CheckConsistent(*d);
+            if (!r.ok)
+                CheckEmpty(*d);
+        }
+    }
+
+    void randomBytes_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("noise") << "noise";
+        QTest::newRow("digits and separators") << "digits";
+        QTest::newRow("mutated valid file") << "mutated";
+    }
+    void randomBytes() {
+        QFETCH(QString, kind);
+        std::mt19937 rng(20240601);
+        const std::string alphabet = "0123456789.,-+ \r\n";
+        int accepted = 0;
+        for (int round = 0; round < 3000; ++round) {
+            std::string text;
+            if (kind == "noise") {
+                text.resize(rng() % 400);
+                for (char& c : text)
+                    c = static_cast<char>(rng() & 0xFF);
+            } else if (kind == "digits") {
+                text.resize(rng() % 400);
+                for (char& c : text)
+                    c = alphabet[rng() % alphabet.size()];
+            } else {
+                text = kValid;
+                const int edits = 1 + static_cast<int>(rng() % 4);
+                for (int e = 0; e < edits; ++e)
+                    text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
+            }
+            auto d = NewRecord();
+            ViewGeometry view;
+            const FileResult r = ReadProjectText(*d, text, view);
+            CheckConsistent(*d);
+            if (r.ok)
+                ++accepted;
+            else
+                CheckEmpty(*d);
+        }
+        if (kind == "mutated")
+            QVERIFY(accepted > 0); // harmless edits (a digit for a digit) still read
+    }
+
+    void splitters_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sep");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("doubled comma") << "line"
+                                       << "1.0,,2.0"
+                                       << "," << 1 << QStringList{"1.0", ",2.0"};
+        QTest::newRow("trailing comma") << "line"
+                                        << "1.0,2.0,"
+                                        << "," << 1 << QStringList{"1.0", "2.0"};
+        QTest::newRow("empty text") << "line"
+                                    << ""
+                                    << "," << -1 << QStringList{""};
+        QTest::newRow("empty separator") << "line"
+                                         << "a,b"
+                                         << "" << -1 << QStringList{""};
+        QTest::newRow("leading comma, line") << "line"
+                                             << ",a"
+                                             << "," << 1 << QStringList{"", "a"};
+        QTest::newRow("leading separator, path") << "path"
+                                                 << ",a"
+                                                 << "," << 0 << QStringList{",a"};
+        QTest::newRow("blanks trimmed") << "line"
+                                        << " 1 ,  2 "
+                                        << "," << 1 << QStringList{"1", "2"};
+        QTest::newRow("windows path") << "path"
+                                      << "C:\\dir.x\\name.dat"
+                                      << "\\" << 2 << QStringList{"C:", "dir.x", "name.dat"};
+        QTest::newRow("extension") << "path"
+                                   << "C:\\dir.x\\name.dat"
+                                   << "." << 2 << QStringList{"C:\\dir", "x\\name", "dat"};
+        QTest::newRow("path from root") << "path"
+                                        << "\\a\\b"
+                                        << "\\" << 1 << QStringList{"\\a", "b"};
+        QTest::newRow("longer separator never matches") << "line"
+                                                        << "a,,b"
+                                                        << ",," << 0 << QStringList{"a,,b"};
+        QTest::newRow("tripled comma") << "line"
+                                       << "a,,,b"
+                                       << "," << 1 << QStringList{"a", ",,b"};
+    }
+    void splitters() {
+        QFETCH(QString, which);
+        QFETCH(QString, text);
+        QFETCH(QString, sep);
+        QFETCH(int, last);
+        QFETCH(QStringList, fields);
+        auto d = NewRecord();
+        const bool line = which == "line";
+        // Fill the fields first: the splitter must not leave stale text in
+        // fields 0 to 10.
+        if (line)
+            SplitLine(*d, "p,q,r,s,t,u,v,w,x,y,z,zz", ",");
+        else
+            SplitPath(*d, "p\\q\\r\\s\\t\\u\\v\\w\\x\\y\\z\\zz", "\\");
+        const int got = line ? SplitLine(*d, text.toStdString(), sep.toStdString())
+                             : SplitPath(*d, text.toStdString(), sep.toStdString());
+        QCOMPARE(got, last);
+        const auto& f = line
+                            ? std::vector<std::string>(d->gSplitField.begin(), d->gSplitField.end())
+                            : std::vector<std::string>(d->gPathField.begin(), d->gPathField.end());
+        for (int i = 0; i <= 10; ++i) {
+            const QString want = i < fields.size() ? fields[i] : QString();
+            QCOMPARE(QString::fromStdString(f[static_cast<std::size_t>(i)]), want);
+        }
+        // Only fields 0 to 10 are cleared: field 11 keeps what it had.
+        QCOMPARE(QString::fromStdString(f[11]), QString("zz"));
+    }
+
+    void splittersStopAtTheirCapacity_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<int>("capacity");
+        QTest::newRow("line") << "line" << int(kSplitFieldCapacity);
+        QTest::newRow("path") << "path" << int(kPathFieldCapacity);
+    }
+    void splittersStopAtTheirCapacity() {
+        QFETCH(QString, which);
+        QFETCH(int, capacity);
+        std::string text;
+        for (int i = 0; i < capacity + 10; ++i)
+            text += (i ? "," : "") + std::to_string(i);
+        auto d = NewRecord();
+        const int got = which == "line" ? SplitLine(*d, text, ",") : SplitPath(*d, text, ",");
+        QCOMPARE(got, capacity - 1);
+        const std::string& lastField = which == "line"
+                                           ? d->gSplitField[static_cast<std::size_t>(capacity - 1)]
+                                           : d->gPathField[static_cast<std::size_t>(capacity - 1)];
+        // The rest of the text stays in the last field, nothing is lost.
+        QCOMPARE(lastField.substr(0, std::to_string(capacity - 1).size() + 1),
+                 std::to_string(capacity - 1) + ",");
+        const std::string tail = "," + std::to_string(capacity + 9);
+        QVERIFY(lastField.size() > tail.size() &&
+                lastField.substr(lastField.size() - tail.size()) == tail);
+    }
+};
+
+QTEST_APPLESS_MAIN(ProjectFileTest)
+#include "test_projectfile.moc"
