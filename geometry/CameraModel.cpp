@@ -19,11 +19,13 @@ bool Storable(double v) {
 }
 
 // Ray geometry for an image-plane height v: tangent of the ray's angle from
-// the vertical, or nullopt for a ray parallel to the ground.
+// the vertical, or nullopt for a ray that never meets the ground (parallel to
+// it, or, which no real picture row does, pointing above the horizon).
 std::optional<double> RayTangent(double tanTheta, double slantRange, double v) {
+    constexpr double kParallel = 1e-12;
     const double m = v / slantRange;
     const double denom = 1.0 - m * tanTheta;
-    if (denom == 0.0 || !Finite(m))
+    if (!(denom > kParallel) || !Finite(m))
         return std::nullopt;
     const double t = (tanTheta + m) / denom;
     if (!Finite(t))
