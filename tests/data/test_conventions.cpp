@@ -6,7 +6,7 @@ using namespace velmora;
 
 class ConventionsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void parse_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "data/ProjectFile.h"
+#include "data/Scenes.h"
 
 using namespace velmora;
 
@@ -123,39 +124,34 @@ std::string Replace(std::string text, const std::string& from, const std::string
 class ProjectFileTest : public QObject {
     Q_OBJECT
   private slots:
-    void writtenLines_data() {
+    void sampleTwoLines_data() {
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("text");
         QTest::newRow("north") << 1 << "0";
         QTest::newRow("view") << 2 << "657,788,-13,-3";
         QTest::newRow("altitudes") << 3 << "598,126.9125,102,36.51477";
-        QTest::newRow("point count") << 4 << "7";
+        QTest::newRow("point count") << 4 << "37";
         QTest::newRow("first point") << 5 << "110.0,4.0";
         QTest::newRow("second point") << 6 << "111.0,-62.0";
-        QTest::newRow("roof count") << 12 << "1";
-        QTest::newRow("roof 0") << 13 << "0.0,7.0,1.0,26.3";
-        QTest::newRow("wall count") << 14 << "1";
-        QTest::newRow("wall 0") << 15 << "111.0,-62.0,93.0,-146.0,0.0";
+        QTest::newRow("roof count") << 42 << "6";
+        QTest::newRow("roof 0") << 43 << "0.0,7.0,1.0,26.3";
+        QTest::newRow("wall count") << 49 << "10";
+        QTest::newRow("wall 0") << 50 << "111.0,-62.0,93.0,-146.0,0.0";
     }
-    // The first roof and wall of the second built-in sample, as a record of
-    // their own: the point, roof and wall lines come out as that sample's file.
-    void writtenLines() {
+    // The second built-in sample data set, written out.
+    void sampleTwoLines() {
         QFETCH(int, line);
         QFETCH(QString, text);
         auto d = NewRecord();
-        d->gSourceHeight = 598;
-        d->gFlatHeight = 126.9125f;
-        d->gSlideHeight = 102;
-        d->gSlideAngle = 36.51477f;
-        QCOMPARE(
-            AppendTopArea(
-                *d,
-                {{110, 4}, {111, -62}, {263, -73}, {258, -43}, {278, -42}, {272, -8}, {110, 4}}),
-            AppendResult::Ok);
-        d->gFlatTopHeight[0] = 26.3f;
-        QCOMPARE(AppendWallEdge(*d, {111, -62}, {93, -146}, 0), AppendResult::Ok);
-        const auto lines = LinesOf(ProjectFileText(*d, {657, 788, -13, -3}));
-        QCOMPARE(lines.size(), std::size_t(15));
+        const SampleDataValues& sample = SampleDataFor(2);
+        QVERIFY(LoadSampleDataTables(*d, 2));
+        d->gNorthAngle = sample.northAngle;
+        d->gSourceHeight = sample.parameters.sourceHeight;
+        d->gFlatHeight = sample.parameters.flatHeight;
+        d->gSlideHeight = sample.parameters.slideHeight;
+        d->gSlideAngle = sample.parameters.slideAngle;
+        const auto lines = LinesOf(ProjectFileText(*d, sample.view));
+        QCOMPARE(lines.size(), std::size_t(3 + 1 + 37 + 1 + 6 + 1 + 10));
         QCOMPARE(QString::fromStdString(lines[static_cast<std::size_t>(line - 1)]), text);
     }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 
 using namespace velmora;
@@ -300,6 +301,47 @@ class CameraModelTest : public QObject {
                                     .arg(i)
                                     .arg(d->gFlatTopAreaX[slot])
                                     .arg(d->gFlatTopAreaY[slot])));
+        }
+    }
+
+    void sampleHeights_data() {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<double>("width");
+        QTest::newRow("sample data 2, width 788") << 2 << 788.0;
+    }
+    // The stored heights of a built-in sample are what its wall lines
+    // measure, both from its stored view values and from its altitude boxes.
+    void sampleHeights() {
+        QFETCH(int, set);
+        QFETCH(double, width);
+        const SampleDataValues& sample = SampleDataFor(set);
+        for (const bool fromBoxes : {false, true}) {
+            auto d = NewRecord();
+            QVERIFY(LoadSampleDataTables(*d, set));
+            if (fromBoxes) {
+                UpdateViewGeometry(
+                    *d,
+                    {std::string(sample.texts.verHeight), std::string(sample.texts.verHeightm),
+                     std::string(sample.texts.incliHeight), std::string(sample.texts.incliHeightm)},
+                    width);
+            } else {
+                d->gFlatHeight = sample.parameters.flatHeight;
+                d->gSlideAngle = sample.parameters.slideAngle;
+            }
+            std::vector<float> stored;
+            for (int r = 0; r < d->gEachTopAreaNumber; ++r) {
+                stored.push_back(d->gFlatTopHeight[static_cast<std::size_t>(r)]);
+                d->gFlatTopHeight[static_cast<std::size_t>(r)] = -1;
+            }
+            QVERIFY(!stored.empty());
+            ComputeRoofHeights(*d, width);
+            for (std::size_t r = 0; r < stored.size(); ++r)
+                QVERIFY2(std::fabs(d->gFlatTopHeight[r] - stored[r]) <= 0.1,
+                         qPrintable(QString("roof %1: %2 against %3 (%4)")
+                                        .arg(r)
+                                        .arg(d->gFlatTopHeight[r])
+                                        .arg(stored[r])
+                                        .arg(fromBoxes ? "boxes" : "stored view")));
         }
     }
 
