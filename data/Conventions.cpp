@@ -1,7 +1,7 @@
 #include "data/Conventions.h"
 
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -47,6 +47,42 @@ bool LeadingNumberText(std::string_view text, std::string& out) {
     return true;
 }
 
+// The common shape "[-]digit...[.digit...]" (digits on both sides of any
+// point) read straight from the text, without building a copy. Returns
+// false when the text needs the general path above.
+bool FastLeadingNumber(std::string_view text, double& value) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    std::size_t start = i;
+    if (i < text.size() && text[i] == '+')
+        start = ++i;
+    else if (i < text.size() && text[i] == '-')
+        ++i;
+    const auto isDigit = [&text](std::size_t k) {
+        return k < text.size() && text[k] >= '0' && text[k] <= '9';
+    };
+    if (!isDigit(i))
+        return false;
+    while (isDigit(i))
+        ++i;
+    if (i < text.size() && text[i] == '.') {
+        if (!isDigit(i + 1))
+            return false;
+        ++i;
+        while (isDigit(i))
+            ++i;
+    }
+    const auto res =
+        std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
+    if (res.ec == std::errc::result_out_of_range)
+        value = text[start] == '-' ? -std::numeric_limits<double>::infinity()
+                                   : std::numeric_limits<double>::infinity();
+    else if (res.ec != std::errc() || res.ptr != text.data() + i)
+        return false;
+    return true;
+}
+
 double ParseDigits(const std::string& s) {
     double v = 0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -65,6 +101,9 @@ std::string ToText(long long v) {
 } // namespace
 
 double ParseLeadingNumber(std::string_view text) {
+    double fast = 0;
+    if (FastLeadingNumber(text, fast))
+        return fast;
     std::string s;
     if (!LeadingNumberText(text, s))
         return 0.0;
@@ -72,10 +111,13 @@ double ParseLeadingNumber(std::string_view text) {
 }
 
 std::optional<double> ParseLeadingNumberChecked(std::string_view text) {
-    std::string s;
-    if (!LeadingNumberText(text, s))
-        return 0.0;
-    const double v = ParseDigits(s);
+    double v = 0;
+    if (!FastLeadingNumber(text, v)) {
+        std::string s;
+        if (!LeadingNumberText(text, s))
+            return 0.0;
+        v = ParseDigits(s);
+    }
     if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(FLT_MAX))
         return std::nullopt;
     return v;
@@ -114,21 +156,37 @@ std::string FormatWhole(double v) {
     return std::string(buf, res.ptr);
 }
 
-std::string FormatFixed1(double v) {
-    if (!std::isfinite(v))
-        return "0.0";
+void AppendFixed1(std::string& out, double v) {
+    if (!std::isfinite(v)) {
+        out += "0.0";
+        return;
+    }
     double tenths = std::round(v * 10.0); // halves away from zero
     if (tenths == 0.0)
         tenths = 0.0;
     if (std::fabs(tenths) < 9.0e18) {
         const long long t = static_cast<long long>(tenths);
-        const long long whole = (t < 0 ? -t : t) / 10;
-        const long long frac = (t < 0 ? -t : t) % 10;
-        return (t < 0 ? "-" : "") + ToText(whole) + "." + ToText(frac);
+        const long long magnitude = t < 0 ? -t : t;
+        char buf[32];
+        char* p = buf;
+        if (t < 0)
+            *p++ = '-';
+        p = std::to_chars(p, buf + sizeof buf, magnitude / 10).ptr;
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + magnitude % 10);
+        out.append(buf, p);
+        return;
     }
     char buf[80];
-    const auto res = std::to_chars(buf, buf + sizeof buf, tenths / 10.0, std::chars_format::fixed, 1);
-    return std::string(buf, res.ptr);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, tenths / 10.0, std::chars_format::fixed, 1);
+    out.append(buf, res.ptr);
+}
+
+std::string FormatFixed1(double v) {
+    std::string out;
+    AppendFixed1(out, v);
+    return out;
 }
 
 std::string FormatGeneral(float value) {

@@ -17,8 +17,12 @@ using Count = std::int16_t;
 using VBool = std::int16_t;
 inline constexpr VBool kTrue = -1;
 inline constexpr VBool kFalse = 0;
-inline constexpr VBool ToVBool(bool b) { return b ? kTrue : kFalse; }
-inline constexpr bool IsTrue(VBool v) { return v != 0; }
+inline constexpr VBool ToVBool(bool b) {
+    return b ? kTrue : kFalse;
+}
+inline constexpr bool IsTrue(VBool v) {
+    return v != 0;
+}
 
 // Leading-number parse: blanks skipped, optional sign, digits with an
 // optional "." fraction; the first other character ends the number; empty or
@@ -41,11 +45,16 @@ std::string FormatWhole(double v);
 // "####0.0": one decimal, halves away from zero (-62 -> "-62.0", 7 -> "7.0").
 std::string FormatFixed1(double v);
 
+// The same as FormatFixed1, appended to `out` (for writers of many numbers).
+void AppendFixed1(std::string& out, double v);
+
 // General format of a 32-bit float: 7 significant digits, trailing zeros and
 // a trailing "." removed, no exponent for ordinary magnitudes.
 std::string FormatGeneral(float v);
 
 // Plain number text as a text box shows a stored value (same as general).
-inline std::string FormatPlain(float v) { return FormatGeneral(v); }
+inline std::string FormatPlain(float v) {
+    return FormatGeneral(v);
+}
 
 } // namespace velmora

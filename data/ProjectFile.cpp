@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 
@@ -23,47 +22,75 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// The splitters' one algorithm. `notAfterSeparator` is the flag that says the
-// previous character was not a separator.
+// The splitters' one algorithm, over views into `text`: every field is the
+// trimmed stretch between two splitting separators (a separator straight
+// after another only joins the next field). `notAfterSeparator` is the flag
+// that says the previous character was not a separator. Returns how many
+// fields were written; 0 for an empty separator.
+template <std::size_t N>
+std::size_t SplitViews(std::array<std::string_view, N>& fields, std::string_view text,
+                       std::string_view separator, bool notAfterSeparator) {
+    if (separator.empty())
+        return 0;
+    // A longer "separator" never equals a single character.
+    const bool single = separator.size() == 1;
+    const char sep = separator.front();
+    std::size_t n = 0;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool isSeparator = single && text[i] == sep;
+        if (!isSeparator) {
+            notAfterSeparator = true;
+        } else if (notAfterSeparator && n + 1 < N) {
+            fields[n++] = Trim(text.substr(begin, i - begin));
+            begin = i + 1;
+            notAfterSeparator = false;
+        }
+        // Otherwise the separator joins the current field; once the last
+        // slot is reached, the rest of the text stays in it.
+    }
+    fields[n] = Trim(text.substr(begin));
+    return n + 1;
+}
+
+// Index of the last non-empty field after SplitViews wrote `written` fields.
+int LastField(std::size_t written, std::string_view lastWritten) {
+    if (written == 0)
+        return -1;
+    const int last = static_cast<int>(written) - 1;
+    return lastWritten.empty() ? last - 1 : last;
+}
+
 template <std::size_t N>
 int Split(std::array<std::string, N>& fields, std::string_view text, std::string_view separator,
           bool notAfterSeparator) {
     static_assert(N > kClearedFields);
+    // Only the first eleven fields are cleared; later ones keep older text.
     for (std::size_t i = 0; i < kClearedFields; ++i)
         fields[i].clear();
-    if (separator.empty())
-        return -1;
-    // A longer "separator" never equals a single character.
-    const bool single = separator.size() == 1;
-    std::size_t n = 0;
-    std::string current;
-    for (const char c : text) {
-        const bool isSeparator = single && c == separator.front();
-        if (isSeparator && notAfterSeparator && n + 1 < N) {
-            fields[n] = Trim(current);
-            current = " ";
-            ++n;
-            notAfterSeparator = false;
-        } else if (isSeparator && !notAfterSeparator) {
-            current += c;
-        } else {
-            // Also the path once the last slot is reached: the rest of the
-            // text stays in the last field.
-            current += c;
-            notAfterSeparator = true;
-        }
-    }
-    fields[n] = Trim(current);
-    int last = static_cast<int>(n);
-    if (fields[n].empty())
-        --last;
-    return last;
+    std::array<std::string_view, N> views{};
+    const std::size_t written = SplitViews(views, text, separator, notAfterSeparator);
+    for (std::size_t i = 0; i < written; ++i)
+        fields[i] = views[i];
+    return LastField(written, written ? views[written - 1] : std::string_view());
 }
 
 std::size_t Used(Count n, std::size_t capacity) {
     if (n <= 0)
         return 0;
     return std::min(static_cast<std::size_t>(n), capacity);
+}
+
+// One line of "####0.0" fields.
+void AppendFixedLine(std::string& out, std::initializer_list<double> values) {
+    bool first = true;
+    for (const double v : values) {
+        if (!first)
+            out += ',';
+        AppendFixed1(out, v);
+        first = false;
+    }
+    out += kEol;
 }
 
 void AppendFields(std::string& out, std::initializer_list<std::string> fields) {
@@ -147,11 +174,12 @@ class FieldReader {
     // Takes the next line and splits it at ",".
     void Load(Lines& lines, const char* what) {
         const std::string_view line = lines.Next(what);
-        Split(fields_, line, ",", true);
+        used_ = SplitViews(fields_, line, ",", true);
         lineNo_ = lines.Number();
     }
 
-    double Number(std::size_t i) const { return Checked(fields_[i], lineNo_, i); }
+    // A field the line does not have reads as 0.
+    double Number(std::size_t i) const { return i < used_ ? Checked(fields_[i], lineNo_, i) : 0.0; }
 
     Count Integer(std::size_t i) const {
         const auto c = ToCount(Number(i));
@@ -170,7 +198,8 @@ class FieldReader {
     }
 
   private:
-    std::array<std::string, kSplitFieldCapacity> fields_{};
+    std::array<std::string_view, kSplitFieldCapacity> fields_{};
+    std::size_t used_ = 0;
     int lineNo_ = 0;
 };
 
@@ -288,21 +317,22 @@ std::string ProjectFileText(const BuildingData& d, const ViewGeometry& view) {
     out += FormatGeneral(static_cast<float>(points));
     out += kEol;
     for (std::size_t i = 0; i < points; ++i)
-        AppendFields(out, {FormatFixed1(d.gTopAreaX[i]), FormatFixed1(d.gTopAreaY[i])});
+        AppendFixedLine(out, {d.gTopAreaX[i], d.gTopAreaY[i]});
 
     out += FormatGeneral(static_cast<float>(roofs));
     out += kEol;
     for (std::size_t r = 0; r < roofs; ++r)
-        AppendFields(
-            out, {FormatFixed1(d.gEachTopAreaStartNum[r]), FormatFixed1(d.gEachTopAreaPointNum[r]),
-                  FormatFixed1(d.gEachClosedTopAreaSTS[r]), FormatFixed1(d.gFlatTopHeight[r])});
+        AppendFixedLine(out,
+                        {static_cast<double>(d.gEachTopAreaStartNum[r]),
+                         static_cast<double>(d.gEachTopAreaPointNum[r]),
+                         static_cast<double>(d.gEachClosedTopAreaSTS[r]), d.gFlatTopHeight[r]});
 
     out += FormatGeneral(static_cast<float>(walls));
     out += kEol;
     for (std::size_t w = 0; w < walls; ++w)
-        AppendFields(out, {FormatFixed1(d.gFirstWallEdgeX[w]), FormatFixed1(d.gFirstWallEdgeY[w]),
-                           FormatFixed1(d.gSecondWallEdgeX[w]), FormatFixed1(d.gSecondWallEdgeY[w]),
-                           FormatFixed1(d.gWallEdgefotEachTopArea[w])});
+        AppendFixedLine(out,
+                        {d.gFirstWallEdgeX[w], d.gFirstWallEdgeY[w], d.gSecondWallEdgeX[w],
+                         d.gSecondWallEdgeY[w], static_cast<double>(d.gWallEdgefotEachTopArea[w])});
     return out;
 }
 
@@ -370,8 +400,15 @@ FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometr
         r.error = "cannot open " + path;
         return r;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), static_cast<std::streamsize>(size));
+    }
+    if (size < 0 || !in) {
         ClearTables(d);
         FileResult r;
         r.ok = false;

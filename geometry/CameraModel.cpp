@@ -18,20 +18,65 @@ bool Storable(double v) {
     return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX);
 }
 
-// Ray geometry for an image-plane height v: tangent of the ray's angle from
-// the vertical, or nullopt for a ray that never meets the ground (parallel to
-// it, or, which no real picture row does, pointing above the horizon).
-std::optional<double> RayTangent(double tanTheta, double slantRange, double v) {
-    constexpr double kParallel = 1e-12;
-    const double m = v / slantRange;
-    const double denom = 1.0 - m * tanTheta;
-    if (!(denom > kParallel) || !Finite(m))
-        return std::nullopt;
-    const double t = (tanTheta + m) / denom;
-    if (!Finite(t))
-        return std::nullopt;
-    return t;
-}
+// The camera of one view, with its trigonometry worked out once so the
+// per-point routines cost a few multiplications.
+class Camera {
+  public:
+    static std::optional<Camera> Make(double thetaRad, double slantRange) {
+        if (slantRange == 0.0 || !Finite(slantRange) || !Finite(thetaRad))
+            return std::nullopt;
+        return Camera(thetaRad, slantRange);
+    }
+
+    // Tangent of the angle from the vertical of the ray through image-plane
+    // height v, or nullopt for a ray that never meets the ground (parallel
+    // to it, or, which no real picture row does, pointing above the horizon).
+    std::optional<double> RayTangent(double v) const {
+        constexpr double kParallel = 1e-12;
+        const double m = v / f_;
+        const double denom = 1.0 - m * tan_;
+        if (!(denom > kParallel) || !Finite(m))
+            return std::nullopt;
+        const double t = (tan_ + m) / denom;
+        if (!Finite(t))
+            return std::nullopt;
+        return t;
+    }
+
+    std::optional<double> WallHeight(double a, double b) const {
+        const auto tu = RayTangent(std::max(a, b));
+        const auto tl = RayTangent(std::min(a, b));
+        if (!tu || !tl || *tu == 0.0)
+            return std::nullopt;
+        const double h = c_ * (*tu - *tl) / *tu;
+        if (!Finite(h))
+            return std::nullopt;
+        return h;
+    }
+
+    std::optional<PlanXY> PlanPoint(double x, double y, double h) const {
+        const auto t = RayTangent(y);
+        if (!t || c_ == 0.0)
+            return std::nullopt;
+        const double dist = c_ * *t - g_;
+        const double groundX = x * (f_ + dist * sin_) / f_;
+        PlanXY p{groundX * (1.0 - h / c_), dist - h * *t};
+        if (!Finite(p.x) || !Finite(p.y))
+            return std::nullopt;
+        return p;
+    }
+
+  private:
+    Camera(double thetaRad, double slantRange)
+        : f_(slantRange), tan_(std::tan(thetaRad)), sin_(std::sin(thetaRad)),
+          c_(slantRange * std::cos(thetaRad)), g_(slantRange * sin_) {}
+
+    double f_;   // slant range
+    double tan_; // tan theta
+    double sin_; // sin theta
+    double c_;   // camera altitude F cos theta
+    double g_;   // horizontal distance camera foot to centre ground point
+};
 
 // Slots of a table that a reader may visit: the count clamped to capacity.
 std::size_t Used(Count n, std::size_t capacity) {
@@ -118,37 +163,17 @@ void UpdateViewGeometry(BuildingData& d, const AltitudeBoxTexts& boxes, double p
 }
 
 std::optional<double> WallHeight(double thetaRad, double slantRange, double a, double b) {
-    if (slantRange == 0.0)
+    const auto cam = Camera::Make(thetaRad, slantRange);
+    if (!cam)
         return std::nullopt;
-    const double tanTheta = std::tan(thetaRad);
-    const auto tu = RayTangent(tanTheta, slantRange, std::max(a, b));
-    const auto tl = RayTangent(tanTheta, slantRange, std::min(a, b));
-    if (!tu || !tl || *tu == 0.0)
-        return std::nullopt;
-    const double c = slantRange * std::cos(thetaRad);
-    const double h = c * (*tu - *tl) / *tu;
-    if (!Finite(h))
-        return std::nullopt;
-    return h;
+    return cam->WallHeight(a, b);
 }
 
 std::optional<PlanXY> PlanPoint(double thetaRad, double slantRange, double x, double y, double h) {
-    if (slantRange == 0.0)
+    const auto cam = Camera::Make(thetaRad, slantRange);
+    if (!cam)
         return std::nullopt;
-    const double tanTheta = std::tan(thetaRad);
-    const auto t = RayTangent(tanTheta, slantRange, y);
-    if (!t)
-        return std::nullopt;
-    const double c = slantRange * std::cos(thetaRad);
-    const double g = slantRange * std::sin(thetaRad);
-    if (c == 0.0)
-        return std::nullopt;
-    const double dist = c * *t - g;
-    const double groundX = x * (slantRange + dist * std::sin(thetaRad)) / slantRange;
-    PlanXY p{groundX * (1.0 - h / c), dist - h * *t};
-    if (!Finite(p.x) || !Finite(p.y))
-        return std::nullopt;
-    return p;
+    return cam->PlanPoint(x, y, h);
 }
 
 void ComputeRoofHeights(BuildingData& d, double pictureWidth) {
@@ -156,6 +181,9 @@ void ComputeRoofHeights(BuildingData& d, double pictureWidth) {
     if (roofs == 0)
         return;
     const ViewState vs = RefreshScale(d, pictureWidth);
+    const auto cam = Camera::Make(vs.thetaRad, vs.slantRange);
+    if (!cam)
+        return;
     // One pass over the walls, summing per owner in wall order.
     std::vector<double> sum(roofs, 0.0);
     std::vector<int> n(roofs, 0);
@@ -164,8 +192,8 @@ void ComputeRoofHeights(BuildingData& d, double pictureWidth) {
         const Count owner = d.gWallEdgefotEachTopArea[w];
         if (owner < 0 || static_cast<std::size_t>(owner) >= roofs)
             continue;
-        const auto h = WallHeight(vs.thetaRad, vs.slantRange, vs.scale * d.gFirstWallEdgeY[w],
-                                  vs.scale * d.gSecondWallEdgeY[w]);
+        const auto h =
+            cam->WallHeight(vs.scale * d.gFirstWallEdgeY[w], vs.scale * d.gSecondWallEdgeY[w]);
         if (!h)
             continue;
         sum[static_cast<std::size_t>(owner)] += *h;
@@ -185,6 +213,9 @@ void ComputeRoofPlanPoints(BuildingData& d, double pictureWidth) {
     if (roofs == 0)
         return;
     const ViewState vs = RefreshScale(d, pictureWidth);
+    const auto cam = Camera::Make(vs.thetaRad, vs.slantRange);
+    if (!cam)
+        return;
     const std::size_t points = Used(d.gTopAreaPointTotalNumber, kPointCapacity);
     for (std::size_t r = 0; r < roofs; ++r) {
         const double h = d.gFlatTopHeight[r];
@@ -194,8 +225,7 @@ void ComputeRoofPlanPoints(BuildingData& d, double pictureWidth) {
             continue;
         const std::size_t end = std::min(static_cast<std::size_t>(start + count), points);
         for (std::size_t i = static_cast<std::size_t>(start); i < end; ++i) {
-            const auto p = PlanPoint(vs.thetaRad, vs.slantRange, vs.scale * d.gTopAreaX[i],
-                                     vs.scale * d.gTopAreaY[i], h);
+            const auto p = cam->PlanPoint(vs.scale * d.gTopAreaX[i], vs.scale * d.gTopAreaY[i], h);
             if (!p || !Storable(p->x) || !Storable(p->y))
                 continue;
             d.gFlatTopAreaX[i] = static_cast<float>(p->x);
