@@ -72,22 +72,6 @@ class AltitudesTest : public QObject {
         QCOMPARE(*second.partnerText, std::string("0"));
     }
 
-    void partners_data() {
-        QTest::addColumn<AltitudeBox>("box");
-        QTest::addColumn<AltitudeBox>("partner");
-        QTest::newRow("ver ft") << AltitudeBox::VerFeet << AltitudeBox::VerMetres;
-        QTest::newRow("ver m") << AltitudeBox::VerMetres << AltitudeBox::VerFeet;
-        QTest::newRow("incli ft") << AltitudeBox::IncliFeet << AltitudeBox::IncliMetres;
-        QTest::newRow("incli m") << AltitudeBox::IncliMetres << AltitudeBox::IncliFeet;
-    }
-    void partners() {
-        QFETCH(AltitudeBox, box);
-        QFETCH(AltitudeBox, partner);
-        QCOMPARE(PartnerBox(box), partner);
-        QCOMPARE(PartnerBox(partner), box);
-        QVERIFY(IsMetresBox(box) != IsMetresBox(partner));
-    }
-
     void validate_data() {
         QTest::addColumn<QString>("ver");
         QTest::addColumn<QString>("incli");
