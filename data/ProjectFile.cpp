@@ -204,7 +204,7 @@ class FieldReader {
 };
 
 Count ReadCount(Lines& lines, const char* what, std::size_t capacity) {
-    const std::string_view line = lines.Next(what);
+    const std::string_view line = lines.Next((std::string("the number of ") + what).c_str());
     const double v = FieldReader::Checked(line, lines.Number(), 0);
     const auto c = ToCount(v);
     if (!c || *c < 0 || static_cast<std::size_t>(*c) > capacity)
@@ -273,8 +273,8 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
         const Count owner = f.Integer(4);
         if (owner < 0 || owner >= roofs)
             throw ReadFailure(lines.Number(), "wall line " + std::to_string(w) + " names roof " +
-                                                  std::to_string(owner) + " of " +
-                                                  std::to_string(roofs));
+                                                  std::to_string(owner) + ", but there are " +
+                                                  std::to_string(roofs) + " roofs");
         d.gWallEdgefotEachTopArea[s] = owner;
     }
 
