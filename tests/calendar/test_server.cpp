@@ -1,0 +1,237 @@
+#include <QFile>
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "daylin.h"
+
+using daylin::registry::File;
+
+namespace {
+
+const QString kForeignClass = QStringLiteral("{01234567-89AB-CDEF-0123-456789ABCDEF}");
+
+// Loads the library named in the registry for a class id and resolves one
+// of its entry points, as a host that does not link daylin would.
+template <typename Fn> Fn Resolve(QLibrary& library, const char* name) {
+    library.setFileName(
+        daylin::registry::LibraryForClass(DaylinGuidToString(DaylinClsidCalencerOCX)));
+    return reinterpret_cast<Fn>(library.resolve(name));
+}
+
+DaylinClassFactory* GetFactory() {
+    void* object = nullptr;
+    if (DllGetClassObject(&DaylinClsidCalencerOCX, &DaylinIidClassFactory, &object) != DaylinOk) {
+        return nullptr;
+    }
+    return static_cast<DaylinClassFactory*>(object);
+}
+
+} // namespace
+
+class ServerTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        path_ = dir_.filePath(QStringLiteral("config/daylin/classes.ini"));
+        qputenv(daylin::registry::kPathVariable, path_.toLocal8Bit());
+        QCOMPARE(daylin::registry::FilePath(), path_);
+    }
+
+    void init() {
+        // Another component's entry and a comment, which registration must keep.
+        QFile::remove(path_);
+        File file;
+        file.preamble << QStringLiteral("; written by another installer");
+        file.sections.append({kForeignClass, {QStringLiteral("Library=/opt/other/libother.so")}});
+        QVERIFY(daylin::registry::Write(path_, file));
+        QCOMPARE(DllCanUnloadNow(), DaylinOk);
+    }
+
+    void registerRecordsClass() {
+        for (int pass = 0; pass < 2; ++pass) { // registering twice changes nothing
+            QCOMPARE(DllRegisterServer(), DaylinOk);
+            const std::optional<File> file = daylin::registry::Read(path_);
+            QVERIFY(file.has_value());
+            QCOMPARE(file->sections.size(), 4);
+            QCOMPARE(file->preamble.first(), QStringLiteral("; written by another installer"));
+            QCOMPARE(file->Find(kForeignClass)->Value(QStringLiteral("Library")),
+                     QStringLiteral("/opt/other/libother.so"));
+
+            const auto* cls = file->Find(QStringLiteral("{f54b5950-59b8-4b15-a121-f8b4c68a3132}"));
+            QVERIFY(cls != nullptr);
+            QCOMPARE(cls->Value(QStringLiteral("ProgID")), QStringLiteral("daylin.CalencerOCX"));
+            QCOMPARE(cls->Value(QStringLiteral("Class")), QStringLiteral("CalencerOCX"));
+            QCOMPARE(cls->Value(QStringLiteral("Version")), QStringLiteral("1.0"));
+            QCOMPARE(cls->Value(QStringLiteral("Interface")),
+                     QStringLiteral("{99D84073-51F7-4886-921C-9E4780211C5C}"));
+            QCOMPARE(cls->Value(QStringLiteral("EventInterface")),
+                     QStringLiteral("{104DB9A3-2C14-4DC1-B156-EA152FB334B6}"));
+            QCOMPARE(cls->Value(QStringLiteral("TypeLib")),
+                     QStringLiteral("{A6E03D33-5BA4-4071-ABF7-B81ADE2C122C}"));
+            const auto* lib = file->Find(QStringLiteral("{A6E03D33-5BA4-4071-ABF7-B81ADE2C122C}"));
+            QVERIFY(lib != nullptr);
+            QCOMPARE(lib->Value(QStringLiteral("Name")), QStringLiteral("daylin"));
+
+            const QString library = cls->Value(QStringLiteral("Library"));
+            QVERIFY(QFileInfo(library).isAbsolute());
+            QVERIFY(QFileInfo::exists(library));
+            QCOMPARE(daylin::registry::LibraryForClass(QStringLiteral("daylin.CalencerOCX")),
+                     library);
+        }
+    }
+
+    void registeredLibraryIsThisOne() {
+        QCOMPARE(DllRegisterServer(), DaylinOk);
+        QLibrary library;
+        auto get = Resolve<DaylinGetClassObjectFn>(library, "DllGetClassObject");
+        QVERIFY2(get != nullptr, qPrintable(library.errorString()));
+        QVERIFY(get == &DllGetClassObject); // the very library this test links
+        for (const char* name : {"DllRegisterServer", "DllUnregisterServer", "DllCanUnloadNow"}) {
+            QVERIFY2(library.resolve(name) != nullptr, name);
+        }
+    }
+
+    void unwritableRegistry() {
+        QFile blocker(dir_.filePath(QStringLiteral("plain-file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv(daylin::registry::kPathVariable,
+                (blocker.fileName() + "/classes.ini").toLocal8Bit());
+        const DaylinResult registered = DllRegisterServer();
+        qputenv(daylin::registry::kPathVariable, path_.toLocal8Bit());
+        QCOMPARE(registered, DaylinSelfRegClass);
+    }
+
+    void classObject_data() {
+        QTest::addColumn<bool>("ownClass");
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<bool>("withPointer");
+        QTest::addColumn<int>("result");
+        QTest::newRow("class factory") << true << "factory" << true << int(DaylinOk);
+        QTest::newRow("unknown") << true << "unknown" << true << int(DaylinOk);
+        QTest::newRow("control interface") << true << "control" << true << int(DaylinNoInterface);
+        QTest::newRow("other class") << false << "factory" << true << int(DaylinClassNotAvailable);
+        QTest::newRow("no pointer") << true << "factory" << false << int(DaylinPointer);
+    }
+    void classObject() {
+        QFETCH(bool, ownClass);
+        QFETCH(QString, interface);
+        QFETCH(bool, withPointer);
+        QFETCH(int, result);
+        const DaylinGuid iid = interface == u"factory"   ? DaylinIidClassFactory
+                               : interface == u"unknown" ? DaylinIidUnknown
+                                                         : DaylinIidCalencerOCX;
+        void* object = reinterpret_cast<void*>(1);
+        const DaylinResult got =
+            DllGetClassObject(ownClass ? &DaylinClsidCalencerOCX : &DaylinIidCalencerOCX, &iid,
+                              withPointer ? &object : nullptr);
+        QCOMPARE(int(got), result);
+        if (withPointer) {
+            QCOMPARE(object != nullptr, got == DaylinOk);
+        }
+        if (got == DaylinOk) {
+            QCOMPARE(DllCanUnloadNow(), DaylinFalse);
+            QCOMPARE(static_cast<DaylinClassFactory*>(object)->Release(), 0u);
+        }
+        QCOMPARE(DllCanUnloadNow(), DaylinOk);
+    }
+
+    void createByClassIdAndUnload() {
+        QCOMPARE(DllRegisterServer(), DaylinOk);
+        QLibrary library;
+        auto get = Resolve<DaylinGetClassObjectFn>(library, "DllGetClassObject");
+        auto canUnload = reinterpret_cast<DaylinCanUnloadNowFn>(library.resolve("DllCanUnloadNow"));
+        QVERIFY(get != nullptr && canUnload != nullptr);
+        void* object = nullptr;
+        QCOMPARE(get(&DaylinClsidCalencerOCX, &DaylinIidClassFactory, &object), DaylinOk);
+        auto* factory = static_cast<DaylinClassFactory*>(object);
+
+        auto host = std::make_unique<QWidget>();
+        void* created = nullptr;
+        QCOMPARE(factory->CreateInstance(host.get(), &DaylinIidCalencerOCX, &created), DaylinOk);
+        QWidget* control = static_cast<QWidget*>(created);
+        QCOMPARE(control->parentWidget(), host.get());
+        QVERIFY(qobject_cast<daylin::CalencerOCX*>(control) != nullptr);
+        QCOMPARE(control->property("Value").toString(),
+                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QCOMPARE(factory->Release(), 0u);
+
+        QCOMPARE(canUnload(), DaylinFalse); // the control still lives
+        host.reset();
+        QCOMPARE(canUnload(), DaylinOk);
+    }
+
+    void createRefusesOtherInterface() {
+        DaylinClassFactory* factory = GetFactory();
+        QVERIFY(factory != nullptr);
+        QWidget host;
+        void* created = reinterpret_cast<void*>(1);
+        QCOMPARE(factory->CreateInstance(&host, &DaylinIidClassFactory, &created),
+                 DaylinNoInterface);
+        QCOMPARE(created, nullptr);
+        QVERIFY(host.children().isEmpty());
+        factory->Release();
+        QCOMPARE(DllCanUnloadNow(), DaylinOk);
+    }
+
+    void unloadRefused_data() {
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("linked control") << "control";
+        QTest::newRow("factory reference") << "factory";
+        QTest::newRow("server lock") << "lock";
+    }
+    void unloadRefused() {
+        QFETCH(QString, holder);
+        std::unique_ptr<daylin::CalencerOCX> control;
+        DaylinClassFactory* factory = nullptr;
+        if (holder == u"control") {
+            control = std::make_unique<daylin::CalencerOCX>();
+        } else {
+            factory = GetFactory();
+            QVERIFY(factory != nullptr);
+            if (holder == u"lock") {
+                factory->LockServer(true);
+                factory->Release();
+            }
+        }
+        QCOMPARE(DllCanUnloadNow(), DaylinFalse);
+        if (holder == u"control") {
+            control.reset();
+        } else if (holder == u"factory") {
+            factory->Release();
+        } else {
+            factory = GetFactory();
+            factory->LockServer(false);
+            factory->Release();
+        }
+        QCOMPARE(DllCanUnloadNow(), DaylinOk);
+    }
+
+    void unregisterRemovesOnlyOwnEntries() {
+        QCOMPARE(DllRegisterServer(), DaylinOk);
+        for (int pass = 0; pass < 2; ++pass) {
+            QCOMPARE(DllUnregisterServer(), DaylinOk);
+            const std::optional<File> file = daylin::registry::Read(path_);
+            QVERIFY(file.has_value());
+            QCOMPARE(file->sections.size(), 1);
+            QVERIFY(file->Find(kForeignClass) != nullptr);
+            QVERIFY(daylin::registry::LibraryForClass(DaylinGuidToString(DaylinClsidCalencerOCX))
+                        .isEmpty());
+            QVERIFY(
+                daylin::registry::LibraryForClass(QStringLiteral("daylin.CalencerOCX")).isEmpty());
+        }
+        QFile::remove(path_);
+        QCOMPARE(DllUnregisterServer(), DaylinOk); // nothing registered at all
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+QTEST_MAIN(ServerTest)
+#include "test_server.moc"
