@@ -21,8 +21,8 @@
 // characters 6-7 ("2005/3/07" therefore reads as March), day = that of the
 // last two characters. After a click on a grey day of the FOLLOWING month the
 // control stores the month without a leading zero ("2006/1/03"); every other
-// date it stores has two month digits. Parse with the positional rule (or
-// QDate::fromString(text, "yyyy/M/dd")), not with a fixed "yyyy/MM/dd".
+// date it stores has two month digits. Read it with MonthGrid::ReadDate or
+// the same positional rule, not with a fixed "yyyy/MM/dd" pattern.
 // The year always has four digits and the day two.
 //
 // Years: the year list offers 2001 ... 2010 and, in ascending order, every
