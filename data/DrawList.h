@@ -85,8 +85,7 @@ struct DrawOp {
         op.kind = Kind::Box;
         return op;
     }
-    static DrawOp Text(double x, double y, std::string s, int size, bool bold, Rgb c,
-                       DrawMode m) {
+    static DrawOp Text(double x, double y, std::string s, int size, bool bold, Rgb c, DrawMode m) {
         DrawOp op;
         op.kind = Kind::Text;
         op.x1 = x;

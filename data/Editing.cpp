@@ -27,7 +27,9 @@ int Walls(const BuildingData& d) {
     return std::clamp<int>(d.gWallEdgeNumber, 0, static_cast<int>(kWallCapacity));
 }
 
-bool ValidRoof(const BuildingData& d, int r) { return r >= 0 && r < Roofs(d); }
+bool ValidRoof(const BuildingData& d, int r) {
+    return r >= 0 && r < Roofs(d);
+}
 
 // The point run of roof r, when r is a roof and its run lies inside the used
 // part of the point store.
@@ -51,7 +53,9 @@ double Distance(double x0, double y0, double x1, double y1) {
     return std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
 }
 
-bool Between(double v, double a, double b) { return std::min(a, b) <= v && v <= std::max(a, b); }
+bool Between(double v, double a, double b) {
+    return std::min(a, b) <= v && v <= std::max(a, b);
+}
 
 // Copies point slot `from` to slot `to` in all four coordinate columns.
 void CopySlot(BuildingData& d, int from, int to) {
@@ -87,9 +91,8 @@ Count FindAreaAt(const BuildingData& d, PointSpace space, double x, double y) {
                 ++crossings;
             }
         }
-        if (crossings == 2 &&
-            IsBetweenEdges(d, space, static_cast<Count>(crossing[0]),
-                           static_cast<Count>(crossing[1]), x, y) == 1)
+        if (crossings == 2 && IsBetweenEdges(d, space, static_cast<Count>(crossing[0]),
+                                             static_cast<Count>(crossing[1]), x, y) == 1)
             return static_cast<Count>(i);
     }
     return -1;
@@ -119,7 +122,9 @@ int KeepOrRemoveRoof(BuildingData& d, int a) {
 
 // The slot a deletion of point k of `run` removes: the closing point stands
 // for the first corner, which it repeats.
-int CornerSlot(const Run& run, int k) { return (k == run.Last() && run.count > 1) ? run.start : k; }
+int CornerSlot(const Run& run, int k) {
+    return (k == run.Last() && run.count > 1) ? run.start : k;
+}
 
 // How the drag of one outline point reads and writes its coordinates.
 struct PointAccess {
@@ -181,7 +186,8 @@ void MoveOutlinePoint(PointAccess p, const Run& run, int k, double x, double y, 
 std::string_view RefusalMessage(EditRefusal r) {
     switch (r) {
     case EditRefusal::OutlineFull:
-        return "1つの屋上ラインに置ける点は100点までです。始点をクリックしてラインを閉じてください。";
+        return "1つの屋上ラインに置ける点は100点までです。始点をクリックしてラインを閉じてください"
+               "。";
     case EditRefusal::PointStoreFull:
         return "点の数が上限（2001点）に達したため、これ以上追加できません。";
     case EditRefusal::RoofTableFull:
@@ -225,8 +231,7 @@ EditRefusal AddDrawnTopArea(BuildingData& d, const OutlineBuffer& o) {
 
 RoofClickResult RoofToolClick(BuildingData& d, OutlineBuffer& o, float x, float y) {
     RoofClickResult res;
-    o.pDrawPointNum =
-        static_cast<Count>(std::clamp<int>(o.pDrawPointNum, 0, kOutlineCapacity - 1));
+    o.pDrawPointNum = static_cast<Count>(std::clamp<int>(o.pDrawPointNum, 0, kOutlineCapacity - 1));
     const int n = o.pDrawPointNum;
     if (IsTopAreaClosed(o, x, y)) {
         // The outline ends exactly on its first point.
@@ -236,8 +241,8 @@ RoofClickResult RoofToolClick(BuildingData& d, OutlineBuffer& o, float x, float 
         res.refusal = AddDrawnTopArea(d, o);
         o.pDrawPointNum = 0;
         res.outlineDropped = true;
-        res.kind = res.refusal == EditRefusal::None ? RoofClickKind::RoofClosed
-                                                    : RoofClickKind::Refused;
+        res.kind =
+            res.refusal == EditRefusal::None ? RoofClickKind::RoofClosed : RoofClickKind::Refused;
         return res;
     }
     // One slot stays free for the closing point, and the record must be able
@@ -294,8 +299,8 @@ WallClickResult WallToolClick(BuildingData& d, Count active, WallStart& s, float
     } else if (k == -1 && s.pWallStartSet != 0) {
         res.refusal = AddWallEdge(d, active, s, x, y);
         s.pWallStartSet = 0;
-        res.kind = res.refusal == EditRefusal::None ? WallClickKind::WallAdded
-                                                    : WallClickKind::Refused;
+        res.kind =
+            res.refusal == EditRefusal::None ? WallClickKind::WallAdded : WallClickKind::Refused;
     }
     return res;
 }
@@ -353,8 +358,7 @@ PointOrWallHit FindActivePointOrWallEnd(const BuildingData& d, Count active, flo
         if (d.gWallEdgefotEachTopArea[w] != active)
             continue;
         if (Distance(hit.x, hit.y, d.gFirstWallEdgeX[w], d.gFirstWallEdgeY[w]) < kPickDistance ||
-            Distance(hit.x, hit.y, d.gSecondWallEdgeX[w], d.gSecondWallEdgeY[w]) <
-                kPickDistance) {
+            Distance(hit.x, hit.y, d.gSecondWallEdgeX[w], d.gSecondWallEdgeY[w]) < kPickDistance) {
             hit.wall = static_cast<Count>(w);
             break;
         }
@@ -511,8 +515,7 @@ bool RemoveActiveTopArea(BuildingData& d, Count active) {
 
 // ------------------------------------------------------ double-click table
 
-DoubleClickResult SlopeDoubleClick(BuildingData& d, int inputMode, Count active, float x,
-                                   float y) {
+DoubleClickResult SlopeDoubleClick(BuildingData& d, int inputMode, Count active, float x, float y) {
     DoubleClickResult res;
     res.active = active;
     const auto select = [&](MenuState whenFound, bool clearWhenMissed) {
@@ -622,8 +625,8 @@ DragStep MoveSlopePoint(BuildingData& d, Count active, const MoveGrab& g,
         return step;
     AppendSelectMarks(step.ops, shownMarks, DrawMode::Xor);
     if (g.pGrabWallBottom < 0 && g.pGrabPoint >= run->start && g.pGrabPoint <= run->Last()) {
-        MoveOutlinePoint({d.gTopAreaX, d.gTopAreaY, 1.0}, *run, CornerSlot(*run, g.pGrabPoint),
-                         x, y, step.ops);
+        MoveOutlinePoint({d.gTopAreaX, d.gTopAreaY, 1.0}, *run, CornerSlot(*run, g.pGrabPoint), x,
+                         y, step.ops);
         step.moved = true;
     }
     const int walls = Walls(d);

@@ -119,8 +119,7 @@ Count FindFlatTopAreaAt(const BuildingData& d, float flatMapRate, float x, float
 // 1 when y lies between the heights at x of the edges ending at points j1
 // and j2 (both ends included), else -1 (also for a vertical edge, which has
 // no height at x, and for indices outside the point store).
-int IsBetweenEdges(const BuildingData& d, PointSpace space, Count j1, Count j2, double x,
-                   double y);
+int IsBetweenEdges(const BuildingData& d, PointSpace space, Count j1, Count j2, double x, double y);
 
 struct PointOrWallHit {
     // -1 nothing (or no active roof), 1 a point of the active roof, 2 a point
@@ -197,8 +196,7 @@ struct DoubleClickResult {
 // drawing position (x, y) of its first click, with `active` the current
 // active roof. Selects, inserts or deletes; the one-click tool (7) and the
 // zoom tool (1) are not handled here.
-DoubleClickResult SlopeDoubleClick(BuildingData& d, int inputMode, Count active, float x,
-                                   float y);
+DoubleClickResult SlopeDoubleClick(BuildingData& d, int inputMode, Count active, float x, float y);
 
 // --------------------------------------------------------------- move tool
 
@@ -223,8 +221,8 @@ struct DragStep {
 
 // Moves the held point (and the held wall end) of roof `active` to (x, y)
 // in the inclined view. Holding the first point moves the closing point too.
-DragStep MoveSlopePoint(BuildingData& d, Count active, const MoveGrab& g, const SelectBox& shownMarks,
-                        float x, float y);
+DragStep MoveSlopePoint(BuildingData& d, Count active, const MoveGrab& g,
+                        const SelectBox& shownMarks, float x, float y);
 
 // Moves the held plan point of roof `active` to map position (x, y); the
 // plan coordinates become (x, y) / flatMapRate. Nothing moves at rate 0.

@@ -1,0 +1,28 @@
+// The full redraw of the inclined view as a list of primitives in picture
+// coordinates: every roof outline and wall line, the active roof highlighted
+// in XOR with its corner circles, wall lines and selection handles.
+#pragma once
+
+#include <optional>
+
+#include "data/BuildingData.h"
+#include "data/DrawList.h"
+
+namespace velmora {
+
+struct SlopeDrawing {
+    DrawList ops;
+    DrawMode modeAfter = DrawMode::Copy;
+    std::optional<SelectBox> marks; // handles drawn (the view remembers the box)
+};
+
+// Redraw with roof `active` highlighted (-1 none). Walls owned by
+// `activeMember` (the view's active roof) are left out of the plain walls;
+// with wallFlag > -1 those of it are drawn with the highlight.
+SlopeDrawing ShowSlopeLineMap(const BuildingData& d, Count active, Count wallFlag,
+                              Count activeMember);
+
+// Every roof and wall without highlight.
+DrawList ShowAllSlopeLines(const BuildingData& d);
+
+} // namespace velmora
