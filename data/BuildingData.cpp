@@ -73,6 +73,8 @@ AppendResult AppendTopArea(BuildingData& d, const std::vector<PicturePoint>& out
     d.gTopAreaPointTotalNumber = static_cast<Count>(total + outline.size());
     d.gEachTopAreaPointNum[roofs] = static_cast<Count>(outline.size());
     d.gEachClosedTopAreaSTS[roofs] = 1;
+    // A new roof has no height yet; the row may hold one of a removed roof.
+    d.gFlatTopHeight[roofs] = 0;
     d.gEachTopAreaNumber = static_cast<Count>(roofs + 1);
     return AppendResult::Ok;
 }
