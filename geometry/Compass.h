@@ -30,7 +30,9 @@ CompassPoint PlaceCompassPoint(double b);
 CompassPoint CompassPointAt(double x, double y);
 
 // The point pointing north: centre (0, 90).
-inline CompassPoint NorthCompassPoint() { return CompassPointAt(0, kCompassRadius); }
+inline CompassPoint NorthCompassPoint() {
+    return CompassPointAt(0, kCompassRadius);
+}
 
 inline constexpr std::string_view kBelowRangeMessage = "設定範囲を下まわっています。";
 inline constexpr std::string_view kAboveRangeMessage = "設定範囲を超えています。";
@@ -41,8 +43,8 @@ struct TypedBearing {
     bool replaceText = false; // the box text becomes `text`
     std::string text;
     CompassPoint point;
-    float northAngle = 0;      // the new gNorthAngle
-    bool updateNorth = false;  // redraw what depends on the north direction
+    float northAngle = 0;     // the new gNorthAngle
+    bool updateNorth = false; // redraw what depends on the north direction
 };
 TypedBearing EnterTypedBearing(std::string_view boxText);
 
@@ -52,8 +54,8 @@ CompassPoint DragCompassPoint(CompassPoint p, float x, float y);
 
 // Dropping the point snaps it onto the circle in the direction it was let go.
 struct CompassDrop {
-    double bearing = 0;   // the new gNorthAngle (not rounded)
-    std::string text;     // the box text, whole degrees
+    double bearing = 0; // the new gNorthAngle (not rounded)
+    std::string text;   // the box text, whole degrees
     CompassPoint point;
 };
 CompassDrop DropCompassPoint(CompassPoint p);

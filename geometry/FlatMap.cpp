@@ -27,7 +27,9 @@ void TurnAboutOrigin(double& x, double& y, double s, double c) {
     y = ny;
 }
 
-bool ValidLevel(Count level) { return level >= 0 && level <= kMaxMapLevel; }
+bool ValidLevel(Count level) {
+    return level >= 0 && level <= kMaxMapLevel;
+}
 
 struct Run {
     int start = 0;
@@ -119,7 +121,9 @@ std::optional<MapPoint> LabelPosition(const BuildingData& d, Count roof, float f
     return MapPoint{sx / run->count * flatMapRate, sy / run->count * flatMapRate};
 }
 
-std::string HeightLabel(float height) { return FormatWhole(height) + "m"; }
+std::string HeightLabel(float height) {
+    return FormatWhole(height) + "m";
+}
 
 MapDrawing DrawFlatLineMap(const BuildingData& d, const MapScaleTables& t, Count level,
                            Count active) {
@@ -154,8 +158,8 @@ MapDrawing DrawFlatLineMap(const BuildingData& d, const MapScaleTables& t, Count
                     m.ops.push_back(
                         DrawOp::Circle(x, y, kMarkerRadius, kActiveColour, DrawMode::Xor));
                     m.ops.push_back(DrawOp::Line(d.gFlatTopAreaX[j - 1] * rate,
-                                                 d.gFlatTopAreaY[j - 1] * rate, x, y,
-                                                 kActiveColour, DrawMode::Xor));
+                                                 d.gFlatTopAreaY[j - 1] * rate, x, y, kActiveColour,
+                                                 DrawMode::Xor));
                 }
                 box.Widen(x, y);
             }

@@ -43,7 +43,9 @@ struct PixelPoint {
     double y = 0;
 };
 // Canvas position to pixel position inside the canvas.
-inline PixelPoint CanvasToPixel(double x, double y) { return {x - kCanvasLeft, kCanvasTop - y}; }
+inline PixelPoint CanvasToPixel(double x, double y) {
+    return {x - kCanvasLeft, kCanvasTop - y};
+}
 
 // The largest level at which three scale-bar lengths exceed the east-west
 // extent of all plan points (0 when none qualifies).
@@ -63,9 +65,9 @@ inline constexpr int kLabelPointSize = 14;
 // A drawing of the map and the state the view keeps from it.
 struct MapDrawing {
     DrawList ops;
-    float flatMapRate = 0;          // pFlatMapRate after the drawing
+    float flatMapRate = 0;               // pFlatMapRate after the drawing
     DrawMode modeAfter = DrawMode::Copy; // the drawing mode the drawing leaves
-    std::optional<SelectBox> marks; // handles drawn (the view remembers the box)
+    std::optional<SelectBox> marks;      // handles drawn (the view remembers the box)
 };
 
 // Where a roof's height label goes: the mean of all points of its run, the

@@ -434,6 +434,47 @@ class EditingTest : public QObject {
         QCOMPARE(Describe(d) != before, changed);
     }
 
+    void slopeRedraw_data() {
+        QTest::addColumn<int>("active");
+        QTest::addColumn<int>("wallFlag");
+        QTest::addColumn<int>("member");
+        QTest::addColumn<QString>("counts"); // roof, wall, active, active-wall lines; handles
+        QTest::newRow("no highlight") << -1 << -1 << -1 << "19 4 0 0 0";
+        QTest::newRow("triangle with its walls") << 1 << 0 << 1 << "16 2 3 2 4";
+        QTest::newRow("highlight without walls") << 2 << -1 << 2 << "15 3 4 0 4";
+        QTest::newRow("member hides walls") << -1 << -1 << 2 << "19 3 0 0 0";
+        QTest::newRow("stale roof index") << 9 << 0 << 9 << "19 4 0 0 0";
+    }
+    void slopeRedraw() {
+        QFETCH(int, active);
+        QFETCH(int, wallFlag);
+        QFETCH(int, member);
+        QFETCH(QString, counts);
+        const auto s = ShowSlopeLineMap(Block(), Count(active), Count(wallFlag), Count(member));
+        const auto count = [&](DrawOp::Kind kind, Rgb c) {
+            return std::count_if(s.ops.begin(), s.ops.end(), [&](const DrawOp& o) {
+                return o.kind == kind && (kind == DrawOp::Kind::Box || o.colour == c);
+            });
+        };
+        QCOMPARE(QString("%1 %2 %3 %4 %5")
+                     .arg(count(DrawOp::Kind::Line, kRoofColour))
+                     .arg(count(DrawOp::Kind::Line, kWallColour))
+                     .arg(count(DrawOp::Kind::Line, kActiveColour))
+                     .arg(count(DrawOp::Kind::Line, kActiveWallColour))
+                     .arg(count(DrawOp::Kind::Box, kHandleColour)),
+                 counts);
+        QCOMPARE(s.marks.has_value(), counts.endsWith('4'));
+        QCOMPARE(s.ops[1].text, std::string("傾斜図表示"));
+    }
+    void slopeRedrawEdgeCases() {
+        BuildingData d;
+        QCOMPARE(ShowSlopeLineMap(d, -1, -1, -1).ops.size(), std::size_t(2)); // clear, caption
+        AppendTopArea(d, {{7, 8}});
+        const auto s = ShowSlopeLineMap(d, 0, 0, 0);
+        QCOMPARE(*s.marks, (SelectBox{7, 7, 8, 8}));
+        QCOMPARE(ShowAllSlopeLines(Block()).size(), std::size_t(2 + 19 + 4));
+    }
+
     void dragFirstPointKeepsOutlineClosed() {
         BuildingData d = Block();
         const auto hit = FindActivePointOrWallEnd(d, 0, 2, 2);
