@@ -86,9 +86,16 @@ std::string Difference(const BuildingData& d, const Model& m) {
         return "wall count";
     if (d.gTopAreaPointTotalNumber != m.Total())
         return "point total";
+    int slot = 0;
     for (int r = 0; r < int(m.roofs.size()); ++r) {
-        if (!(RoofPoints(d, r) == m.roofs[r].points))
-            return "points of roof " + std::to_string(r);
+        const Outline& points = m.roofs[r].points;
+        if (d.gEachTopAreaPointNum[r] != int(points.size()))
+            return "point count of roof " + std::to_string(r);
+        for (const PicturePoint& p : points) {
+            if (d.gTopAreaX[slot] != p.x || d.gTopAreaY[slot] != p.y)
+                return "points of roof " + std::to_string(r);
+            ++slot;
+        }
         if (d.gFlatTopHeight[r] != m.roofs[r].height)
             return "height of roof " + std::to_string(r);
     }
