@@ -90,7 +90,7 @@ enum class AppendResult { Ok, PointStoreFull, RoofTableFull, WallTableFull, TooF
 void ResetAllDataBuildingData(BuildingData& d);
 
 // Appends a closed roof outline (its last point repeats its first) as a new
-// roof with status 1. Refused as a whole when the point store or roof table
+// roof with status 1 and height 0. Refused as a whole when the point store or roof table
 // would overflow.
 AppendResult AppendTopArea(BuildingData& d, const std::vector<PicturePoint>& outline);
 

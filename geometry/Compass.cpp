@@ -3,15 +3,9 @@
 #include <cmath>
 
 #include "data/Conventions.h"
+#include "geometry/CameraModel.h"
 
 namespace velmora {
-
-namespace {
-
-constexpr double kDegToRad = 0.0174532925199433;
-constexpr double kRadToDeg = 57.2957795130824;
-
-} // namespace
 
 CompassPoint CompassPointAt(double x, double y) {
     return {static_cast<float>(x - kCompassPointHalf), static_cast<float>(y + kCompassPointHalf)};

@@ -6,26 +6,17 @@
 #include <utility>
 
 #include "data/Conventions.h"
+#include "geometry/CameraModel.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr double kDegToRad = 0.0174532925199433;
 
 struct LevelRange {
     std::initializer_list<float> rates;
     float length;
     const char* label;
 };
-
-// Turns (x, y) counter-clockwise (y up) by the angle of sin s, cos c.
-void TurnAboutOrigin(double& x, double& y, double s, double c) {
-    const double nx = x * c - y * s;
-    const double ny = x * s + y * c;
-    x = nx;
-    y = ny;
-}
 
 bool ValidLevel(Count level) {
     return level >= 0 && level <= kMaxMapLevel;
@@ -229,7 +220,7 @@ MapDrawing DrawNorthUpFlatMap(const BuildingData& d, const MapScaleTables& t, Co
         for (int j = run->start; j < run->start + run->count; ++j) {
             double x = d.gFlatTopAreaX[j];
             double y = d.gFlatTopAreaY[j];
-            TurnAboutOrigin(x, y, s, c);
+            RotateAboutPoint(x, y, 0, 0, s, c);
             if (j > run->start)
                 m.ops.push_back(DrawOp::Line(px * rate, py * rate, x * rate, y * rate,
                                              kNorthUpRoofColour, DrawMode::Copy));
