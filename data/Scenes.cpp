@@ -183,6 +183,14 @@ const DemoScene& SamplePictureScene(int picture) {
     return *SampleDataFor(picture == 2 ? 2 : 1).scene;
 }
 
+BuildingGreys SamplePictureGreys(int picture) {
+    return picture == 2 ? BuildingGreys{214, 169} : BuildingGreys{208, 163};
+}
+
+float SceneMeasuringWidth(int picture) {
+    return picture == 2 ? 788.0f : 784.0f;
+}
+
 bool LoadSampleDataTables(BuildingData& d, int set) {
     if (set != 1 && set != 2)
         return false;

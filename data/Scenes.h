@@ -81,6 +81,20 @@ PictureSize SamplePictureSize(int picture);
 // Scene whose buildings sample picture n shows.
 const DemoScene& SamplePictureScene(int picture);
 
+// The two greys (floor of the mean of R, G and B) of the buildings in sample
+// picture n: every roof of the scene is filled with `roof`, its wall faces
+// with `wall`. No other pixel of the picture comes near the roof grey, so the
+// one-click tracer finds the roofs by it.
+struct BuildingGreys {
+    int roof;
+    int wall;
+};
+BuildingGreys SamplePictureGreys(int picture);
+
+// Width of the view on which the scene's heights and plan corners were
+// measured (the plan corners are the camera model's answer for that width).
+float SceneMeasuringWidth(int picture);
+
 // Writes the counts and table entries of sample data set n into the record:
 // points (plan coordinates 0), roofs with status 1 and their heights, wall
 // lines. The record is not cleared first: entries past the new counts keep

@@ -233,14 +233,18 @@ class ScenesTest : public QObject {
     // their rounding. A mistyped corner, wall end or height breaks this.
     void sceneMeasurements_data() {
         QTest::addColumn<int>("demo");
-        QTest::addColumn<double>("viewWidth");
-        QTest::newRow("demo 1") << 1 << 788.0; // measured in the main window
-        QTest::newRow("demo 2") << 2 << 784.0; // measured on the demo view
+        QTest::addColumn<int>("picture");
+        QTest::newRow("demo 1") << 1 << 2;
+        QTest::newRow("demo 2") << 2 << 1;
     }
     void sceneMeasurements() {
         QFETCH(int, demo);
-        QFETCH(double, viewWidth);
+        QFETCH(int, picture);
         const DemoScene& s = DemoSceneFor(demo);
+        QCOMPARE(&s, &SamplePictureScene(picture));
+        // The demo view (784) or the main window's sample view (788).
+        const double viewWidth = SceneMeasuringWidth(picture);
+        QVERIFY(viewWidth == s.demoView.width || viewWidth == SampleDataFor(picture).view.width);
         const double f = s.view.flatHeight;
         const double theta = s.view.slideAngle * 0.0174532925199433;
         const double k = f / (0.85 * viewWidth);

@@ -1,0 +1,47 @@
+// Paints the two built-in sample pictures: an oblique view of a town block
+// whose buildings are the ones of the built-in scene tables.
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QPolygonF>
+#include <vector>
+
+#include "data/Scenes.h"
+
+namespace samplepics {
+
+// The pinhole camera of the scene (tilt, slant range, picture scale), used
+// to lay the ground, trees and the other houses of the town in plan metres.
+class Camera {
+  public:
+    Camera(const velmora::DemoScene& scene, double measuringWidth);
+    // Picture point (x right, y up, origin at the centre) of the plan point
+    // (X, Y) metres lifted h metres above the ground.
+    QPointF ToPicture(double planX, double planY, double h) const;
+
+  private:
+    double f_, theta_, k_, c_, g_;
+};
+
+// One scene building as drawn: roof outline and the outline moved down by
+// the building's wall vector, both in picture coordinates.
+struct SceneBuilding {
+    QPolygonF roof;
+    QPointF wallVector;
+};
+std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene);
+
+// Which pixels are roof, wall face or ground after painting; used to check
+// the decoded picture against what was meant.
+enum class PixelKind : unsigned char { Ground, Wall, Roof };
+
+struct SamplePicture {
+    QImage image;
+    std::vector<PixelKind> kinds; // row-major, image width x height
+    std::vector<bool> onWallLine; // face pixels that a scene wall line crosses
+};
+
+SamplePicture PaintSamplePicture(int picture);
+
+} // namespace samplepics
