@@ -1,8 +1,8 @@
 #include "tools/samplepics/SampleTown.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -782,11 +782,14 @@ constexpr double kFaceRim = 2.0;
 // Everything a scene building covers: the roof, the roof moved down by the
 // wall vector, and the faces joining them.
 std::vector<QPolygonF> SweptParts(const SceneBuilding& b) {
-    std::vector<QPolygonF> parts{b.roof.translated(b.wallVector)};
+    QPolygonF foot;
+    for (int i = 0; i < b.roof.size(); ++i)
+        foot << b.roof[i] + b.down[std::size_t(i)];
+    std::vector<QPolygonF> parts{foot};
     for (int i = 0; i + 1 < b.roof.size(); ++i) {
         const QPointF a = b.roof[i];
         const QPointF c = b.roof[i + 1];
-        parts.push_back(QPolygonF{a, c, c + b.wallVector, a + b.wallVector});
+        parts.push_back(QPolygonF{a, c, foot[i + 1], foot[i]});
     }
     return parts;
 }
@@ -808,22 +811,56 @@ QPointF Camera::ToPicture(double planX, double planY, double h) const {
     return {imageX / k_, m * f_ / k_};
 }
 
-std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene) {
+std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene, const Camera& camera) {
     std::vector<SceneBuilding> out;
     for (std::size_t r = 0; r < scene.roofs.size(); ++r) {
-        SceneBuilding b;
         const velmora::SceneRoof& roof = scene.roofs[r];
-        for (int i = roof.start; i < roof.start + roof.count; ++i)
-            b.roof << QPointF(scene.points[std::size_t(i)].x, scene.points[std::size_t(i)].y);
-        QPointF sum;
-        int n = 0;
-        for (const velmora::SceneWall& w : scene.walls) {
-            if (std::size_t(w.owner) == r) {
-                sum += QPointF(w.lower.x - w.upper.x, w.lower.y - w.upper.y);
-                ++n;
-            }
+        SceneBuilding b;
+        std::vector<QPointF> vertical; // the camera's, from roof corner to ground
+        for (int i = roof.start; i < roof.start + roof.count; ++i) {
+            const auto p = scene.points[std::size_t(i)];
+            const auto plan = scene.planPoints[std::size_t(i)];
+            b.roof << QPointF(p.x, p.y);
+            vertical.push_back(camera.ToPicture(plan.x, plan.y, 0) -
+                               camera.ToPicture(plan.x, plan.y, roof.height));
         }
-        b.wallVector = n > 0 ? sum / n : QPointF(0, -40);
+        // Where each wall line departs from the camera's vertical.
+        std::vector<std::pair<QPointF, QPointF>> misfits; // corner, difference
+        for (const velmora::SceneWall& w : scene.walls) {
+            if (std::size_t(w.owner) != r)
+                continue;
+            const QPointF upper(w.upper.x, w.upper.y);
+            const QPointF line(w.lower.x - w.upper.x, w.lower.y - w.upper.y);
+            for (int i = 0; i < b.roof.size(); ++i)
+                if (b.roof[i] == upper) {
+                    misfits.emplace_back(upper, line - vertical[std::size_t(i)]);
+                    break;
+                }
+        }
+        for (int i = 0; i < b.roof.size(); ++i) {
+            // A wall's own corner takes its misfit as it is; other corners
+            // a mean weighted by the inverse square of the distance.
+            QPointF atCorner, weighted;
+            int onCorner = 0;
+            double weights = 0;
+            for (const auto& [corner, misfit] : misfits) {
+                const QPointF d = b.roof[i] - corner;
+                const double dist2 = QPointF::dotProduct(d, d);
+                if (dist2 < 1e-9) {
+                    atCorner += misfit;
+                    ++onCorner;
+                } else {
+                    weighted += misfit / dist2;
+                    weights += 1 / dist2;
+                }
+            }
+            QPointF misfit;
+            if (onCorner > 0)
+                misfit = atCorner / onCorner;
+            else if (weights > 0)
+                misfit = weighted / weights;
+            b.down.push_back(vertical[std::size_t(i)] + misfit);
+        }
         out.push_back(b);
     }
     return out;
@@ -839,7 +876,7 @@ SamplePicture PaintSamplePicture(int picture) {
     canvas.image.fill(kLawn);
 
     Town town(canvas, scene, layout);
-    std::vector<SceneBuilding> buildings = SceneBuildings(scene);
+    std::vector<SceneBuilding> buildings = SceneBuildings(scene, camera);
 
     // Which scene building covers each pixel, to keep nearer things from
     // being painted over by a building that stands behind them.
@@ -906,7 +943,8 @@ SamplePicture PaintSamplePicture(int picture) {
             o.paint(p);
     }
 
-    // The scene's buildings, far ones (higher up the picture) first.
+    // The scene's buildings: their faces far ones (higher up the picture)
+    // first, then every roof, as the data shows each roof whole.
     std::vector<std::size_t> order(buildings.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -923,11 +961,11 @@ SamplePicture PaintSamplePicture(int picture) {
     out.kinds.assign(pixels, PixelKind::Ground);
     const QRgb roof = qRgb(greys.roof, greys.roof, greys.roof);
     const QRgb wall = qRgb(greys.wall, greys.wall, greys.wall);
-    for (std::size_t b : order) {
+    for (std::size_t b : order)
         for (const QPolygonF& part : SweptParts(buildings[b]))
             FillExact(canvas.image, out.kinds, part, wall, PixelKind::Wall, kFaceRim);
+    for (std::size_t b : order)
         FillExact(canvas.image, out.kinds, buildings[b].roof, roof, PixelKind::Roof);
-    }
     out.image = canvas.image;
 
     out.onWallLine.assign(pixels, false);

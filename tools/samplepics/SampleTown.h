@@ -24,13 +24,15 @@ class Camera {
     double f_, theta_, k_, c_, g_;
 };
 
-// One scene building as drawn: roof outline and the outline moved down by
-// the building's wall vector, both in picture coordinates.
+// One scene building as drawn, in picture coordinates: the roof outline and,
+// for each of its corners, the way down to the ground. A corner with a wall
+// line goes down that line; the others go down the camera's vertical there,
+// bent by the walls' difference from the camera (nearer walls weigh more).
 struct SceneBuilding {
     QPolygonF roof;
-    QPointF wallVector;
+    std::vector<QPointF> down; // one per roof point
 };
-std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene);
+std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene, const Camera& camera);
 
 // Which pixels are roof, wall face or ground after painting; used to check
 // the decoded picture against what was meant.
