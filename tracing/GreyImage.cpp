@@ -1,0 +1,46 @@
+#include "tracing/GreyImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+bool PicturePixel(int width, int height, double x, double y, int& column, int& row) {
+    if (width <= 0 || height <= 0 || !std::isfinite(x) || !std::isfinite(y))
+        return false;
+    const double c = std::floor(x + width / 2.0);
+    const double r = std::floor(height / 2.0 - y);
+    if (c < 0 || c >= width || r < 0 || r >= height)
+        return false;
+    column = static_cast<int>(c);
+    row = static_cast<int>(r);
+    return true;
+}
+
+GreyRaster::GreyRaster(int width, int height, std::uint8_t fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+      grey_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
+
+int GreyRaster::At(int column, int row) const {
+    if (column < 0 || column >= width_ || row < 0 || row >= height_)
+        return kNoPixel;
+    return grey_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+                 static_cast<std::size_t>(column)];
+}
+
+void GreyRaster::Set(int column, int row, int grey) {
+    if (column < 0 || column >= width_ || row < 0 || row >= height_)
+        return;
+    grey_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+          static_cast<std::size_t>(column)] = static_cast<std::uint8_t>(std::clamp(grey, 0, 255));
+}
+
+int GreyRaster::Grey(double pictureX, double pictureY) const {
+    int column = 0;
+    int row = 0;
+    if (!PicturePixel(width_, height_, pictureX, pictureY, column, row))
+        return kNoPixel;
+    return At(column, row);
+}
+
+} // namespace velmora

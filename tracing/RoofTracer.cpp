@@ -1,0 +1,437 @@
+#include "tracing/RoofTracer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "data/Conventions.h"
+
+namespace velmora {
+
+namespace {
+
+// Dominant roof grey: sample rows and columns of the whole picture.
+constexpr int kSampleFirstY = -185;
+constexpr int kSampleLastY = 155;
+constexpr int kSampleStepY = 10;
+constexpr int kSampleFirstX = -249;
+constexpr int kSampleLastX = 250;
+constexpr int kDominantLow = 190;
+constexpr int kDominantHigh = 230;
+constexpr int kClickTolerance = 10;
+
+// Roof-grey estimate.
+constexpr int kSamplingBand = 10;
+constexpr int kRunLimit = 21;
+constexpr int kModeWindow = 15;
+
+// Region fill.
+constexpr int kRegionBand = 25;
+constexpr int kMarkMinX = 2;
+constexpr int kMarkMaxX = 495;
+constexpr int kMarkMinY = 2;
+constexpr int kMarkMaxY = 385;
+
+constexpr double kClosureDistance = 40;
+
+constexpr std::uint8_t kRegion = 1;
+constexpr std::uint8_t kBoundary = 3;
+constexpr std::uint8_t kFirstTrace = 4;
+constexpr std::uint8_t kSecondTrace = 5;
+
+struct Band {
+    int lo;
+    int hi;
+    bool operator()(int g) const { return lo <= g && g <= hi; }
+};
+
+int RoundToInt(double v) {
+    return static_cast<int>(RoundHalfEven(v));
+}
+
+} // namespace
+
+RoofTracer::RoofTracer() : rings_(InitRingTables()) {}
+
+// ---- Frame and pixels ------------------------------------------------------
+
+void RoofTracer::SetLocalFrame(double clickX, double clickY) {
+    pLocalOffsetX = kClickLocalX - clickX;
+    pLocalOffsetY = RoundToInt(kClickLocalY - clickY);
+}
+
+int RoofTracer::GetLocalGrey(int lx, int ly) const {
+    if (picture_ == nullptr)
+        return 0;
+    const int g = picture_->Grey(lx - pLocalOffsetX, static_cast<double>(ly) - pLocalOffsetY);
+    return (g >= 0 && g <= 255) ? g : 0;
+}
+
+PicturePoint RoofTracer::ToPicture(int lx, int ly) const {
+    return {static_cast<float>(lx - pLocalOffsetX),
+            static_cast<float>(static_cast<double>(ly) - pLocalOffsetY)};
+}
+
+// ---- Walk primitives -------------------------------------------------------
+
+bool RoofTracer::Probe(int wanted, int cx, int cy) const {
+    // The walk never looks above local y 390, although the maps reach 400.
+    if (cx < 0 || cx > kLocalMaxX || cy < 0 || cy > kSweepMaxY)
+        return false;
+    return gWorkMap.Get(cx, cy) == wanted;
+}
+
+int RoofTracer::RingStep(int wanted, int& q, int& k, int& x, int& y) const {
+    if (q < 0 || q >= kRingCount || k < 0 || k >= RingSize(q + 1))
+        return 0;
+    const StartIndices s = rings_.start[q][k];
+
+    for (int i : rings_.ring1Order) {
+        const CellOffset o = rings_.ring[1][i];
+        if (Probe(wanted, x + o.dx, y + o.dy)) {
+            q = 0;
+            k = i;
+            x += o.dx;
+            y += o.dy;
+            return 1;
+        }
+    }
+
+    const int starts[] = {s.s2, s.s3, s.s4};
+    for (int r = 2; r <= kRingCount; ++r) {
+        const int n = RingSize(r);
+        // Fan out from the start index: s, s-1, s+1, s-2, s+2, ... so the
+        // jump keeps as close as possible to the previous direction.
+        int f = starts[r - 2];
+        int b = (f == 0) ? n - 1 : f - 1;
+        for (int p = 0; p < n; ++p) {
+            int i = 0;
+            if (p % 2 == 0) {
+                i = f;
+                f = (f + 1 == n) ? 0 : f + 1;
+            } else {
+                i = b;
+                b = (b == 0) ? n - 1 : b - 1;
+            }
+            const CellOffset o = rings_.ring[r][i];
+            if (Probe(wanted, x + o.dx, y + o.dy)) {
+                q = r - 1;
+                k = i;
+                x += o.dx;
+                y += o.dy;
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+int RoofTracer::StepDownWallEdge(int x, int y, int& nx, int& ny) const {
+    for (int d = 1; d <= kFanRows; ++d) {
+        for (int j = 0; j < RingTables::FanSize(d); ++j) {
+            const int cx = x + rings_.fan[d][j];
+            const int cy = y - d;
+            if (LocalMap::Contains(cx, cy) && gWorkMap.Get(cx, cy) == kFirstTrace) {
+                nx = cx;
+                ny = cy;
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+// ---- The double-click ----------------------------------------------------------
+
+bool RoofTracer::TraceRoof(double clickX, double clickY) {
+    SetLocalFrame(clickX, clickY);
+    if (!ClickOnDominantGrey())
+        return false;
+    EstimateRoofGrey();
+    FillRoofRegion();
+    const int n = ExtractRegionBoundary();
+    TraceRoofContour(n);
+    FindRoofCorners();
+    return true;
+}
+
+bool RoofTracer::ClickOnDominantGrey() {
+    const int base = FindDominantGrey();
+    const int g = GetLocalGrey(kClickLocalX, kClickLocalY);
+    return std::abs(g - base) < kClickTolerance;
+}
+
+int RoofTracer::FindDominantGrey() {
+    std::fill(pGreyHistogram.begin(), pGreyHistogram.begin() + 256, 0);
+    // A sample outside the picture repeats the grey of the sample before it.
+    int previous = 0;
+    for (int y = kSampleFirstY; y <= kSampleLastY; y += kSampleStepY) {
+        for (int x = kSampleFirstX; x <= kSampleLastX; ++x) {
+            int g = picture_ != nullptr ? picture_->Grey(x, y) : kNoPixel;
+            if (g < 0 || g > 255)
+                g = previous;
+            ++pGreyHistogram[g];
+            previous = g;
+        }
+    }
+    int best = 0;
+    int bestCount = 0;
+    for (int g = kDominantLow; g <= kDominantHigh; ++g) {
+        if (pGreyHistogram[g] > bestCount) {
+            bestCount = pGreyHistogram[g];
+            best = g;
+        }
+    }
+    return best;
+}
+
+void RoofTracer::EstimateRoofGrey() {
+    std::fill(pGreyHistogram.begin(), pGreyHistogram.begin() + 256, 0);
+    const int lx = kClickLocalX;
+    const int ly = kClickLocalY;
+    const int g0 = GetLocalGrey(lx, ly);
+    const Band band{g0 - kSamplingBand, g0 + kSamplingBand};
+
+    // One scan perpendicular to a sweep: counts every pixel it reads, in-band
+    // pixels twice unless `inBandOnce`; ends at the first out-of-band pixel
+    // after an in-band one, or at the 21st in-band pixel.
+    auto scan = [&](int x, int y, int dx, int dy, bool inBandOnce) {
+        int inBand = 0;
+        for (; x >= 0 && x <= kLocalMaxX && y >= 0 && y <= kSweepMaxY; x += dx, y += dy) {
+            const int g = GetLocalGrey(x, y);
+            ++pGreyHistogram[g];
+            if (band(g)) {
+                if (!inBandOnce)
+                    ++pGreyHistogram[g];
+                if (++inBand == kRunLimit)
+                    return;
+            } else if (inBand > 0) {
+                return;
+            }
+        }
+    };
+
+    for (int x = lx + 1; x <= kLocalMaxX && band(GetLocalGrey(x, ly)); ++x) {
+        scan(x, ly + 1, 0, 1, true);
+        scan(x, ly, 0, -1, false);
+    }
+    for (int x = lx; x >= 0 && band(GetLocalGrey(x, ly)); --x) {
+        scan(x, ly + 1, 0, 1, true);
+        scan(x, ly, 0, -1, false);
+    }
+    for (int y = ly + 1; y <= kSweepMaxY && band(GetLocalGrey(lx, y)); ++y) {
+        scan(lx + 1, y, 1, 0, false);
+        scan(lx, y, -1, 0, false);
+    }
+    for (int y = ly; y >= 0 && band(GetLocalGrey(lx, y)); --y) {
+        scan(lx + 1, y, 1, 0, false);
+        scan(lx, y, -1, 0, false);
+    }
+
+    int best = 0;
+    int bestCount = 0;
+    for (int g = std::max(0, g0 - kModeWindow); g <= g0 + kModeWindow; ++g) {
+        if (pGreyHistogram[g] > bestCount) {
+            bestCount = pGreyHistogram[g];
+            best = g;
+        }
+    }
+    pRoofGrey = best;
+}
+
+void RoofTracer::FillRoofRegion() {
+    gWorkMap.Clear();
+    gDilatedMap.Clear();
+    const Band band{pRoofGrey - kRegionBand, pRoofGrey + kRegionBand};
+    pRegionMaxX = -1;
+    pRegionMaxY = -1;
+    pRegionMinX = 1000;
+    pRegionMinY = 1000;
+
+    // Marks are clamped into the frame's inner box, and the clamped
+    // position is what the extremes see.
+    auto markColumnPixel = [&](int x, int y, bool raise) {
+        const int cx = std::clamp(x, kMarkMinX, kMarkMaxX);
+        const int cy = std::clamp(y, kMarkMinY, kMarkMaxY);
+        gWorkMap.Set(cx, cy, kRegion);
+        if (raise)
+            pRegionMaxY = std::max(pRegionMaxY, cy);
+        else
+            pRegionMinY = std::min(pRegionMinY, cy);
+    };
+    auto markRowPixel = [&](int x, int y, bool raise) {
+        const int cx = std::clamp(x, kMarkMinX, kMarkMaxX);
+        const int cy = std::clamp(y, kMarkMinY, kMarkMaxY);
+        gWorkMap.Set(cx, cy, kRegion);
+        if (raise)
+            pRegionMaxX = std::max(pRegionMaxX, cx);
+        else
+            pRegionMinX = std::min(pRegionMinX, cx);
+    };
+
+    // Horizontal sweeps: each column is scanned up and down from the centre
+    // row, which then moves to the middle of that column's run so the sweep
+    // stays inside a sloping or narrowing roof.
+    int top = kClickLocalY;
+    auto column = [&](int x, int& cy) {
+        int y = cy + 1;
+        for (; y <= kSweepMaxY; ++y) {
+            if (!band(GetLocalGrey(x, y))) {
+                top = y - 1;
+                break;
+            }
+            markColumnPixel(x, y, true);
+        }
+        for (y = cy; y >= 0; --y) {
+            if (!band(GetLocalGrey(x, y))) {
+                cy = RoundToInt((top + y + 1) * 0.5);
+                break;
+            }
+            markColumnPixel(x, y, false);
+        }
+    };
+    int cy = kClickLocalY;
+    for (int x = kClickLocalX + 1; x <= kLocalMaxX && band(GetLocalGrey(x, cy)); ++x)
+        column(x, cy);
+    cy = kClickLocalY;
+    for (int x = kClickLocalX; x >= 0 && band(GetLocalGrey(x, cy)); --x)
+        column(x, cy);
+
+    int right = kClickLocalX;
+    auto row = [&](int y, int& cx) {
+        int x = cx + 1;
+        for (; x <= kLocalMaxX; ++x) {
+            if (!band(GetLocalGrey(x, y))) {
+                right = x - 1;
+                break;
+            }
+            markRowPixel(x, y, true);
+        }
+        for (x = cx; x >= 0; --x) {
+            if (!band(GetLocalGrey(x, y))) {
+                cx = RoundToInt((right + x + 1) * 0.5);
+                break;
+            }
+            markRowPixel(x, y, false);
+        }
+    };
+    int cx = kClickLocalX;
+    for (int y = kClickLocalY + 1; y <= kSweepMaxY && band(GetLocalGrey(cx, y)); ++y)
+        row(y, cx);
+    cx = kClickLocalX;
+    for (int y = kClickLocalY; y >= 0 && band(GetLocalGrey(cx, y)); --y)
+        row(y, cx);
+
+    // Growth by one pixel in all eight directions, within the extremes' box only.
+    for (int x = pRegionMinX; x <= pRegionMaxX; ++x) {
+        for (int y = pRegionMinY; y <= pRegionMaxY; ++y) {
+            if (gWorkMap.Get(std::clamp(x, 0, kLocalMaxX), std::clamp(y, 0, kLocalMaxY)) != kRegion)
+                continue;
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    gDilatedMap.Set(x + dx, y + dy, 1);
+        }
+    }
+}
+
+int RoofTracer::ExtractRegionBoundary() {
+    const int x0 = std::max(pRegionMinX, 0);
+    const int x1 = std::min(pRegionMaxX + 2, kLocalMaxX);
+    const int y0 = std::max(pRegionMinY, 0);
+    const int y1 = std::min(pRegionMaxY + 2, kSweepMaxY);
+
+    // Each scan marks the cell one step into every run of the grown region
+    // (the run's own first cell when it starts at the scan's first cell),
+    // so the boundary lies one pixel inside the grown region.
+    for (int x = x0; x <= x1; ++x) {
+        for (int y = y0; y <= y1; ++y)
+            if (gDilatedMap.Get(x, y) == 1 && (y == y0 || gDilatedMap.Get(x, y - 1) != 1))
+                gWorkMap.Set(x, y == y0 ? y : y + 1, kBoundary);
+        for (int y = y1; y >= y0; --y)
+            if (gDilatedMap.Get(x, y) == 1 && (y == y1 || gDilatedMap.Get(x, y + 1) != 1))
+                gWorkMap.Set(x, y == y1 ? y : y - 1, kBoundary);
+    }
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x)
+            if (gDilatedMap.Get(x, y) == 1 && (x == x0 || gDilatedMap.Get(x - 1, y) != 1))
+                gWorkMap.Set(x == x0 ? x : x + 1, y, kBoundary);
+        for (int x = x1; x >= x0; --x)
+            if (gDilatedMap.Get(x, y) == 1 && (x == x1 || gDilatedMap.Get(x + 1, y) != 1))
+                gWorkMap.Set(x == x1 ? x : x - 1, y, kBoundary);
+    }
+
+    // Collected column by column in ascending y, the list is already in
+    // ascending x: the walk starts at the lowest point of the leftmost column.
+    LineCheckGrid.Clear();
+    int points = 0;
+    for (int x = x0; x <= x1; ++x) {
+        for (int y = y0; y <= y1; ++y) {
+            if (gWorkMap.Get(x, y) == kBoundary) {
+                ++points;
+                LineCheckGrid.Append({x, y});
+            }
+        }
+    }
+    return points + 1;
+}
+
+void RoofTracer::TraceRoofContour(int n) {
+    LineDataGrid.Clear(n - 1);
+    if (LineCheckGrid.Empty())
+        return;
+    const CellRow s = LineCheckGrid[1];
+    gWorkMap.Set(s.x, s.y, kFirstTrace);
+
+    int q = 0;
+    int k = 0;
+    int x = s.x;
+    int y = s.y;
+    for (int i = 0; i < n; ++i) {
+        if (!RingStep(kBoundary, q, k, x, y))
+            break;
+        LineDataGrid.Append({x, y, kNoFlag});
+        gWorkMap.Set(x, y, kFirstTrace);
+    }
+    const int m = LineDataGrid.Rows();
+    if (std::hypot(x - s.x, y - s.y) <= kClosureDistance)
+        return;
+
+    // The first trace ran into a dead end: walk the other way round from the
+    // start until this second trace meets the first one.
+    LineData2Grid.Clear(n - 1);
+    q = 0;
+    k = 0;
+    x = s.x;
+    y = s.y;
+    bool junction = false;
+    if (RingStep(kBoundary, q, k, x, y)) {
+        LineData2Grid.Append({x, y});
+        gWorkMap.Set(x, y, kSecondTrace);
+        for (int i = 0; i < n; ++i) {
+            if (RingStep(kBoundary, q, k, x, y)) {
+                LineData2Grid.Append({x, y});
+                gWorkMap.Set(x, y, kSecondTrace);
+                continue;
+            }
+            junction = RingStep(kFirstTrace, q, k, x, y) == 1;
+            break;
+        }
+    }
+    if (!junction || LineData2Grid.Empty())
+        return;
+
+    // Keep the first trace up to the junction (none of it when the junction
+    // is the start itself) and come back along the second trace reversed.
+    int keep = 0;
+    for (int row = 1; row <= m; ++row) {
+        if (LineDataGrid[row].x == x && LineDataGrid[row].y == y) {
+            keep = row;
+            break;
+        }
+    }
+    LineDataGrid.Truncate(keep);
+    for (int row = LineData2Grid.Rows(); row >= 1; --row)
+        LineDataGrid.Append({LineData2Grid[row].x, LineData2Grid[row].y, kNoFlag});
+}
+
+} // namespace velmora

@@ -1,0 +1,162 @@
+// One-click roof tracing: from a double-click on a roof of the inclined
+// picture, find the roof as a region of nearly uniform grey, follow its
+// boundary into an ordered outline, reduce the outline to corners, and look
+// for the building's wall face below the lowest corner.
+//
+// One RoofTracer holds the whole state of a trace (frame, maps, histogram,
+// work tables). The main window owns one; every trace overwrites it. The
+// state is public so that the window and tests can read (and tests set up)
+// exactly what each stage leaves behind.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "data/BuildingData.h"
+#include "tracing/GreyImage.h"
+#include "tracing/RingTables.h"
+#include "tracing/WorkTables.h"
+
+namespace velmora {
+
+// The clicked point in the local frame.
+inline constexpr int kClickLocalX = 250;
+inline constexpr int kClickLocalY = 195;
+// Sweeps, scans and ring searches stay at or below this local y (the maps go to 400).
+inline constexpr int kSweepMaxY = 390;
+
+inline constexpr int kHistogramSlots = 301;
+inline constexpr int kLineCheckCapacity = 2999;
+inline constexpr int kWallFaceEdgeSlots = 2001;
+inline constexpr int kMaxStartingCorners = 101;
+inline constexpr int kWallCandidateCapacity = 99;
+// The split fit yields at most 5 + 4 + 8 candidates.
+inline constexpr int kCornerCapacity = 17;
+// Separator row between followed wall paths.
+inline constexpr int kPathSeparator = -999;
+
+struct FarthestPoint {
+    double d = 0;
+    int k = 0;
+};
+
+struct WallLine {
+    PicturePoint top;
+    PicturePoint bottom;
+};
+
+struct PreviewLine {
+    PicturePoint from;
+    PicturePoint to;
+};
+
+class RoofTracer {
+  public:
+    RoofTracer();
+
+    // The untouched picture to read; null reads every pixel as outside. Not owned.
+    void SetPicture(const GreyImage* picture) { picture_ = picture; }
+    const GreyImage* Picture() const { return picture_; }
+
+    // ---- The double-click, in order -------------------------------------
+
+    // Sets the frame on the click (picture coordinates), applies the
+    // dominant-grey gate and, when the click passes, runs the stages up to
+    // the corner list. False when the click was refused (nothing traced).
+    bool TraceRoof(double clickX, double clickY);
+    // The wall stages after the roof is registered: wall sample, face edges,
+    // wall paths (leaves the candidates in WallPointGrid).
+    void FindWall();
+
+    // The corners to register as a roof, in picture coordinates, ending on
+    // their first point; empty when the outline had fewer than two points.
+    std::vector<PicturePoint> TracedRoofOutline() const;
+    // The longest wall line candidate in picture coordinates, if any.
+    std::optional<WallLine> LongestWall() const;
+    // The corner polygon's preview lines (kept corners, then the closing line).
+    std::vector<PreviewLine> CornerPreview() const;
+
+    // ---- Frame and pixels ----------------------------------------------
+
+    void SetLocalFrame(double clickX, double clickY);
+    int GetLocalGrey(int lx, int ly) const;
+    PicturePoint ToPicture(int lx, int ly) const;
+
+    // ---- Walk primitives ------------------------------------------------
+
+    // 1 and (q, k, x, y) replaced by the found cell when a cell of gWorkMap
+    // holding `wanted` lies on rings 1 ... 4 around (x, y); 0, all unchanged, otherwise.
+    int RingStep(int wanted, int& q, int& k, int& x, int& y) const;
+    // 1 and (nx, ny) when a wall-face edge cell lies 1 ... 3 rows below (x, y) within the fans.
+    int StepDownWallEdge(int x, int y, int& nx, int& ny) const;
+
+    // ---- Roof stages ------------------------------------------------------
+
+    // |click grey - dominant grey| below 10. Needs the frame set.
+    bool ClickOnDominantGrey();
+    int FindDominantGrey();
+    void EstimateRoofGrey();
+    void FillRoofRegion();
+    int ExtractRegionBoundary();
+    void TraceRoofContour(int n);
+    void FindRoofCorners();
+    FarthestPoint FarthestFromChord(int i1, int i2) const;
+
+    // ---- Wall stages ------------------------------------------------------
+
+    int FindWallSample(int& a, int& b) const;
+    int TraceWallFaceEdges(int a, int b);
+    void FollowWallLines(int count);
+
+    const RingTables& Rings() const { return rings_; }
+
+    // ---- State of the last trace ------------------------------------------
+
+    double pLocalOffsetX = 0;
+    int pLocalOffsetY = 0;
+
+    LocalMap gWorkMap;
+    LocalMap gDilatedMap;
+    std::array<int, kHistogramSlots> pGreyHistogram{};
+
+    int pRoofGrey = 0;
+    int pRegionMinX = 1000;
+    int pRegionMaxX = -1;
+    int pRegionMinY = 1000;
+    int pRegionMaxY = -1;
+
+    int pWallGrey = 0;
+    std::array<int, kWallFaceEdgeSlots> gWallFaceEdgeX{};
+    std::array<int, kWallFaceEdgeSlots> gWallFaceEdgeY{};
+
+    // x, y: the boundary listing.
+    WorkTable<CellRow> LineCheckGrid{kLineCheckCapacity};
+    // x, y, flag: the outline; later the wall paths ("A" top, "B" bottom, separators).
+    WorkTable<FlaggedCellRow> LineDataGrid{kLocalCells};
+    // x, y: the second contour trace; later the working copy of the outline.
+    WorkTable<CellRow> LineData2Grid{kLocalCells};
+    // outline index, flag "A", "B" or "C".
+    WorkTable<PointNumRow> PointNumGrid{kCornerCapacity};
+    // x, y, flag "B" for a corner too close to the one kept before it.
+    WorkTable<FlaggedCellRow> TopPointGrid{kCornerCapacity};
+    // top x, top y, bottom x, bottom y, length.
+    WorkTable<WallPointRow> WallPointGrid{kWallCandidateCapacity};
+
+  private:
+    bool Probe(int wanted, int cx, int cy) const;
+
+    RingTables rings_;
+    const GreyImage* picture_ = nullptr;
+};
+
+// Appends the traced corners (TracedRoofOutline) to the record as a new
+// roof. Refused, record untouched, when there are no corners or the record is full.
+AppendResult RegisterTracedRoof(const RoofTracer& tracer, BuildingData& data);
+
+// Appends the longest wall candidate as a wall line of roof `owner` and
+// returns it; nothing when there is no candidate or the wall table is full.
+std::optional<WallLine> RegisterLongestWall(const RoofTracer& tracer, BuildingData& data,
+                                            Count owner);
+
+} // namespace velmora
