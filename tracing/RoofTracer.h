@@ -7,6 +7,17 @@
 // work tables). The main window owns one; every trace overwrites it. The
 // state is public so that the window and tests can read (and tests set up)
 // exactly what each stage leaves behind.
+//
+// A double-click, after the window's own checks, runs:
+//   tracer.SetPicture(&grey);                     // once per loaded picture
+//   if (tracer.TraceRoof(x, y)) {                 // false: not on a roof, nothing traced
+//       draw tracer.CornerPreview();              // optional
+//       if (RegisterTracedRoof(tracer, data) == AppendResult::Ok) {
+//           active = data.gEachTopAreaNumber - 1;
+//           tracer.FindWall();
+//           if (auto wall = RegisterLongestWall(tracer, data, active)) ...
+//       }
+//   }
 #pragma once
 
 #include <array>

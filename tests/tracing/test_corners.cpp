@@ -148,18 +148,6 @@ class CornersTest : public QObject {
             QVERIFY(Dist(c, 100, 100) <= 2 || Dist(c, 100, 200) <= 2 || Dist(c, 200, 100) <= 2);
     }
 
-    // The same triangle with a 3-pixel notch in the hypotenuse is split there.
-    void notchIsSplit() {
-        auto t = std::make_unique<RoofTracer>();
-        LoadOutline(*t,
-                    Ints({100, 100, 100, 200, 150, 150, 147, 147, 150, 144, 200, 100, 101, 100}));
-        t->FindRoofCorners();
-        bool atNotch = false;
-        for (const FlaggedCellRow& c : t->TopPointGrid)
-            atNotch = atNotch || (c.x == 147 && c.y == 147);
-        QVERIFY(atNotch);
-    }
-
     // The first of the largest x is also the first of the largest y: one
     // corner there, four initial corners in all.
     void duplicateCandidate() {

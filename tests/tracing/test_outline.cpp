@@ -12,7 +12,13 @@
 using namespace velmora;
 using namespace tracetest;
 
+Q_DECLARE_METATYPE(std::vector<int>)
+
 namespace {
+
+std::vector<int> Ints(std::initializer_list<int> v) {
+    return v;
+}
 
 // A picture large enough to hold the whole frame of a click at (0, 0), so
 // that local (lx, ly) is the picture pixel (lx - 250, ly - 195).
@@ -134,31 +140,54 @@ class OutlineTest : public QObject {
         }
     }
 
-    // Click grey 200 on black with one more pixel next to the click; every
-    // scan and sweep adds its counts to the histogram.
+    // Click grey 200 on black with one or two more pixels next to the click;
+    // every scan and sweep adds its counts to the histogram.
     void roofGreyEstimate_data() {
-        QTest::addColumn<int>("dx");
-        QTest::addColumn<int>("dy");
-        QTest::addColumn<int>("grey");
+        QTest::addColumn<std::vector<int>>("pixels"); // dx, dy, grey
         QTest::addColumn<int>("expected");
-        QTest::newRow("left 190 ties and wins as the lower") << -1 << 0 << 190 << 190;
-        QTest::newRow("left 210 ties and loses") << -1 << 0 << 210 << 200;
-        QTest::newRow("right 190 ties") << 1 << 0 << 190 << 190;
-        QTest::newRow("below 190 ties") << 0 << -1 << 190 << 190;
-        QTest::newRow("above counts once in the upward scan") << 0 << 1 << 190 << 200;
-        QTest::newRow("outside the band is ignored") << -1 << 0 << 189 << 200;
+        QTest::addColumn<int>("clickCount");
+        QTest::addColumn<int>("otherCount");
+        QTest::newRow("left 190 ties and wins as the lower") << Ints({-1, 0, 190}) << 190 << 4 << 4;
+        QTest::newRow("left 210 ties and loses") << Ints({-1, 0, 210}) << 200 << 4 << 4;
+        QTest::newRow("right 190 ties") << Ints({1, 0, 190}) << 190 << 4 << 4;
+        QTest::newRow("below 190 ties") << Ints({0, -1, 190}) << 190 << 4 << 4;
+        QTest::newRow("above counts once in the upward scan") << Ints({0, 1, 190}) << 200 << 4 << 3;
+        QTest::newRow("above right, rightward sweep's upward scan")
+            << Ints({1, 0, 200, 1, 1, 190}) << 200 << 8 << 1;
+        QTest::newRow("outside the band is counted once") << Ints({-1, 0, 189}) << 200 << 4 << 1;
     }
     void roofGreyEstimate() {
-        QFETCH(int, dx);
-        QFETCH(int, dy);
-        QFETCH(int, grey);
+        QFETCH(std::vector<int>, pixels);
         QFETCH(int, expected);
+        QFETCH(int, clickCount);
+        QFETCH(int, otherCount);
         GreyRaster picture = FramePicture();
         kAtOrigin.FillLocal(picture, 250, 250, 195, 195, 200);
-        kAtOrigin.FillLocal(picture, 250 + dx, 250 + dx, 195 + dy, 195 + dy, grey);
+        for (std::size_t i = 0; i + 2 < pixels.size(); i += 3)
+            kAtOrigin.FillLocal(picture, 250 + pixels[i], 250 + pixels[i], 195 + pixels[i + 1],
+                                195 + pixels[i + 1], pixels[i + 2]);
         auto t = TracerOn(picture);
         t->EstimateRoofGrey();
         QCOMPARE(t->pRoofGrey, expected);
+        QCOMPARE(t->pGreyHistogram[200], clickCount);
+        QCOMPARE(t->pGreyHistogram[pixels[pixels.size() - 1]], otherCount);
+    }
+
+    // A lone click pixel: the black the scans read before any in-band pixel
+    // is counted up to their limits, local y 390 and x 500.
+    void roofGreyScanLimits() {
+        GreyRaster picture = FramePicture();
+        kAtOrigin.FillLocal(picture, 250, 250, 195, 195, 200);
+        auto t = TracerOn(picture);
+        t->EstimateRoofGrey();
+        const int upTo390 = 390 - 196 + 1;
+        const int rightTo500 = 500 - 251 + 1;
+        const int endOfClickScans = 2;
+        QCOMPARE(t->pGreyHistogram[0], upTo390 + rightTo500 + endOfClickScans);
+        QCOMPARE(t->pGreyHistogram[200], 4);
+        QCOMPARE(t->pRoofGrey, 200);
+        for (int g = 256; g < kHistogramSlots; ++g)
+            QCOMPARE(t->pGreyHistogram[std::size_t(g)], 0);
     }
 
     // The mode window spans the click grey +-15 and sees every grey the scans read.
