@@ -1,0 +1,258 @@
+#include "workspace/PictureView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
+#include <QStyleOptionFrame>
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// Surfaces are measured at 96 dots per inch so that a point size gives the
+// same pixel size on every screen and in headless runs.
+constexpr int kDotsPerMetre96 = 3780;
+
+int ButtonCode(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton:
+        return PictureView::kLeftButton;
+    case Qt::RightButton:
+        return PictureView::kRightButton;
+    case Qt::MiddleButton:
+        return PictureView::kMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int ButtonsCode(Qt::MouseButtons bs) {
+    int code = 0;
+    if (bs & Qt::LeftButton)
+        code |= PictureView::kLeftButton;
+    if (bs & Qt::RightButton)
+        code |= PictureView::kRightButton;
+    if (bs & Qt::MiddleButton)
+        code |= PictureView::kMiddleButton;
+    return code;
+}
+
+QPoint Rounded(QPointF p) {
+    // Far-off coordinates are clamped so a stray value cannot overflow the
+    // integer pixel grid; such figures fall outside the surface anyway.
+    auto clamp = [](double v) { return std::isfinite(v) ? std::clamp(v, -1.0e6, 1.0e6) : -1.0e6; };
+    return QPoint(static_cast<int>(std::lround(clamp(p.x()))),
+                  static_cast<int>(std::lround(clamp(p.y()))));
+}
+
+} // namespace
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    ResizeSurface();
+    ResetScale();
+}
+
+void PictureView::SetOuterGeometry(int left, int top, int width, int height) {
+    setGeometry(left, top, std::max(width, 2 * kBorder + 1), std::max(height, 2 * kBorder + 1));
+}
+
+int PictureView::InnerWidth() const { return std::max(width() - 2 * kBorder, 1); }
+int PictureView::InnerHeight() const { return std::max(height() - 2 * kBorder, 1); }
+
+void PictureView::SetScale(double left, double top, double width, double height) {
+    userScale_ = true;
+    scaleLeft_ = left;
+    scaleTop_ = top;
+    // A zero extent would make every coordinate infinite: keep the old one.
+    if (width != 0)
+        scaleWidth_ = width;
+    if (height != 0)
+        scaleHeight_ = height;
+}
+
+void PictureView::ResetScale() {
+    userScale_ = false;
+    scaleLeft_ = 0;
+    scaleTop_ = 0;
+    scaleWidth_ = InnerWidth();
+    scaleHeight_ = InnerHeight();
+}
+
+QPointF PictureView::ToPixel(double x, double y) const {
+    return QPointF((x - scaleLeft_) * InnerWidth() / scaleWidth_,
+                   (y - scaleTop_) * InnerHeight() / scaleHeight_);
+}
+
+QPointF PictureView::ToUser(QPointF pixel) const {
+    return QPointF(scaleLeft_ + pixel.x() * scaleWidth_ / InnerWidth(),
+                   scaleTop_ + pixel.y() * scaleHeight_ / InnerHeight());
+}
+
+void PictureView::SetPicture(const QImage& picture) {
+    picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    Cls();
+}
+
+void PictureView::RemovePicture() {
+    picture_ = QImage();
+    Cls();
+}
+
+void PictureView::SizeToPicture() {
+    if (picture_.isNull())
+        return;
+    SetOuterGeometry(x(), y(), picture_.width() + 2 * kBorder, picture_.height() + 2 * kBorder);
+}
+
+void PictureView::CopyPictureFrom(const PictureView& other) { SetPicture(other.Picture()); }
+
+void PictureView::SetBackColor(QColor c) {
+    back_ = c;
+    Cls();
+}
+
+void PictureView::FillBackground(QImage& img) const {
+    img.fill(back_);
+    if (!picture_.isNull()) {
+        QPainter p(&img);
+        p.drawImage(0, 0, picture_);
+    }
+}
+
+void PictureView::ResizeSurface() {
+    const QSize size(InnerWidth(), InnerHeight());
+    if (surface_.size() == size)
+        return;
+    QImage next(size, QImage::Format_RGB32);
+    next.setDotsPerMeterX(kDotsPerMetre96);
+    next.setDotsPerMeterY(kDotsPerMetre96);
+    FillBackground(next);
+    // What was drawn stays where it was; new area shows the picture.
+    if (!surface_.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, surface_);
+    }
+    surface_ = next;
+}
+
+void PictureView::Cls() {
+    if (surface_.isNull())
+        return;
+    FillBackground(surface_);
+    update();
+}
+
+void PictureView::BeginPaint(QPainter& p, QColor c) const {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    if (mode_ == Mode::Xor)
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QPen pen(c);
+    pen.setWidth(drawWidth_);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+}
+
+void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
+    QPainter p(&surface_);
+    BeginPaint(p, c);
+    const QPoint a = Rounded(ToPixel(x1, y1));
+    const QPoint b = Rounded(ToPixel(x2, y2));
+    if (a == b)
+        p.drawPoint(a);
+    else
+        p.drawLine(a, b);
+    update();
+}
+
+void PictureView::Circle(double x, double y, double radius, QColor c) {
+    QPainter p(&surface_);
+    BeginPaint(p, c);
+    const QPoint centre = Rounded(ToPixel(x, y));
+    const int r = static_cast<int>(std::lround(std::abs(radius * InnerWidth() / scaleWidth_)));
+    p.drawEllipse(centre, r, r);
+    update();
+}
+
+void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
+    QPainter p(&surface_);
+    BeginPaint(p, c);
+    const QPoint a = Rounded(ToPixel(x1, y1));
+    const QPoint b = Rounded(ToPixel(x2, y2));
+    p.drawRect(QRect(a, b).normalized());
+    update();
+}
+
+void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
+                        QColor c) {
+    QPainter p(&surface_);
+    BeginPaint(p, c);
+    QFont f = font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    f.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(f);
+    const QPoint topLeft = Rounded(ToPixel(x, y));
+    p.drawText(topLeft.x(), topLeft.y() + p.fontMetrics().ascent(), text);
+    update();
+}
+
+int PictureView::Point(double x, double y) const {
+    const QPointF px = ToPixel(x, y);
+    if (!std::isfinite(px.x()) || !std::isfinite(px.y()))
+        return -1;
+    const int ix = static_cast<int>(std::floor(px.x()));
+    const int iy = static_cast<int>(std::floor(px.y()));
+    if (ix < 0 || iy < 0 || ix >= surface_.width() || iy >= surface_.height())
+        return -1;
+    const QRgb c = surface_.pixel(ix, iy);
+    return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(kBorder, kBorder, surface_);
+    QStyleOptionFrame opt;
+    opt.initFrom(this);
+    opt.rect = rect();
+    opt.lineWidth = kBorder;
+    opt.midLineWidth = 0;
+    opt.state |= QStyle::State_Sunken;
+    style()->drawPrimitive(QStyle::PE_Frame, &opt, &p, this);
+}
+
+void PictureView::resizeEvent(QResizeEvent* e) {
+    ResizeSurface();
+    if (!userScale_)
+        ResetScale();
+    QWidget::resizeEvent(e);
+}
+
+QPointF PictureView::UserAt(const QPointF& widgetPos) const {
+    return ToUser(widgetPos - QPointF(kBorder, kBorder));
+}
+
+void PictureView::mousePressEvent(QMouseEvent* e) {
+    const QPointF u = UserAt(e->position());
+    emit MouseDown(ButtonCode(e->button()), u.x(), u.y());
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* e) {
+    const QPointF u = UserAt(e->position());
+    emit MouseMove(ButtonsCode(e->buttons()), u.x(), u.y());
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* e) {
+    const QPointF u = UserAt(e->position());
+    emit MouseUp(ButtonCode(e->button()), u.x(), u.y());
+}
+
+void PictureView::mouseDoubleClickEvent(QMouseEvent*) { emit DoubleClick(); }
+
+} // namespace velmora

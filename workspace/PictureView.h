@@ -1,0 +1,122 @@
+// A picture box: a background picture with a drawing surface on top, measured
+// in a user coordinate system (scale left, top, width, height; a negative
+// scale height makes y grow upwards). Used for PhotoPic, PhotoPic2 and the
+// compass AzimusPic.
+//
+// The surface is one RGB32 image the size of the inner area. Clearing it puts
+// the picture back; drawing either replaces pixels (copy mode) or combines
+// the pen colour with them by exclusive-or (XOR mode). XOR drawing is never
+// antialiased, so drawing the same figure twice restores every pixel.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+namespace velmora {
+
+class PictureView : public QWidget {
+    Q_OBJECT
+public:
+    // Sunken frame width on each side: the outer size is the inner size + 4.
+    static constexpr int kBorder = 2;
+
+    // Mouse buttons as the handlers receive them.
+    static constexpr int kLeftButton = 1;
+    static constexpr int kRightButton = 2;
+    static constexpr int kMiddleButton = 4;
+
+    enum class Mode { Copy, Xor };
+
+    explicit PictureView(QWidget* parent = nullptr);
+
+    // Outer geometry in the parent's pixels.
+    int Left() const { return x(); }
+    int Top() const { return y(); }
+    int Width() const { return width(); }
+    int Height() const { return height(); }
+    void SetOuterGeometry(int left, int top, int width, int height);
+    int InnerWidth() const;
+    int InnerHeight() const;
+
+    // User coordinate system of the inner area.
+    void SetScale(double left, double top, double width, double height);
+    double ScaleLeft() const { return scaleLeft_; }
+    double ScaleTop() const { return scaleTop_; }
+    double ScaleWidth() const { return scaleWidth_; }
+    double ScaleHeight() const { return scaleHeight_; }
+    // One unit per pixel, origin at the top-left corner, y down.
+    void ResetScale();
+
+    QPointF ToPixel(double x, double y) const;
+    QPointF ToUser(QPointF pixel) const;
+
+    // Background picture. Setting it clears the drawing.
+    void SetPicture(const QImage& picture);
+    void RemovePicture();
+    const QImage& Picture() const { return picture_; }
+    bool HasPicture() const { return !picture_.isNull(); }
+    // Outer size = picture size + the frame.
+    void SizeToPicture();
+    void CopyPictureFrom(const PictureView& other);
+
+    void SetBackColor(QColor c);
+    QColor BackColor() const { return back_; }
+
+    // Drawing state.
+    void SetMode(Mode m) { mode_ = m; }
+    Mode DrawMode() const { return mode_; }
+    void SetDrawWidth(int w) { drawWidth_ = w < 1 ? 1 : w; }
+    int DrawWidth() const { return drawWidth_; }
+
+    // Drawing, in user coordinates, in the current mode.
+    void Cls();
+    void Line(double x1, double y1, double x2, double y2, QColor c);
+    // Radius in units of the x axis.
+    void Circle(double x, double y, double radius, QColor c);
+    // Outline of the rectangle with corners (x1, y1) and (x2, y2).
+    void Box(double x1, double y1, double x2, double y2, QColor c);
+    // Text with its top-left corner at (x, y).
+    void Print(double x, double y, const QString& text, int pointSize, bool bold, QColor c);
+
+    // Colour of the surface pixel under (x, y) as R + 256 G + 65536 B, or -1
+    // outside the inner area.
+    int Point(double x, double y) const;
+    const QImage& Surface() const { return surface_; }
+
+signals:
+    void MouseDown(int button, double x, double y);
+    void MouseMove(int buttons, double x, double y);
+    void MouseUp(int button, double x, double y);
+    void DoubleClick();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+
+private:
+    void ResizeSurface();
+    void FillBackground(QImage& img) const;
+    QPointF UserAt(const QPointF& widgetPos) const;
+    void BeginPaint(class QPainter& p, QColor c) const;
+
+    QImage picture_;
+    QImage surface_;
+    QColor back_{255, 255, 255};
+    double scaleLeft_ = 0;
+    double scaleTop_ = 0;
+    double scaleWidth_ = 1;
+    double scaleHeight_ = 1;
+    // False while the box is measured in pixels: the scale then follows its size.
+    bool userScale_ = false;
+    Mode mode_ = Mode::Copy;
+    int drawWidth_ = 1;
+};
+
+} // namespace velmora

@@ -1,0 +1,127 @@
+#include "workspace/Prompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace velmora {
+
+namespace {
+
+const QString kTitle = QStringLiteral("velmora");
+
+// A preset like "*.dat" is a pattern, not a name to preselect.
+QString InitialSelection(const QString& initialName) {
+    if (initialName.contains(u'*') || initialName.contains(u'?'))
+        return QString();
+    return initialName;
+}
+
+} // namespace
+
+QStringList DialogNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed();
+        if (desc.isEmpty() && pattern.isEmpty())
+            continue;
+        if (desc.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            out << desc;
+        else
+            out << QStringLiteral("%1 (%2)").arg(desc, pattern);
+    }
+    return out;
+}
+
+void QtPrompts::Message(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, kTitle, text, QMessageBox::Ok);
+}
+
+bool QtPrompts::Question(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, kTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+std::optional<QString> QtPrompts::OpenFile(QWidget* parent, const QString& filter,
+                                           const QString& initialName) {
+    QFileDialog dlg(parent, QStringLiteral("開く"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    const QStringList filters = DialogNameFilters(filter);
+    dlg.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dlg.selectNameFilter(filters.front());
+    dlg.setDirectory(QDir::currentPath());
+    const QString name = InitialSelection(initialName);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dlg.selectedFiles().front());
+}
+
+std::optional<QString> QtPrompts::SaveFile(QWidget* parent, const QString& filter,
+                                           const QString& initialName) {
+    QFileDialog dlg(parent, QStringLiteral("名前を付けて保存"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    // The save command asks its own overwrite question.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QStringList filters = DialogNameFilters(filter);
+    dlg.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dlg.selectNameFilter(filters.front());
+    dlg.setDirectory(QDir::currentPath());
+    const QString name = InitialSelection(initialName);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return QDir::toNativeSeparators(dlg.selectedFiles().value(0));
+}
+
+std::optional<ScriptedPrompts::Answer> ScriptedPrompts::Next() {
+    if (answers_.empty()) {
+        ++unanswered;
+        return std::nullopt;
+    }
+    Answer a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+void ScriptedPrompts::Message(QWidget*, const QString& text) {
+    asked_.push_back({Kind::Message, text, QString()});
+}
+
+bool ScriptedPrompts::Question(QWidget*, const QString& text) {
+    asked_.push_back({Kind::Question, text, QString()});
+    const auto a = Next();
+    return a && a->ok;
+}
+
+std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& filter,
+                                                 const QString& initialName) {
+    asked_.push_back({Kind::Open, filter, initialName});
+    const auto a = Next();
+    return a ? a->path : std::nullopt;
+}
+
+std::optional<QString> ScriptedPrompts::SaveFile(QWidget*, const QString& filter,
+                                                 const QString& initialName) {
+    asked_.push_back({Kind::Save, filter, initialName});
+    const auto a = Next();
+    return a ? a->path : std::nullopt;
+}
+
+QStringList ScriptedPrompts::Texts() const {
+    QStringList out;
+    for (const auto& a : asked_)
+        if (a.kind == Kind::Message || a.kind == Kind::Question)
+            out << a.text;
+    return out;
+}
+
+} // namespace velmora

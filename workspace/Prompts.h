@@ -1,0 +1,91 @@
+// Every message box and file dialog of the program goes through this one
+// interface, so that the commands can be driven headless: the Qt version
+// shows real dialogs, the scripted one answers from a queue and records what
+// was asked.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace velmora {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // Message box with an OK button.
+    virtual void Message(QWidget* parent, const QString& text) = 0;
+    // Question with OK and Cancel; true for OK.
+    virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // File dialogs. `filter` is the "|"-separated list of description and
+    // pattern pairs ("データファイル (*.dat)|*.dat|..."), the first entry
+    // preselected. nullopt when cancelled.
+    virtual std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
+                                            const QString& initialName) = 0;
+    virtual std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
+                                            const QString& initialName) = 0;
+};
+
+// "desc|pattern|desc|pattern|" as Qt name filters ("desc (pattern)").
+QStringList DialogNameFilters(const QString& filter);
+
+// Real dialogs.
+class QtPrompts final : public Prompts {
+public:
+    void Message(QWidget* parent, const QString& text) override;
+    bool Question(QWidget* parent, const QString& text) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
+                                    const QString& initialName) override;
+    std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
+                                    const QString& initialName) override;
+};
+
+// Answers from a queue; nothing ever blocks. A question or dialog with no
+// queued answer is answered Cancel and counted in `unanswered`.
+class ScriptedPrompts final : public Prompts {
+public:
+    enum class Kind { Message, Question, Open, Save };
+    struct Asked {
+        Kind kind;
+        QString text; // message text, or the filter of a dialog
+        QString initialName;
+    };
+
+    // Queue answers in the order the questions and dialogs will come.
+    void AnswerQuestion(bool ok) { answers_.push_back(Answer{ok, std::nullopt}); }
+    void AnswerFile(std::optional<QString> path) { answers_.push_back(Answer{true, path}); }
+
+    void Message(QWidget* parent, const QString& text) override;
+    bool Question(QWidget* parent, const QString& text) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
+                                    const QString& initialName) override;
+    std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
+                                    const QString& initialName) override;
+
+    const std::vector<Asked>& asked() const { return asked_; }
+    // Texts of the message boxes and questions, in order.
+    QStringList Texts() const;
+    std::size_t pending() const { return answers_.size(); }
+    int unanswered = 0;
+    void Clear() {
+        asked_.clear();
+        answers_.clear();
+        unanswered = 0;
+    }
+
+private:
+    struct Answer {
+        bool ok;
+        std::optional<QString> path;
+    };
+    std::optional<Answer> Next();
+
+    std::deque<Answer> answers_;
+    std::vector<Asked> asked_;
+};
+
+} // namespace velmora
