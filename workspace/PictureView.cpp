@@ -58,10 +58,19 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
 
 void PictureView::SetOuterGeometry(int left, int top, int width, int height) {
     setGeometry(left, top, std::max(width, 2 * kBorder + 1), std::max(height, 2 * kBorder + 1));
+    // A hidden widget gets its resize event only when shown; the surface
+    // must have its size at once.
+    ResizeSurface();
+    if (!userScale_)
+        ResetScale();
 }
 
-int PictureView::InnerWidth() const { return std::max(width() - 2 * kBorder, 1); }
-int PictureView::InnerHeight() const { return std::max(height() - 2 * kBorder, 1); }
+int PictureView::InnerWidth() const {
+    return std::max(width() - 2 * kBorder, 1);
+}
+int PictureView::InnerHeight() const {
+    return std::max(height() - 2 * kBorder, 1);
+}
 
 void PictureView::SetScale(double left, double top, double width, double height) {
     userScale_ = true;
@@ -108,7 +117,9 @@ void PictureView::SizeToPicture() {
     SetOuterGeometry(x(), y(), picture_.width() + 2 * kBorder, picture_.height() + 2 * kBorder);
 }
 
-void PictureView::CopyPictureFrom(const PictureView& other) { SetPicture(other.Picture()); }
+void PictureView::CopyPictureFrom(const PictureView& other) {
+    SetPicture(other.Picture());
+}
 
 void PictureView::SetBackColor(QColor c) {
     back_ = c;
@@ -140,8 +151,7 @@ void PictureView::ResizeSurface() {
 }
 
 void PictureView::Cls() {
-    if (surface_.isNull())
-        return;
+    ResizeSurface();
     FillBackground(surface_);
     update();
 }
@@ -149,7 +159,7 @@ void PictureView::Cls() {
 void PictureView::BeginPaint(QPainter& p, QColor c) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
-    if (mode_ == Mode::Xor)
+    if (mode_ == DrawMode::Xor)
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     QPen pen(c);
     pen.setWidth(drawWidth_);
@@ -160,6 +170,7 @@ void PictureView::BeginPaint(QPainter& p, QColor c) const {
 }
 
 void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
+    ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
     const QPoint a = Rounded(ToPixel(x1, y1));
@@ -172,6 +183,7 @@ void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
 }
 
 void PictureView::Circle(double x, double y, double radius, QColor c) {
+    ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
     const QPoint centre = Rounded(ToPixel(x, y));
@@ -181,6 +193,7 @@ void PictureView::Circle(double x, double y, double radius, QColor c) {
 }
 
 void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
+    ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
     const QPoint a = Rounded(ToPixel(x1, y1));
@@ -191,6 +204,7 @@ void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
 
 void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
                         QColor c) {
+    ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
     QFont f = font();
@@ -201,6 +215,31 @@ void PictureView::Print(double x, double y, const QString& text, int pointSize, 
     const QPoint topLeft = Rounded(ToPixel(x, y));
     p.drawText(topLeft.x(), topLeft.y() + p.fontMetrics().ascent(), text);
     update();
+}
+
+void PictureView::Paint(const DrawList& ops) {
+    for (const DrawOp& op : ops) {
+        const QColor c(op.colour.r, op.colour.g, op.colour.b);
+        if (op.kind != DrawOp::Kind::Clear)
+            mode_ = op.mode;
+        switch (op.kind) {
+        case DrawOp::Kind::Clear:
+            Cls();
+            break;
+        case DrawOp::Kind::Line:
+            Line(op.x1, op.y1, op.x2, op.y2, c);
+            break;
+        case DrawOp::Kind::Circle:
+            Circle(op.x1, op.y1, op.radius, c);
+            break;
+        case DrawOp::Kind::Box:
+            Box(op.x1, op.y1, op.x2, op.y2, c);
+            break;
+        case DrawOp::Kind::Text:
+            Print(op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
+            break;
+        }
+    }
 }
 
 int PictureView::Point(double x, double y) const {
@@ -253,6 +292,8 @@ void PictureView::mouseReleaseEvent(QMouseEvent* e) {
     emit MouseUp(ButtonCode(e->button()), u.x(), u.y());
 }
 
-void PictureView::mouseDoubleClickEvent(QMouseEvent*) { emit DoubleClick(); }
+void PictureView::mouseDoubleClickEvent(QMouseEvent*) {
+    emit DoubleClick();
+}
 
 } // namespace velmora

@@ -15,11 +15,13 @@
 #include <QString>
 #include <QWidget>
 
+#include "data/DrawList.h"
+
 namespace velmora {
 
 class PictureView : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Sunken frame width on each side: the outer size is the inner size + 4.
     static constexpr int kBorder = 2;
 
@@ -27,8 +29,6 @@ public:
     static constexpr int kLeftButton = 1;
     static constexpr int kRightButton = 2;
     static constexpr int kMiddleButton = 4;
-
-    enum class Mode { Copy, Xor };
 
     explicit PictureView(QWidget* parent = nullptr);
 
@@ -66,8 +66,8 @@ public:
     QColor BackColor() const { return back_; }
 
     // Drawing state.
-    void SetMode(Mode m) { mode_ = m; }
-    Mode DrawMode() const { return mode_; }
+    void SetMode(velmora::DrawMode m) { mode_ = m; }
+    velmora::DrawMode Mode() const { return mode_; }
     void SetDrawWidth(int w) { drawWidth_ = w < 1 ? 1 : w; }
     int DrawWidth() const { return drawWidth_; }
 
@@ -80,19 +80,22 @@ public:
     void Box(double x1, double y1, double x2, double y2, QColor c);
     // Text with its top-left corner at (x, y).
     void Print(double x, double y, const QString& text, int pointSize, bool bold, QColor c);
+    // Paints a list of primitives in order, each in its own mode; the view
+    // is left in the mode of the last one.
+    void Paint(const DrawList& ops);
 
     // Colour of the surface pixel under (x, y) as R + 256 G + 65536 B, or -1
     // outside the inner area.
     int Point(double x, double y) const;
     const QImage& Surface() const { return surface_; }
 
-signals:
+  signals:
     void MouseDown(int button, double x, double y);
     void MouseMove(int buttons, double x, double y);
     void MouseUp(int button, double x, double y);
     void DoubleClick();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
@@ -100,7 +103,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
 
-private:
+  private:
     void ResizeSurface();
     void FillBackground(QImage& img) const;
     QPointF UserAt(const QPointF& widgetPos) const;
@@ -115,7 +118,7 @@ private:
     double scaleHeight_ = 1;
     // False while the box is measured in pixels: the scale then follows its size.
     bool userScale_ = false;
-    Mode mode_ = Mode::Copy;
+    velmora::DrawMode mode_ = velmora::DrawMode::Copy;
     int drawWidth_ = 1;
 };
 

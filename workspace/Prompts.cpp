@@ -82,14 +82,14 @@ std::optional<QString> QtPrompts::SaveFile(QWidget* parent, const QString& filte
     return QDir::toNativeSeparators(dlg.selectedFiles().value(0));
 }
 
-std::optional<ScriptedPrompts::Answer> ScriptedPrompts::Next() {
+bool ScriptedPrompts::Next(Answer& out) {
     if (answers_.empty()) {
         ++unanswered;
-        return std::nullopt;
+        return false;
     }
-    Answer a = answers_.front();
+    out = answers_.front();
     answers_.pop_front();
-    return a;
+    return true;
 }
 
 void ScriptedPrompts::Message(QWidget*, const QString& text) {
@@ -98,22 +98,22 @@ void ScriptedPrompts::Message(QWidget*, const QString& text) {
 
 bool ScriptedPrompts::Question(QWidget*, const QString& text) {
     asked_.push_back({Kind::Question, text, QString()});
-    const auto a = Next();
-    return a && a->ok;
+    Answer a;
+    return Next(a) && a.ok;
 }
 
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& filter,
                                                  const QString& initialName) {
     asked_.push_back({Kind::Open, filter, initialName});
-    const auto a = Next();
-    return a ? a->path : std::nullopt;
+    Answer a;
+    return Next(a) ? a.path : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompts::SaveFile(QWidget*, const QString& filter,
                                                  const QString& initialName) {
     asked_.push_back({Kind::Save, filter, initialName});
-    const auto a = Next();
-    return a ? a->path : std::nullopt;
+    Answer a;
+    return Next(a) ? a.path : std::nullopt;
 }
 
 QStringList ScriptedPrompts::Texts() const {

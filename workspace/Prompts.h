@@ -15,7 +15,7 @@ class QWidget;
 namespace velmora {
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // Message box with an OK button.
     virtual void Message(QWidget* parent, const QString& text) = 0;
@@ -35,7 +35,7 @@ QStringList DialogNameFilters(const QString& filter);
 
 // Real dialogs.
 class QtPrompts final : public Prompts {
-public:
+  public:
     void Message(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
@@ -47,7 +47,7 @@ public:
 // Answers from a queue; nothing ever blocks. A question or dialog with no
 // queued answer is answered Cancel and counted in `unanswered`.
 class ScriptedPrompts final : public Prompts {
-public:
+  public:
     enum class Kind { Message, Question, Open, Save };
     struct Asked {
         Kind kind;
@@ -77,12 +77,12 @@ public:
         unanswered = 0;
     }
 
-private:
+  private:
     struct Answer {
-        bool ok;
+        bool ok = false;
         std::optional<QString> path;
     };
-    std::optional<Answer> Next();
+    bool Next(Answer& out);
 
     std::deque<Answer> answers_;
     std::vector<Asked> asked_;

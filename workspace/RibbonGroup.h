@@ -17,7 +17,7 @@ namespace velmora {
 
 class RibbonGroup : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit RibbonGroup(QObject* parent = nullptr);
 
     // Adds a button with the next index.
@@ -30,11 +30,11 @@ public:
     int Down() const;
     void SetValue(int index, bool down);
 
-signals:
+  signals:
     // down: true when the button was pressed, false when it was released.
     void Click(int index, bool down);
 
-private:
+  private:
     void Show(int index, bool down);
     std::vector<QPushButton*> buttons_;
     std::vector<bool> values_;

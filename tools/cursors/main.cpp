@@ -24,8 +24,8 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <cstdio>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -97,8 +97,8 @@ std::vector<Layer> Pencil(QPointF tip, QColor body, QColor lead) {
 
 // The classic pointer arrow with its point at `tip`.
 QPolygonF Arrow(QPointF tip, double scale) {
-    const double pts[][2] = {{0, 0}, {0, 15}, {3.5, 11.5}, {6.5, 18}, {9, 17},
-                             {6, 10.5}, {11, 10.5}};
+    const double pts[][2] = {{0, 0},  {0, 15},   {3.5, 11.5}, {6.5, 18},
+                             {9, 17}, {6, 10.5}, {11, 10.5}};
     QPolygonF poly;
     for (const auto& p : pts)
         poly << tip + QPointF(p[0] * scale, p[1] * scale);
@@ -280,8 +280,8 @@ QByteArray IconFile(const QImage& image, bool cursor, QPoint hotSpot) {
     PutU16(file, 1);
     file.append(static_cast<char>(w >= 256 ? 0 : w));
     file.append(static_cast<char>(h >= 256 ? 0 : h));
-    file.append('\0'); // colour count
-    file.append('\0'); // reserved
+    file.append('\0');                       // colour count
+    file.append('\0');                       // reserved
     PutU16(file, cursor ? hotSpot.x() : 1);  // planes, or hot spot x
     PutU16(file, cursor ? hotSpot.y() : 32); // bit count, or hot spot y
     PutU32(file, static_cast<quint32>(dib.size()));

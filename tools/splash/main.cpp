@@ -48,8 +48,8 @@ void DrawBuilding(QPainter& p, const Building& b, bool marked) {
             const double h0 = 1.5 + f * 4.5;
             if (h0 + 2 > b.h)
                 break;
-            p.drawPolygon(QPolygonF({at(wx, 0, h0), at(wx + 2, 0, h0), at(wx + 2, 0, h0 + 2),
-                                     at(wx, 0, h0 + 2)}));
+            p.drawPolygon(QPolygonF(
+                {at(wx, 0, h0), at(wx + 2, 0, h0), at(wx + 2, 0, h0 + 2), at(wx, 0, h0 + 2)}));
         }
     p.setBrush(b.roof);
     p.drawPolygon(roof);
@@ -82,8 +82,8 @@ QImage Title() {
     p.fillRect(img.rect(), sky);
 
     // Ground plate with streets.
-    const QPolygonF ground({Project(-220, -10, 0), Project(220, -10, 0), Project(220, 140, 0),
-                            Project(-220, 140, 0)});
+    const QPolygonF ground(
+        {Project(-220, -10, 0), Project(220, -10, 0), Project(220, 140, 0), Project(-220, 140, 0)});
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(96, 112, 92));
     p.drawPolygon(ground);
@@ -93,13 +93,18 @@ QImage Title() {
     for (double x = -120; x <= 120; x += 60)
         p.drawLine(Project(x, -10, 0), Project(x, 140, 0));
 
-    std::vector<Building> buildings = {
-        {-110, 105, 40, 25, 26, QColor(205, 205, 200)}, {-45, 108, 30, 22, 38, QColor(214, 212, 206)},
-        {20, 100, 42, 30, 22, QColor(200, 204, 206)},   {80, 104, 34, 26, 30, QColor(210, 206, 198)},
-        {-100, 60, 36, 28, 18, QColor(208, 206, 200)},  {-30, 58, 44, 24, 30, QColor(216, 214, 210)},
-        {35, 62, 30, 26, 42, QColor(204, 206, 210)},    {85, 56, 30, 30, 16, QColor(212, 208, 200)},
-        {-115, 16, 42, 24, 22, QColor(210, 208, 204)},  {-45, 20, 34, 26, 34, QColor(206, 210, 212)},
-        {15, 14, 46, 22, 26, QColor(214, 210, 204)},    {82, 18, 32, 24, 20, QColor(208, 208, 208)}};
+    std::vector<Building> buildings = {{-110, 105, 40, 25, 26, QColor(205, 205, 200)},
+                                       {-45, 108, 30, 22, 38, QColor(214, 212, 206)},
+                                       {20, 100, 42, 30, 22, QColor(200, 204, 206)},
+                                       {80, 104, 34, 26, 30, QColor(210, 206, 198)},
+                                       {-100, 60, 36, 28, 18, QColor(208, 206, 200)},
+                                       {-30, 58, 44, 24, 30, QColor(216, 214, 210)},
+                                       {35, 62, 30, 26, 42, QColor(204, 206, 210)},
+                                       {85, 56, 30, 30, 16, QColor(212, 208, 200)},
+                                       {-115, 16, 42, 24, 22, QColor(210, 208, 204)},
+                                       {-45, 20, 34, 26, 34, QColor(206, 210, 212)},
+                                       {15, 14, 46, 22, 26, QColor(214, 210, 204)},
+                                       {82, 18, 32, 24, 20, QColor(208, 208, 208)}};
     // Far buildings first.
     std::sort(buildings.begin(), buildings.end(),
               [](const Building& a, const Building& b) { return a.depth > b.depth; });

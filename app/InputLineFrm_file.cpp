@@ -1,0 +1,173 @@
+// Opening and saving project files.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <memory>
+
+#include "app/InputLineFrm.h"
+#include "geometry/Compass.h"
+#include "workspace/PictureView.h"
+#include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
+
+namespace velmora {
+
+namespace {
+
+const QString kOpenFilter =
+    QStringLiteral("データファイル (*.dat)|*.dat|") + QStringLiteral("dat ファイル (*.txt)|*.txt|");
+const QString kSaveFilter = QStringLiteral("プロジェクト ファイル (*.dat)|*.dat|") +
+                            QStringLiteral("txt ファイル (*.txt)|*.txt|");
+const QString kRefused = QStringLiteral("このデータは保存できません。");
+const QString kOverwrite = QStringLiteral("同じファイル名があります上書きしますか？");
+const QString kReadFailed = QStringLiteral("データファイルを読み込めませんでした。");
+const QString kWriteFailed = QStringLiteral("データを保存できませんでした。");
+
+// The last piece of a path, by the platform's separator.
+QString LastPiece(BuildingData& d, const QString& nativePath) {
+    const std::string sep(1, QDir::separator().toLatin1());
+    const int last = SplitPath(d, nativePath.toStdString(), sep);
+    if (last < 0)
+        return QString();
+    return QString::fromStdString(d.gPathField[static_cast<std::size_t>(last)]);
+}
+
+// Text after the last "." (empty when there is none).
+QString Extension(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+std::string FilePathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Every table and view parameter a project file carries.
+void TakeProjectData(BuildingData& to, const BuildingData& from) {
+    to.gNorthAngle = from.gNorthAngle;
+    to.gSourceHeight = from.gSourceHeight;
+    to.gFlatHeight = from.gFlatHeight;
+    to.gSlideHeight = from.gSlideHeight;
+    to.gSlideAngle = from.gSlideAngle;
+    to.gTopAreaPointTotalNumber = from.gTopAreaPointTotalNumber;
+    to.gTopAreaX = from.gTopAreaX;
+    to.gTopAreaY = from.gTopAreaY;
+    to.gFlatTopAreaX = from.gFlatTopAreaX;
+    to.gFlatTopAreaY = from.gFlatTopAreaY;
+    to.gEachTopAreaNumber = from.gEachTopAreaNumber;
+    to.gEachTopAreaStartNum = from.gEachTopAreaStartNum;
+    to.gEachTopAreaPointNum = from.gEachTopAreaPointNum;
+    to.gEachClosedTopAreaSTS = from.gEachClosedTopAreaSTS;
+    to.gFlatTopHeight = from.gFlatTopHeight;
+    to.gWallEdgeNumber = from.gWallEdgeNumber;
+    to.gFirstWallEdgeX = from.gFirstWallEdgeX;
+    to.gFirstWallEdgeY = from.gFirstWallEdgeY;
+    to.gSecondWallEdgeX = from.gSecondWallEdgeX;
+    to.gSecondWallEdgeY = from.gSecondWallEdgeY;
+    to.gWallEdgefotEachTopArea = from.gWallEdgefotEachTopArea;
+}
+
+} // namespace
+
+FileResult InputLineFrm::ReadProjectIntoWindow(const QString& path) {
+    // Read into a copy first: a file that cannot be read leaves the record,
+    // the boxes and the view as they were.
+    auto fresh = std::make_unique<BuildingData>(data_);
+    ViewGeometry view = PictureGeometry();
+    FileResult r = ReadProjectFile(*fresh, FilePathBytes(path), view);
+    if (r.ok)
+        ApplyProjectData(*fresh, view);
+    return r;
+}
+
+void InputLineFrm::ApplyProjectData(const BuildingData& read, const ViewGeometry& view) {
+    TakeProjectData(data_, read);
+    const CompassPoint point = PlaceCompassPoint(data_.gNorthAngle);
+    MovePointImg(point.left, point.top);
+    AzimusTxt->setText(QString::fromStdString(FormatPlain(data_.gNorthAngle)));
+    ApplyViewGeometry(view);
+    VerHeightmTxt->setText(QString::fromStdString(FormatPlain(data_.gSourceHeight)));
+    IncliHeightmTxt->setText(QString::fromStdString(FormatPlain(data_.gSlideHeight)));
+    VerHeightTxt->setText(QString::fromStdString(FormatWhole(data_.gSourceHeight * kFeetPerMetre)));
+    IncliHeightTxt->setText(
+        QString::fromStdString(FormatWhole(data_.gSlideHeight * kFeetPerMetre)));
+    ShowSlopeLineMap(-1, -1);
+}
+
+void InputLineFrm::OpenDataMenu_Click() {
+    const std::optional<QString> chosen =
+        prompts_.OpenFile(this, kOpenFilter, QStringLiteral("*.dat"));
+    // Cancelling saves nothing, so the edits stay marked unsaved.
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString path = QDir::toNativeSeparators(*chosen);
+    const QString name = LastPiece(data_, path);
+    const QString ext = Extension(path);
+    if (ext != QStringLiteral("dat") && ext != QStringLiteral("txt"))
+        return;
+
+    // The current work is replaced only by a file that reads completely.
+    auto fresh = std::make_unique<BuildingData>(data_);
+    velmora::ResetAllDataBuildingData(*fresh);
+    fresh->gNorthAngle = 0;
+    ViewGeometry view = PictureGeometry();
+    FileResult r;
+    {
+        BusyCursor busy;
+        r = ReadProjectFile(*fresh, FilePathBytes(path), view);
+    }
+    if (!r.ok) {
+        prompts_.Message(this, kReadFailed + QStringLiteral("\n") + path + QStringLiteral("\n") +
+                                   QString::fromStdString(r.error));
+        return;
+    }
+    BusyCursor busy;
+    pDataFileName[0] = name;
+    ResetAllDataBuildingData();
+    setWindowTitle(QStringLiteral("データファイル/") + name);
+    data_.gNorthAngle = 0;
+    ApplyProjectData(*fresh, view);
+    pSampleLoaded = kFalse;
+}
+
+void InputLineFrm::SaveDataMenu_Click() {
+    // Heights and plan points are refreshed by the plan map.
+    if (pViewMode != 2)
+        SlopeOrFlatRbn->SetValue(1, true);
+    const std::optional<QString> chosen = prompts_.SaveFile(this, kSaveFilter, pDataFileName[0]);
+    if (!chosen || chosen->isEmpty())
+        return;
+    QString path = QDir::toNativeSeparators(*chosen);
+    QString name = LastPiece(data_, path);
+    if (name.isEmpty())
+        return;
+    // A name typed without an extension is a project file.
+    if (!name.contains(u'.')) {
+        path += QStringLiteral(".dat");
+        name += QStringLiteral(".dat");
+    }
+    const QString ext = Extension(path);
+    if (name == pDataFileName[1] || name == pDataFileName[2]) {
+        prompts_.Message(this, kRefused);
+        return;
+    }
+    if (ext != QStringLiteral("dat") && ext != QStringLiteral("txt"))
+        return;
+    if (QFileInfo::exists(path) && !prompts_.Question(this, kOverwrite))
+        return; // nothing written: the edits stay marked unsaved
+    FileResult r;
+    {
+        BusyCursor busy;
+        r = WriteProjectFile(data_, PictureGeometry(), FilePathBytes(path));
+    }
+    if (!r.ok) {
+        prompts_.Message(this, kWriteFailed + QStringLiteral("\n") + path + QStringLiteral("\n") +
+                                   QString::fromStdString(r.error));
+        return;
+    }
+    pChangeCount = 0;
+    pSampleLoaded = kFalse;
+}
+
+} // namespace velmora

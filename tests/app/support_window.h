@@ -1,0 +1,60 @@
+// A main window on its own record and scripted prompts, started in a
+// temporary program directory that holds the cursor files.
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/InputLineFrm.h"
+#include "data/BuildingData.h"
+#include "workspace/Prompts.h"
+
+namespace velmora::testing {
+
+class WindowFixture {
+  public:
+    // withIcons: the program directory has ico/ (a link to the built cursors).
+    explicit WindowFixture(bool withIcons = true);
+    ~WindowFixture();
+    WindowFixture(const WindowFixture&) = delete;
+    WindowFixture& operator=(const WindowFixture&) = delete;
+
+    // A new main window on the same record (the old one is destroyed).
+    InputLineFrm& Create();
+    // Shows and activates the window (first activation runs).
+    void ShowActive();
+    void DestroyWindow() { window.reset(); }
+
+    // Feet texts of the two altitudes, metres boxes derived.
+    void SetAltitudes(const QString& verFeet, const QString& incliFeet);
+    // Sample picture 2's altitudes (accepted by the check).
+    void SetGoodAltitudes() { SetAltitudes(QStringLiteral("1961"), QStringLiteral("334")); }
+
+    QString Path(const QString& relative) const { return dir.filePath(relative); }
+    QString IcoFile(const QString& name) const;
+
+    QTemporaryDir dir;
+    std::unique_ptr<BuildingData> data;
+    ScriptedPrompts prompts;
+    std::unique_ptr<InputLineFrm> window;
+
+  private:
+    QString oldCwd_;
+};
+
+// Counts of the three tables.
+struct Counts {
+    int points, roofs, walls;
+    friend bool operator==(const Counts&, const Counts&) = default;
+};
+Counts CountsOf(const BuildingData& d);
+
+// Pixels in which two images differ.
+int CountDifferences(const QImage& a, const QImage& b);
+
+// A picture of random pixels.
+QImage NoisePicture(int w, int h, unsigned seed);
+
+} // namespace velmora::testing
