@@ -39,12 +39,16 @@ int ButtonsCode(Qt::MouseButtons bs) {
     return code;
 }
 
-QPoint Rounded(QPointF p) {
+// The centre of the pixel that holds a position: figures run through pixel
+// centres, and a pixel read at a position reads the pixel a figure through
+// that position has lit.
+QPointF PixelCentre(QPointF p) {
     // Far-off coordinates are clamped so a stray value cannot overflow the
-    // integer pixel grid; such figures fall outside the surface anyway.
-    auto clamp = [](double v) { return std::isfinite(v) ? std::clamp(v, -1.0e6, 1.0e6) : -1.0e6; };
-    return QPoint(static_cast<int>(std::lround(clamp(p.x()))),
-                  static_cast<int>(std::lround(clamp(p.y()))));
+    // pixel grid; such figures fall outside the surface anyway.
+    auto cell = [](double v) {
+        return std::isfinite(v) ? std::floor(std::clamp(v, -1.0e6, 1.0e6)) + 0.5 : -1.0e6;
+    };
+    return QPointF(cell(p.x()), cell(p.y()));
 }
 
 } // namespace
@@ -173,8 +177,8 @@ void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
     ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
-    const QPoint a = Rounded(ToPixel(x1, y1));
-    const QPoint b = Rounded(ToPixel(x2, y2));
+    const QPointF a = PixelCentre(ToPixel(x1, y1));
+    const QPointF b = PixelCentre(ToPixel(x2, y2));
     if (a == b)
         p.drawPoint(a);
     else
@@ -186,8 +190,8 @@ void PictureView::Circle(double x, double y, double radius, QColor c) {
     ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
-    const QPoint centre = Rounded(ToPixel(x, y));
-    const int r = static_cast<int>(std::lround(std::abs(radius * InnerWidth() / scaleWidth_)));
+    const QPointF centre = PixelCentre(ToPixel(x, y));
+    const double r = std::lround(std::min(std::abs(radius * InnerWidth() / scaleWidth_), 1.0e6));
     p.drawEllipse(centre, r, r);
     update();
 }
@@ -196,9 +200,9 @@ void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
     ResizeSurface();
     QPainter p(&surface_);
     BeginPaint(p, c);
-    const QPoint a = Rounded(ToPixel(x1, y1));
-    const QPoint b = Rounded(ToPixel(x2, y2));
-    p.drawRect(QRect(a, b).normalized());
+    const QPointF a = PixelCentre(ToPixel(x1, y1));
+    const QPointF b = PixelCentre(ToPixel(x2, y2));
+    p.drawRect(QRectF(a, b).normalized());
     update();
 }
 
@@ -212,8 +216,8 @@ void PictureView::Print(double x, double y, const QString& text, int pointSize, 
     f.setBold(bold);
     f.setStyleStrategy(QFont::NoAntialias);
     p.setFont(f);
-    const QPoint topLeft = Rounded(ToPixel(x, y));
-    p.drawText(topLeft.x(), topLeft.y() + p.fontMetrics().ascent(), text);
+    const QPointF topLeft = PixelCentre(ToPixel(x, y)) - QPointF(0.5, 0.5);
+    p.drawText(QPointF(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
     update();
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <cmath>
 #include <random>
 
 #include "workspace/PictureView.h"
@@ -60,6 +61,11 @@ int CountDifferences(const QImage& a, const QImage& b) {
         for (int x = 0; x < a.width(); ++x)
             n += a.pixel(x, y) != b.pixel(x, y);
     return n;
+}
+
+QRgb PixelAt(const PictureView& v, double x, double y) {
+    const QPointF p = v.ToPixel(x, y);
+    return v.Surface().pixel(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
 }
 
 QImage NoisePicture(int w, int h, unsigned seed) {

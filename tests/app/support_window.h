@@ -9,6 +9,7 @@
 
 #include "app/InputLineFrm.h"
 #include "data/BuildingData.h"
+#include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 
 namespace velmora::testing {
@@ -53,6 +54,9 @@ Counts CountsOf(const BuildingData& d);
 
 // Pixels in which two images differ.
 int CountDifferences(const QImage& a, const QImage& b);
+
+// The surface pixel under a position of a view.
+QRgb PixelAt(const PictureView& v, double x, double y);
 
 // A picture of random pixels.
 QImage NoisePicture(int w, int h, unsigned seed);
