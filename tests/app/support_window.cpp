@@ -65,7 +65,8 @@ int CountDifferences(const QImage& a, const QImage& b) {
 
 QRgb PixelAt(const PictureView& v, double x, double y) {
     const QPointF p = v.ToPixel(x, y);
-    return v.Surface().pixel(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+    return v.Surface().pixel(static_cast<int>(std::floor(p.x())),
+                             static_cast<int>(std::floor(p.y())));
 }
 
 QImage NoisePicture(int w, int h, unsigned seed) {

@@ -49,8 +49,8 @@ QString CursorName(const WindowFixture& f, const QWidget* widget) {
     const QCursor c = widget->cursor();
     if (c.shape() != Qt::BitmapCursor)
         return QString();
-    for (const char* name : {"RedPen.ICO", "BluePen.ICO", "MovePen.ICO", "AddPen.ICO",
-                             "Remove.ICO", "POINT14.ICO", "ARW10NW2.ICO", "Magnify.cur"}) {
+    for (const char* name : {"RedPen.ICO", "BluePen.ICO", "MovePen.ICO", "AddPen.ICO", "Remove.ICO",
+                             "POINT14.ICO", "ARW10NW2.ICO", "Magnify.cur"}) {
         const auto file = ReadCursorFile(f.IcoFile(QString::fromLatin1(name)));
         if (file && file->hotSpot == c.hotSpot() &&
             c.pixmap().toImage().convertToFormat(QImage::Format_ARGB32) == file->image)
@@ -63,7 +63,7 @@ QString CursorName(const WindowFixture& f, const QWidget* widget) {
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void creationSetsUpTheWindow() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
@@ -127,9 +127,9 @@ private slots:
         InputLineFrm& w = f.Create();
         const QStringList captions{"選択",         "拡大縮小",     "屋上ライン",   "側壁ライン",
                                    "ポイント移動", "ポイント追加", "ポイント削除", "ビル屋上"};
-        const QStringList tips{"ラインの選択",   "拡大縮小",       "屋上ラインの描画",
+        const QStringList tips{"ラインの選択",     "拡大縮小",       "屋上ラインの描画",
                                "側壁ラインの描画", "ポイントの移動", "ポイントの追加",
-                               "ポイントの削除", "ポイントの削除"};
+                               "ポイントの削除",   "ポイントの削除"};
         for (int i = 0; i < 8; ++i) {
             QCOMPARE(w.InputModeRbn->Button(i)->text(), captions[i]);
             QCOMPARE(w.InputModeRbn->Button(i)->toolTip(), tips[i]);
@@ -142,8 +142,8 @@ private slots:
         QStringList labels;
         for (QLabel* l : w.findChildren<QLabel*>())
             labels << l->text();
-        for (const char* text : {"平面視高度(ft)", "傾斜視高度(ft)", "フィート", "Or", "m", "度",
-                                 "ﾋﾞﾙの高さ（ｍ）"})
+        for (const char* text :
+             {"平面視高度(ft)", "傾斜視高度(ft)", "フィート", "Or", "m", "度", "ﾋﾞﾙの高さ（ｍ）"})
             QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
         QStringList frames;
         for (QGroupBox* g : w.findChildren<QGroupBox*>())
@@ -174,11 +174,17 @@ private slots:
         QTest::addColumn<QString>("incli");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("byMenu");
-        QTest::newRow("none, button") << "" << "" << kMissing << false;
-        QTest::newRow("none, menu") << "" << "" << kMissing << true;
-        QTest::newRow("too low") << "9" << "5" << "画像の高度が低すぎます。" << false;
+        QTest::newRow("none, button") << ""
+                                      << "" << kMissing << false;
+        QTest::newRow("none, menu") << ""
+                                    << "" << kMissing << true;
+        QTest::newRow("too low") << "9"
+                                 << "5"
+                                 << "画像の高度が低すぎます。" << false;
         QTest::newRow("ratio above 0.9")
-            << "1932" << "1740" << "傾斜画像の高度は平面画像の90％以下でなければなりません。" << true;
+            << "1932"
+            << "1740"
+            << "傾斜画像の高度は平面画像の90％以下でなければなりません。" << true;
     }
     void planMapRefusedWhileAltitudesFail() {
         QFETCH(QString, ver);
@@ -470,7 +476,8 @@ private slots:
         // Started from elsewhere: the files beside the executable are used.
         WindowFixture f(false);
         InputLineFrm& w = f.Create();
-        const QString rel = QStringLiteral("velmora-test-%1/x.txt").arg(QCoreApplication::applicationPid());
+        const QString rel =
+            QStringLiteral("velmora-test-%1/x.txt").arg(QCoreApplication::applicationPid());
         const QString besideExe = QDir(QCoreApplication::applicationDirPath()).filePath(rel);
         QCOMPARE(w.BuiltInFile(rel), QDir::toNativeSeparators(f.Path(rel)));
         QVERIFY(QDir().mkpath(QFileInfo(besideExe).absolutePath()));
@@ -669,12 +676,31 @@ private slots:
         QTest::addColumn<QString>("partnerText");
         QTest::addColumn<QString>("ownText");
         QTest::addColumn<bool>("message");
-        QTest::newRow("plan metres") << "VerHeightmTxt" << "589" << "VerHeightTxt" << "1932" << "589" << false;
-        QTest::newRow("inclined feet") << "IncliHeightTxt" << "440" << "IncliHeightmTxt" << "134" << "440" << false;
-        QTest::newRow("metres out of range")
-            << "IncliHeightmTxt" << "1501" << "IncliHeightTxt" << "0" << "" << true;
-        QTest::newRow("feet out of range") << "VerHeightTxt" << "5001" << "VerHeightmTxt" << "0" << "" << true;
-        QTest::newRow("upper bound kept") << "VerHeightmTxt" << "1500" << "VerHeightTxt" << "4921" << "1500" << false;
+        QTest::newRow("plan metres") << "VerHeightmTxt"
+                                     << "589"
+                                     << "VerHeightTxt"
+                                     << "1932"
+                                     << "589" << false;
+        QTest::newRow("inclined feet") << "IncliHeightTxt"
+                                       << "440"
+                                       << "IncliHeightmTxt"
+                                       << "134"
+                                       << "440" << false;
+        QTest::newRow("metres out of range") << "IncliHeightmTxt"
+                                             << "1501"
+                                             << "IncliHeightTxt"
+                                             << "0"
+                                             << "" << true;
+        QTest::newRow("feet out of range") << "VerHeightTxt"
+                                           << "5001"
+                                           << "VerHeightmTxt"
+                                           << "0"
+                                           << "" << true;
+        QTest::newRow("upper bound kept") << "VerHeightmTxt"
+                                          << "1500"
+                                          << "VerHeightTxt"
+                                          << "4921"
+                                          << "1500" << false;
     }
     void typedAltitudeFollowsInTheOtherUnit() {
         QFETCH(QString, box);
