@@ -207,6 +207,11 @@ void InputLineFrm::BuildControls() {
     BasePic->installEventFilter(this);
     PhotoPic = new PictureView(BasePic);
     PhotoPic->setObjectName(QStringLiteral("PhotoPic"));
+    // Keyboard focus starts on the picture, not in an altitude box: a box
+    // that has had the focus makes the loaders' writes follow in the other
+    // unit.
+    PhotoPic->setFocusPolicy(Qt::StrongFocus);
+    PhotoPic->setFocus();
     PhotoPic->SetOuterGeometry(0, 0, kPhotoPicWidth, kPhotoPicHeight);
     PhotoPic2 = new PictureView(BasePic);
     PhotoPic2->setObjectName(QStringLiteral("PhotoPic2"));
@@ -225,13 +230,18 @@ void InputLineFrm::BuildControls() {
     column->addWidget(BuildDisplayFrame());
     column->addWidget(BuildToolFrame());
 
+    // The height display and the two commands, indented like the frames'
+    // contents.
+    auto* commands = new QVBoxLayout();
+    commands->setContentsMargins(10, 4, 10, 0);
+    commands->setSpacing(8);
     auto* heightRow = new QHBoxLayout();
     heightRow->addWidget(Label(QStringLiteral("ﾋﾞﾙの高さ（ｍ）"), side));
     HeightTxt = NumberBox("HeightTxt", side, 80);
     HeightTxt->setReadOnly(true);
     heightRow->addWidget(HeightTxt);
     heightRow->addStretch(1);
-    column->addLayout(heightRow);
+    commands->addLayout(heightRow);
 
     auto* commandRow = new QHBoxLayout();
     ResetDataCmd = new QPushButton(QStringLiteral("全て消去"), side);
@@ -242,7 +252,8 @@ void InputLineFrm::BuildControls() {
         b->setMinimumHeight(30);
         commandRow->addWidget(b);
     }
-    column->addLayout(commandRow);
+    commands->addLayout(commandRow);
+    column->addLayout(commands);
     column->addStretch(1);
     CloseCmd = new QPushButton(QStringLiteral("閉じる(&C)"), side);
     CloseCmd->setObjectName(QStringLiteral("CloseCmd"));

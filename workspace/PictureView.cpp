@@ -3,9 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
-#include <QStyleOptionFrame>
 #include <algorithm>
 #include <cmath>
+#include <qdrawutil.h>
 
 namespace velmora {
 
@@ -260,14 +260,8 @@ int PictureView::Point(double x, double y) const {
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    qDrawShadePanel(&p, rect(), palette(), true, kBorder);
     p.drawImage(kBorder, kBorder, surface_);
-    QStyleOptionFrame opt;
-    opt.initFrom(this);
-    opt.rect = rect();
-    opt.lineWidth = kBorder;
-    opt.midLineWidth = 0;
-    opt.state |= QStyle::State_Sunken;
-    style()->drawPrimitive(QStyle::PE_Frame, &opt, &p, this);
 }
 
 void PictureView::resizeEvent(QResizeEvent* e) {

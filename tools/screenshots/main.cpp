@@ -1,0 +1,95 @@
+// Puts the windows into the states worth looking at and saves a picture of
+// each: the splash, the empty main window, sample data 2 over sample picture
+// 2 with roof 0 selected, and the plan map. Run it from the program
+// directory (take.sh does); with an X display and ImageMagick's `import` it
+// also captures the whole screen, so window frames and menus show as a user
+// sees them.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/InputLineFrm.h"
+#include "app/StartUpFrm.h"
+#include "workspace/PictureView.h"
+#include "workspace/Prompts.h"
+
+namespace {
+
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Shoot(QWidget& w, const QDir& out, const QString& name) {
+    Wait(400);
+    w.grab().save(out.filePath(name + QStringLiteral(".png")));
+    const QString import = QStandardPaths::findExecutable(QStringLiteral("import"));
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") && !import.isEmpty())
+        QProcess::execute(import, {QStringLiteral("-window"), QStringLiteral("root"),
+                                   out.filePath(name + QStringLiteral("-screen.png"))});
+    std::printf("%s\n", qPrintable(out.filePath(name + QStringLiteral(".png"))));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+
+    {
+        velmora::StartUpFrm splash({});
+        splash.show();
+        Shoot(splash, out, QStringLiteral("1-splash"));
+        splash.Timer1->stop();
+    }
+
+    auto data = std::make_unique<velmora::BuildingData>();
+    velmora::ScriptedPrompts prompts;
+    velmora::InputLineFrm w(*data, prompts);
+    w.show();
+    w.activateWindow();
+    Shoot(w, out, QStringLiteral("2-main"));
+
+    // Sample picture 2 as the picture loader will put it there, then the
+    // sample data set that outlines it.
+    const QImage picture(QStringLiteral(":/samples/sample2.jpg"));
+    if (!picture.isNull()) {
+        for (velmora::PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+            v->SetPicture(picture);
+            v->SizeToPicture();
+        }
+        w.SetPictureCoordinates(w.PhotoPic->Height(), w.PhotoPic->Width());
+    }
+    w.VerHeightmTxt->setText(QStringLiteral("598"));
+    w.IncliHeightmTxt->setText(QStringLiteral("102"));
+    w.VerHeightTxt->setText(QStringLiteral("1961"));
+    w.IncliHeightTxt->setText(QStringLiteral("334"));
+    w.LoadSampleData(2);
+    // Roof 0 selected, as a double-click on it does.
+    w.pActiveTopArea = 0;
+    w.ShowSlopeLineMap(0, 0);
+    Shoot(w, out, QStringLiteral("3-inclined-roof0"));
+
+    w.EditPhotoLineMenu->popup(w.PhotoPic->mapToGlobal(QPoint(300, 200)));
+    Shoot(w, out, QStringLiteral("4-edit-menu"));
+    w.EditPhotoLineMenu->close();
+
+    w.SelectFlatView();
+    Shoot(w, out, QStringLiteral("5-plan-map"));
+    if (!prompts.Texts().isEmpty())
+        std::printf("messages: %s\n", qPrintable(prompts.Texts().join(QStringLiteral(" | "))));
+    return 0;
+}
