@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
+#include <cmath>
 
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
@@ -233,10 +234,11 @@ bool InputLineFrm::eventFilter(QObject* watched, QEvent* e) {
             pHeightUnitFocus = kFocusFeet;
     } else if (watched == PointImg &&
                (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonRelease)) {
-        // Positions relative to the point's top-left corner, in dial units.
+        // Positions relative to the point's top-left corner in dial units,
+        // x to the right and y downwards (the way the drag formula reads them).
         const auto* me = static_cast<QMouseEvent*>(e);
-        const double ux = AzimusPic->ScaleWidth() / AzimusPic->InnerWidth();
-        const double uy = AzimusPic->ScaleHeight() / AzimusPic->InnerHeight();
+        const double ux = std::abs(AzimusPic->ScaleWidth()) / AzimusPic->InnerWidth();
+        const double uy = std::abs(AzimusPic->ScaleHeight()) / AzimusPic->InnerHeight();
         const double x = me->position().x() * ux;
         const double y = me->position().y() * uy;
         if (e->type() == QEvent::MouseMove) {

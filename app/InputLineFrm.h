@@ -230,6 +230,8 @@ class InputLineFrm : public QMainWindow {
     void Remove1TopAreaMenu_Click();
     void ChangeBillHeightMenu_Click();
     void AzimusTxt_Enter();
+    // Pointer position relative to the point's top-left corner, in dial
+    // units, x to the right and y downwards.
     void PointImg_MouseMove(int buttons, double x, double y);
     void PointImg_MouseUp(int button, double x, double y);
     void ShowDemoWindow();

@@ -172,6 +172,19 @@ class CloseOpenTest : public QObject {
         QCOMPARE(f.window->pViewMode, Count(1));
     }
 
+    void failedTemporaryWriteIsNotReadBack() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        f.SetGoodAltitudes();
+        WriteText(f.Path("Sample1"), "a file where the folder should be");
+        f.data->gTempDataSTS = kTrue;
+        QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(f.data->gTempDataSTS, kFalse);
+        QVERIFY(f.prompts.Texts().isEmpty()); // no message for the temporary file
+    }
+
     void unreadableTemporaryFileIsSkipped() {
         WindowFixture f;
         f.Create();
