@@ -9,12 +9,39 @@ namespace {
 // 102/598 -> 36.51477 and 134/589 -> 33.2212. Slot 0 holds ratio 1 so every
 // admissible ratio (< 1) finds a slot before its match; slot 31 holds 0 so
 // every positive ratio finds a match. Slot 32 is not searched.
-constexpr std::array<float, kTiltTableSize> kTiltRatios = {
-    1.0f,   0.95f, 0.90f,  0.85f,  0.80f,       0.75f,  0.70f,      0.65f, 0.60f,
-    0.55f,  0.50f, 0.45f,  0.40f,  0.36f,       0.32f,  0.29f,      0.26f, 0.24f,
-    static_cast<float>(134.0 / 589.0), 0.21f,   0.19f,  static_cast<float>(102.0 / 598.0),
-    0.15f,  0.13f, 0.11f,  0.09f,  0.07f,       0.05f,  0.035f,     0.02f, 0.01f,
-    0.0f,   0.0f};
+constexpr std::array<float, kTiltTableSize> kTiltRatios = {1.0f,
+                                                           0.95f,
+                                                           0.90f,
+                                                           0.85f,
+                                                           0.80f,
+                                                           0.75f,
+                                                           0.70f,
+                                                           0.65f,
+                                                           0.60f,
+                                                           0.55f,
+                                                           0.50f,
+                                                           0.45f,
+                                                           0.40f,
+                                                           0.36f,
+                                                           0.32f,
+                                                           0.29f,
+                                                           0.26f,
+                                                           0.24f,
+                                                           static_cast<float>(134.0 / 589.0),
+                                                           0.21f,
+                                                           0.19f,
+                                                           static_cast<float>(102.0 / 598.0),
+                                                           0.15f,
+                                                           0.13f,
+                                                           0.11f,
+                                                           0.09f,
+                                                           0.07f,
+                                                           0.05f,
+                                                           0.035f,
+                                                           0.02f,
+                                                           0.01f,
+                                                           0.0f,
+                                                           0.0f};
 constexpr std::array<float, kTiltTableSize> kTiltAngles = {
     0.0f,      0.8730286f, 2.193685f, 3.760492f, 5.512139f, 7.415465f, 9.449101f,
     11.59791f, 13.85052f,  16.19798f, 18.63306f, 21.14977f, 23.74304f, 25.86984f,
@@ -24,7 +51,9 @@ constexpr std::array<float, kTiltTableSize> kTiltAngles = {
 
 } // namespace
 
-BuildingData::BuildingData() { InitTiltTable(*this); }
+BuildingData::BuildingData() {
+    InitTiltTable(*this);
+}
 
 void InitTiltTable(BuildingData& d) {
     d.gTiltRatioTable = kTiltRatios;
