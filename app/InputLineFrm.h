@@ -7,6 +7,7 @@
 //   app/InputLineFrm_ui.cpp           controls, menus and their connections
 //   app/InputLineFrm_file.cpp         opening and saving project files
 //   app/InputLineFrm_samples.cpp      the built-in sample data sets
+//   app/InputLineFrm_pictures.cpp     loading a picture file or a sample picture
 //   workspace/InputLineFrm_altitudes.cpp  altitude boxes and their check
 //   workspace/InputLineFrm_view.cpp   view switch, tools, cursors, picture hiding
 //   workspace/InputLineFrm_redraw.cpp inclined-view redraw and selection handles
@@ -177,6 +178,9 @@ class InputLineFrm : public QMainWindow {
     void LoadSampleData(int set);
     void OPenPhotoMenu_Click();
     void LoadSamplePhoto(int picture);
+    // Runs after every picture load (file or sample), once PhotoPic and
+    // PhotoPic2 hold the new picture and its coordinates: emits PictureReady.
+    void PictureLoaded();
 
     // ---- Altitude boxes ----
     void AltitudeTxt_Change(AltitudeBox box);
@@ -238,6 +242,10 @@ class InputLineFrm : public QMainWindow {
     void ShowManualWindow();
     void InitMapScaleTables();
     void InitImageAnalysis();
+
+  signals:
+    // A new picture is in PhotoPic2 (untouched copy) and PhotoPic.
+    void PictureReady();
 
   protected:
     void changeEvent(QEvent* e) override;

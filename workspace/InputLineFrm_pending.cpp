@@ -38,10 +38,6 @@ void InputLineFrm::AzimusTxt_Enter() {}
 void InputLineFrm::PointImg_MouseMove(int, double, double) {}
 void InputLineFrm::PointImg_MouseUp(int, double, double) {}
 
-// Picture loading.
-void InputLineFrm::OPenPhotoMenu_Click() {}
-void InputLineFrm::LoadSamplePhoto(int) {}
-
 // One-click tracing.
 void InputLineFrm::TraceRoofAtClick() {}
 void InputLineFrm::InitImageAnalysis() {}
