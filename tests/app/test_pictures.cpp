@@ -1,0 +1,301 @@
+// Loading a picture file and the sample pictures, and sample data drawn
+// without its picture; dialogs answered by script, pictures written to a
+// temporary folder.
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+#include "app/PictureFiles.h"
+#include "data/Scenes.h"
+#include "support_window.h"
+#include "workspace/RibbonGroup.h"
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+const QString kPictureFilter =
+    QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|jpg ファイル (*.bmp)|*.bmp|");
+
+// A record with one roof and one wall, so that clearing shows.
+void FillSomeData(BuildingData& d) {
+    AppendTopArea(d, {{10, 10}, {60, 12}, {30, 50}, {10, 10}});
+    AppendWallEdge(d, {10, 10}, {5, -40}, 0);
+    d.gNorthAngle = 30;
+}
+
+// The picture's pixel (0, 0) sits at the view's top-left user corner, its
+// centre at the user origin, y upwards.
+void CheckCentredCoordinates(const PictureView& v, double h, double w) {
+    QCOMPARE(v.ScaleLeft(), -w / 2);
+    QCOMPARE(v.ScaleTop(), h / 2);
+    QCOMPARE(v.ScaleWidth(), w);
+    QCOMPARE(v.ScaleHeight(), -h);
+    const QPointF origin = v.ToPixel(0, 0);
+    QVERIFY(std::abs(origin.x() - v.InnerWidth() * (w / 2) / w) < 1e-6);
+    QVERIFY(v.ToPixel(0, 10).y() < origin.y());
+}
+
+// The view lies in the middle of its frame (within one pixel each way).
+void CheckCentredInFrame(const QWidget& frame, const PictureView& v) {
+    const int left = v.x(), right = frame.width() - (v.x() + v.Width());
+    const int top = v.y(), bottom = frame.height() - (v.y() + v.Height());
+    QVERIFY2(std::abs(left - right) <= 1, qPrintable(QStringLiteral("%1 %2").arg(left).arg(right)));
+    QVERIFY2(std::abs(top - bottom) <= 1, qPrintable(QStringLiteral("%1 %2").arg(top).arg(bottom)));
+}
+
+QString Str(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+class PicturesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void fileName_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("picture");
+        QTest::newRow("upper JPG") << "/a/b/roofs.JPG"
+                                   << "roofs.JPG" << true;
+        QTest::newRow("lower jpg") << "/a/roofs.jpg"
+                                   << "roofs.jpg" << true;
+        QTest::newRow("lower bmp") << "roofs.bmp"
+                                   << "roofs.bmp" << true;
+        QTest::newRow("upper BMP") << "C:\\pics\\x.y.BMP"
+                                   << "x.y.BMP" << true;
+        QTest::newRow("mixed Jpg") << "/a/roofs.Jpg"
+                                   << "roofs.Jpg" << false;
+        QTest::newRow("png") << "/a/roofs.png"
+                             << "roofs.png" << false;
+        QTest::newRow("jpeg") << "/a/roofs.jpeg"
+                              << "roofs.jpeg" << false;
+        QTest::newRow("no dot in name") << "/a.jpg/roofs"
+                                        << "roofs" << false;
+        QTest::newRow("trailing dot") << "/a/roofs.jpg."
+                                      << "roofs.jpg." << false;
+    }
+    void fileName() {
+        QFETCH(QString, path);
+        QFETCH(QString, name);
+        QFETCH(bool, picture);
+        QCOMPARE(PictureFileName(path), name);
+        QCOMPARE(IsPictureFileName(PictureFileName(path)), picture);
+    }
+
+    // The command on real files: the extension decides, the content is
+    // decoded whatever its name says.
+    void openPicture_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("JPG upper case") << "site.JPG" << QByteArray("JPG") << 121 << 83 << true;
+        QTest::newRow("jpg") << "site.jpg" << QByteArray("JPG") << 300 << 200 << true;
+        QTest::newRow("bmp, odd size") << "site.bmp" << QByteArray("BMP") << 77 << 55 << true;
+        QTest::newRow("BMP holding a jpeg") << "site.BMP" << QByteArray("JPG") << 64 << 48 << true;
+        QTest::newRow("Jpg ignored") << "site.Jpg" << QByteArray("JPG") << 121 << 83 << false;
+        QTest::newRow("png ignored") << "site.png" << QByteArray("PNG") << 121 << 83 << false;
+    }
+    void openPicture() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, format);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(bool, loads);
+
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        const QString path = f.Path(file);
+        QVERIFY(NoisePicture(width, height, 7).save(path, format.constData()));
+
+        // Start in the plan map, on sample material, with data and a bearing.
+        f.SetGoodAltitudes();
+        FillSomeData(*f.data);
+        w.pSampleLoaded = kTrue;
+        w.SelectFlatView();
+        QCOMPARE(w.pViewMode, Count(2));
+        const QString caption = w.windowTitle();
+        const QImage before = w.PhotoPic2->Picture();
+        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+
+        f.prompts.Clear();
+        f.prompts.AnswerFile(path);
+        w.OPenPhotoMenu->trigger();
+
+        QCOMPARE(f.prompts.asked().size(), std::size_t(1));
+        QCOMPARE(f.prompts.asked()[0].text, kPictureFilter);
+        QCOMPARE(f.prompts.asked()[0].initialName, QStringLiteral("*.jpg"));
+        if (!loads) {
+            QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
+            QCOMPARE(f.data->gNorthAngle, 30.0f);
+            QCOMPARE(w.windowTitle(), caption);
+            QCOMPARE(w.pViewMode, Count(2));
+            QCOMPARE(w.pSampleLoaded, kTrue);
+            QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), before), 0);
+            QCOMPARE(ready.count(), 0);
+            return;
+        }
+        QCOMPARE(f.prompts.Texts(), QStringList());
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        QCOMPARE(f.data->gNorthAngle, 0.0f);
+        QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/") + file);
+        QCOMPARE(w.pViewMode, Count(1));
+        QVERIFY(w.SlopeOrFlatRbn->Value(0));
+        QVERIFY(w.DispSlopeMapMenu->isChecked());
+        QCOMPARE(w.pSampleLoaded, kFalse);
+        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+            QCOMPARE(v->Picture().size(), QSize(width, height));
+            QCOMPARE(v->InnerWidth(), width);
+            QCOMPARE(v->InnerHeight(), height);
+            CheckCentredCoordinates(*v, height, width);
+            CheckCentredInFrame(*w.BasePic, *v);
+        }
+        // The hidden copy is the file's picture, untouched by any drawing.
+        const QImage onDisk = QImage(path).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), onDisk), 0);
+        QCOMPARE(ready.count(), 1);
+    }
+
+    void cancelledDialogChangesNothing() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        FillSomeData(*f.data);
+        const QString caption = w.windowTitle();
+        f.prompts.AnswerFile(std::nullopt);
+        w.OPenPhotoMenu_Click();
+        QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(f.prompts.Texts(), QStringList());
+    }
+
+    void undecodablePicture_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("text") << QByteArray("not a picture at all\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("jpeg header only") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF", 10);
+    }
+    void undecodablePicture() {
+        QFETCH(QByteArray, content);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        // A picture already shown stays; the data is cleared all the same.
+        const QString good = f.Path(QStringLiteral("good.jpg"));
+        QVERIFY(NoisePicture(90, 60, 3).save(good, "JPG"));
+        f.prompts.AnswerFile(good);
+        w.OPenPhotoMenu_Click();
+        const QImage shown = w.PhotoPic2->Picture();
+        QCOMPARE(shown.size(), QSize(90, 60));
+        FillSomeData(*f.data);
+        w.pSampleLoaded = kTrue;
+        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+
+        const QString broken = f.Path(QStringLiteral("broken.jpg"));
+        QFile out(broken);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        f.prompts.Clear();
+        f.prompts.AnswerFile(broken);
+        w.OPenPhotoMenu_Click();
+
+        const QStringList texts = f.prompts.Texts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts[0].contains(QStringLiteral("broken.jpg")));
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/good.jpg"));
+        QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), shown), 0);
+        QCOMPARE(w.PhotoPic->Picture().size(), QSize(90, 60));
+        QCOMPARE(ready.count(), 0);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void samplePicture_data() {
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<QStringList>("boxes"); // metres, metres, feet, feet
+        QTest::newRow("1") << 1 << QStringList{"589", "134", "1932", "440"};
+        QTest::newRow("2") << 2 << QStringList{"598", "102", "1961", "334"};
+    }
+    void samplePicture() {
+        QFETCH(int, picture);
+        QFETCH(QStringList, boxes);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        FillSomeData(*f.data);
+        const QString caption = w.windowTitle();
+        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+
+        (picture == 1 ? w.LoadSamplePhotoMenu : w.LoadSample2PhotoMenu)->trigger();
+
+        QCOMPARE(w.VerHeightmTxt->text(), boxes[0]);
+        QCOMPARE(w.IncliHeightmTxt->text(), boxes[1]);
+        QCOMPARE(w.VerHeightTxt->text(), boxes[2]);
+        QCOMPARE(w.IncliHeightTxt->text(), boxes[3]);
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        QCOMPARE(f.data->gNorthAngle, 0.0f);
+        QCOMPARE(w.pSampleLoaded, kTrue);
+        QCOMPARE(w.windowTitle(), caption);
+        const PictureSize size = SamplePictureSize(picture);
+        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+            QCOMPARE(v->Picture().size(), QSize(size.width, size.height));
+            // Sample pictures take their coordinates from the outer size.
+            CheckCentredCoordinates(*v, v->Height(), v->Width());
+            CheckCentredInFrame(*w.BasePic, *v);
+        }
+        QCOMPARE(ready.count(), 1);
+
+        // The presets pass the altitude check without a message.
+        f.prompts.Clear();
+        QCOMPARE(w.ValidateAltitudes(), Count(1));
+        QCOMPARE(f.prompts.Texts(), QStringList());
+        QCOMPARE(w.VerHeightTxt->text(), Str(SamplePicturePresets(picture).verHeight));
+    }
+
+    // Sample data without its picture: the tables fill and the outlines are
+    // drawn over the empty view.
+    void sampleDataWithoutPicture_data() {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("roofs");
+        QTest::addColumn<int>("walls");
+        QTest::newRow("2") << 2 << 37 << 6 << 10;
+        QTest::newRow("1") << 1 << 99 << 7 << 7;
+    }
+    void sampleDataWithoutPicture() {
+        QFETCH(int, set);
+        QFETCH(int, points);
+        QFETCH(int, roofs);
+        QFETCH(int, walls);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        QVERIFY(!w.PhotoPic->HasPicture());
+        const QImage empty = w.PhotoPic->Surface().copy();
+        (set == 1 ? w.LoadSampleDataMenu : w.LoadSample2DataMenu)->trigger();
+
+        QCOMPARE(CountsOf(*f.data), (Counts{points, roofs, walls}));
+        QCOMPARE(w.pSampleLoaded, kTrue);
+        QCOMPARE(w.pViewMode, Count(1));
+        QVERIFY(CountDifferences(w.PhotoPic->Surface(), empty) > 0);
+        // Every roof's first edge is drawn in the roof colour at its middle.
+        const BuildingData& d = *f.data;
+        for (int r = 0; r < d.gEachTopAreaNumber; ++r) {
+            const int s = d.gEachTopAreaStartNum[static_cast<std::size_t>(r)];
+            const double x = (d.gTopAreaX[s] + d.gTopAreaX[s + 1]) / 2.0;
+            const double y = (d.gTopAreaY[s] + d.gTopAreaY[s + 1]) / 2.0;
+            QCOMPARE(QColor(PixelAt(*w.PhotoPic, x, y)), QColor(255, 0, 200));
+        }
+    }
+};
+
+QTEST_MAIN(PicturesTest)
+#include "test_pictures.moc"
