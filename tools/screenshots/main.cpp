@@ -1,14 +1,12 @@
 // Puts the windows into the states worth looking at and saves a picture of
-// each: the splash, the empty main window, sample data 2 over sample picture
-// 2 with roof 0 selected, and the plan map. Run it from the program
+// each: the splash, the empty main window, each sample picture with its
+// sample data (roof 0 of sample 2 selected), and the plan map. Run it from the program
 // directory (take.sh does); with an X display and ImageMagick's `import` it
 // also captures the whole screen, so window frames and menus show as a user
 // sees them.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -63,25 +61,20 @@ int main(int argc, char** argv) {
     w.activateWindow();
     Shoot(w, out, QStringLiteral("2-main"));
 
-    // Sample picture 2 as the picture loader will put it there, then the
-    // sample data set that outlines it.
-    const QImage picture(QStringLiteral(":/samples/sample2.jpg"));
-    if (!picture.isNull()) {
-        for (velmora::PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
-            v->SetPicture(picture);
-            v->SizeToPicture();
-        }
-        w.SetPictureCoordinates(w.PhotoPic->Height(), w.PhotoPic->Width());
-    }
-    w.VerHeightmTxt->setText(QStringLiteral("598"));
-    w.IncliHeightmTxt->setText(QStringLiteral("102"));
-    w.VerHeightTxt->setText(QStringLiteral("1961"));
-    w.IncliHeightTxt->setText(QStringLiteral("334"));
-    w.LoadSampleData(2);
+    // Each sample picture through its menu command, with the sample data set
+    // that outlines it drawn over it.
+    w.LoadSamplePhotoMenu->trigger();
+    w.LoadSampleDataMenu->trigger();
+    Shoot(w, out, QStringLiteral("3-sample1"));
+
+    w.LoadSample2PhotoMenu->trigger();
+    Shoot(w, out, QStringLiteral("3-sample2-picture"));
+    w.LoadSample2DataMenu->trigger();
+    Shoot(w, out, QStringLiteral("3-sample2"));
     // Roof 0 selected, as a double-click on it does.
     w.pActiveTopArea = 0;
     w.ShowSlopeLineMap(0, 0);
-    Shoot(w, out, QStringLiteral("3-inclined-roof0"));
+    Shoot(w, out, QStringLiteral("3-sample2-roof0"));
 
     w.EditPhotoLineMenu->popup(w.PhotoPic->mapToGlobal(QPoint(300, 200)));
     Shoot(w, out, QStringLiteral("4-edit-menu"));
