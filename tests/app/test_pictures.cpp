@@ -295,6 +295,47 @@ class PicturesTest : public QObject {
             QCOMPARE(QColor(PixelAt(*w.PhotoPic, x, y)), QColor(255, 0, 200));
         }
     }
+    // Sample data over its own sample picture: the set's view size must not
+    // stretch the coordinates, so every outline point lands on the picture
+    // pixel it was measured on (within the frame's two pixels), also when
+    // the data is loaded while the plan map is shown.
+    void sampleDataOverItsPicture_data() {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<bool>("fromPlanMap");
+        QTest::newRow("1") << 1 << false;
+        QTest::newRow("2") << 2 << false;
+        QTest::newRow("2 from the plan map") << 2 << true;
+    }
+    void sampleDataOverItsPicture() {
+        QFETCH(int, set);
+        QFETCH(bool, fromPlanMap);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        w.LoadSamplePhoto(set);
+        if (fromPlanMap) {
+            w.SelectFlatView();
+            QCOMPARE(w.pViewMode, Count(2));
+        }
+        w.LoadSampleData(set);
+        QCOMPARE(w.pViewMode, Count(1));
+        const QSize picture = w.PhotoPic2->Picture().size();
+        const BuildingData& d = *f.data;
+        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+            for (int i = 0; i < d.gTopAreaPointTotalNumber; ++i) {
+                const QPointF p = v->ToPixel(d.gTopAreaX[i], d.gTopAreaY[i]);
+                const QPointF want(d.gTopAreaX[i] + picture.width() / 2.0,
+                                   picture.height() / 2.0 - d.gTopAreaY[i]);
+                QVERIFY2(std::abs(p.x() - want.x()) <= 2.5 && std::abs(p.y() - want.y()) <= 2.5,
+                         qPrintable(QStringLiteral("point %1 at (%2, %3), picture pixel (%4, %5)")
+                                        .arg(i)
+                                        .arg(p.x())
+                                        .arg(p.y())
+                                        .arg(want.x())
+                                        .arg(want.y())));
+            }
+        }
+    }
 };
 
 QTEST_MAIN(PicturesTest)
