@@ -22,6 +22,7 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "data/BuildingData.h"
@@ -40,6 +41,7 @@ class QGroupBox;
 namespace velmora {
 
 class PictureView;
+struct TraceWork;
 class Prompts;
 class RibbonGroup;
 
@@ -242,6 +244,13 @@ class InputLineFrm : public QMainWindow {
     void ShowManualWindow();
     void InitMapScaleTables();
     void InitImageAnalysis();
+    // The grey copy of PhotoPic2's picture the tracer reads, rebuilt when
+    // that picture changed since the last trace.
+    void RefreshTraceSource();
+    // Building height of a traced wall in HeightTxt; empty without a wall.
+    void ShowTracedWallHeight(bool registered);
+    // Tracer state and the grey copy of the untouched picture.
+    std::shared_ptr<TraceWork> traceWork_;
 
   signals:
     // A new picture is in PhotoPic2 (untouched copy) and PhotoPic.

@@ -38,9 +38,6 @@ void InputLineFrm::AzimusTxt_Enter() {}
 void InputLineFrm::PointImg_MouseMove(int, double, double) {}
 void InputLineFrm::PointImg_MouseUp(int, double, double) {}
 
-// One-click tracing.
-void InputLineFrm::TraceRoofAtClick() {}
-void InputLineFrm::InitImageAnalysis() {}
 
 // Guided demo and manual windows.
 void InputLineFrm::ShowDemoWindow() {}

@@ -1,0 +1,296 @@
+// One-click tracing through the main window: double-clicks with the tool
+// "ビル屋上" on sample picture 1 and on small synthetic pictures.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <cmath>
+
+#include "data/Conventions.h"
+#include "data/Scenes.h"
+#include "geometry/CameraModel.h"
+#include "support_window.h"
+#include "workspace/RibbonGroup.h"
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+const QString kAlreadySet = QStringLiteral("この屋上は既にセットされています。");
+
+QString Text(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// Puts a picture on both views, sized to it, with centred y-up coordinates,
+// and the altitudes that go with it.
+void SetPicture(InputLineFrm& w, const QImage& picture, const AltitudeTexts& t) {
+    w.resize(picture.width() + 400, picture.height() + 200);
+    w.PhotoPic->SetPicture(picture);
+    w.PhotoPic2->SetPicture(picture);
+    w.PhotoPic->SizeToPicture();
+    w.PhotoPic2->SizeToPicture();
+    w.SetPictureCoordinates(picture.height(), picture.width());
+    w.VerHeightmTxt->setText(Text(t.verHeightm));
+    w.IncliHeightmTxt->setText(Text(t.incliHeightm));
+    w.VerHeightTxt->setText(Text(t.verHeight));
+    w.IncliHeightTxt->setText(Text(t.incliHeight));
+}
+
+// Double-click with the current tool so that its drawing position (the
+// cursor tip) lands on p.
+void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
+    const QPointF tip = w.HotSpotPosition(p.x, p.y);
+    const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
+    const QPointF px = w.PhotoPic->ToPixel(mouse.x(), mouse.y());
+    const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
+                    int(std::lround(px.y())) + PictureView::kBorder);
+    // As a pointer does it: the first click, then the double-click.
+    QTest::mouseClick(w.PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.PhotoPic, Qt::LeftButton, {}, at);
+}
+
+double DistanceToOutline(const DemoScene& s, int roof, double x, double y) {
+    const SceneRoof& r = s.roofs[std::size_t(roof)];
+    double best = 1e9;
+    for (int i = r.start; i + 1 < r.start + r.count; ++i) {
+        const PicturePoint a = s.points[std::size_t(i)], b = s.points[std::size_t(i + 1)];
+        const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+        const double u =
+            len2 > 0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+        best = std::min(best, std::hypot(x - a.x - u * dx, y - a.y - u * dy));
+    }
+    return best;
+}
+
+// A grey picture of background `back` with rectangles (picture-independent
+// pixel rectangles: column, row, width, height) of other greys.
+struct GreyRect {
+    int col, row, width, height, grey;
+};
+QImage GreyPicture(int w, int h, int back, const std::vector<GreyRect>& rects) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(qRgb(back, back, back));
+    for (const GreyRect& r : rects)
+        for (int y = r.row; y < r.row + r.height; ++y)
+            for (int x = r.col; x < r.col + r.width; ++x)
+                img.setPixel(x, y, qRgb(r.grey, r.grey, r.grey));
+    return img;
+}
+
+// Picture position of the top-left corner of pixel (col, row) in a w x h picture.
+PicturePoint PixelPosition(int w, int h, int col, int row) {
+    return {float(col - w / 2), float(h / 2 - row)};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::vector<GreyRect>)
+
+class TraceWindowTest : public QObject {
+    Q_OBJECT
+    QImage sample_;
+    int roofs_ = 0;
+    int walls_ = 0;
+
+    void ChooseOneClickTool(WindowFixture& f, InputLineFrm& w) {
+        f.ShowActive();
+        QTest::mouseClick(w.InputModeRbn->Button(7), Qt::LeftButton);
+        QCOMPARE(w.pInputMode, Count(7));
+    }
+
+  private slots:
+    void initTestCase() {
+        sample_ = QImage(QStringLiteral(":/samples/sample1.jpg"));
+        QVERIFY2(!sample_.isNull(), "sample picture 1 is not among the program's resources");
+    }
+
+    void traceSampleRoof_data() {
+        QTest::addColumn<int>("roof");
+        for (std::size_t i = 0; i < SamplePictureScene(1).clickPoints.size(); ++i)
+            QTest::addRow("roof %d", int(i)) << int(i);
+    }
+    void traceSampleRoof() {
+        QFETCH(int, roof);
+        const DemoScene& s = SamplePictureScene(1);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        SetPicture(w, sample_, SamplePicturePresets(1));
+        ChooseOneClickTool(f, w);
+        const QCursor tool = w.PhotoPic->cursor();
+        w.HeightTxt->setText(QStringLiteral("999.9"));
+        const Count changes = w.pChangeCount;
+        const Counts before = CountsOf(*f.data);
+
+        const PicturePoint click = s.clickPoints[std::size_t(roof)];
+        DoubleClickAt(w, click);
+
+        const BuildingData& d = *f.data;
+        QCOMPARE(d.gEachTopAreaNumber, Count(before.roofs + 1));
+        QCOMPARE(w.pChangeCount, Count(changes + 1));
+        QCOMPARE(w.pActiveTopArea, Count(d.gEachTopAreaNumber - 1));
+        QCOMPARE(w.pWallStartSet, Count(0));
+        QCOMPARE(w.pDrawPointNum, Count(0));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(w.PhotoPic->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(w.PhotoPic->cursor().hotSpot(), tool.hotSpot());
+
+        const int r = d.gEachTopAreaNumber - 1;
+        const int start = d.gEachTopAreaStartNum[std::size_t(r)];
+        const int n = d.gEachTopAreaPointNum[std::size_t(r)];
+        QVERIFY(n >= 4);
+        QCOMPARE(d.gTopAreaX[std::size_t(start)], d.gTopAreaX[std::size_t(start + n - 1)]);
+        QCOMPARE(d.gTopAreaY[std::size_t(start)], d.gTopAreaY[std::size_t(start + n - 1)]);
+        double worst = 0;
+        for (int k = start; k < start + n; ++k)
+            worst = std::max(worst, DistanceToOutline(s, roof, d.gTopAreaX[std::size_t(k)],
+                                                      d.gTopAreaY[std::size_t(k)]));
+        QString report =
+            QString("roof %1: %2 corners, worst %3 px").arg(roof).arg(n - 1).arg(worst, 0, 'f', 1);
+        QVERIFY2(worst <= 3, qPrintable(report));
+        ++roofs_;
+
+        if (d.gWallEdgeNumber > before.walls) {
+            QCOMPARE(d.gWallEdgeNumber, Count(before.walls + 1));
+            const std::size_t wl = std::size_t(d.gWallEdgeNumber - 1);
+            QCOMPARE(d.gWallEdgefotEachTopArea[wl], Count(r));
+            bool ok = false;
+            const double shown = w.HeightTxt->text().toDouble(&ok);
+            QVERIFY2(ok, qPrintable(w.HeightTxt->text()));
+            report += QString(", wall (%1,%2)-(%3,%4), shown %5 m")
+                          .arg(d.gFirstWallEdgeX[wl])
+                          .arg(d.gFirstWallEdgeY[wl])
+                          .arg(d.gSecondWallEdgeX[wl])
+                          .arg(d.gSecondWallEdgeY[wl])
+                          .arg(w.HeightTxt->text());
+            const double m = d.gPhotoMetrePerUnit;
+            int own = 0;
+            for (const SceneWall& sw : s.walls) {
+                if (sw.owner != roof)
+                    continue;
+                const std::optional<double> h = WallHeight(d.gSlideAngle * kDegToRad, d.gFlatHeight,
+                                                           m * sw.lower.y, m * sw.upper.y);
+                QVERIFY(h.has_value());
+                report += QString(", scene wall %1 m").arg(*h, 0, 'f', 1);
+                QVERIFY2(std::fabs(shown - *h) <= 1.5, qPrintable(report));
+                ++own;
+            }
+            QVERIFY(own > 0);
+            ++walls_;
+        } else {
+            report += ", no wall";
+            QCOMPARE(w.HeightTxt->text(), QString());
+        }
+        qInfo("%s", qPrintable(report));
+
+        // A second double-click inside the traced roof is refused.
+        const Counts after = CountsOf(d);
+        const Count active = w.pActiveTopArea;
+        QVERIFY(f.prompts.asked().empty());
+        DoubleClickAt(w, click);
+        QCOMPARE(CountsOf(d), after);
+        QCOMPARE(w.pActiveTopArea, active);
+        QCOMPARE(w.pChangeCount, Count(changes + 1));
+        QCOMPARE(int(f.prompts.asked().size()), 1);
+        QCOMPARE(f.prompts.asked()[0].kind, ScriptedPrompts::Kind::Message);
+        QCOMPARE(f.prompts.asked()[0].text, kAlreadySet);
+    }
+
+    // Clicks on synthetic pictures of 600 x 450 on a background of 250 (a
+    // grey in neither wall band, so no wall is found).
+    void traceSynthetic_data() {
+        QTest::addColumn<std::vector<GreyRect>>("rects");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("roofsAdded");
+        // A roof of grey 200 clicked in its middle: registered, no wall.
+        QTest::newRow("roof without wall")
+            << std::vector<GreyRect>{{200, 150, 120, 80, 200}} << 260 << 190 << 1;
+        // A line one pixel tall of the dominant grey: the outline is empty.
+        QTest::newRow("one-pixel line")
+            << std::vector<GreyRect>{{20, 20, 100, 60, 200}, {200, 301, 150, 1, 200}} << 270 << 301
+            << 0;
+        // A click on a grey far from the dominant roof grey.
+        QTest::newRow("click on road")
+            << std::vector<GreyRect>{{200, 150, 120, 80, 200}, {0, 300, 600, 40, 100}} << 300 << 320
+            << 0;
+        // The same region but 2 pixels tall: traced.
+        QTest::newRow("roof two pixels tall")
+            << std::vector<GreyRect>{{20, 20, 100, 60, 200}, {200, 301, 150, 2, 200}} << 270 << 301
+            << 1;
+    }
+    void traceSynthetic() {
+        QFETCH(std::vector<GreyRect>, rects);
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(int, roofsAdded);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        SetPicture(w, GreyPicture(600, 450, 250, rects), SamplePicturePresets(1));
+        ChooseOneClickTool(f, w);
+        const QString earlier = QStringLiteral("45.6");
+        w.HeightTxt->setText(earlier);
+        w.pActiveTopArea = -1;
+        const Count changes = w.pChangeCount;
+        const Counts before = CountsOf(*f.data);
+
+        DoubleClickAt(w, PixelPosition(600, 450, col, row));
+
+        const Counts after = CountsOf(*f.data);
+        QCOMPARE(after.roofs, before.roofs + roofsAdded);
+        QCOMPARE(after.walls, before.walls);
+        QCOMPARE(w.pChangeCount, Count(changes + roofsAdded));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(f.prompts.asked().empty());
+        if (roofsAdded) {
+            QCOMPARE(w.pActiveTopArea, Count(after.roofs - 1));
+            // No wall of this building: the earlier height is not left standing.
+            QCOMPARE(w.HeightTxt->text(), QString());
+        } else {
+            QCOMPARE(after.points, before.points);
+            QCOMPARE(w.pActiveTopArea, Count(-1));
+            QCOMPARE(w.HeightTxt->text(), earlier);
+        }
+    }
+
+    // The grey copy follows the picture: a roof traced on one picture and a
+    // new picture without it in the same window.
+    void traceReadsTheCurrentPicture() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        const std::vector<GreyRect> roof{{200, 150, 120, 80, 200}};
+        SetPicture(w, GreyPicture(600, 450, 250, roof), SamplePicturePresets(1));
+        ChooseOneClickTool(f, w);
+        DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
+        QCOMPARE(f.data->gEachTopAreaNumber, Count(1));
+        // A picture without roofs at the same place gives nothing.
+        ResetAllDataBuildingData(*f.data);
+        SetPicture(w, GreyPicture(600, 450, 90, {}), SamplePicturePresets(1));
+        DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
+        QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
+    }
+
+    // Only the inclined view traces.
+    void planMapDoubleClickDoesNothing() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        SetPicture(w, GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}),
+                   SamplePicturePresets(1));
+        ChooseOneClickTool(f, w);
+        w.SelectFlatView();
+        w.pInputMode = 7;
+        emit w.PhotoPic->DoubleClick();
+        QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
+        QVERIFY(f.prompts.asked().empty());
+    }
+
+    void cleanupTestCase() {
+        qInfo("%d roofs traced through the window, %d with a wall line", roofs_, walls_);
+        if (roofs_ == int(SamplePictureScene(1).clickPoints.size()))
+            QVERIFY(walls_ >= 5);
+    }
+};
+
+QTEST_MAIN(TraceWindowTest)
+#include "test_trace.moc"
