@@ -38,7 +38,6 @@ void InputLineFrm::AzimusTxt_Enter() {}
 void InputLineFrm::PointImg_MouseMove(int, double, double) {}
 void InputLineFrm::PointImg_MouseUp(int, double, double) {}
 
-
 // Guided demo and manual windows.
 void InputLineFrm::ShowDemoWindow() {}
 void InputLineFrm::ShowManualWindow() {}

@@ -46,6 +46,8 @@ GreyRaster GreyCopyOf(const QImage& picture) {
 void InputLineFrm::InitImageAnalysis() {
     traceWork_ = std::make_shared<TraceWork>();
     traceWork_->tracer.SetPicture(&traceWork_->grey);
+    // The copy is made once per loaded picture, not in the user's double-click.
+    connect(this, &InputLineFrm::PictureReady, this, [this] { RefreshTraceSource(); });
 }
 
 void InputLineFrm::RefreshTraceSource() {

@@ -116,7 +116,8 @@ class TraceWindowTest : public QObject {
         const DemoScene& s = SamplePictureScene(1);
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        SetPicture(w, sample_, SamplePicturePresets(1));
+        w.LoadSamplePhoto(1);
+        QCOMPARE(w.PhotoPic2->Picture().size(), sample_.size());
         ChooseOneClickTool(f, w);
         const QCursor tool = w.PhotoPic->cursor();
         w.HeightTxt->setText(QStringLiteral("999.9"));
