@@ -272,6 +272,18 @@ class TraceWindowTest : public QObject {
         QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
     }
 
+    // The analysis reads the hidden copy of the picture, not what the
+    // visible view shows.
+    void traceReadsTheHiddenCopy() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        SetPicture(w, GreyPicture(600, 450, 90, {}), SamplePicturePresets(1));
+        w.PhotoPic2->SetPicture(GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}));
+        ChooseOneClickTool(f, w);
+        DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
+        QCOMPARE(f.data->gEachTopAreaNumber, Count(1));
+    }
+
     // Only the inclined view traces.
     void planMapDoubleClickDoesNothing() {
         WindowFixture f;
