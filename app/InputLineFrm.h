@@ -22,10 +22,12 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "data/BuildingData.h"
+#include "data/Editing.h"
 #include "data/ProjectFile.h"
 #include "geometry/Altitudes.h"
 #include "geometry/CameraModel.h"
@@ -240,6 +242,18 @@ class InputLineFrm : public QMainWindow {
     // units, x to the right and y downwards.
     void PointImg_MouseMove(int buttons, double x, double y);
     void PointImg_MouseUp(int button, double x, double y);
+    // ---- Drawing, editing, plan map and dial ----
+    // Measures the wall line between picture heights yUpper and yLower and
+    // shows the building height in HeightTxt.
+    void ShowWallHeight(float yUpper, float yLower);
+    // The message box of a refused edit (silent refusals show nothing).
+    void ShowRefusal(EditRefusal r);
+    // Redraws what depends on the north direction.
+    void UpdateNorthAngle();
+    // Asks for the selected building's height in metres; nullopt when
+    // cancelled. Replaceable so that tests never block on the dialog.
+    std::function<std::optional<double>(QWidget*, const QString& text, double current)>
+        AskBuildingHeight;
     void ShowDemoWindow();
     void ShowManualWindow();
     void InitMapScaleTables();
