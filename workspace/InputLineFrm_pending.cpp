@@ -6,7 +6,6 @@
 
 namespace velmora {
 
-
 // Guided demo and manual windows.
 void InputLineFrm::ShowDemoWindow() {}
 void InputLineFrm::ShowManualWindow() {}
