@@ -1,0 +1,275 @@
+// Double-click edits, roof removal, the plan map with its zoom and height
+// dialog, and the north dial, with scripted answers.
+#include <QAction>
+#include <QLineEdit>
+#include <QtTest>
+#include <cmath>
+
+#include "geometry/Compass.h"
+#include "geometry/FlatMap.h"
+#include "support_window.h"
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+InputLineFrm& SlopeWindow(WindowFixture& f) {
+    InputLineFrm& w = f.Create();
+    f.ShowActive();
+    f.SetGoodAltitudes();
+    w.PhotoPic->SetOuterGeometry(0, 0, 792, 682);
+    w.SetPictureCoordinates(678, 788);
+    w.SelectSlopeView();
+    return w;
+}
+
+// The pointer position whose tool tip lies at (x, y): the add and delete
+// tools point one unit left of the pointer, the select tool at it.
+void DoubleClickAt(InputLineFrm& w, int tool, double x, double y) {
+    const double dx = (tool == 5 || tool == 6) ? 1 : 0;
+    emit w.PhotoPic->MouseDown(PictureView::kLeftButton, x + dx, y);
+    emit w.PhotoPic->MouseUp(PictureView::kLeftButton, x + dx, y);
+    emit w.PhotoPic->DoubleClick();
+}
+
+QColor Colour(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+int CountColour(const QImage& s, Rgb c) {
+    int n = 0;
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            n += s.pixel(x, y) == qRgb(c.r, c.g, c.b);
+    return n;
+}
+
+} // namespace
+
+class MapEditingTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void doubleClickEdits_data() {
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<bool>("preselect");
+        QTest::addColumn<QPointF>("at");
+        QTest::addColumn<int>("active");
+        QTest::addColumn<bool>("menu");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("walls");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("select inside") << 0 << false << QPointF(50, 40) << 0 << true << 5 << 1 << 0;
+        QTest::newRow("select outside")
+            << 0 << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
+        QTest::newRow("insert on an edge")
+            << 5 << true << QPointF(50, 2) << 0 << true << 6 << 1 << 1;
+        QTest::newRow("delete a corner") << 6 << true << QPointF(0, 80) << 0 << true << 4 << 1 << 1;
+        QTest::newRow("delete a wall end")
+            << 6 << true << QPointF(105, -10) << 0 << true << 5 << 0 << 1;
+        QTest::newRow("delete misses")
+            << 6 << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
+    }
+    void doubleClickEdits() {
+        QFETCH(int, tool);
+        QFETCH(bool, preselect);
+        QFETCH(QPointF, at);
+        QFETCH(int, active);
+        QFETCH(bool, menu);
+        QFETCH(int, points);
+        QFETCH(int, walls);
+        QFETCH(int, changes);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
+        AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
+        if (preselect) {
+            DoubleClickAt(w, 0, 50, 40);
+            QCOMPARE(w.pActiveTopArea, Count(0));
+        }
+        w.InputModeMenu_Click(tool);
+        DoubleClickAt(w, tool, at.x(), at.y());
+        QCOMPARE(int(w.pActiveTopArea), active);
+        QCOMPARE(w.Remove1TopAreaMenu->isEnabled(), menu);
+        QCOMPARE(int(f.data->gTopAreaPointTotalNumber), points);
+        QCOMPARE(int(f.data->gWallEdgeNumber), walls);
+        QCOMPARE(int(w.pChangeCount), changes);
+    }
+
+    void removingTheMiddleRoofMovesTheLaterOnes() {
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        for (int r = 0; r < 3; ++r) {
+            const float x = -300 + 200 * r;
+            AppendTopArea(*f.data, {{x, 0}, {x + 100, 0}, {x + 100, 80}, {x, 80}, {x, 0}});
+            AppendWallEdge(*f.data, {x, 80}, {x, -20}, Count(r));
+        }
+        DoubleClickAt(w, 0, -50, 40);
+        QCOMPARE(w.pActiveTopArea, Count(1));
+        w.Remove1TopAreaMenu_Click();
+        QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
+        QCOMPARE(w.pActiveTopArea, Count(-1));
+        QVERIFY(!w.Remove1TopAreaMenu->isEnabled());
+        QCOMPARE(w.pChangeCount, Count(1));
+        QCOMPARE(f.data->gWallEdgefotEachTopArea[1], Count(1));
+        QCOMPARE(f.data->gTopAreaX[5], 100.0f);
+        // Nothing selected: nothing removed, nothing counted.
+        w.Remove1TopAreaMenu_Click();
+        QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
+        QCOMPARE(w.pChangeCount, Count(1));
+    }
+
+    void moveToolDragsAWallEnd() {
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
+        AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
+        DoubleClickAt(w, 0, 50, 40);
+        w.InputModeMenu_Click(4);
+        w.HeightTxt->clear();
+        // The move tool points 13 units left of and below the pointer.
+        emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 105 + 13, -10 - 13);
+        QCOMPARE(w.pGrabbed, Count(1));
+        emit w.PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, -40 - 13);
+        emit w.PhotoPic->MouseUp(PictureView::kLeftButton, 110 + 13, -40 - 13);
+        QCOMPARE(w.pGrabbed, Count(-1));
+        QCOMPARE(f.data->gSecondWallEdgeX[0], 110.0f);
+        QCOMPARE(f.data->gSecondWallEdgeY[0], -40.0f);
+        QVERIFY(!w.HeightTxt->text().isEmpty());
+        QCOMPARE(w.pChangeCount, Count(2));
+    }
+
+    void planMapDrawsRoofsAndZooms_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("level");
+        QTest::newRow("in") << 20 << int(PictureView::kLeftButton) << 21;
+        QTest::newRow("out") << 20 << int(PictureView::kRightButton) << 19;
+        QTest::newRow("in at the top") << 40 << int(PictureView::kLeftButton) << 40;
+        QTest::newRow("out at the bottom") << 0 << int(PictureView::kRightButton) << 0;
+    }
+    void planMapDrawsRoofsAndZooms() {
+        QFETCH(int, start);
+        QFETCH(int, button);
+        QFETCH(int, level);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        w.LoadSampleData(2);
+        w.SetPictureCoordinates(678, 788);
+        w.SelectFlatView();
+        QCOMPARE(w.pViewMode, Count(2));
+        const QImage& s = w.PhotoPic->Surface();
+        QVERIFY(CountColour(s, kCaptionColour) > 30);
+        QVERIFY(CountColour(s, kRoofColour) > 0);
+        // Midway along roof 0's first edge lies roof colour.
+        const int j = f.data->gEachTopAreaStartNum[0];
+        const double mx = (f.data->gFlatTopAreaX[j] + f.data->gFlatTopAreaX[j + 1]) / 2;
+        const double my = (f.data->gFlatTopAreaY[j] + f.data->gFlatTopAreaY[j + 1]) / 2;
+        QCOMPARE(QColor(PixelAt(*w.PhotoPic, mx * w.pFlatMapRate, my * w.pFlatMapRate)),
+                 Colour(kRoofColour));
+
+        w.InputModeRbn_Click(1, true);
+        QCOMPARE(w.pInputMode, Count(1));
+        w.gMapScaleIndex = Count(start);
+        emit w.PhotoPic->MouseDown(button, 0, 0);
+        QCOMPARE(int(w.gMapScaleIndex), level);
+        QCOMPARE(w.pFlatMapRate, w.MapTables.gMapRate[std::size_t(level)]);
+    }
+
+    void heightDialog_data() {
+        QTest::addColumn<double>("answer"); // NaN: cancelled
+        QTest::addColumn<double>("height");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("one decimal kept") << 12.34 << 12.3 << 1;
+        QTest::newRow("zero") << 0.0 << 0.0 << 1;
+        QTest::newRow("too high") << 1000.5 << -1.0 << 0;
+        QTest::newRow("negative") << -1.0 << -1.0 << 0;
+        QTest::newRow("cancelled") << qQNaN() << -1.0 << 0;
+    }
+    void heightDialog() {
+        QFETCH(double, answer);
+        QFETCH(double, height);
+        QFETCH(int, changes);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        w.LoadSampleData(2);
+        w.pChangeCount = 0;
+        w.SelectFlatView();
+        const auto label = LabelPosition(*f.data, 0, w.pFlatMapRate);
+        QVERIFY(label.has_value());
+        emit w.PhotoPic->MouseDown(PictureView::kLeftButton, label->x, label->y);
+        emit w.PhotoPic->DoubleClick();
+        QCOMPARE(w.pActiveTopArea, Count(0));
+        QVERIFY(w.ChangeBillHeightMenu->isEnabled());
+        const float before = f.data->gFlatTopHeight[0];
+        QString asked;
+        w.AskBuildingHeight = [&](QWidget*, const QString& text,
+                                  double current) -> std::optional<double> {
+            asked = text;
+            if (current != double(before))
+                return std::nullopt;
+            return std::isnan(answer) ? std::nullopt : std::optional<double>(answer);
+        };
+        w.ChangeBillHeightMenu_Click();
+        QVERIFY(asked.contains(QStringLiteral("側壁ライン")));
+        QCOMPARE(f.data->gFlatTopHeight[0], height < 0 ? before : float(height));
+        QCOMPARE(int(w.pChangeCount), changes);
+    }
+
+    void typedBearing_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("north");
+        QTest::addColumn<double>("bearing"); // where the point goes
+        QTest::newRow("45") << "45"
+                            << ""
+                            << "45" << 45.0 << 45.0;
+        QTest::newRow("270") << "270"
+                             << ""
+                             << "270" << 270.0 << 270.0;
+        QTest::newRow("below") << "-5"
+                               << "設定範囲を下まわっています。"
+                               << "0" << 0.0 << 0.0;
+        QTest::newRow("above") << "400"
+                               << "設定範囲を超えています。"
+                               << "360" << 0.0 << 0.0;
+    }
+    void typedBearing() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QFETCH(double, north);
+        QFETCH(double, bearing);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        f.prompts.Clear();
+        w.AzimusTxt->setText(typed);
+        w.AzimusTxt_Enter();
+        QCOMPARE(f.prompts.Texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(w.AzimusTxt->text(), text);
+        QCOMPARE(double(f.data->gNorthAngle), north);
+        // Centre on the circle of radius 90 in the bearing's direction.
+        const double a = (90 - bearing) * M_PI / 180;
+        QVERIFY(std::abs(w.PointImgLeft + 10 - 90 * std::cos(a)) < 1e-3);
+        QVERIFY(std::abs(w.PointImgTop - 10 - 90 * std::sin(a)) < 1e-3);
+    }
+
+    void droppedPointSnapsAndTurnsTheMap() {
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        w.LoadSampleData(2);
+        w.SelectFlatView();
+        w.MovePointImg(50, -50); // centre (60, -60)
+        w.PointImg_MouseUp(PictureView::kLeftButton, 0, 0);
+        QCOMPARE(w.AzimusTxt->text(), QStringLiteral("135"));
+        QVERIFY(std::abs(f.data->gNorthAngle - 135) < 1e-3);
+        QVERIFY(std::abs(w.PointImgLeft + 10 - 63.64) < 0.01);
+        QVERIFY(std::abs(w.PointImgTop - 10 + 63.64) < 0.01);
+        QVERIFY(CountColour(w.PhotoPic->Surface(), kNorthUpRoofColour) > 0);
+        QVERIFY(CountColour(w.PhotoPic->Surface(), kRoofColour) == 0);
+    }
+};
+
+QTEST_MAIN(MapEditingTest)
+#include "test_mapediting.moc"
