@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -82,6 +83,34 @@ int main(int argc, char** argv) {
 
     w.SelectFlatView();
     Shoot(w, out, QStringLiteral("5-plan-map"));
+    // North typed as 45 degrees: the map turns north-up.
+    w.AzimusTxt->setText(QStringLiteral("45"));
+    w.AzimusTxt_Enter();
+    Shoot(w, out, QStringLiteral("6-plan-map-north45"));
+
+    // A new roof drawn with the roof tool, its last edge still a rubber
+    // band, then a wall of roof 0 drawn with the wall tool.
+    w.SelectSlopeView();
+    const auto press = [&](double x, double y) {
+        emit w.PhotoPic->MouseDown(velmora::PictureView::kLeftButton, x + 14, y - 14);
+        emit w.PhotoPic->MouseUp(velmora::PictureView::kLeftButton, x + 14, y - 14);
+    };
+    w.InputModeMenu_Click(2);
+    for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
+        press(c.x(), c.y());
+    emit w.PhotoPic->MouseMove(0, -320 + 14, -190 - 14);
+    Shoot(w, out, QStringLiteral("7-drawing-roof"));
+    press(-330, -180);
+    press(-329, -249);
+    w.InputModeMenu_Click(3);
+    press(-300, -220);
+    emit w.PhotoPic->DoubleClick();
+    const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.pActiveTopArea)];
+    const double tx = data->gTopAreaX[static_cast<std::size_t>(j)];
+    const double ty = data->gTopAreaY[static_cast<std::size_t>(j)];
+    press(tx, ty);
+    press(tx + 3, ty - 60);
+    Shoot(w, out, QStringLiteral("8-drawing-wall"));
     if (!prompts.Texts().isEmpty())
         std::printf("messages: %s\n", qPrintable(prompts.Texts().join(QStringLiteral(" | "))));
     return 0;
