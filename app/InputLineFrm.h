@@ -261,8 +261,6 @@ class InputLineFrm : public QMainWindow {
     // The grey copy of PhotoPic2's picture the tracer reads, rebuilt when
     // that picture changed since the last trace.
     void RefreshTraceSource();
-    // Building height of a traced wall in HeightTxt; empty without a wall.
-    void ShowTracedWallHeight(bool registered);
     // Tracer state and the grey copy of the untouched picture.
     std::shared_ptr<TraceWork> traceWork_;
 

@@ -69,23 +69,6 @@ void InputLineFrm::RefreshTraceSource() {
     w.hasPicture = true;
 }
 
-void InputLineFrm::ShowTracedWallHeight(bool registered) {
-    // Without a wall of this roof the box would otherwise keep the height of
-    // some other building.
-    if (!registered) {
-        HeightTxt->clear();
-        return;
-    }
-    UpdateViewGeometry(data_, AltitudeTexts(), PhotoPic->ScaleWidth());
-    const double m = data_.gPhotoMetrePerUnit;
-    const std::optional<double> h =
-        WallHeight(data_.gSlideAngle * kDegToRad, data_.gFlatHeight, m * pLastY, m * pWallStartY);
-    if (h)
-        HeightTxt->setText(QString::fromStdString(FormatFixed1(*h)));
-    else
-        HeightTxt->clear();
-}
-
 void InputLineFrm::TraceRoofAtClick() {
     if (FindTopAreaAt(data_, pDownX, pDownY) >= 0) {
         prompts_.Message(this, QStringLiteral("この屋上は既にセットされています。"));
@@ -119,7 +102,11 @@ void InputLineFrm::TraceRoofAtClick() {
                     pLastY = static_cast<float>(wall->bottom.y);
                     ShowSlopeLineMap(pActiveTopArea, data_.gWallEdgeNumber + 1);
                 }
-                ShowTracedWallHeight(wall.has_value());
+                // Without a wall of this roof the box would otherwise keep the
+                // height of some other building; an unmeasurable wall leaves it empty.
+                HeightTxt->clear();
+                if (wall)
+                    ShowWallHeight(pWallStartY, pLastY);
                 pWallStartSet = 0;
             }
         }
