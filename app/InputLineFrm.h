@@ -120,6 +120,8 @@ class InputLineFrm : public QMainWindow {
     Count pWallStartSet = 0;
     float pWallStartX = 0;
     float pWallStartY = 0;
+    // The selection handles currently on the view, as the drag steps need them.
+    SelectBox ShownMarks() const;
     float pMarkMaxX = 0;
     float pMarkMaxY = 0;
     float pMarkMinX = 0;

@@ -80,6 +80,15 @@ void InputLineFrm::MoveSlopeMouseDown(int button, QPointF p) {
     pDownY = y;
 }
 
+SelectBox InputLineFrm::ShownMarks() const {
+    SelectBox shown;
+    shown.maxX = pMarkMaxX;
+    shown.minX = pMarkMinX;
+    shown.maxY = pMarkMaxY;
+    shown.minY = pMarkMinY;
+    return shown;
+}
+
 void InputLineFrm::MoveSlopeMouseMove(int, QPointF p) {
     if (pGrabbed != 1)
         return;
@@ -88,11 +97,7 @@ void InputLineFrm::MoveSlopeMouseMove(int, QPointF p) {
     g.pGrabPoint = pGrabPoint;
     g.pGrabWallTop = pGrabWallTop;
     g.pGrabWallBottom = pGrabWallBottom;
-    SelectBox shown;
-    shown.maxX = pMarkMaxX;
-    shown.minX = pMarkMinX;
-    shown.maxY = pMarkMaxY;
-    shown.minY = pMarkMinY;
+    const SelectBox shown = ShownMarks();
     const float x = static_cast<float>(p.x());
     const float y = static_cast<float>(p.y());
     const DragStep step = MoveSlopePoint(data_, pActiveTopArea, g, shown, x, y);
@@ -144,11 +149,7 @@ void InputLineFrm::MoveFlatMouseDown(int button, QPointF p) {
 void InputLineFrm::MoveFlatMouseMove(int, QPointF p) {
     if (pGrabbed != 1)
         return;
-    SelectBox shown;
-    shown.maxX = pMarkMaxX;
-    shown.minX = pMarkMinX;
-    shown.maxY = pMarkMaxY;
-    shown.minY = pMarkMinY;
+    const SelectBox shown = ShownMarks();
     const DragStep step = MoveFlatPoint(data_, pActiveTopArea, pFlatMapRate, pGrabPoint, shown,
                                         static_cast<float>(p.x()), static_cast<float>(p.y()));
     const DrawMode mode = PhotoPic->Mode();
