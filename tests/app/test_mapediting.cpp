@@ -1,7 +1,10 @@
 // Double-click edits, roof removal, the plan map with its zoom and height
 // dialog, and the north dial, with scripted answers.
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QtTest>
 #include <cmath>
 
@@ -253,6 +256,84 @@ class MapEditingTest : public QObject {
         const double a = (90 - bearing) * M_PI / 180;
         QVERIFY(std::abs(w.PointImgLeft + 10 - 90 * std::cos(a)) < 1e-3);
         QVERIFY(std::abs(w.PointImgTop - 10 - 90 * std::sin(a)) < 1e-3);
+    }
+
+    // Real mouse events on the point: moves with the left button held carry
+    // it (2 % of the pointer's offset per move), other moves leave it, and
+    // the release snaps it onto the circle with the bearing of where it was.
+    void draggedPointFollowsThePointer_data() {
+        QTest::addColumn<int>("px"); // pointer offset from the point, pixels
+        QTest::addColumn<int>("py");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<double>("lo"); // bearing range after the drop
+        QTest::addColumn<double>("hi");
+        QTest::newRow("east") << 40 << 40 << 60 << int(Qt::LeftButton) << 45.0 << 135.0;
+        QTest::newRow("south-west") << -40 << 60 << 80 << int(Qt::LeftButton) << 180.0 << 270.0;
+        QTest::newRow("north-west") << -40 << 0 << 60 << int(Qt::LeftButton) << 270.0 << 360.0;
+        QTest::newRow("no button") << 40 << 40 << 60 << int(Qt::NoButton) << 0.0 << 0.0;
+        QTest::newRow("right button") << 40 << 40 << 60 << int(Qt::RightButton) << 0.0 << 0.0;
+    }
+    void draggedPointFollowsThePointer() {
+        QFETCH(int, px);
+        QFETCH(int, py);
+        QFETCH(int, steps);
+        QFETCH(int, buttons);
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        w.LoadSampleData(2);
+        w.SelectFlatView();
+        w.MovePointImg(-10, 100); // north
+        const QImage northUp = w.PhotoPic->Surface();
+        const int changes = w.pChangeCount;
+        const auto held = Qt::MouseButtons(buttons);
+        for (int i = 0; i < steps; ++i) {
+            const QPointF at(px, py);
+            QMouseEvent move(QEvent::MouseMove, at, w.PointImg->mapToGlobal(at), Qt::NoButton, held,
+                             Qt::NoModifier);
+            QApplication::sendEvent(w.PointImg, &move);
+        }
+        const bool drags = held & Qt::LeftButton;
+        const double cx = w.PointImgLeft + kCompassPointHalf;
+        const double cy = w.PointImgTop - kCompassPointHalf;
+        if (!drags) {
+            QCOMPARE(cx, 0.0);
+            QCOMPARE(cy, kCompassRadius);
+        } else {
+            // The point went the pointer's way: right for px > 0, down for py > 0.
+            QCOMPARE(cx > 0, px > 0);
+            QCOMPARE(cy<kCompassRadius, py> 0);
+        }
+        // The label sits where the point is.
+        const QPointF pixel = w.AzimusPic->ToPixel(w.PointImgLeft, w.PointImgTop);
+        QVERIFY(std::abs(w.PointImg->x() - PictureView::kBorder - pixel.x()) <= 0.5);
+        QVERIFY(std::abs(w.PointImg->y() - PictureView::kBorder - pixel.y()) <= 0.5);
+        QCOMPARE(int(w.pChangeCount), changes); // moving alone changes nothing
+        QCOMPARE(CountDifferences(w.PhotoPic->Surface(), northUp), 0);
+
+        const Qt::MouseButton released = drags ? Qt::LeftButton : Qt::RightButton;
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(0, 0),
+                       w.PointImg->mapToGlobal(QPointF()), released, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w.PointImg, &up);
+        if (!drags) {
+            QCOMPARE(int(w.pChangeCount), changes);
+            QCOMPARE(double(f.data->gNorthAngle), 0.0);
+            return;
+        }
+        double bearing = 90 - std::atan2(cy, cx) * 180 / M_PI;
+        if (bearing < 0)
+            bearing += 360;
+        QVERIFY2(bearing > lo && bearing < hi, qPrintable(QString::number(bearing)));
+        QVERIFY(std::abs(f.data->gNorthAngle - bearing) < 1e-3);
+        QCOMPARE(w.AzimusTxt->text(), QString::number(std::lround(bearing)));
+        const double ncx = w.PointImgLeft + kCompassPointHalf;
+        const double ncy = w.PointImgTop - kCompassPointHalf;
+        QVERIFY(std::abs(std::hypot(ncx, ncy) - kCompassRadius) < 1e-3);
+        QVERIFY(std::abs(std::atan2(ncy, ncx) - std::atan2(cy, cx)) < 1e-6);
+        QCOMPARE(int(w.pChangeCount), changes + 1);
+        QVERIFY(CountDifferences(w.PhotoPic->Surface(), northUp) > 0); // the map turned
     }
 
     void droppedPointSnapsAndTurnsTheMap() {

@@ -1,0 +1,111 @@
+// Painting through the main window on a 788 x 678 view with every table at
+// capacity: the inclined-view redraw with a roof selected, the plan map, and
+// one step of dragging a roof corner with the move tool.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <memory>
+#include <string>
+
+#include "app/InputLineFrm.h"
+#include "bench/FullRecord.h"
+#include "workspace/PictureView.h"
+#include "workspace/Prompts.h"
+
+using namespace velmora;
+
+namespace {
+
+constexpr int kSelected = 250;
+constexpr int kMoveTool = 4;
+
+// A window over sample picture 2 (788 x 678) holding the full record.
+struct FullWindow {
+    BuildingData data;
+    ScriptedPrompts prompts;
+    std::unique_ptr<InputLineFrm> w;
+
+    FullWindow() {
+        w = std::make_unique<InputLineFrm>(data, prompts);
+        w->LoadSamplePhoto(2);
+        const auto full = bench::FullRecord(7);
+        if (full) {
+            const std::string appPath = data.gAppPath;
+            data = *full;
+            data.gAppPath = appPath;
+        }
+        w->pActiveTopArea = kSelected;
+    }
+    bool Ok(benchmark::State& state) const {
+        if (data.gTopAreaPointTotalNumber != kPointCapacity ||
+            data.gEachTopAreaNumber != kRoofCapacity || data.gWallEdgeNumber != kWallCapacity) {
+            state.SkipWithError("the record is not at capacity");
+            return false;
+        }
+        if (w->PhotoPic->InnerWidth() != 788 || w->PhotoPic->InnerHeight() != 678) {
+            state.SkipWithError("the view is not 788 x 678");
+            return false;
+        }
+        return true;
+    }
+};
+
+void SlopeRedrawWithSelection(benchmark::State& state) {
+    FullWindow f;
+    if (!f.Ok(state))
+        return;
+    f.w->SelectSlopeView();
+    for (auto _ : state)
+        f.w->ShowSlopeLineMap(kSelected, -1);
+}
+BENCHMARK(SlopeRedrawWithSelection)->Unit(benchmark::kMillisecond);
+
+void PlanMapRedraw(benchmark::State& state) {
+    FullWindow f;
+    if (!f.Ok(state))
+        return;
+    f.w->SelectFlatView();
+    if (f.w->pViewMode != 2) {
+        state.SkipWithError("the plan map did not open");
+        return;
+    }
+    for (auto _ : state)
+        f.w->ShowFlatLineMap(kSelected);
+}
+BENCHMARK(PlanMapRedraw)->Unit(benchmark::kMillisecond);
+
+// One mouse move while a corner of the selected roof is held: the rubber
+// band and handles are XORed off and on again and the corner is stored.
+void DragStep(benchmark::State& state) {
+    FullWindow f;
+    if (!f.Ok(state))
+        return;
+    f.w->SelectSlopeView();
+    f.w->InputModeRbn_Click(kMoveTool, true);
+    f.w->pInputMode = kMoveTool;
+    f.w->pActiveTopArea = kSelected; // entering the view clears the selection
+    f.w->ShowSlopeLineMap(kSelected, -1);
+    const auto first = static_cast<std::size_t>(f.data.gEachTopAreaStartNum[kSelected]);
+    const QPointF corner(f.data.gTopAreaX[first], f.data.gTopAreaY[first]);
+    f.w->MoveSlopeMouseDown(PictureView::kLeftButton, corner);
+    if (f.w->pGrabbed != 1) {
+        state.SkipWithError("the corner was not grabbed");
+        return;
+    }
+    int i = 0;
+    for (auto _ : state) {
+        const double d = (i++ & 1) ? 3 : -3;
+        f.w->MoveSlopeMouseMove(PictureView::kLeftButton, corner + QPointF(d, d));
+    }
+}
+BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
