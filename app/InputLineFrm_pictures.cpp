@@ -46,7 +46,8 @@ void InputLineFrm::OPenPhotoMenu_Click() {
                           QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|") +
                               QStringLiteral("jpg ファイル (*.bmp)|*.bmp|"),
                           QStringLiteral("*.jpg"));
-    SetDefaultCursors();
+    // Nothing chosen or not a picture name: no busy pointer was shown, and
+    // the tool in use keeps its own pointer.
     if (!chosen || chosen->isEmpty())
         return;
     const QString name = PictureFileName(*chosen);

@@ -3,6 +3,7 @@
 // temporary folder.
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
@@ -174,6 +175,36 @@ class PicturesTest : public QObject {
         QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
         QCOMPARE(w.windowTitle(), caption);
         QCOMPARE(f.prompts.Texts(), QStringList());
+    }
+
+    void noPictureChosenKeepsTheTool_data() {
+        QTest::addColumn<QString>("answer"); // empty: dialog cancelled
+        QTest::newRow("cancelled") << QString();
+        QTest::newRow("png ignored") << "roofs.png";
+        QTest::newRow("Jpg ignored") << "roofs.Jpg";
+    }
+    void noPictureChosenKeepsTheTool() {
+        // Nothing was loaded: the tool in use keeps its pointer, whose tip
+        // is where its clicks land.
+        QFETCH(QString, answer);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        f.SetGoodAltitudes();
+        QTest::mouseClick(w.InputModeRbn->Button(2), Qt::LeftButton);
+        QCOMPARE(w.pInputMode, Count(2));
+        const QCursor tool = w.PhotoPic->cursor();
+        QCOMPARE(tool.shape(), Qt::BitmapCursor);
+        f.prompts.AnswerFile(answer.isEmpty() ? std::nullopt
+                                              : std::optional<QString>(f.Path(answer)));
+        w.OPenPhotoMenu_Click();
+        QCOMPARE(w.pInputMode, Count(2));
+        QCOMPARE(w.InputModeRbn->Down(), 2);
+        for (const QWidget* v : {static_cast<QWidget*>(w.PhotoPic), w.BasePic}) {
+            QCOMPARE(v->cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(v->cursor().hotSpot(), tool.hotSpot());
+        }
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
     void undecodablePicture_data() {
