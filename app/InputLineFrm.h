@@ -250,6 +250,9 @@ class InputLineFrm : public QMainWindow {
     void ShowWallHeight(float yUpper, float yLower);
     // The message box of a refused edit (silent refusals show nothing).
     void ShowRefusal(EditRefusal r);
+    // Counts one edit. The count stops at its largest value: wrapping to a
+    // negative count would let the window close without offering to save.
+    void CountEdit();
     // Redraws what depends on the north direction.
     void UpdateNorthAngle();
     // Asks for the selected building's height in metres; nullopt when

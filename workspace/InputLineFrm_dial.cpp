@@ -17,7 +17,7 @@ void InputLineFrm::AzimusTxt_Enter() {
         AzimusTxt->setText(QString::fromStdString(t.text));
     MovePointImg(t.point.left, t.point.top);
     data_.gNorthAngle = t.northAngle;
-    ++pChangeCount;
+    CountEdit();
     if (t.updateNorth) {
         PhotoPic->SetDrawWidth(2);
         UpdateNorthAngle();
@@ -39,7 +39,7 @@ void InputLineFrm::PointImg_MouseUp(int button, double, double) {
     AzimusTxt->setText(QString::fromStdString(d.text));
     MovePointImg(d.point.left, d.point.top);
     data_.gNorthAngle = static_cast<float>(d.bearing);
-    ++pChangeCount;
+    CountEdit();
     PhotoPic->SetDrawWidth(2);
     UpdateNorthAngle();
 }

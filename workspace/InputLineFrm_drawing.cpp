@@ -61,7 +61,7 @@ void InputLineFrm::TopLineMouseDown(int button, QPointF p) {
         break;
     case RoofClickKind::RoofClosed:
         ShowSlopeLineMap(-1, -1);
-        ++pChangeCount;
+        CountEdit();
         break;
     case RoofClickKind::Refused:
         // The refused click leaves no mark behind.
@@ -112,7 +112,7 @@ void InputLineFrm::WallLineMouseDown(int button, QPointF p) {
     case WallClickKind::WallAdded:
         ShowSlopeLineMap(pActiveTopArea, data_.gWallEdgeNumber + 1);
         ShowWallHeight(pWallStartY, y);
-        ++pChangeCount;
+        CountEdit();
         break;
     case WallClickKind::Refused:
         ShowSlopeLineMap(pActiveTopArea, data_.gWallEdgeNumber + 1);
@@ -131,7 +131,7 @@ void InputLineFrm::WallLineMouseMove(int, QPointF p) {
     pLastX = static_cast<float>(p.x());
     pLastY = static_cast<float>(p.y());
     PhotoPic->Line(pWallStartX, pWallStartY, pLastX, pLastY, c);
-    ++pChangeCount;
+    CountEdit();
 }
 
 } // namespace velmora

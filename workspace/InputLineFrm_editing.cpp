@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <cmath>
+#include <limits>
 
 #include "app/InputLineFrm.h"
 #include "data/Conventions.h"
@@ -23,6 +24,11 @@ void ApplyMenuState(QAction* item, MenuState s) {
 
 } // namespace
 
+void InputLineFrm::CountEdit() {
+    if (pChangeCount < std::numeric_limits<Count>::max())
+        ++pChangeCount;
+}
+
 void InputLineFrm::SlopeDoubleClick() {
     const DoubleClickResult r =
         velmora::SlopeDoubleClick(data_, pInputMode, pActiveTopArea, pDownX, pDownY);
@@ -31,7 +37,7 @@ void InputLineFrm::SlopeDoubleClick() {
         ShowSlopeLineMap(r.redraw.active, r.redraw.wallFlag);
     ApplyMenuState(Remove1TopAreaMenu, r.removeRoofMenu);
     if (r.changed)
-        ++pChangeCount;
+        CountEdit();
     ShowRefusal(r.refusal);
 }
 
@@ -50,7 +56,7 @@ void InputLineFrm::FlatDoubleClick() {
 
 void InputLineFrm::Remove1TopAreaMenu_Click() {
     if (RemoveActiveTopArea(data_, pActiveTopArea))
-        ++pChangeCount;
+        CountEdit();
     pActiveTopArea = -1;
     Remove1TopAreaMenu->setEnabled(false);
     ShowSlopeLineMap(-1, -1);
@@ -112,7 +118,7 @@ void InputLineFrm::MoveSlopeMouseMove(int, QPointF p) {
     }
     pLastX = x;
     pLastY = y;
-    ++pChangeCount;
+    CountEdit();
 }
 
 void InputLineFrm::MoveSlopeMouseUp(int button, QPointF) {
@@ -122,7 +128,7 @@ void InputLineFrm::MoveSlopeMouseUp(int button, QPointF) {
     if (w >= 0 && w < data_.gWallEdgeNumber && w < static_cast<int>(kWallCapacity)) {
         const auto i = static_cast<std::size_t>(w);
         ShowWallHeight(data_.gFirstWallEdgeY[i], data_.gSecondWallEdgeY[i]);
-        ++pChangeCount;
+        CountEdit();
     }
     pGrabbed = -1;
 }
@@ -137,7 +143,7 @@ void InputLineFrm::MoveFlatMouseDown(int button, QPointF p) {
     if (k >= 0) {
         pGrabPoint = k;
         pGrabbed = 1;
-        ++pChangeCount;
+        CountEdit();
     } else {
         pGrabPoint = -1;
         pGrabbed = 0;
@@ -189,7 +195,7 @@ void InputLineFrm::ChangeBillHeightMenu_Click() {
     if (!v || !std::isfinite(*v) || *v < 0 || *v > 1000)
         return;
     data_.gFlatTopHeight[i] = static_cast<float>(RoundHalfEven(*v * 10) / 10);
-    ++pChangeCount;
+    CountEdit();
     ShowFlatLineMap(a);
 }
 

@@ -84,7 +84,7 @@ void InputLineFrm::TraceRoofAtClick() {
             // An outline of fewer than two points gives no corners and is
             // refused here, leaving the record as it was.
             if (RegisterTracedRoof(tracer, data_) == AppendResult::Ok) {
-                ++pChangeCount;
+                CountEdit();
                 pDrawPointNum = 0;
                 ShowSlopeLineMap(-1, -1);
                 pActiveTopArea = static_cast<Count>(data_.gEachTopAreaNumber - 1);

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <cmath>
+#include <limits>
 
 #include "data/Conventions.h"
 #include "data/Editing.h"
@@ -236,6 +237,47 @@ class DrawingTest : public QObject {
         QCOMPARE(int(w.pChangeCount), started);
         if (started == 1)
             QCOMPARE(f.data->gWallEdgefotEachTopArea[0], Count(0));
+    }
+
+    void changeCountStopsAtItsLargestValue_data() {
+        QTest::addColumn<int>("tool");
+        QTest::newRow("roof closed") << 2;
+        QTest::newRow("wall rubber band") << 3;
+        QTest::newRow("point dragged") << 4;
+    }
+    void changeCountStopsAtItsLargestValue() {
+        QFETCH(int, tool);
+        WindowFixture f;
+        InputLineFrm& w = DrawingWindow(f);
+        AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
+        w.InputModeMenu_Click(tool);
+        constexpr Count kMost = std::numeric_limits<Count>::max();
+        if (tool == 2) {
+            for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}})
+                Press(w, c.x(), c.y());
+            w.pChangeCount = kMost;
+            Press(w, -299, 1);
+            QCOMPARE(int(f.data->gEachTopAreaNumber), 2);
+        } else if (tool == 3) {
+            DoubleClick(w, 50, 40);
+            Press(w, 100, 80);
+            QCOMPARE(int(w.pWallStartSet), 1);
+            w.pChangeCount = kMost;
+            Hover(w, 120, -20);
+        } else {
+            // The move tool's tip is 13 units left of and below the pointer.
+            emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 50 + 13, 40 - 13);
+            emit w.PhotoPic->MouseUp(PictureView::kLeftButton, 50 + 13, 40 - 13);
+            emit w.PhotoPic->DoubleClick();
+            QCOMPARE(w.pActiveTopArea, Count(0));
+            emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 100 + 13, 80 - 13);
+            QCOMPARE(int(w.pGrabbed), 1);
+            w.pChangeCount = kMost;
+            emit w.PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, 90 - 13);
+            QCOMPARE(f.data->gTopAreaX[2], 110.0f);
+        }
+        // Wrapping to a negative count would let the window close unasked.
+        QCOMPARE(w.pChangeCount, kMost);
     }
 
     void fullTablesRefuseWithAMessage() {
