@@ -4,7 +4,9 @@
 // plain data lets tests check a drawing without pixels.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -120,11 +122,20 @@ struct SelectBox {
     friend bool operator==(const SelectBox&, const SelectBox&) = default;
 };
 
+// A handle box edge as the view remembers it (a float). Handles are drawn
+// from these values so that drawing them again from the remembered box
+// erases them exactly; a plan position times a map rate such as 0.4 would
+// otherwise land a pixel away from its float.
+inline double RememberedEdge(double v) {
+    return std::fabs(v) <= std::numeric_limits<float>::max() ? static_cast<float>(v) : v;
+}
+
 // The four 10 x 10 handles at the corners of `box`, in the order
 // (maxX, maxY), (minX, maxY), (maxX, minY), (minX, minY).
 inline void AppendSelectMarks(DrawList& ops, const SelectBox& box, DrawMode mode) {
-    const double corners[4][2] = {
-        {box.maxX, box.maxY}, {box.minX, box.maxY}, {box.maxX, box.minY}, {box.minX, box.minY}};
+    const double maxX = RememberedEdge(box.maxX), minX = RememberedEdge(box.minX);
+    const double maxY = RememberedEdge(box.maxY), minY = RememberedEdge(box.minY);
+    const double corners[4][2] = {{maxX, maxY}, {minX, maxY}, {maxX, minY}, {minX, minY}};
     for (const auto& c : corners)
         ops.push_back(DrawOp::Box(c[0] + kHandleHalfSize, c[1] + kHandleHalfSize,
                                   c[0] - kHandleHalfSize, c[1] - kHandleHalfSize, kHandleColour,

@@ -179,6 +179,38 @@ class MapEditingTest : public QObject {
         QCOMPARE(w.pFlatMapRate, w.MapTables.gMapRate[std::size_t(level)]);
     }
 
+    // On the plan map the handles sit at plan positions times a rate that
+    // binary floats do not hold exactly; drawing them again from the
+    // remembered box (as every drag step does) must remove them entirely.
+    void planMapHandlesEraseWithoutTrace_data() {
+        QTest::addColumn<float>("wide"); // east-west extent in metres
+        QTest::addColumn<int>("level");
+        QTest::newRow("0.4 px/m") << 700.f << 21;
+        QTest::newRow("1.2 px/m") << 400.f << 27;
+    }
+    void planMapHandlesEraseWithoutTrace() {
+        QFETCH(float, wide);
+        QFETCH(int, level);
+        WindowFixture f;
+        InputLineFrm& w = SlopeWindow(f);
+        QCOMPARE(AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}}),
+                 AppendResult::Ok);
+        w.SelectFlatView();
+        const float plan[5][2] = {{0, 20}, {wide, 20}, {wide, 60}, {0, 60}, {0, 20}};
+        for (int j = 0; j < 5; ++j) {
+            f.data->gFlatTopAreaX[std::size_t(j)] = plan[j][0];
+            f.data->gFlatTopAreaY[std::size_t(j)] = plan[j][1];
+        }
+        w.pActiveTopArea = 0;
+        w.ShowFlatLineMap(0);
+        QCOMPARE(int(w.gMapScaleIndex), level);
+        // White handles XOR the white canvas: black, and nothing else is.
+        const Rgb black{0, 0, 0};
+        QVERIFY(CountColour(w.PhotoPic->Surface(), black) > 0);
+        w.EraseSelectMarks();
+        QCOMPARE(CountColour(w.PhotoPic->Surface(), black), 0);
+    }
+
     void heightDialog_data() {
         QTest::addColumn<double>("answer"); // NaN: cancelled
         QTest::addColumn<double>("height");

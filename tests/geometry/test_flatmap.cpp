@@ -229,6 +229,32 @@ class FlatMapTest : public QObject {
         QCOMPARE(int(circles), 3);
     }
 
+    // The view keeps the handle box in floats and erases the handles from
+    // it: the handles must be drawn at exactly those values, also when the
+    // rate (0.4 here) makes the plan positions fall between floats.
+    void handlesDrawnWhereTheViewRemembersThem() {
+        BuildingData d;
+        AddPlanRoof(d, {{0, 20}, {700, 20}, {700, 60}, {0, 60}}, 0);
+        const MapDrawing m = DrawFlatLineMap(d, Tables(), 21, 0);
+        QVERIFY(m.marks);
+        const SelectBox& b = *m.marks;
+        QVERIFY(b.maxY != double(float(b.maxY))); // 60 x 0.4f is no float
+        const double kept[4][2] = {{float(b.maxX), float(b.maxY)},
+                                   {float(b.minX), float(b.maxY)},
+                                   {float(b.maxX), float(b.minY)},
+                                   {float(b.minX), float(b.minY)}};
+        int k = 0;
+        for (const auto& op : m.ops) {
+            if (op.kind != DrawOp::Kind::Box)
+                continue;
+            QVERIFY(k < 4);
+            QCOMPARE((op.x1 + op.x2) / 2, kept[k][0]);
+            QCOMPARE((op.y1 + op.y2) / 2, kept[k][1]);
+            ++k;
+        }
+        QCOMPARE(k, 4);
+    }
+
     void northUp_data() {
         QTest::addColumn<float>("angle");
         QTest::addColumn<QString>("lines");
