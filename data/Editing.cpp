@@ -137,7 +137,9 @@ struct PointAccess {
 
 // Moves point k of `run` to map position (x, y), with the XOR drawing of
 // the old and new edges. Edges run from the earlier to the later point, as
-// the full redraw draws them, so that XOR removes them exactly.
+// the full redraw draws them, so that XOR removes them exactly. The new
+// position is drawn as stored (a float, times the scale), which is where
+// the next step erases it.
 void MoveOutlinePoint(PointAccess p, const Run& run, int k, double x, double y, DrawList& ops) {
     const DrawMode m = DrawMode::Xor;
     const Rgb c = kActiveColour;
@@ -159,6 +161,8 @@ void MoveOutlinePoint(PointAccess p, const Run& run, int k, double x, double y, 
         store(s);
         if (last > s)
             store(last);
+        x = p.X(s);
+        y = p.Y(s);
         if (hasNext)
             ops.push_back(DrawOp::Line(x, y, p.X(s + 1), p.Y(s + 1), c, m));
         ops.push_back(DrawOp::Circle(x, y, kMarkerRadius, c, m));
@@ -174,6 +178,8 @@ void MoveOutlinePoint(PointAccess p, const Run& run, int k, double x, double y, 
         ops.push_back(DrawOp::Line(p.X(k), p.Y(k), p.X(k + 1), p.Y(k + 1), c, m));
     ops.push_back(DrawOp::Circle(p.X(k), p.Y(k), kMarkerRadius, c, m));
     store(k);
+    x = p.X(k);
+    y = p.Y(k);
     if (hasPrev)
         ops.push_back(DrawOp::Line(p.X(k - 1), p.Y(k - 1), x, y, c, m));
     if (hasNext)

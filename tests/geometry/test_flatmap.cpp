@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/Editing.h"
 #include "geometry/FlatMap.h"
 
 using namespace velmora;
@@ -253,6 +254,35 @@ class FlatMapTest : public QObject {
             ++k;
         }
         QCOMPARE(k, 4);
+    }
+
+    // Dragging a corner on the map: each step erases in XOR what the step
+    // before drew, so both must use the same positions, also when the
+    // stored plan value (position / 0.35) times the rate is no longer the
+    // pointer position.
+    void dragStepErasesWhatTheLastStepDrew_data() {
+        QTest::addColumn<int>("corner");
+        QTest::newRow("second corner") << 1;
+        QTest::newRow("first corner, with the closing point") << 0;
+    }
+    void dragStepErasesWhatTheLastStepDrew() {
+        QFETCH(int, corner);
+        BuildingData d;
+        AddPlanRoof(d, {{0, 0}, {40, 0}, {40, 40}, {0, 40}}, 0);
+        const float rate = Tables().gMapRate[20]; // 0.35
+        const DragStep first = MoveFlatPoint(d, 0, rate, Count(corner), SelectBox{}, 7, 7);
+        const DragStep second = MoveFlatPoint(d, 0, rate, Count(corner), first.box, 10, 10);
+        // Each step: 4 handles erased, two old edges and the old circle,
+        // two new edges and the new circle, 4 handles drawn.
+        QCOMPARE(int(first.ops.size()), 14);
+        QCOMPARE(int(second.ops.size()), 14);
+        auto same = [](const DrawOp& a, const DrawOp& b) {
+            return a.kind == b.kind && a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+        };
+        for (std::size_t i = 0; i < 3; ++i) // figures drawn, then erased
+            QVERIFY2(same(first.ops[7 + i], second.ops[4 + i]), qPrintable(QString::number(i)));
+        for (std::size_t i = 0; i < 4; ++i) // handles drawn, then erased
+            QVERIFY(same(first.ops[10 + i], second.ops[i]));
     }
 
     void northUp_data() {
