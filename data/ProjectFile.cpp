@@ -392,8 +392,13 @@ FileResult ReadProjectText(BuildingData& d, std::string_view text, ViewGeometry&
 }
 
 FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Only a plain file: a folder opens but reports a size it cannot give,
+    // and a pipe or device would block or never end.
+    std::error_code kind;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, kind))
+        in.open(path, std::ios::binary);
+    if (!in.is_open()) {
         ClearTables(d);
         FileResult r;
         r.ok = false;

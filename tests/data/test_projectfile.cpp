@@ -491,12 +491,20 @@ class ProjectFileTest : public QObject {
         QCOMPARE(view, before);
     }
 
-    void missingFileFails() {
+    void unreadablePathFails_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("missing file") << false;
+        QTest::newRow("folder named like a project file") << true;
+    }
+    void unreadablePathFails() {
+        QFETCH(bool, folder);
         QTemporaryDir dir;
+        if (folder)
+            QVERIFY(QDir(dir.path()).mkdir("site.dat"));
         auto d = NewRecord();
         Fill(*d, 2, 4, 1, 2);
         ViewGeometry view;
-        const FileResult r = ReadProjectFile(*d, dir.filePath("absent.dat").toStdString(), view);
+        const FileResult r = ReadProjectFile(*d, dir.filePath("site.dat").toStdString(), view);
         QVERIFY(!r.ok);
         QVERIFY(!r.error.empty());
         CheckEmpty(*d);
