@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <limits>
 
 #include "data/ProjectFile.h"
 #include "support_window.h"
@@ -118,6 +119,31 @@ class CloseOpenTest : public QObject {
         // A cancelled save leaves the edits marked unsaved.
         if (!closed)
             QCOMPARE(w.pChangeCount, Count(changes));
+    }
+
+    // A count at its largest value stays there: closing still asks.
+    void closeAsksAfterTheCountRanOver_data() {
+        QTest::addColumn<int>("via");
+        QTest::newRow("command") << int(Via::Command);
+        QTest::newRow("box") << int(Via::Box);
+    }
+    void closeAsksAfterTheCountRanOver() {
+        QFETCH(int, via);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        f.SetGoodAltitudes();
+        w.pChangeCount = std::numeric_limits<Count>::max();
+        w.AzimusTxt->setText(QStringLiteral("10"));
+        QTest::keyClick(w.AzimusTxt, Qt::Key_Return); // a typed bearing is one more edit
+        f.prompts.Clear();
+        f.prompts.AnswerQuestion(false);
+        if (Via(via) == Via::Command)
+            QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        else
+            w.close();
+        QCOMPARE(f.prompts.Texts(), QStringList{kSaveQuestion});
+        QVERIFY(!w.isVisible());
     }
 
     void temporaryFileHoldsTheRecord() {
