@@ -157,6 +157,13 @@ bool RoofTracer::TraceRoof(double clickX, double clickY) {
 
 bool RoofTracer::ClickOnDominantGrey() {
     const int base = FindDominantGrey();
+    // Where the picture has no pixel (none loaded, or off its edge) the grey
+    // reads 0, which a dark picture's dominant grey 0 would accept: the
+    // empty frame would then be traced as one huge roof.
+    if (picture_ == nullptr ||
+        picture_->Grey(kClickLocalX - pLocalOffsetX,
+                       static_cast<double>(kClickLocalY) - pLocalOffsetY) == kNoPixel)
+        return false;
     const int g = GetLocalGrey(kClickLocalX, kClickLocalY);
     return std::abs(g - base) < kClickTolerance;
 }

@@ -104,7 +104,8 @@ class RoofTracer {
 
     // ---- Roof stages ------------------------------------------------------
 
-    // |click grey - dominant grey| below 10. Needs the frame set.
+    // A picture pixel under the click and |click grey - dominant grey| below
+    // 10. Needs the frame set.
     bool ClickOnDominantGrey();
     int FindDominantGrey();
     void EstimateRoofGrey();

@@ -140,6 +140,33 @@ class OutlineTest : public QObject {
         }
     }
 
+    // A click where the picture has no pixel is on no roof, even though such
+    // positions read as grey 0 and a dark picture has no dominant grey (0).
+    void clickOffThePicture_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<bool>("traced");
+        QTest::newRow("dark picture, click on it") << 600 << 30.0 << 0.0 << true;
+        QTest::newRow("dark picture, top row") << 600 << 30.0 << 200.0 << true;
+        QTest::newRow("dark picture, one past the right edge") << 600 << 300.0 << 0.0 << false;
+        QTest::newRow("dark picture, one above the top") << 600 << 30.0 << 201.0 << false;
+        QTest::newRow("no picture loaded") << 0 << 30.0 << 0.0 << false;
+    }
+    void clickOffThePicture() {
+        QFETCH(int, width);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(bool, traced);
+        GreyRaster picture(width, width == 0 ? 0 : 400, 5);
+        RoofTracer t;
+        t.SetPicture(&picture);
+        QCOMPARE(t.TraceRoof(x, y), traced);
+        QCOMPARE(t.TopPointGrid.Empty(), !traced);
+        RoofTracer none;
+        QVERIFY(!none.TraceRoof(x, y));
+    }
+
     // Click grey 200 on black with one or two more pixels next to the click;
     // every scan and sweep adds its counts to the histogram.
     void roofGreyEstimate_data() {
