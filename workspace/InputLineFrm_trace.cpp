@@ -74,6 +74,8 @@ void InputLineFrm::TraceRoofAtClick() {
         prompts_.Message(this, QStringLiteral("この屋上は既にセットされています。"));
         return;
     }
+    // Told after the hourglass is gone.
+    EditRefusal refusal = EditRefusal::None;
     {
         BusyCursor busy;
         RefreshTraceSource();
@@ -83,7 +85,16 @@ void InputLineFrm::TraceRoofAtClick() {
                 PhotoPic->Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
             // An outline of fewer than two points gives no corners and is
             // refused here, leaving the record as it was.
-            if (RegisterTracedRoof(tracer, data_) == AppendResult::Ok) {
+            const AppendResult added = RegisterTracedRoof(tracer, data_);
+            if (added == AppendResult::RoofTableFull || added == AppendResult::PointStoreFull) {
+                // A full record: the preview must not stay behind looking
+                // like a registered roof, and the user is told, as with the
+                // roof tool.
+                ShowSlopeLineMap(-1, -1);
+                refusal = added == AppendResult::RoofTableFull ? EditRefusal::RoofTableFull
+                                                               : EditRefusal::PointStoreFull;
+            }
+            if (added == AppendResult::Ok) {
                 CountEdit();
                 pDrawPointNum = 0;
                 ShowSlopeLineMap(-1, -1);
@@ -101,6 +112,9 @@ void InputLineFrm::TraceRoofAtClick() {
                     pLastX = static_cast<float>(wall->bottom.x);
                     pLastY = static_cast<float>(wall->bottom.y);
                     ShowSlopeLineMap(pActiveTopArea, data_.gWallEdgeNumber + 1);
+                } else if (tracer.LongestWall()) {
+                    // A wall was found but the wall table is full.
+                    refusal = EditRefusal::WallTableFull;
                 }
                 // Without a wall of this roof the box would otherwise keep the
                 // height of some other building; an unmeasurable wall leaves it empty.
@@ -112,6 +126,7 @@ void InputLineFrm::TraceRoofAtClick() {
         }
     }
     SetToolCursor(QStringLiteral("ARW10NW2.ICO"));
+    ShowRefusal(refusal);
 }
 
 } // namespace velmora

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "data/Conventions.h"
+#include "data/Editing.h"
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 #include "support_window.h"
@@ -296,6 +297,81 @@ class TraceWindowTest : public QObject {
         emit w.PhotoPic->DoubleClick();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
         QVERIFY(f.prompts.asked().empty());
+    }
+
+    // Without a picture every position reads as grey 0, which a picture
+    // without roof greys would accept: nothing may be traced there.
+    void noPictureTracesNothing() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        const AltitudeTexts& t = SamplePicturePresets(1);
+        w.VerHeightmTxt->setText(Text(t.verHeightm));
+        w.IncliHeightmTxt->setText(Text(t.incliHeightm));
+        w.VerHeightTxt->setText(Text(t.verHeight));
+        w.IncliHeightTxt->setText(Text(t.incliHeight));
+        QVERIFY(!w.PhotoPic2->HasPicture());
+        ChooseOneClickTool(f, w);
+        DoubleClickAt(w, {0, 0});
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        QCOMPARE(w.pChangeCount, Count(0));
+        QVERIFY(f.prompts.asked().empty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // A full record: the trace registers what still fits, leaves no preview
+    // of a refused roof behind and says why, as the drawing tools do.
+    void fullRecord_data() {
+        QTest::addColumn<int>("roofs");      // single-point roofs already stored
+        QTest::addColumn<int>("points");     // points of the last of them
+        QTest::addColumn<int>("walls");      // wall lines already stored
+        QTest::addColumn<int>("refusal");    // EditRefusal, None when all fits
+        QTest::addColumn<int>("roofsAdded"); // and walls added the same
+        QTest::newRow("room left") << 1 << 1 << 0 << int(EditRefusal::None) << 1;
+        QTest::newRow("roof table full") << 501 << 1 << 0 << int(EditRefusal::RoofTableFull) << 0;
+        QTest::newRow("point store full")
+            << 1 << 1998 << 0 << int(EditRefusal::PointStoreFull) << 0;
+        QTest::newRow("wall table full") << 1 << 1 << 801 << int(EditRefusal::WallTableFull) << 1;
+    }
+    void fullRecord() {
+        QFETCH(int, roofs);
+        QFETCH(int, points);
+        QFETCH(int, walls);
+        QFETCH(int, refusal);
+        QFETCH(int, roofsAdded);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        // A roof of grey 200 with a wall face of grey 160 below it.
+        SetPicture(w,
+                   GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}, {200, 230, 120, 40, 160}}),
+                   SamplePicturePresets(1));
+        const PicturePoint away{-290, -215};
+        for (int r = 0; r < roofs; ++r)
+            QCOMPARE(AppendTopArea(*f.data, std::vector<PicturePoint>(
+                                                std::size_t(r + 1 < roofs ? 1 : points), away)),
+                     AppendResult::Ok);
+        for (int i = 0; i < walls; ++i)
+            QCOMPARE(AppendWallEdge(*f.data, away, {away.x, away.y - 5}, 0), AppendResult::Ok);
+        ChooseOneClickTool(f, w);
+        w.ShowSlopeLineMap(-1, -1);
+        const QImage shown = w.PhotoPic->Surface().copy();
+        const Counts before = CountsOf(*f.data);
+
+        DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
+
+        const Counts after = CountsOf(*f.data);
+        QCOMPARE(after.roofs, before.roofs + roofsAdded);
+        const bool wallFits = refusal != int(EditRefusal::WallTableFull);
+        QCOMPARE(after.walls, before.walls + (wallFits ? roofsAdded : 0));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        const std::string_view text = RefusalMessage(EditRefusal(refusal));
+        if (text.empty()) {
+            QVERIFY(f.prompts.asked().empty());
+        } else {
+            QCOMPARE(f.prompts.Texts(), QStringList{Text(text)});
+        }
+        // A refused roof leaves the view as it was before the double-click.
+        if (!roofsAdded)
+            QCOMPARE(CountDifferences(w.PhotoPic->Surface(), shown), 0);
     }
 
     void cleanupTestCase() {
