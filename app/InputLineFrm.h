@@ -122,6 +122,9 @@ class InputLineFrm : public QMainWindow {
     float pWallStartY = 0;
     // The selection handles currently on the view, as the drag steps need them.
     SelectBox ShownMarks() const;
+    // Keeps the box of handles just drawn (as floats, the way the next
+    // erase reads them back).
+    void RememberMarks(const SelectBox& box);
     float pMarkMaxX = 0;
     float pMarkMaxY = 0;
     float pMarkMinX = 0;

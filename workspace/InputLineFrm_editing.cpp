@@ -95,6 +95,13 @@ SelectBox InputLineFrm::ShownMarks() const {
     return shown;
 }
 
+void InputLineFrm::RememberMarks(const SelectBox& box) {
+    pMarkMaxX = static_cast<float>(box.maxX);
+    pMarkMinX = static_cast<float>(box.minX);
+    pMarkMaxY = static_cast<float>(box.maxY);
+    pMarkMinY = static_cast<float>(box.minY);
+}
+
 void InputLineFrm::MoveSlopeMouseMove(int, QPointF p) {
     if (pGrabbed != 1)
         return;
@@ -111,10 +118,7 @@ void InputLineFrm::MoveSlopeMouseMove(int, QPointF p) {
     PhotoPic->Paint(step.ops);
     PhotoPic->SetMode(mode);
     if (!step.ops.empty()) {
-        pMarkMaxX = static_cast<float>(step.box.maxX);
-        pMarkMinX = static_cast<float>(step.box.minX);
-        pMarkMaxY = static_cast<float>(step.box.maxY);
-        pMarkMinY = static_cast<float>(step.box.minY);
+        RememberMarks(step.box);
     }
     pLastX = x;
     pLastY = y;
@@ -162,10 +166,7 @@ void InputLineFrm::MoveFlatMouseMove(int, QPointF p) {
     PhotoPic->Paint(step.ops);
     PhotoPic->SetMode(mode);
     if (!step.ops.empty()) {
-        pMarkMaxX = static_cast<float>(step.box.maxX);
-        pMarkMinX = static_cast<float>(step.box.minX);
-        pMarkMaxY = static_cast<float>(step.box.maxY);
-        pMarkMinY = static_cast<float>(step.box.minY);
+        RememberMarks(step.box);
     }
 }
 

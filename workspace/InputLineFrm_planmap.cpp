@@ -22,10 +22,7 @@ void InputLineFrm::ShowFlatLineMap(int index1) {
     PhotoPic->Paint(view.drawing.ops);
     PhotoPic->SetMode(view.drawing.modeAfter);
     if (view.drawing.marks) {
-        pMarkMaxX = static_cast<float>(view.drawing.marks->maxX);
-        pMarkMinX = static_cast<float>(view.drawing.marks->minX);
-        pMarkMaxY = static_cast<float>(view.drawing.marks->maxY);
-        pMarkMinY = static_cast<float>(view.drawing.marks->minY);
+        RememberMarks(*view.drawing.marks);
     }
 }
 
@@ -44,10 +41,7 @@ void InputLineFrm::FlatZoomMouseDown(int button) {
     PhotoPic->Paint(ops);
     PhotoPic->SetMode(map.modeAfter);
     if (map.marks) {
-        pMarkMaxX = static_cast<float>(map.marks->maxX);
-        pMarkMinX = static_cast<float>(map.marks->minX);
-        pMarkMaxY = static_cast<float>(map.marks->maxY);
-        pMarkMinY = static_cast<float>(map.marks->minY);
+        RememberMarks(*map.marks);
     }
 }
 

@@ -21,10 +21,7 @@ void InputLineFrm::ShowSlopeLineMap(int active, int wallFlag) {
     PhotoPic->Paint(drawing.ops);
     PhotoPic->SetMode(drawing.modeAfter);
     if (drawing.marks) {
-        pMarkMaxX = static_cast<float>(drawing.marks->maxX);
-        pMarkMinX = static_cast<float>(drawing.marks->minX);
-        pMarkMaxY = static_cast<float>(drawing.marks->maxY);
-        pMarkMinY = static_cast<float>(drawing.marks->minY);
+        RememberMarks(*drawing.marks);
     }
 }
 
@@ -44,10 +41,7 @@ void InputLineFrm::DrawSelectMarks(float maxX, float minX, float maxY, float min
     AppendSelectMarks(ops, box, mode);
     PhotoPic->Paint(ops);
     PhotoPic->SetMode(mode);
-    pMarkMaxX = maxX;
-    pMarkMaxY = maxY;
-    pMarkMinX = minX;
-    pMarkMinY = minY;
+    RememberMarks(box);
 }
 
 void InputLineFrm::EraseSelectMarks() {
