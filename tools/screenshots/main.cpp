@@ -1,6 +1,7 @@
 // Puts the windows into the states worth looking at and saves a picture of
 // each: the splash, the empty main window, each sample picture with its
-// sample data (roof 0 of sample 2 selected), and the plan map. Run it from the program
+// sample data (roof 0 of sample 2 selected), sample picture 1 with its
+// roofs traced, and the plan maps. Run it from the program
 // directory (take.sh does); with an X display and ImageMagick's `import` it
 // also captures the whole screen, so window frames and menus show as a user
 // sees them.
@@ -16,8 +17,10 @@
 
 #include "app/InputLineFrm.h"
 #include "app/StartUpFrm.h"
+#include "data/Scenes.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
 
 namespace {
 
@@ -27,9 +30,34 @@ void Wait(int ms) {
     loop.exec();
 }
 
+// With a reference folder, each picture is compared with the one of the same
+// name there; any differing pixel makes the run fail.
+QString gReference;
+int gDiffering = 0;
+
+void Compare(const QImage& shot, const QString& name) {
+    const QImage ref(QDir(gReference).filePath(name + QStringLiteral(".png")));
+    const QImage a = shot.convertToFormat(QImage::Format_RGB32);
+    const QImage b = ref.convertToFormat(QImage::Format_RGB32);
+    long long n = 0;
+    if (a.size() != b.size()) {
+        n = -1;
+    } else {
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                n += a.pixel(x, y) != b.pixel(x, y);
+    }
+    std::printf("%s: %s\n", qPrintable(name),
+                n < 0 ? "size differs" : qPrintable(QStringLiteral("%1 pixels differ").arg(n)));
+    gDiffering += n != 0;
+}
+
 void Shoot(QWidget& w, const QDir& out, const QString& name) {
     Wait(400);
-    w.grab().save(out.filePath(name + QStringLiteral(".png")));
+    const QImage shot = w.grab().toImage();
+    shot.save(out.filePath(name + QStringLiteral(".png")));
+    if (!gReference.isEmpty())
+        Compare(shot, name);
     const QString import = QStandardPaths::findExecutable(QStringLiteral("import"));
     if (!qEnvironmentVariableIsEmpty("DISPLAY") && !import.isEmpty())
         QProcess::execute(import, {QStringLiteral("-window"), QStringLiteral("root"),
@@ -41,10 +69,12 @@ void Shoot(QWidget& w, const QDir& out, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <output folder> [<reference folder>]\n", argv[0]);
         return 2;
     }
+    if (argc == 3)
+        gReference = QString::fromLocal8Bit(argv[2]);
     QDir out(QString::fromLocal8Bit(argv[1]));
     out.mkpath(QStringLiteral("."));
 
@@ -61,6 +91,20 @@ int main(int argc, char** argv) {
     w.show();
     w.activateWindow();
     Shoot(w, out, QStringLiteral("2-main"));
+
+    // Sample picture 1 with every roof traced by the one-click tool, each
+    // double-click where the tool's tip points at the roof, then its plan map.
+    w.LoadSamplePhotoMenu->trigger();
+    w.InputModeRbn->SetValue(7, true);
+    for (const velmora::PicturePoint& c : velmora::SamplePictureScene(1).clickPoints) {
+        emit w.PhotoPic->MouseDown(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
+        emit w.PhotoPic->MouseUp(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
+        emit w.PhotoPic->DoubleClick();
+    }
+    std::printf("traced roofs: %d\n", int(data->gEachTopAreaNumber));
+    Shoot(w, out, QStringLiteral("3-sample1-traced"));
+    w.SelectFlatView();
+    Shoot(w, out, QStringLiteral("3-sample1-traced-plan"));
 
     // Each sample picture through its menu command, with the sample data set
     // that outlines it drawn over it.
@@ -113,5 +157,5 @@ int main(int argc, char** argv) {
     Shoot(w, out, QStringLiteral("8-drawing-wall"));
     if (!prompts.Texts().isEmpty())
         std::printf("messages: %s\n", qPrintable(prompts.Texts().join(QStringLiteral(" | "))));
-    return 0;
+    return gDiffering == 0 ? 0 : 1;
 }
