@@ -2,20 +2,23 @@
 // entries; where the built-in files are found.
 #include "app/InputLineFrm.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
-#include <cmath>
 
+#include "workspace/BuiltInFiles.h"
+#include "workspace/EditSession.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/WorkingArea.h"
 
 namespace velmora {
 
@@ -31,19 +34,16 @@ constexpr int kTitleAllowance = 32;
 
 } // namespace
 
-BusyCursor::BusyCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-BusyCursor::~BusyCursor() {
-    QApplication::restoreOverrideCursor();
-}
-
 InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), data_(data), prompts_(prompts) {
+    : QMainWindow(parent), data_(data), prompts_(prompts), work_(new WorkingArea(prompts, this)),
+      editor_(new PhotoEditor(*work_, data, prompts, this)) {
     setObjectName(QStringLiteral("InputLineFrm"));
     setWindowTitle(QStringLiteral("InputLine"));
-    BuildControls();
-    BuildMenus();
+    setCentralWidget(work_);
+    work_->PhotoPic->setFocus();
+    menus_ = BuildMainMenus(menuBar());
+    editor_->SetMenuItems(menus_.Edit);
+    ConnectMenus();
 
     // 1. Top-left corner of the screen.
     QSize size(kDefaultWidth, kDefaultHeight - kTitleAllowance);
@@ -57,58 +57,71 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
     // 2. The program directory is where the program was started.
     data_.gAppPath = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
 
-    // 3. Centred coordinates with y up for the view and its hidden copy.
-    const double h = PhotoPic->ScaleHeight();
-    const double w = PhotoPic->ScaleWidth();
-    PhotoPic->SetScale(-w / 2, h / 2, w, -h);
-    PhotoPic2->SetScale(-w / 2, h / 2, w, -h);
-    PhotoPic->SetDrawWidth(2);
-    PhotoPic->SetMode(DrawMode::Xor);
-    CentrePhotoPic();
+    // 3. (The picture views' centred coordinates are set up by the working
+    // area, the dial's by the dial.)
+    work_->Picture().CentrePhotoPic();
 
     // 4.
     data_.gEachTopAreaNumber = 0;
-    pActiveTopArea = -1;
-    pFirstActivate = kTrue;
-
-    // 5. The dial: +-100 units, origin at the centre, y up.
-    AzimusPic->SetScale(-100, 100, 200, -200);
-    DrawCompassDial();
-    MovePointImg(PointImgLeft, PointImgTop);
+    Session().pActiveTopArea = -1;
+    state_.pFirstActivate = kTrue;
 
     // 6.
-    ResetAllDataBuildingData();
-    // 7.
-    InitMapScaleTables();
+    editor_->ResetAllDataBuildingData();
+    // 7. (The plan map's zoom tables are made with the session.)
     // 9.
-    pChangeCount = 0;
-    pSampleLoaded = kFalse;
-    pDataFileName = {QStringLiteral("*.dat"), QStringLiteral("LineData5.dat"),
-                     QStringLiteral("LineData10.dat")};
+    Session().pChangeCount = 0;
+    state_.pSampleLoaded = kFalse;
+    state_.pDataFileName = {QStringLiteral("*.dat"), QStringLiteral("LineData5.dat"),
+                            QStringLiteral("LineData10.dat")};
     // 10. (The tracing keeps its work tables in its own record; step 8's
     // grid set-up has no counterpart.)
-    InitImageAnalysis();
     // 11.
-    Remove1TopAreaMenu->setEnabled(false);
+    menus_.Edit.Remove1TopAreaMenu->setEnabled(false);
 }
 
 InputLineFrm::~InputLineFrm() = default;
 
-void InputLineFrm::ResetAllDataBuildingData() {
-    velmora::ResetAllDataBuildingData(data_);
-    pChangeCount = 0;
-    SelectSlopeView();
+EditSession& InputLineFrm::Session() {
+    return editor_->Session();
+}
+
+void InputLineFrm::ConnectMenus() {
+    const MainMenus& m = menus_;
+    PhotoEditor* e = editor_;
+    connect(m.OPenPhotoMenu, &QAction::triggered, this, &InputLineFrm::OPenPhotoMenu_Click);
+    connect(m.LoadSamplePhotoMenu, &QAction::triggered, this, [this] { LoadSamplePhoto(1); });
+    connect(m.LoadSample2PhotoMenu, &QAction::triggered, this, [this] { LoadSamplePhoto(2); });
+    connect(m.OpenDataMenu, &QAction::triggered, this, &InputLineFrm::OpenDataMenu_Click);
+    connect(m.LoadSampleDataMenu, &QAction::triggered, this, [this] { LoadSampleData(1); });
+    connect(m.LoadSample2DataMenu, &QAction::triggered, this, [this] { LoadSampleData(2); });
+    connect(m.SaveDataMenu, &QAction::triggered, this, &InputLineFrm::SaveDataMenu_Click);
+    connect(m.Edit.DispSlopeMapMenu, &QAction::triggered, e, &PhotoEditor::SelectSlopeView);
+    connect(m.Edit.DispFlatMapMenu, &QAction::triggered, e, &PhotoEditor::SelectFlatView);
+    connect(m.StopDrawLineMenu, &QAction::triggered, e, &PhotoEditor::StopDrawLineMenu_Click);
+    for (int i = 0; i < kToolCount; ++i)
+        if (QAction* item = m.Edit.InputModeMenu[static_cast<std::size_t>(i)])
+            connect(item, &QAction::triggered, e, [e, i] { e->InputModeMenu_Click(i); });
+    connect(m.Edit.ChangeBillHeightMenu, &QAction::triggered, e,
+            &PhotoEditor::ChangeBillHeightMenu_Click);
+    connect(m.Edit.Remove1TopAreaMenu, &QAction::triggered, e,
+            &PhotoEditor::Remove1TopAreaMenu_Click);
+    connect(m.StartDemo1Menu, &QAction::triggered, this, &InputLineFrm::StartDemo1Menu_Click);
+    connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
+    connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
+    connect(work_->ResetDataCmd, &QPushButton::clicked, this, &InputLineFrm::ResetDataCmd_Click);
+    connect(work_->CloseCmd, &QPushButton::clicked, this, &InputLineFrm::CloseCmd_Click);
 }
 
 void InputLineFrm::ResetDataCmd_Click() {
-    PhotoPic->RemovePicture();
-    ResetAllDataBuildingData();
-    pChangeCount = 0;
-    pSampleLoaded = kFalse;
-    pDataFileName[0] = QStringLiteral("*.dat");
-    SetDefaultCursors();
-    SlopeOrFlatRbn->SetValue(0, true);
-    SlopeOrFlatRbn->SetValue(1, false);
+    work_->PhotoPic->RemovePicture();
+    editor_->ResetAllDataBuildingData();
+    Session().pChangeCount = 0;
+    state_.pSampleLoaded = kFalse;
+    state_.pDataFileName[0] = QStringLiteral("*.dat");
+    editor_->SetDefaultCursors();
+    work_->SlopeOrFlatRbn->SetValue(0, true);
+    work_->SlopeOrFlatRbn->SetValue(1, false);
 }
 
 void InputLineFrm::changeEvent(QEvent* e) {
@@ -118,18 +131,18 @@ void InputLineFrm::changeEvent(QEvent* e) {
 }
 
 void InputLineFrm::Form_Activate() {
-    if (!IsTrue(pFirstActivate))
+    if (!IsTrue(state_.pFirstActivate))
         return;
-    SlopeOrFlatRbn->SetValue(0, true);
-    pFirstActivate = kFalse;
+    work_->SlopeOrFlatRbn->SetValue(0, true);
+    state_.pFirstActivate = kFalse;
     if (IsTrue(data_.gTempDataSTS))
         RestoreTempDataFile();
 }
 
 void InputLineFrm::CloseCmd_Click() {
-    if (pViewMode != 2)
-        SlopeOrFlatRbn->SetValue(1, true);
-    if (IsTrue(pSampleLoaded) || pChangeCount < 1) {
+    if (Session().pViewMode != 2)
+        work_->SlopeOrFlatRbn->SetValue(1, true);
+    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1) {
         ClosingSequence();
         return;
     }
@@ -140,14 +153,14 @@ void InputLineFrm::CloseCmd_Click() {
 }
 
 void InputLineFrm::ClosingSequence() {
-    pChangeCount = 0;
+    Session().pChangeCount = 0;
     // Only a file that was really written is worth reading back.
     data_.gTempDataSTS = ToVBool(SaveTempDataFile());
     close();
 }
 
 void InputLineFrm::closeEvent(QCloseEvent* e) {
-    if (IsTrue(pSampleLoaded) || pChangeCount < 1) {
+    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1) {
         e->accept();
         return;
     }
@@ -180,15 +193,12 @@ void InputLineFrm::HelpMenu_Click() {
     ShowManualWindow();
 }
 
+// The guided demo and manual windows come with later work.
+void InputLineFrm::ShowDemoWindow() {}
+void InputLineFrm::ShowManualWindow() {}
+
 QString InputLineFrm::BuiltInFile(const QString& relative) const {
-    const QString first = QDir(QString::fromStdString(data_.gAppPath)).filePath(relative);
-    if (QFileInfo::exists(first))
-        return QDir::toNativeSeparators(first);
-    // Started from elsewhere: the files shipped beside the executable.
-    const QString second = QDir(QCoreApplication::applicationDirPath()).filePath(relative);
-    if (QFileInfo::exists(second))
-        return QDir::toNativeSeparators(second);
-    return QDir::toNativeSeparators(first);
+    return velmora::BuiltInFile(data_.gAppPath, relative);
 }
 
 QString InputLineFrm::TempDataFilePath() const {
@@ -207,55 +217,15 @@ QString InputLineFrm::TempDataFilePath() const {
 bool InputLineFrm::SaveTempDataFile() {
     const QString path = TempDataFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return WriteProjectFile(data_, PictureGeometry(), QFile::encodeName(path).toStdString()).ok;
+    return WriteProjectFile(data_, work_->Picture().PictureGeometry(),
+                            QFile::encodeName(path).toStdString())
+        .ok;
 }
 
 bool InputLineFrm::RestoreTempDataFile() {
     const bool ok = ReadProjectIntoWindow(TempDataFilePath()).ok;
-    SlopeOrFlatRbn->SetValue(1, true);
+    work_->SlopeOrFlatRbn->SetValue(1, true);
     return ok;
-}
-
-void InputLineFrm::MovePointImg(float left, float top) {
-    PointImgLeft = left;
-    PointImgTop = top;
-    const QPointF px = AzimusPic->ToPixel(left, top);
-    PointImg->move(static_cast<int>(std::lround(px.x())) + PictureView::kBorder,
-                   static_cast<int>(std::lround(px.y())) + PictureView::kBorder);
-}
-
-bool InputLineFrm::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == BasePic && e->type() == QEvent::Resize) {
-        CentrePhotoPic();
-    } else if (e->type() == QEvent::FocusIn) {
-        if (watched == VerHeightmTxt || watched == IncliHeightmTxt)
-            pHeightUnitFocus = kFocusMetres;
-        else if (watched == VerHeightTxt || watched == IncliHeightTxt)
-            pHeightUnitFocus = kFocusFeet;
-    } else if (watched == PointImg &&
-               (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonRelease)) {
-        // Positions relative to the point's top-left corner in dial units,
-        // x to the right and y downwards (the way the drag formula reads them).
-        const auto* me = static_cast<QMouseEvent*>(e);
-        const double ux = std::abs(AzimusPic->ScaleWidth()) / AzimusPic->InnerWidth();
-        const double uy = std::abs(AzimusPic->ScaleHeight()) / AzimusPic->InnerHeight();
-        const double x = me->position().x() * ux;
-        const double y = me->position().y() * uy;
-        if (e->type() == QEvent::MouseMove) {
-            int buttons = 0;
-            if (me->buttons() & Qt::LeftButton)
-                buttons |= PictureView::kLeftButton;
-            if (me->buttons() & Qt::RightButton)
-                buttons |= PictureView::kRightButton;
-            PointImg_MouseMove(buttons, x, y);
-        } else {
-            const int button = me->button() == Qt::LeftButton    ? PictureView::kLeftButton
-                               : me->button() == Qt::RightButton ? PictureView::kRightButton
-                                                                 : 0;
-            PointImg_MouseUp(button, x, y);
-        }
-    }
-    return QMainWindow::eventFilter(watched, e);
 }
 
 } // namespace velmora

@@ -6,10 +6,15 @@
 #include <memory>
 
 #include "app/InputLineFrm.h"
-#include "geometry/Compass.h"
-#include "workspace/PictureView.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/BuiltInFiles.h"
+#include "workspace/EditSession.h"
+#include "workspace/NorthDial.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/WorkingArea.h"
 
 namespace velmora {
 
@@ -74,7 +79,7 @@ FileResult InputLineFrm::ReadProjectIntoWindow(const QString& path) {
     // Read into a copy first: a file that cannot be read leaves the record,
     // the boxes and the view as they were.
     auto fresh = std::make_unique<BuildingData>(data_);
-    ViewGeometry view = PictureGeometry();
+    ViewGeometry view = work_->Picture().PictureGeometry();
     FileResult r = ReadProjectFile(*fresh, FilePathBytes(path), view);
     if (r.ok)
         ApplyProjectData(*fresh, view);
@@ -83,16 +88,10 @@ FileResult InputLineFrm::ReadProjectIntoWindow(const QString& path) {
 
 void InputLineFrm::ApplyProjectData(const BuildingData& read, const ViewGeometry& view) {
     TakeProjectData(data_, read);
-    const CompassPoint point = PlaceCompassPoint(data_.gNorthAngle);
-    MovePointImg(point.left, point.top);
-    AzimusTxt->setText(QString::fromStdString(FormatPlain(data_.gNorthAngle)));
-    ApplyViewGeometry(view);
-    VerHeightmTxt->setText(QString::fromStdString(FormatPlain(data_.gSourceHeight)));
-    IncliHeightmTxt->setText(QString::fromStdString(FormatPlain(data_.gSlideHeight)));
-    VerHeightTxt->setText(QString::fromStdString(FormatWhole(data_.gSourceHeight * kFeetPerMetre)));
-    IncliHeightTxt->setText(
-        QString::fromStdString(FormatWhole(data_.gSlideHeight * kFeetPerMetre)));
-    ShowSlopeLineMap(-1, -1);
+    work_->Dial().ShowBearing(data_.gNorthAngle);
+    work_->Picture().ApplyViewGeometry(view);
+    work_->Altitudes().ShowMetres(data_.gSourceHeight, data_.gSlideHeight);
+    editor_->ShowSlopeLineMap(-1, -1);
 }
 
 void InputLineFrm::OpenDataMenu_Click() {
@@ -111,7 +110,7 @@ void InputLineFrm::OpenDataMenu_Click() {
     auto fresh = std::make_unique<BuildingData>(data_);
     velmora::ResetAllDataBuildingData(*fresh);
     fresh->gNorthAngle = 0;
-    ViewGeometry view = PictureGeometry();
+    ViewGeometry view = work_->Picture().PictureGeometry();
     FileResult r;
     {
         BusyCursor busy;
@@ -123,19 +122,20 @@ void InputLineFrm::OpenDataMenu_Click() {
         return;
     }
     BusyCursor busy;
-    pDataFileName[0] = name;
-    ResetAllDataBuildingData();
+    state_.pDataFileName[0] = name;
+    editor_->ResetAllDataBuildingData();
     setWindowTitle(QStringLiteral("データファイル/") + name);
     data_.gNorthAngle = 0;
     ApplyProjectData(*fresh, view);
-    pSampleLoaded = kFalse;
+    state_.pSampleLoaded = kFalse;
 }
 
 void InputLineFrm::SaveDataMenu_Click() {
     // Heights and plan points are refreshed by the plan map.
-    if (pViewMode != 2)
-        SlopeOrFlatRbn->SetValue(1, true);
-    const std::optional<QString> chosen = prompts_.SaveFile(this, kSaveFilter, pDataFileName[0]);
+    if (Session().pViewMode != 2)
+        work_->SlopeOrFlatRbn->SetValue(1, true);
+    const std::optional<QString> chosen =
+        prompts_.SaveFile(this, kSaveFilter, state_.pDataFileName[0]);
     if (!chosen || chosen->isEmpty())
         return;
     QString path = QDir::toNativeSeparators(*chosen);
@@ -148,7 +148,7 @@ void InputLineFrm::SaveDataMenu_Click() {
         name += QStringLiteral(".dat");
     }
     const QString ext = Extension(path);
-    if (name == pDataFileName[1] || name == pDataFileName[2]) {
+    if (name == state_.pDataFileName[1] || name == state_.pDataFileName[2]) {
         prompts_.Message(this, kRefused);
         return;
     }
@@ -159,15 +159,15 @@ void InputLineFrm::SaveDataMenu_Click() {
     FileResult r;
     {
         BusyCursor busy;
-        r = WriteProjectFile(data_, PictureGeometry(), FilePathBytes(path));
+        r = WriteProjectFile(data_, work_->Picture().PictureGeometry(), FilePathBytes(path));
     }
     if (!r.ok) {
         prompts_.Message(this, kWriteFailed + QStringLiteral("\n") + path + QStringLiteral("\n") +
                                    QString::fromStdString(r.error));
         return;
     }
-    pChangeCount = 0;
-    pSampleLoaded = kFalse;
+    Session().pChangeCount = 0;
+    state_.pSampleLoaded = kFalse;
 }
 
 } // namespace velmora

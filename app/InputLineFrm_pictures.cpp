@@ -8,16 +8,15 @@
 #include "app/InputLineFrm.h"
 #include "app/PictureFiles.h"
 #include "data/Scenes.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/BuiltInFiles.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/WorkingArea.h"
 
 namespace velmora {
-
-namespace {
-QString Text(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-} // namespace
 
 QString PictureFileName(const QString& path) {
     // The dialog answers with native separators on Windows and "/" elsewhere.
@@ -54,7 +53,7 @@ void InputLineFrm::OPenPhotoMenu_Click() {
     if (!IsPictureFileName(name))
         return;
 
-    ResetAllDataBuildingData();
+    editor_->ResetAllDataBuildingData();
     QImage picture;
     {
         BusyCursor busy;
@@ -67,48 +66,35 @@ void InputLineFrm::OPenPhotoMenu_Click() {
         // The data is already cleared; the caption keeps naming the picture
         // still shown, and the user learns why nothing changed.
         prompts_.Message(this, QStringLiteral("画像ファイルを読み込めません。\n") + name);
-        SetDefaultCursors();
+        editor_->SetDefaultCursors();
         return;
     }
     setWindowTitle(QStringLiteral("３D写真/") + name);
-    for (PictureView* v : {PhotoPic, PhotoPic2}) {
-        v->SetPicture(picture);
-        v->SizeToPicture();
-    }
-    SetPictureCoordinates(PhotoPic->InnerHeight(), PhotoPic->InnerWidth());
+    PicturePane& pane = work_->Picture();
+    pane.ShowPicture(picture);
+    pane.SetPictureCoordinates(pane.PhotoPic->InnerHeight(), pane.PhotoPic->InnerWidth());
     data_.gNorthAngle = 0;
-    SelectSlopeView();
-    pSampleLoaded = kFalse;
-    SetDefaultCursors();
-    PictureLoaded();
+    editor_->SelectSlopeView();
+    state_.pSampleLoaded = kFalse;
+    editor_->SetDefaultCursors();
+    editor_->PictureLoaded();
 }
 
 void InputLineFrm::LoadSamplePhoto(int picture) {
     if (picture != 1 && picture != 2)
         return;
-    ResetAllDataBuildingData();
+    editor_->ResetAllDataBuildingData();
+    PicturePane& pane = work_->Picture();
     const QImage sample(SamplePictureResource(picture));
-    if (!sample.isNull()) {
-        for (PictureView* v : {PhotoPic, PhotoPic2}) {
-            v->SetPicture(sample);
-            v->SizeToPicture();
-        }
-    }
-    const velmora::AltitudeTexts& preset = SamplePicturePresets(picture);
-    VerHeightmTxt->setText(Text(preset.verHeightm));
-    IncliHeightmTxt->setText(Text(preset.incliHeightm));
-    VerHeightTxt->setText(Text(preset.verHeight));
-    IncliHeightTxt->setText(Text(preset.incliHeight));
-    // The frame is measured in pixels from its top-left corner already.
-    SetPictureCoordinates(PhotoPic->Height(), PhotoPic->Width());
-    data_.gNorthAngle = 0;
-    pSampleLoaded = kTrue;
     if (!sample.isNull())
-        PictureLoaded();
-}
-
-void InputLineFrm::PictureLoaded() {
-    emit PictureReady();
+        pane.ShowPicture(sample);
+    work_->Altitudes().SetTexts(SamplePicturePresets(picture));
+    // The frame is measured in pixels from its top-left corner already.
+    pane.SetPictureCoordinates(pane.PhotoPic->Height(), pane.PhotoPic->Width());
+    data_.gNorthAngle = 0;
+    state_.pSampleLoaded = kTrue;
+    if (!sample.isNull())
+        editor_->PictureLoaded();
 }
 
 } // namespace velmora

@@ -9,8 +9,16 @@
 
 #include "app/InputLineFrm.h"
 #include "bench/FullRecord.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/EditSession.h"
+#include "workspace/NorthDial.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
+#include "workspace/Tools.h"
+#include "workspace/WorkingArea.h"
 
 using namespace velmora;
 
@@ -34,7 +42,7 @@ struct FullWindow {
             data = *full;
             data.gAppPath = appPath;
         }
-        w->pActiveTopArea = kSelected;
+        w->Session().pActiveTopArea = kSelected;
     }
     bool Ok(benchmark::State& state) const {
         if (data.gTopAreaPointTotalNumber != kPointCapacity ||
@@ -42,7 +50,7 @@ struct FullWindow {
             state.SkipWithError("the record is not at capacity");
             return false;
         }
-        if (w->PhotoPic->InnerWidth() != 788 || w->PhotoPic->InnerHeight() != 678) {
+        if (w->Work().PhotoPic->InnerWidth() != 788 || w->Work().PhotoPic->InnerHeight() != 678) {
             state.SkipWithError("the view is not 788 x 678");
             return false;
         }
@@ -54,9 +62,9 @@ void SlopeRedrawWithSelection(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->SelectSlopeView();
+    f.w->Editor().SelectSlopeView();
     for (auto _ : state)
-        f.w->ShowSlopeLineMap(kSelected, -1);
+        f.w->Editor().ShowSlopeLineMap(kSelected, -1);
 }
 BENCHMARK(SlopeRedrawWithSelection)->Unit(benchmark::kMillisecond);
 
@@ -64,13 +72,13 @@ void PlanMapRedraw(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->SelectFlatView();
-    if (f.w->pViewMode != 2) {
+    f.w->Editor().SelectFlatView();
+    if (f.w->Session().pViewMode != 2) {
         state.SkipWithError("the plan map did not open");
         return;
     }
     for (auto _ : state)
-        f.w->ShowFlatLineMap(kSelected);
+        f.w->Editor().ShowFlatLineMap(kSelected);
 }
 BENCHMARK(PlanMapRedraw)->Unit(benchmark::kMillisecond);
 
@@ -80,22 +88,22 @@ void DragStep(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->SelectSlopeView();
-    f.w->InputModeRbn_Click(kMoveTool, true);
-    f.w->pInputMode = kMoveTool;
-    f.w->pActiveTopArea = kSelected; // entering the view clears the selection
-    f.w->ShowSlopeLineMap(kSelected, -1);
+    f.w->Editor().SelectSlopeView();
+    f.w->Editor().InputModeRbn_Click(kMoveTool, true);
+    f.w->Session().pInputMode = kMoveTool;
+    f.w->Session().pActiveTopArea = kSelected; // entering the view clears the selection
+    f.w->Editor().ShowSlopeLineMap(kSelected, -1);
     const auto first = static_cast<std::size_t>(f.data.gEachTopAreaStartNum[kSelected]);
     const QPointF corner(f.data.gTopAreaX[first], f.data.gTopAreaY[first]);
-    f.w->MoveSlopeMouseDown(PictureView::kLeftButton, corner);
-    if (f.w->pGrabbed != 1) {
+    f.w->Editor().Move().MouseDown(PictureView::kLeftButton, corner);
+    if (f.w->Editor().Move().Grab().pGrabbed != 1) {
         state.SkipWithError("the corner was not grabbed");
         return;
     }
     int i = 0;
     for (auto _ : state) {
         const double d = (i++ & 1) ? 3 : -3;
-        f.w->MoveSlopeMouseMove(PictureView::kLeftButton, corner + QPointF(d, d));
+        f.w->Editor().Move().MouseMove(PictureView::kLeftButton, corner + QPointF(d, d));
     }
 }
 BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);

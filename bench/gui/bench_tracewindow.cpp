@@ -10,7 +10,16 @@
 #include "app/InputLineFrm.h"
 #include "data/Scenes.h"
 #include "tracing/RoofTracer.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/EditSession.h"
+#include "workspace/NorthDial.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
+#include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
+#include "workspace/Tools.h"
+#include "workspace/WorkingArea.h"
 
 using namespace velmora;
 
@@ -27,17 +36,17 @@ void WholeDoubleClick(benchmark::State& state) {
     ScriptedPrompts prompts;
     InputLineFrm w(data, prompts);
     w.LoadSamplePhoto(1);
-    w.InputModeRbn_Click(7, true);
-    w.pInputMode = 7;
-    w.pViewMode = 1;
+    w.Editor().InputModeRbn_Click(7, true);
+    w.Session().pInputMode = 7;
+    w.Session().pViewMode = 1;
     const PicturePoint p = Click();
     for (auto _ : state) {
         state.PauseTiming();
         ResetAllDataBuildingData(data);
-        w.pDownX = p.x;
-        w.pDownY = p.y;
+        w.Session().pDownX = p.x;
+        w.Session().pDownY = p.y;
         state.ResumeTiming();
-        w.PhotoPic_DblClick();
+        w.Editor().PhotoPic_DblClick();
     }
     if (data.gEachTopAreaNumber != 1 || data.gWallEdgeNumber != 1)
         state.SkipWithError("the click did not register one roof with a wall");

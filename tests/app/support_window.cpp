@@ -40,8 +40,8 @@ void WindowFixture::ShowActive() {
 }
 
 void WindowFixture::SetAltitudes(const QString& verFeet, const QString& incliFeet) {
-    window->VerHeightTxt->setText(verFeet);
-    window->IncliHeightTxt->setText(incliFeet);
+    window->Work().VerHeightTxt->setText(verFeet);
+    window->Work().IncliHeightTxt->setText(incliFeet);
 }
 
 QString WindowFixture::IcoFile(const QString& name) const {

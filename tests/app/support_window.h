@@ -9,8 +9,16 @@
 
 #include "app/InputLineFrm.h"
 #include "data/BuildingData.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/EditSession.h"
+#include "workspace/NorthDial.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
+#include "workspace/Tools.h"
+#include "workspace/WorkingArea.h"
 
 namespace velmora::testing {
 

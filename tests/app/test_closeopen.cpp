@@ -95,15 +95,15 @@ class CloseOpenTest : public QObject {
         f.ShowActive();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = ToVBool(sample);
-        w.pChangeCount = Count(changes);
+        w.State().pSampleLoaded = ToVBool(sample);
+        w.Session().pChangeCount = Count(changes);
         f.data->gTempDataSTS = kTrue;
         f.prompts.Clear();
         if (answer >= 0)
             f.prompts.AnswerQuestion(answer == 1);
         f.prompts.AnswerFile(std::nullopt); // the save dialog, if it comes, is cancelled
         if (Via(via) == Via::Command)
-            QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+            QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         else
             w.close();
         QCOMPARE(f.prompts.Texts(), answer >= 0 ? QStringList{kSaveQuestion} : QStringList{});
@@ -115,10 +115,10 @@ class CloseOpenTest : public QObject {
         QCOMPARE(f.data->gTempDataSTS, Count(tempStatus));
         // The command looks at the plan map first (the altitudes pass).
         if (Via(via) == Via::Command)
-            QCOMPARE(w.pViewMode, Count(2));
+            QCOMPARE(w.Session().pViewMode, Count(2));
         // A cancelled save leaves the edits marked unsaved.
         if (!closed)
-            QCOMPARE(w.pChangeCount, Count(changes));
+            QCOMPARE(w.Session().pChangeCount, Count(changes));
     }
 
     // A count at its largest value stays there: closing still asks.
@@ -133,13 +133,13 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         f.SetGoodAltitudes();
-        w.pChangeCount = std::numeric_limits<Count>::max();
-        w.AzimusTxt->setText(QStringLiteral("10"));
-        QTest::keyClick(w.AzimusTxt, Qt::Key_Return); // a typed bearing is one more edit
+        w.Session().pChangeCount = std::numeric_limits<Count>::max();
+        w.Work().AzimusTxt->setText(QStringLiteral("10"));
+        QTest::keyClick(w.Work().AzimusTxt, Qt::Key_Return); // a typed bearing is one more edit
         f.prompts.Clear();
         f.prompts.AnswerQuestion(false);
         if (Via(via) == Via::Command)
-            QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+            QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         else
             w.close();
         QCOMPARE(f.prompts.Texts(), QStringList{kSaveQuestion});
@@ -151,7 +151,7 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         auto back = std::make_unique<BuildingData>();
         ViewGeometry g;
         QVERIFY(ReadProjectFile(*back,
@@ -167,21 +167,21 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kFalse;
-        QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        w.State().pSampleLoaded = kFalse;
+        QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         QCOMPARE(f.data->gTempDataSTS, kTrue);
         f.DestroyWindow();
 
         InputLineFrm& again = f.Create();
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0})); // creation clears the record
         f.ShowActive();
-        QCOMPARE(again.pFirstActivate, kFalse);
+        QCOMPARE(again.State().pFirstActivate, kFalse);
         QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
-        QCOMPARE(again.VerHeightmTxt->text(), QString("598"));
-        QCOMPARE(again.IncliHeightmTxt->text(), QString("102"));
-        QCOMPARE(again.VerHeightTxt->text(), QString("1962"));
-        QCOMPARE(again.IncliHeightTxt->text(), QString("335"));
-        QCOMPARE(again.pViewMode, Count(2)); // the plan map is selected
+        QCOMPARE(again.Work().VerHeightmTxt->text(), QString("598"));
+        QCOMPARE(again.Work().IncliHeightmTxt->text(), QString("102"));
+        QCOMPARE(again.Work().VerHeightTxt->text(), QString("1962"));
+        QCOMPARE(again.Work().IncliHeightTxt->text(), QString("335"));
+        QCOMPARE(again.Session().pViewMode, Count(2)); // the plan map is selected
         QVERIFY(f.prompts.Texts().isEmpty());
     }
 
@@ -190,12 +190,12 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         f.data->gTempDataSTS = kFalse;
         f.Create();
         f.ShowActive();
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QCOMPARE(f.window->pViewMode, Count(1));
+        QCOMPARE(f.window->Session().pViewMode, Count(1));
     }
 
     void failedTemporaryWriteIsNotReadBack() {
@@ -205,7 +205,7 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         WriteText(f.Path("Sample1"), "a file where the folder should be");
         f.data->gTempDataSTS = kTrue;
-        QTest::mouseClick(w.CloseCmd, Qt::LeftButton);
+        QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         QVERIFY(!w.isVisible());
         QCOMPARE(f.data->gTempDataSTS, kFalse);
         QVERIFY(f.prompts.Texts().isEmpty()); // no message for the temporary file
@@ -220,7 +220,7 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QVERIFY(w.VerHeightTxt->text().isEmpty());
+        QVERIFY(w.Work().VerHeightTxt->text().isEmpty());
         QCOMPARE(f.prompts.unanswered, 0);
     }
 
@@ -249,12 +249,12 @@ class CloseOpenTest : public QObject {
         QVERIFY(QDir().mkpath(QFileInfo(f.Path(relative)).absolutePath()));
         WriteText(f.Path(relative), SmallProject(45, 589, 134));
         w.LoadSampleData(2);
-        w.pSampleLoaded = kTrue;
-        w.pChangeCount = 3;
+        w.State().pSampleLoaded = kTrue;
+        w.Session().pChangeCount = 3;
         const QString title = w.windowTitle();
         f.prompts.Clear();
         f.prompts.AnswerFile(cancel ? std::nullopt : std::optional<QString>(f.Path(relative)));
-        w.OpenDataMenu->trigger();
+        w.Menus().OpenDataMenu->trigger();
         QCOMPARE(f.prompts.asked().size(), std::size_t(1));
         QCOMPARE(f.prompts.asked()[0].text,
                  QString("データファイル (*.dat)|*.dat|dat ファイル (*.txt)|*.txt|"));
@@ -262,29 +262,29 @@ class CloseOpenTest : public QObject {
         if (read) {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
             QCOMPARE(w.windowTitle(), "データファイル/" + name);
-            QCOMPARE(w.pDataFileName[0], name);
-            QCOMPARE(w.pChangeCount, Count(0));
-            QCOMPARE(w.pSampleLoaded, kFalse);
+            QCOMPARE(w.State().pDataFileName[0], name);
+            QCOMPARE(w.Session().pChangeCount, Count(0));
+            QCOMPARE(w.State().pSampleLoaded, kFalse);
             QCOMPARE(f.data->gNorthAngle, 45.0f);
-            QCOMPARE(w.AzimusTxt->text(), QString("45"));
-            QCOMPARE(w.VerHeightmTxt->text(), QString("589"));
-            QCOMPARE(w.VerHeightTxt->text(), QString("1932"));
-            QCOMPARE(w.IncliHeightmTxt->text(), QString("134"));
-            QCOMPARE(w.IncliHeightTxt->text(), QString("440"));
-            QCOMPARE(w.PhotoPic->Width(), 600);
-            QCOMPARE(w.PhotoPic->Height(), 500);
+            QCOMPARE(w.Work().AzimusTxt->text(), QString("45"));
+            QCOMPARE(w.Work().VerHeightmTxt->text(), QString("589"));
+            QCOMPARE(w.Work().VerHeightTxt->text(), QString("1932"));
+            QCOMPARE(w.Work().IncliHeightmTxt->text(), QString("134"));
+            QCOMPARE(w.Work().IncliHeightTxt->text(), QString("440"));
+            QCOMPARE(w.Work().PhotoPic->Width(), 600);
+            QCOMPARE(w.Work().PhotoPic->Height(), 500);
             // The dial points north-east: its point's centre on the circle at 45 degrees.
-            QVERIFY(std::abs(w.PointImgLeft + 10 - 63.64f) < 0.01f);
-            QVERIFY(std::abs(w.PointImgTop - 10 - 63.64f) < 0.01f);
-            QCOMPARE(w.pViewMode, Count(1));
-            QCOMPARE(PixelAt(*w.PhotoPic, 35, 11), qRgb(255, 0, 200)); // roof edge drawn
+            QVERIFY(std::abs(w.Work().Dial().PointImgLeft + 10 - 63.64f) < 0.01f);
+            QVERIFY(std::abs(w.Work().Dial().PointImgTop - 10 - 63.64f) < 0.01f);
+            QCOMPARE(w.Session().pViewMode, Count(1));
+            QCOMPARE(PixelAt(*w.Work().PhotoPic, 35, 11), qRgb(255, 0, 200)); // roof edge drawn
         } else {
             // Nothing opened, nothing lost: the edits still count.
             QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
             QCOMPARE(w.windowTitle(), title);
-            QCOMPARE(w.pDataFileName[0], QString("*.dat"));
-            QCOMPARE(w.pChangeCount, Count(3));
-            QCOMPARE(w.pSampleLoaded, kTrue);
+            QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
+            QCOMPARE(w.Session().pChangeCount, Count(3));
+            QCOMPARE(w.State().pSampleLoaded, kTrue);
         }
         QVERIFY(f.prompts.Texts().isEmpty());
     }
@@ -303,12 +303,12 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kFalse;
-        w.pChangeCount = 2;
-        w.pDataFileName[0] = QStringLiteral("earlier.dat");
+        w.State().pSampleLoaded = kFalse;
+        w.Session().pChangeCount = 2;
+        w.State().pDataFileName[0] = QStringLiteral("earlier.dat");
         w.setWindowTitle(QStringLiteral("データファイル/earlier.dat"));
-        const QImage screen = w.PhotoPic->Surface().copy();
-        const QSize size = w.PhotoPic->size();
+        const QImage screen = w.Work().PhotoPic->Surface().copy();
+        const QSize size = w.Work().PhotoPic->size();
         if (!content.isEmpty())
             WriteText(f.Path("broken.dat"), content);
         f.prompts.Clear();
@@ -319,11 +319,11 @@ class CloseOpenTest : public QObject {
         QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
         QCOMPARE(f.data->gSourceHeight, 598.0f);
         QCOMPARE(w.windowTitle(), QString("データファイル/earlier.dat"));
-        QCOMPARE(w.pDataFileName[0], QString("earlier.dat"));
-        QCOMPARE(w.pChangeCount, Count(2));
-        QCOMPARE(w.VerHeightTxt->text(), QString("1962"));
-        QCOMPARE(w.PhotoPic->size(), size);
-        QCOMPARE(CountDifferences(screen, w.PhotoPic->Surface()), 0);
+        QCOMPARE(w.State().pDataFileName[0], QString("earlier.dat"));
+        QCOMPARE(w.Session().pChangeCount, Count(2));
+        QCOMPARE(w.Work().VerHeightTxt->text(), QString("1962"));
+        QCOMPARE(w.Work().PhotoPic->size(), size);
+        QCOMPARE(CountDifferences(screen, w.Work().PhotoPic->Surface()), 0);
     }
 
     // ---- Saving ----
@@ -371,14 +371,14 @@ class CloseOpenTest : public QObject {
         QVERIFY(QDir().mkpath(f.Path("v1.2")));
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kTrue;
-        w.pChangeCount = 5;
-        w.pDataFileName[0] = QStringLiteral("site.dat");
+        w.State().pSampleLoaded = kTrue;
+        w.Session().pChangeCount = 5;
+        w.State().pDataFileName[0] = QStringLiteral("site.dat");
         const QString title = w.windowTitle();
         f.prompts.Clear();
         f.prompts.AnswerFile(chosen.isEmpty() ? std::nullopt
                                               : std::optional<QString>(f.Path(chosen)));
-        w.SaveDataMenu->trigger();
+        w.Menus().SaveDataMenu->trigger();
         QCOMPARE(f.prompts.asked()[0].kind, ScriptedPrompts::Kind::Save);
         QCOMPARE(f.prompts.asked()[0].text,
                  QString("プロジェクト ファイル (*.dat)|*.dat|txt ファイル (*.txt)|*.txt|"));
@@ -403,11 +403,11 @@ class CloseOpenTest : public QObject {
             QVERIFY(std::abs(back->gFlatTopHeight[0] - f.data->gFlatTopHeight[0]) <= 0.05f);
             QVERIFY(back->gFlatTopHeight[0] > 10);
         }
-        QCOMPARE(w.pChangeCount, Count(cleared ? 0 : 5));
-        QCOMPARE(w.pSampleLoaded, cleared ? kFalse : kTrue);
-        QCOMPARE(w.pDataFileName[0], QString("site.dat"));
+        QCOMPARE(w.Session().pChangeCount, Count(cleared ? 0 : 5));
+        QCOMPARE(w.State().pSampleLoaded, cleared ? kFalse : kTrue);
+        QCOMPARE(w.State().pDataFileName[0], QString("site.dat"));
         QCOMPARE(w.windowTitle(), title);
-        QCOMPARE(w.pViewMode, Count(2));
+        QCOMPARE(w.Session().pViewMode, Count(2));
     }
 
     void overwriteAsksFirst_data() {
@@ -421,8 +421,8 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kFalse;
-        w.pChangeCount = 4;
+        w.State().pSampleLoaded = kFalse;
+        w.Session().pChangeCount = 4;
         WriteText(f.Path("old.dat"), "old");
         f.prompts.Clear();
         f.prompts.AnswerFile(f.Path("old.dat"));
@@ -430,7 +430,7 @@ class CloseOpenTest : public QObject {
         w.SaveDataMenu_Click();
         QCOMPARE(f.prompts.Texts(), QStringList{kOverwrite});
         QCOMPARE(ReadAll(f.Path("old.dat")) == "old", !ok);
-        QCOMPARE(w.pChangeCount, Count(ok ? 0 : 4));
+        QCOMPARE(w.Session().pChangeCount, Count(ok ? 0 : 4));
         // After Cancel the close command still offers to save.
         f.prompts.Clear();
         f.prompts.AnswerQuestion(false);
@@ -444,15 +444,15 @@ class CloseOpenTest : public QObject {
         f.ShowActive();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kFalse;
-        w.pChangeCount = 1;
+        w.State().pSampleLoaded = kFalse;
+        w.Session().pChangeCount = 1;
         f.prompts.Clear();
         f.prompts.AnswerQuestion(true);
         f.prompts.AnswerFile(f.Path("kept.dat"));
         w.CloseCmd_Click();
         QVERIFY(w.isVisible());
         QVERIFY(QFileInfo::exists(f.Path("kept.dat")));
-        QCOMPARE(w.pChangeCount, Count(0));
+        QCOMPARE(w.Session().pChangeCount, Count(0));
         // Now it closes without asking.
         f.prompts.Clear();
         w.close();

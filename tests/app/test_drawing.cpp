@@ -26,33 +26,33 @@ InputLineFrm& DrawingWindow(WindowFixture& f) {
     InputLineFrm& w = f.Create();
     f.ShowActive();
     f.SetGoodAltitudes();
-    w.PhotoPic->SetOuterGeometry(0, 0, 788 + 2 * PictureView::kBorder,
-                                 678 + 2 * PictureView::kBorder);
-    w.SetPictureCoordinates(678, 788);
-    w.SelectSlopeView();
+    w.Work().PhotoPic->SetOuterGeometry(0, 0, 788 + 2 * PictureView::kBorder,
+                                        678 + 2 * PictureView::kBorder);
+    w.Work().Picture().SetPictureCoordinates(678, 788);
+    w.Editor().SelectSlopeView();
     return w;
 }
 
 // Pointer events at drawing positions, through the view's own signals.
 void Press(InputLineFrm& w, double x, double y, int button = PictureView::kLeftButton) {
-    emit w.PhotoPic->MouseDown(button, x + kPenShift, y - kPenShift);
-    emit w.PhotoPic->MouseUp(button, x + kPenShift, y - kPenShift);
+    emit w.Work().PhotoPic->MouseDown(button, x + kPenShift, y - kPenShift);
+    emit w.Work().PhotoPic->MouseUp(button, x + kPenShift, y - kPenShift);
 }
 void Hover(InputLineFrm& w, double x, double y) {
-    emit w.PhotoPic->MouseMove(0, x + kPenShift, y - kPenShift);
+    emit w.Work().PhotoPic->MouseMove(0, x + kPenShift, y - kPenShift);
 }
 void DoubleClick(InputLineFrm& w, double x, double y) {
     Press(w, x, y);
-    emit w.PhotoPic->DoubleClick();
+    emit w.Work().PhotoPic->DoubleClick();
 }
 
 // A real pointer press on the pixel under a drawing position.
 void MousePress(InputLineFrm& w, double x, double y) {
-    const QPointF px = w.PhotoPic->ToPixel(x + kPenShift, y - kPenShift);
+    const QPointF px = w.Work().PhotoPic->ToPixel(x + kPenShift, y - kPenShift);
     const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
                     int(std::lround(px.y())) + PictureView::kBorder);
-    QTest::mousePress(w.PhotoPic, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(w.PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mousePress(w.Work().PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w.Work().PhotoPic, Qt::LeftButton, {}, at);
 }
 
 QStringList FileLines(const QString& path) {
@@ -81,7 +81,7 @@ class DrawingTest : public QObject {
         InputLineFrm& w = DrawingWindow(f);
         const QList<Corner> roofA{{-200, 100}, {-100, 100}, {-100, 150}, {-200, 150}};
         const QList<Corner> roofB{{50, -50}, {150, -50}, {150, 20}, {50, 20}};
-        w.InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(2);
         for (const QList<Corner>* roof : {&roofA, &roofB}) {
             for (const Corner& c : *roof) {
                 Press(w, c.x(), c.y());
@@ -89,10 +89,10 @@ class DrawingTest : public QObject {
             }
             // Near the first corner, not on it: the outline ends on it exactly.
             Press(w, roof->first().x() + 2, roof->first().y() + 1);
-            QCOMPARE(w.pDrawPointNum, Count(0));
+            QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
         }
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 0}));
-        const Count afterRoofs = w.pChangeCount;
+        const Count afterRoofs = w.Session().pChangeCount;
         QCOMPARE(afterRoofs, Count(2));
 
         // Walls: pick a corner of the selected roof, then the ground below.
@@ -103,31 +103,31 @@ class DrawingTest : public QObject {
         const QList<Wall> walls{{0, {-199, 101}, {-200, 100}, {-205, 30}},
                                 {0, {-101, 99}, {-100, 100}, {-95, 35}},
                                 {1, {149, -51}, {150, -50}, {155, -120}}};
-        w.InputModeMenu_Click(3);
+        w.Editor().InputModeMenu_Click(3);
         QList<double> heights;
         int moves = 0;
         for (const Wall& wall : walls) {
-            if (w.pActiveTopArea != wall.roof) {
+            if (w.Session().pActiveTopArea != wall.roof) {
                 const Corner inside = (wall.roof == 0 ? roofA : roofB)[0] + QPointF(20, 20);
                 DoubleClick(w, inside.x(), inside.y());
-                QCOMPARE(w.pActiveTopArea, Count(wall.roof));
-                QVERIFY(w.Remove1TopAreaMenu->isEnabled());
+                QCOMPARE(w.Session().pActiveTopArea, Count(wall.roof));
+                QVERIFY(w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
             }
             Press(w, wall.near.x(), wall.near.y());
-            QCOMPARE(w.pWallStartSet, Count(1));
-            QCOMPARE(w.pWallStartX, float(wall.top.x()));
-            QCOMPARE(w.pWallStartY, float(wall.top.y()));
+            QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(1));
+            QCOMPARE(w.Editor().Wall().Start().pWallStartX, float(wall.top.x()));
+            QCOMPARE(w.Editor().Wall().Start().pWallStartY, float(wall.top.y()));
             Hover(w, wall.bottom.x(), wall.bottom.y() + 20);
             ++moves;
             Press(w, wall.bottom.x(), wall.bottom.y());
-            QCOMPARE(w.pWallStartSet, Count(0));
-            const QString shown = w.HeightTxt->text();
+            QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(0));
+            const QString shown = w.Work().HeightTxt->text();
             QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d$")).match(shown).hasMatch(),
                      qPrintable(shown));
             heights << shown.toDouble();
         }
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 3}));
-        QCOMPARE(w.pChangeCount, Count(afterRoofs + 3 + moves));
+        QCOMPARE(w.Session().pChangeCount, Count(afterRoofs + 3 + moves));
         // The longer wall line of roof 0 stands for the taller building.
         QVERIFY(heights[0] > heights[1]);
         QVERIFY(heights[1] > 0);
@@ -175,18 +175,18 @@ class DrawingTest : public QObject {
         QFETCH(int, buffered);
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(2);
         for (const QPointF& c : clicks)
             MousePress(w, c.x(), c.y());
         QCOMPARE(int(f.data->gEachTopAreaNumber), roofs);
-        QCOMPARE(int(w.pDrawPointNum), buffered);
-        QCOMPARE(int(w.pChangeCount), roofs);
+        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), buffered);
+        QCOMPARE(int(w.Session().pChangeCount), roofs);
         if (roofs == 1) {
             const int last = f.data->gTopAreaPointTotalNumber - 1;
             QCOMPARE(f.data->gTopAreaX[last], 0.0f);
             QCOMPARE(f.data->gTopAreaY[last], 0.0f);
             // The closed roof is drawn in the roof colour.
-            QCOMPARE(QColor(PixelAt(*w.PhotoPic, 50, 0)),
+            QCOMPARE(QColor(PixelAt(*w.Work().PhotoPic, 50, 0)),
                      QColor(kRoofColour.r, kRoofColour.g, kRoofColour.b));
         }
     }
@@ -194,16 +194,16 @@ class DrawingTest : public QObject {
     void rubberBandLeavesNothingBehind() {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(2);
         Press(w, 0, 0);
-        const QImage afterClick = w.PhotoPic->Surface().copy();
+        const QImage afterClick = w.Work().PhotoPic->Surface().copy();
         for (int i = 1; i <= 5; ++i)
             Hover(w, 20.0 * i, 7.0 * i);
-        QVERIFY(CountDifferences(afterClick, w.PhotoPic->Surface()) > 0);
+        QVERIFY(CountDifferences(afterClick, w.Work().PhotoPic->Surface()) > 0);
         // Back over the clicked corner: only the band there is left, and it
         // is a single point under the corner's mark.
         Hover(w, 0, 0);
-        QVERIFY(CountDifferences(afterClick, w.PhotoPic->Surface()) <= 1);
+        QVERIFY(CountDifferences(afterClick, w.Work().PhotoPic->Surface()) <= 1);
     }
 
     void wallStartPicksNearCorners_data() {
@@ -221,20 +221,20 @@ class DrawingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
-        w.InputModeMenu_Click(3);
+        w.Editor().InputModeMenu_Click(3);
         if (select)
             DoubleClick(w, 50, 40);
-        QCOMPARE(w.pActiveTopArea, Count(select ? 0 : -1));
+        QCOMPARE(w.Session().pActiveTopArea, Count(select ? 0 : -1));
         Press(w, 100 + dx, 80);
-        QCOMPARE(int(w.pWallStartSet), started);
-        QCOMPARE(w.pDownX, float(100 + dx));
+        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), started);
+        QCOMPARE(w.Session().pDownX, float(100 + dx));
         if (started == 1) {
-            QCOMPARE(w.pWallStartX, 100.0f);
-            QCOMPARE(w.pWallStartY, 80.0f);
+            QCOMPARE(w.Editor().Wall().Start().pWallStartX, 100.0f);
+            QCOMPARE(w.Editor().Wall().Start().pWallStartY, 80.0f);
         }
         Press(w, 130, -20);
         QCOMPARE(int(f.data->gWallEdgeNumber), started);
-        QCOMPARE(int(w.pChangeCount), started);
+        QCOMPARE(int(w.Session().pChangeCount), started);
         if (started == 1)
             QCOMPARE(f.data->gWallEdgefotEachTopArea[0], Count(0));
     }
@@ -250,34 +250,34 @@ class DrawingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
-        w.InputModeMenu_Click(tool);
+        w.Editor().InputModeMenu_Click(tool);
         constexpr Count kMost = std::numeric_limits<Count>::max();
         if (tool == 2) {
             for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}})
                 Press(w, c.x(), c.y());
-            w.pChangeCount = kMost;
+            w.Session().pChangeCount = kMost;
             Press(w, -299, 1);
             QCOMPARE(int(f.data->gEachTopAreaNumber), 2);
         } else if (tool == 3) {
             DoubleClick(w, 50, 40);
             Press(w, 100, 80);
-            QCOMPARE(int(w.pWallStartSet), 1);
-            w.pChangeCount = kMost;
+            QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), 1);
+            w.Session().pChangeCount = kMost;
             Hover(w, 120, -20);
         } else {
             // The move tool's tip is 13 units left of and below the pointer.
-            emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 50 + 13, 40 - 13);
-            emit w.PhotoPic->MouseUp(PictureView::kLeftButton, 50 + 13, 40 - 13);
-            emit w.PhotoPic->DoubleClick();
-            QCOMPARE(w.pActiveTopArea, Count(0));
-            emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 100 + 13, 80 - 13);
-            QCOMPARE(int(w.pGrabbed), 1);
-            w.pChangeCount = kMost;
-            emit w.PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, 90 - 13);
+            emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 50 + 13, 40 - 13);
+            emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, 50 + 13, 40 - 13);
+            emit w.Work().PhotoPic->DoubleClick();
+            QCOMPARE(w.Session().pActiveTopArea, Count(0));
+            emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 100 + 13, 80 - 13);
+            QCOMPARE(int(w.Editor().Move().Grab().pGrabbed), 1);
+            w.Session().pChangeCount = kMost;
+            emit w.Work().PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, 90 - 13);
             QCOMPARE(f.data->gTopAreaX[2], 110.0f);
         }
         // Wrapping to a negative count would let the window close unasked.
-        QCOMPARE(w.pChangeCount, kMost);
+        QCOMPARE(w.Session().pChangeCount, kMost);
     }
 
     void fullTablesRefuseWithAMessage() {
@@ -288,12 +288,12 @@ class DrawingTest : public QObject {
             AppendTopArea(*f.data, {{0, 0}, {1, 0}, {0, 0}});
         QCOMPARE(std::size_t(f.data->gEachTopAreaNumber), kRoofCapacity);
         const Counts before = CountsOf(*f.data);
-        w.InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(2);
         f.prompts.Clear();
         for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}, {-299, 1}})
             Press(w, c.x(), c.y());
         QCOMPARE(CountsOf(*f.data), before);
-        QCOMPARE(w.pChangeCount, Count(0));
+        QCOMPARE(w.Session().pChangeCount, Count(0));
         const std::string_view text = RefusalMessage(EditRefusal::RoofTableFull);
         QVERIFY(!f.prompts.Texts().isEmpty());
         QVERIFY(f.prompts.Texts().contains(QString::fromUtf8(text.data(), qsizetype(text.size()))));

@@ -34,13 +34,14 @@ QStringList Titles(const QList<QAction*>& actions) {
 QString ButtonAvailability(InputLineFrm& w) {
     QString s;
     for (int i = 0; i < 8; ++i)
-        s += w.InputModeRbn->Button(i)->isEnabled() ? '1' : '0';
+        s += w.Work().InputModeRbn->Button(i)->isEnabled() ? '1' : '0';
     return s;
 }
 QString MenuAvailability(InputLineFrm& w) {
     QString s;
-    for (QAction* a : w.InputModeMenu)
-        s += a->isEnabled() ? '1' : '0';
+    for (QAction* a : w.Menus().Edit.InputModeMenu)
+        if (a) // the one-click tool has no item
+            s += a->isEnabled() ? '1' : '0';
     return s;
 }
 
@@ -69,31 +70,32 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QCOMPARE(QString::fromStdString(f.data->gAppPath), QDir::toNativeSeparators(f.dir.path()));
         QCOMPARE(w.pos(), QPoint(0, 0));
-        QCOMPARE(w.pActiveTopArea, Count(-1));
-        QCOMPARE(w.pFirstActivate, kTrue);
-        QCOMPARE(w.pChangeCount, Count(0));
-        QCOMPARE(w.pSampleLoaded, kFalse);
-        QCOMPARE(w.pDataFileName[0], QString("*.dat"));
-        QCOMPARE(w.pDataFileName[1], QString("LineData5.dat"));
-        QCOMPARE(w.pDataFileName[2], QString("LineData10.dat"));
-        QVERIFY(!w.Remove1TopAreaMenu->isEnabled());
-        QCOMPARE(w.pViewMode, Count(1));
+        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(w.State().pFirstActivate, kTrue);
+        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.State().pSampleLoaded, kFalse);
+        QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
+        QCOMPARE(w.State().pDataFileName[1], QString("LineData5.dat"));
+        QCOMPARE(w.State().pDataFileName[2], QString("LineData10.dat"));
+        QVERIFY(!w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
+        QCOMPARE(w.Session().pViewMode, Count(1));
         // Centred picture coordinates with y up for both views.
-        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+        for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             const double iw = v->InnerWidth(), ih = v->InnerHeight();
             QCOMPARE(v->ScaleWidth(), iw);
             QCOMPARE(v->ScaleHeight(), -ih);
             QCOMPARE(v->ScaleLeft(), -iw / 2);
             QCOMPARE(v->ScaleTop(), ih / 2);
         }
-        QCOMPARE(w.PhotoPic->DrawWidth(), 2);
-        QVERIFY(!w.PhotoPic2->isVisibleTo(&w));
-        QCOMPARE(w.AzimusPic->ScaleLeft(), -100.0);
-        QCOMPARE(w.AzimusPic->ScaleTop(), 100.0);
-        QCOMPARE(w.AzimusPic->ScaleWidth(), 200.0);
-        QCOMPARE(w.AzimusPic->ScaleHeight(), -200.0);
-        QCOMPARE(w.AzimusTxt->text(), QString("0"));
-        for (QLineEdit* e : {w.VerHeightTxt, w.VerHeightmTxt, w.IncliHeightTxt, w.IncliHeightmTxt})
+        QCOMPARE(w.Work().PhotoPic->DrawWidth(), 2);
+        QVERIFY(!w.Work().PhotoPic2->isVisibleTo(&w));
+        QCOMPARE(w.Work().AzimusPic->ScaleLeft(), -100.0);
+        QCOMPARE(w.Work().AzimusPic->ScaleTop(), 100.0);
+        QCOMPARE(w.Work().AzimusPic->ScaleWidth(), 200.0);
+        QCOMPARE(w.Work().AzimusPic->ScaleHeight(), -200.0);
+        QCOMPARE(w.Work().AzimusTxt->text(), QString("0"));
+        for (QLineEdit* e : {w.Work().VerHeightTxt, w.Work().VerHeightmTxt, w.Work().IncliHeightTxt,
+                             w.Work().IncliHeightmTxt})
             QVERIFY(e->text().isEmpty());
         // The creation cleared what an earlier window left in the record.
         f.data->gEachTopAreaNumber = 4;
@@ -107,19 +109,20 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QCOMPARE(Titles(w.menuBar()->actions()),
                  (QStringList{"ファイル(&F)", "編集(&E)", "デモ(&D)", "ヘルプ(&H)"}));
-        QCOMPARE(Titles(w.OpenFileMenu->actions()),
+        QCOMPARE(Titles(w.Menus().OpenFileMenu->actions()),
                  (QStringList{"画像ファイル読込み(&P)", "サンプル画像", "-", "データ読込み(&D)",
                               "サンプルデータ", "-", "データ保存(&S)"}));
-        QCOMPARE(Titles(w.SamplePhotoMenu->actions()),
+        QCOMPARE(Titles(w.Menus().SamplePhotoMenu->actions()),
                  (QStringList{"サンプル画像1読込み", "サンプル画像2読込み"}));
-        QCOMPARE(Titles(w.SampleDataMenu->actions()),
+        QCOMPARE(Titles(w.Menus().SampleDataMenu->actions()),
                  (QStringList{"サンプルデータ1読込み", "サンプルデータ2読込み"}));
-        QCOMPARE(Titles(w.EditPhotoLineMenu->actions()),
+        QCOMPARE(Titles(w.Menus().Edit.EditPhotoLineMenu->actions()),
                  (QStringList{"傾斜図表示", "平面図表示", "-", "中止", "-", "選択(&S)",
                               "拡大縮小(&Z)", "屋上ライン(&T)", "側壁ライン(&W)", "移動(&M)",
                               "追加(&A)", "削除(&D)", "-", "建物高さ変更", "1屋根削除(&R)"}));
-        QCOMPARE(Titles(w.StartDemoMenu->actions()), (QStringList{"デモー１(&1)", "デモー２(&2)"}));
-        QVERIFY(w.HelpMenu->menu() == nullptr);
+        QCOMPARE(Titles(w.Menus().StartDemoMenu->actions()),
+                 (QStringList{"デモー１(&1)", "デモー２(&2)"}));
+        QVERIFY(w.Menus().HelpMenu->menu() == nullptr);
     }
 
     void controlsCarryTheirCaptions() {
@@ -131,14 +134,14 @@ class MainWindowTest : public QObject {
                                "側壁ラインの描画", "ポイントの移動", "ポイントの追加",
                                "ポイントの削除",   "ポイントの削除"};
         for (int i = 0; i < 8; ++i) {
-            QCOMPARE(w.InputModeRbn->Button(i)->text(), captions[i]);
-            QCOMPARE(w.InputModeRbn->Button(i)->toolTip(), tips[i]);
+            QCOMPARE(w.Work().InputModeRbn->Button(i)->text(), captions[i]);
+            QCOMPARE(w.Work().InputModeRbn->Button(i)->toolTip(), tips[i]);
         }
-        QCOMPARE(w.SlopeOrFlatRbn->Button(0)->text(), QString("傾斜図表示"));
-        QCOMPARE(w.SlopeOrFlatRbn->Button(1)->text(), QString("平面図表示"));
-        QCOMPARE(w.ResetDataCmd->text(), QString("全て消去"));
-        QCOMPARE(w.ClearPhotoCmd->text(), QString("画像消去"));
-        QCOMPARE(w.CloseCmd->text(), QString("閉じる(&C)"));
+        QCOMPARE(w.Work().SlopeOrFlatRbn->Button(0)->text(), QString("傾斜図表示"));
+        QCOMPARE(w.Work().SlopeOrFlatRbn->Button(1)->text(), QString("平面図表示"));
+        QCOMPARE(w.Work().ResetDataCmd->text(), QString("全て消去"));
+        QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("画像消去"));
+        QCOMPARE(w.Work().CloseCmd->text(), QString("閉じる(&C)"));
         QStringList labels;
         for (QLabel* l : w.findChildren<QLabel*>())
             labels << l->text();
@@ -154,16 +157,16 @@ class MainWindowTest : public QObject {
     void firstActivationSelectsTheInclinedViewOnce() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        w.SlopeOrFlatRbn->SetValue(0, false);
-        w.pViewMode = 0;
+        w.Work().SlopeOrFlatRbn->SetValue(0, false);
+        w.Session().pViewMode = 0;
         f.ShowActive();
-        QCOMPARE(w.pFirstActivate, kFalse);
-        QCOMPARE(w.pViewMode, Count(1));
-        QVERIFY(w.SlopeOrFlatRbn->Value(0));
+        QCOMPARE(w.State().pFirstActivate, kFalse);
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
         // Later activations do nothing.
-        w.SlopeOrFlatRbn->SetValue(0, false);
+        w.Work().SlopeOrFlatRbn->SetValue(0, false);
         w.Form_Activate();
-        QVERIFY(!w.SlopeOrFlatRbn->Value(0));
+        QVERIFY(!w.Work().SlopeOrFlatRbn->Value(0));
         QCOMPARE(f.prompts.unanswered, 0);
     }
 
@@ -195,22 +198,22 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetAltitudes(ver, incli);
         f.prompts.Clear();
-        w.InputModeMenu_Click(4); // a tool that must survive
-        const QSize size = w.PhotoPic->size();
+        w.Editor().InputModeMenu_Click(4); // a tool that must survive
+        const QSize size = w.Work().PhotoPic->size();
         if (byMenu)
-            w.DispFlatMapMenu->trigger();
+            w.Menus().Edit.DispFlatMapMenu->trigger();
         else
-            QTest::mouseClick(w.SlopeOrFlatRbn->Button(1), Qt::LeftButton);
+            QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
         QCOMPARE(f.prompts.Texts(), QStringList{message});
-        QCOMPARE(w.pViewMode, Count(1));
-        QCOMPARE(w.pInputMode, Count(4));
-        QCOMPARE(w.PhotoPic->size(), size);
-        QCOMPARE(w.SlopeOrFlatRbn->Down(), -1);
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().pInputMode, Count(4));
+        QCOMPARE(w.Work().PhotoPic->size(), size);
+        QCOMPARE(w.Work().SlopeOrFlatRbn->Down(), -1);
         // The menu checks its item before the switch runs; the button
         // leaves the marks alone.
-        QCOMPARE(w.DispFlatMapMenu->isChecked(), byMenu);
-        QCOMPARE(w.DispSlopeMapMenu->isChecked(), !byMenu);
-        QCOMPARE(CursorName(f, w.PhotoPic), QString()); // default pointer
+        QCOMPARE(w.Menus().Edit.DispFlatMapMenu->isChecked(), byMenu);
+        QCOMPARE(w.Menus().Edit.DispSlopeMapMenu->isChecked(), !byMenu);
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString()); // default pointer
         QCOMPARE(ButtonAvailability(w), QString("10111111"));
     }
 
@@ -220,57 +223,58 @@ class MainWindowTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         const QImage picture = NoisePicture(784, 653, 5);
-        w.PhotoPic->SetPicture(picture);
-        const QSize pictureSize = w.PhotoPic->size();
-        const double scale[4] = {w.PhotoPic->ScaleLeft(), w.PhotoPic->ScaleTop(),
-                                 w.PhotoPic->ScaleWidth(), w.PhotoPic->ScaleHeight()};
-        w.pActiveTopArea = 2;
-        w.ChangeBillHeightMenu->setEnabled(true);
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
-        QCOMPARE(w.pInputMode, Count(4));
+        w.Work().PhotoPic->SetPicture(picture);
+        const QSize pictureSize = w.Work().PhotoPic->size();
+        const double scale[4] = {w.Work().PhotoPic->ScaleLeft(), w.Work().PhotoPic->ScaleTop(),
+                                 w.Work().PhotoPic->ScaleWidth(), w.Work().PhotoPic->ScaleHeight()};
+        w.Session().pActiveTopArea = 2;
+        w.Menus().Edit.ChangeBillHeightMenu->setEnabled(true);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QCOMPARE(w.Session().pInputMode, Count(4));
 
-        QTest::mouseClick(w.SlopeOrFlatRbn->Button(1), Qt::LeftButton);
-        QCOMPARE(w.pViewMode, Count(2));
+        QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
+        QCOMPARE(w.Session().pViewMode, Count(2));
         QVERIFY(f.prompts.Texts().isEmpty());
-        QVERIFY(w.DispFlatMapMenu->isChecked());
-        QVERIFY(!w.DispSlopeMapMenu->isChecked());
+        QVERIFY(w.Menus().Edit.DispFlatMapMenu->isChecked());
+        QVERIFY(!w.Menus().Edit.DispSlopeMapMenu->isChecked());
         QCOMPARE(ButtonAvailability(w), QString("11001001"));
         QCOMPARE(MenuAvailability(w), QString("1100100"));
-        QVERIFY(!w.ChangeBillHeightMenu->isEnabled());
-        QCOMPARE(w.pActiveTopArea, Count(-1));
+        QVERIFY(!w.Menus().Edit.ChangeBillHeightMenu->isEnabled());
+        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
         // Releasing the move button while still in the inclined view
         // returned the tool to select.
-        QCOMPARE(w.InputModeRbn->Down(), -1);
-        QCOMPARE(w.pInputMode, Count(0));
-        QVERIFY(!w.PhotoPic->HasPicture());
-        QCOMPARE(w.PhotoPic->size(), QSize(785, 657));
-        QCOMPARE(w.PhotoPic->ScaleLeft(), -380.0);
-        QCOMPARE(w.PhotoPic->ScaleTop(), 326.0);
-        QCOMPARE(w.PhotoPic->ScaleWidth(), 781.0);
-        QCOMPARE(w.PhotoPic->ScaleHeight(), -653.0);
-        QCOMPARE(w.pFlatMapRate, w.MapTables.gMapRate[std::size_t(w.gMapScaleIndex)]);
+        QCOMPARE(w.Work().InputModeRbn->Down(), -1);
+        QCOMPARE(w.Session().pInputMode, Count(0));
+        QVERIFY(!w.Work().PhotoPic->HasPicture());
+        QCOMPARE(w.Work().PhotoPic->size(), QSize(785, 657));
+        QCOMPARE(w.Work().PhotoPic->ScaleLeft(), -380.0);
+        QCOMPARE(w.Work().PhotoPic->ScaleTop(), 326.0);
+        QCOMPARE(w.Work().PhotoPic->ScaleWidth(), 781.0);
+        QCOMPARE(w.Work().PhotoPic->ScaleHeight(), -653.0);
+        QCOMPARE(w.Session().pFlatMapRate,
+                 w.Session().MapTables.gMapRate[std::size_t(w.Session().gMapScaleIndex)]);
         // Heights were measured: every sample roof has wall lines.
         for (int r = 0; r < f.data->gEachTopAreaNumber; ++r)
             QVERIFY(f.data->gFlatTopHeight[std::size_t(r)] > 10);
 
-        QTest::mouseClick(w.InputModeRbn->Button(1), Qt::LeftButton);
-        QCOMPARE(w.pInputMode, Count(1));
-        QTest::mouseClick(w.SlopeOrFlatRbn->Button(0), Qt::LeftButton);
-        QCOMPARE(w.pViewMode, Count(1));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(1), Qt::LeftButton);
+        QCOMPARE(w.Session().pInputMode, Count(1));
+        QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(0), Qt::LeftButton);
+        QCOMPARE(w.Session().pViewMode, Count(1));
         QCOMPARE(ButtonAvailability(w), QString("10111111"));
         QCOMPARE(MenuAvailability(w), QString("1011111"));
         // The tool survives the way back; its button is up.
-        QCOMPARE(w.pInputMode, Count(1));
-        QCOMPARE(w.InputModeRbn->Down(), -1);
+        QCOMPARE(w.Session().pInputMode, Count(1));
+        QCOMPARE(w.Work().InputModeRbn->Down(), -1);
         // The picture stays hidden, but size and coordinates are the
         // picture's again.
-        QVERIFY(!w.PhotoPic->HasPicture());
-        QCOMPARE(w.PhotoPic->size(), pictureSize);
-        QCOMPARE(w.PhotoPic->ScaleLeft(), scale[0]);
-        QCOMPARE(w.PhotoPic->ScaleTop(), scale[1]);
-        QCOMPARE(w.PhotoPic->ScaleWidth(), scale[2]);
-        QCOMPARE(w.PhotoPic->ScaleHeight(), scale[3]);
-        QCOMPARE(w.ClearPhotoCmd->text(), QString("画像消去"));
+        QVERIFY(!w.Work().PhotoPic->HasPicture());
+        QCOMPARE(w.Work().PhotoPic->size(), pictureSize);
+        QCOMPARE(w.Work().PhotoPic->ScaleLeft(), scale[0]);
+        QCOMPARE(w.Work().PhotoPic->ScaleTop(), scale[1]);
+        QCOMPARE(w.Work().PhotoPic->ScaleWidth(), scale[2]);
+        QCOMPARE(w.Work().PhotoPic->ScaleHeight(), scale[3]);
+        QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("画像消去"));
     }
 
     void planMapMeasuresWithThePictureWidth() {
@@ -281,14 +285,14 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.SetPictureCoordinates(657, 788);
-        w.SelectFlatView();
+        w.Work().Picture().SetPictureCoordinates(657, 788);
+        w.Editor().SelectFlatView();
         const auto first = f.data->gFlatTopHeight;
         const float firstX = f.data->gFlatTopAreaX[3];
-        w.SlopeOrFlatRbn->SetValue(1, true);
+        w.Work().SlopeOrFlatRbn->SetValue(1, true);
         QCOMPARE(f.data->gFlatTopHeight, first);
-        w.SelectSlopeView();
-        w.SelectFlatView();
+        w.Editor().SelectSlopeView();
+        w.Editor().SelectFlatView();
         QCOMPARE(f.data->gFlatTopHeight, first);
         QCOMPARE(f.data->gFlatTopAreaX[3], firstX);
     }
@@ -297,10 +301,10 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.SelectFlatView();
+        w.Editor().SelectFlatView();
         // Without roofs: the caption, the scale bar and the north arrow.
         int grey = 0, bar = 0, arrow = 0;
-        const QImage& s = w.PhotoPic->Surface();
+        const QImage& s = w.Work().PhotoPic->Surface();
         for (int y = 0; y < s.height(); ++y)
             for (int x = 0; x < s.width(); ++x) {
                 const QRgb p = s.pixel(x, y);
@@ -311,7 +315,7 @@ class MainWindowTest : public QObject {
         QVERIFY(grey > 30);
         QVERIFY(bar >= 200);
         QVERIFY(arrow >= 100);
-        const QPointF at = w.PhotoPic->ToPixel(250, 300);
+        const QPointF at = w.Work().PhotoPic->ToPixel(250, 300);
         QCOMPARE(at, QPointF(630, 26));
     }
 
@@ -351,20 +355,20 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         if (altitudesOk)
             f.SetGoodAltitudes();
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
-        w.pDrawPointNum = 5;
-        w.pWallStartSet = 1;
-        w.pActiveTopArea = 1;
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        w.Editor().Roof().Outline().pDrawPointNum = 5;
+        w.Editor().Wall().Start().pWallStartSet = 1;
+        w.Session().pActiveTopArea = 1;
         f.prompts.Clear();
-        QTest::mouseClick(w.InputModeRbn->Button(index), Qt::LeftButton);
-        QCOMPARE(int(w.pInputMode), mode);
-        QCOMPARE(w.InputModeRbn->Down(), down);
-        QCOMPARE(CursorName(f, w.PhotoPic), cursor);
-        QCOMPARE(CursorName(f, w.BasePic), cursor);
-        QCOMPARE(int(w.pDrawPointNum), drawPoints);
-        QCOMPARE(int(w.pWallStartSet), wallStart);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(index), Qt::LeftButton);
+        QCOMPARE(int(w.Session().pInputMode), mode);
+        QCOMPARE(w.Work().InputModeRbn->Down(), down);
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
+        QCOMPARE(CursorName(f, w.Work().BasePic), cursor);
+        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
+        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
         QCOMPARE(f.prompts.Texts(), message ? QStringList{kMissing} : QStringList{});
-        QCOMPARE(w.pActiveTopArea, Count(index == 0 ? -1 : 1));
+        QCOMPARE(w.Session().pActiveTopArea, Count(index == 0 ? -1 : 1));
     }
 
     void toolMenuItemsInTheInclinedView_data() {
@@ -390,17 +394,17 @@ class MainWindowTest : public QObject {
         QFETCH(int, wallStart);
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        QTest::mouseClick(w.InputModeRbn->Button(6), Qt::LeftButton);
-        w.pDrawPointNum = 5;
-        w.pWallStartSet = 1;
+        QTest::mouseClick(w.Work().InputModeRbn->Button(6), Qt::LeftButton);
+        w.Editor().Roof().Outline().pDrawPointNum = 5;
+        w.Editor().Wall().Start().pWallStartSet = 1;
         f.prompts.Clear();
-        w.InputModeMenu[std::size_t(index)]->trigger();
-        QCOMPARE(int(w.pInputMode), mode);
-        QCOMPARE(CursorName(f, w.PhotoPic), cursor);
-        QCOMPARE(int(w.pDrawPointNum), drawPoints);
-        QCOMPARE(int(w.pWallStartSet), wallStart);
+        w.Menus().Edit.InputModeMenu[std::size_t(index)]->trigger();
+        QCOMPARE(int(w.Session().pInputMode), mode);
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
+        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
+        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
         QVERIFY(f.prompts.Texts().isEmpty());
-        QCOMPARE(w.InputModeRbn->Down(), 6); // the buttons are not touched
+        QCOMPARE(w.Work().InputModeRbn->Down(), 6); // the buttons are not touched
     }
 
     void toolsOnThePlanMap_data() {
@@ -426,39 +430,39 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.SelectFlatView();
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
-        QCOMPARE(CursorName(f, w.PhotoPic), QString("MovePen.ICO"));
-        w.pActiveTopArea = 0;
+        w.Editor().SelectFlatView();
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString("MovePen.ICO"));
+        w.Session().pActiveTopArea = 0;
         if (byMenu)
-            w.InputModeMenu_Click(index);
+            w.Editor().InputModeMenu_Click(index);
         else
-            w.InputModeRbn->SetValue(index, true);
-        QCOMPARE(int(w.pInputMode), mode);
-        QCOMPARE(CursorName(f, w.PhotoPic), cursor);
-        QCOMPARE(w.pActiveTopArea, Count(index == 0 ? -1 : 0));
+            w.Work().InputModeRbn->SetValue(index, true);
+        QCOMPARE(int(w.Session().pInputMode), mode);
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
+        QCOMPARE(w.Session().pActiveTopArea, Count(index == 0 ? -1 : 0));
     }
 
     void releasingOnThePlanMapKeepsTheTool() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.SelectFlatView();
-        w.InputModeRbn->SetValue(1, true);
-        w.InputModeRbn->SetValue(1, false);
-        QCOMPARE(w.pInputMode, Count(1));
+        w.Editor().SelectFlatView();
+        w.Work().InputModeRbn->SetValue(1, true);
+        w.Work().InputModeRbn->SetValue(1, false);
+        QCOMPARE(w.Session().pInputMode, Count(1));
     }
 
     void oneClickWithoutAltitudesFromMoveTool() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
         f.prompts.Clear();
-        QTest::mouseClick(w.InputModeRbn->Button(7), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(7), Qt::LeftButton);
         QCOMPARE(f.prompts.Texts(), QStringList{kMissing});
-        QCOMPARE(w.InputModeRbn->Down(), -1);
-        QCOMPARE(w.pInputMode, Count(0));
-        QCOMPARE(CursorName(f, w.PhotoPic), QString());
+        QCOMPARE(w.Work().InputModeRbn->Down(), -1);
+        QCOMPARE(w.Session().pInputMode, Count(0));
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
     }
 
     void missingCursorFileLeavesThePreviousCursor() {
@@ -466,10 +470,10 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         const QCursor custom(Qt::CrossCursor);
-        w.PhotoPic->setCursor(custom);
-        QTest::mouseClick(w.InputModeRbn->Button(2), Qt::LeftButton);
-        QCOMPARE(w.pInputMode, Count(2)); // the tool is chosen all the same
-        QCOMPARE(w.PhotoPic->cursor().shape(), Qt::CrossCursor);
+        w.Work().PhotoPic->setCursor(custom);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
+        QCOMPARE(w.Session().pInputMode, Count(2)); // the tool is chosen all the same
+        QCOMPARE(w.Work().PhotoPic->cursor().shape(), Qt::CrossCursor);
     }
 
     void cursorFilesBesideTheExecutable() {
@@ -499,21 +503,21 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
-        w.pSampleLoaded = kFalse;
-        QTest::mouseClick(w.InputModeRbn->Button(2), Qt::LeftButton);
-        w.pChangeCount = 3;
-        w.pActiveTopArea = 1;
-        w.pDrawPointNum = 2;
-        const QImage screen = w.PhotoPic->Surface().copy();
-        w.StopDrawLineMenu->trigger();
-        QCOMPARE(w.pInputMode, Count(0));
-        QCOMPARE(w.pActiveTopArea, Count(-1));
-        QCOMPARE(CursorName(f, w.PhotoPic), QString());
-        QCOMPARE(w.InputModeRbn->Down(), 2);
-        QCOMPARE(w.pDrawPointNum, Count(2));
-        QCOMPARE(CountDifferences(screen, w.PhotoPic->Surface()), 0);
+        w.State().pSampleLoaded = kFalse;
+        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
+        w.Session().pChangeCount = 3;
+        w.Session().pActiveTopArea = 1;
+        w.Editor().Roof().Outline().pDrawPointNum = 2;
+        const QImage screen = w.Work().PhotoPic->Surface().copy();
+        w.Menus().StopDrawLineMenu->trigger();
+        QCOMPARE(w.Session().pInputMode, Count(0));
+        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
+        QCOMPARE(w.Work().InputModeRbn->Down(), 2);
+        QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(2));
+        QCOMPARE(CountDifferences(screen, w.Work().PhotoPic->Surface()), 0);
         // Stopping saves nothing: the edits still count as unsaved.
-        QCOMPARE(w.pChangeCount, Count(3));
+        QCOMPARE(w.Session().pChangeCount, Count(3));
     }
 
     void mousePositionsShiftToTheCursorTip_data() {
@@ -538,27 +542,27 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.ShowActive();
-        w.pInputMode = Count(tool);
-        w.pDownX = 1234;
-        w.pDownY = 4321;
+        w.Session().pInputMode = Count(tool);
+        w.Session().pDownX = 1234;
+        w.Session().pDownY = 4321;
         const QPoint at(PictureView::kBorder + 500, PictureView::kBorder + 100);
-        const QPointF user = w.PhotoPic->ToUser(QPointF(500, 100));
-        QTest::mousePress(w.PhotoPic, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(w.PhotoPic, Qt::LeftButton, {}, at);
+        const QPointF user = w.Work().PhotoPic->ToUser(QPointF(500, 100));
+        QTest::mousePress(w.Work().PhotoPic, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(w.Work().PhotoPic, Qt::LeftButton, {}, at);
         if (stored) {
-            QCOMPARE(double(w.pDownX), user.x() + dx);
-            QCOMPARE(double(w.pDownY), user.y() + dy);
+            QCOMPARE(double(w.Session().pDownX), user.x() + dx);
+            QCOMPARE(double(w.Session().pDownY), user.y() + dy);
         } else {
-            QCOMPARE(w.pDownX, 1234.0f);
-            QCOMPARE(w.pDownY, 4321.0f);
+            QCOMPARE(w.Session().pDownX, 1234.0f);
+            QCOMPARE(w.Session().pDownY, 4321.0f);
         }
         // A right button press stores nothing.
-        w.pDownX = 7;
-        QTest::mousePress(w.PhotoPic, Qt::RightButton, {}, at);
-        QTest::mouseRelease(w.PhotoPic, Qt::RightButton, {}, at);
+        w.Session().pDownX = 7;
+        QTest::mousePress(w.Work().PhotoPic, Qt::RightButton, {}, at);
+        QTest::mouseRelease(w.Work().PhotoPic, Qt::RightButton, {}, at);
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        QCOMPARE(w.pDownX, 7.0f);
+        QCOMPARE(w.Session().pDownX, 7.0f);
     }
 
     void rightButtonOpensTheEditMenu_data() {
@@ -579,21 +583,21 @@ class MainWindowTest : public QObject {
         f.ShowActive();
         if (planMap) {
             f.SetGoodAltitudes();
-            w.SelectFlatView();
+            w.Editor().SelectFlatView();
         }
-        w.pInputMode = Count(tool);
+        w.Session().pInputMode = Count(tool);
         // A point well inside the (small, headless) screen.
-        const QPoint at = w.PhotoPic->mapFromGlobal(QPoint(200, 150));
-        QTest::mousePress(w.PhotoPic, Qt::RightButton, {}, at);
-        QTest::mouseRelease(w.PhotoPic, Qt::RightButton, {}, at);
+        const QPoint at = w.Work().PhotoPic->mapFromGlobal(QPoint(200, 150));
+        QTest::mousePress(w.Work().PhotoPic, Qt::RightButton, {}, at);
+        QTest::mouseRelease(w.Work().PhotoPic, Qt::RightButton, {}, at);
         QWidget* shown = QApplication::activePopupWidget();
-        QCOMPARE(shown == w.EditPhotoLineMenu, popup);
+        QCOMPARE(shown == w.Menus().Edit.EditPhotoLineMenu, popup);
         if (shown) {
-            QVERIFY((shown->pos() - w.PhotoPic->mapToGlobal(at)).manhattanLength() <= 2);
+            QVERIFY((shown->pos() - w.Work().PhotoPic->mapToGlobal(at)).manhattanLength() <= 2);
             shown->close();
         }
         // The left button never opens it.
-        QTest::mouseClick(w.PhotoPic, Qt::LeftButton, {}, at);
+        QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
         QVERIFY(QApplication::activePopupWidget() == nullptr);
     }
 
@@ -603,53 +607,53 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         const QImage picture = NoisePicture(781, 653, 12);
-        w.PhotoPic->SetPicture(picture);
-        w.PhotoPic2->SetPicture(picture);
+        w.Work().PhotoPic->SetPicture(picture);
+        w.Work().PhotoPic2->SetPicture(picture);
         w.LoadSampleData(2);
-        w.ShowSlopeLineMap(-1, -1);
-        const QImage before = w.PhotoPic->Surface().copy();
-        w.pActiveTopArea = 0;
-        w.ShowSlopeLineMap(0, 0); // a highlight that must not come back
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
+        w.Editor().ShowSlopeLineMap(-1, -1);
+        const QImage before = w.Work().PhotoPic->Surface().copy();
+        w.Session().pActiveTopArea = 0;
+        w.Editor().ShowSlopeLineMap(0, 0); // a highlight that must not come back
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
 
-        QTest::mouseClick(w.ClearPhotoCmd, Qt::LeftButton);
-        QCOMPARE(w.ClearPhotoCmd->text(), QString("戻す"));
-        QVERIFY(!w.PhotoPic->HasPicture());
-        QCOMPARE(CursorName(f, w.PhotoPic), QString());
-        QCOMPARE(w.pInputMode, Count(4));
+        QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
+        QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("戻す"));
+        QVERIFY(!w.Work().PhotoPic->HasPicture());
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
+        QCOMPARE(w.Session().pInputMode, Count(4));
         // Every outline, roof 0 and its walls included, on the empty box.
-        QCOMPARE(PixelAt(*w.PhotoPic, 187, -67.5), qRgb(255, 0, 200));
-        QCOMPARE(PixelAt(*w.PhotoPic, 102, -104), qRgb(0, 150, 255));
+        QCOMPARE(PixelAt(*w.Work().PhotoPic, 187, -67.5), qRgb(255, 0, 200));
+        QCOMPARE(PixelAt(*w.Work().PhotoPic, 102, -104), qRgb(0, 150, 255));
 
-        w.pActiveTopArea = -1;
-        QTest::mouseClick(w.ClearPhotoCmd, Qt::LeftButton);
-        QCOMPARE(w.ClearPhotoCmd->text(), QString("画像消去"));
-        QCOMPARE(w.PhotoPic->Picture(), w.PhotoPic2->Picture());
-        QCOMPARE(CountDifferences(before, w.PhotoPic->Surface()), 0);
+        w.Session().pActiveTopArea = -1;
+        QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
+        QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("画像消去"));
+        QCOMPARE(w.Work().PhotoPic->Picture(), w.Work().PhotoPic2->Picture());
+        QCOMPARE(CountDifferences(before, w.Work().PhotoPic->Surface()), 0);
     }
 
     void resetAllClearsEverything() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.PhotoPic->SetPicture(NoisePicture(100, 100, 1));
-        w.PhotoPic2->SetPicture(NoisePicture(100, 100, 1));
+        w.Work().PhotoPic->SetPicture(NoisePicture(100, 100, 1));
+        w.Work().PhotoPic2->SetPicture(NoisePicture(100, 100, 1));
         w.LoadSampleData(2);
-        w.SelectFlatView();
-        w.pDataFileName[0] = QStringLiteral("site.dat");
-        w.pChangeCount = 4;
-        QTest::mouseClick(w.InputModeRbn->Button(4), Qt::LeftButton);
-        QTest::mouseClick(w.ResetDataCmd, Qt::LeftButton);
+        w.Editor().SelectFlatView();
+        w.State().pDataFileName[0] = QStringLiteral("site.dat");
+        w.Session().pChangeCount = 4;
+        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().ResetDataCmd, Qt::LeftButton);
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QVERIFY(!w.PhotoPic->HasPicture());
-        QVERIFY(w.PhotoPic2->HasPicture());
-        QCOMPARE(w.pViewMode, Count(1));
-        QVERIFY(w.SlopeOrFlatRbn->Value(0));
-        QVERIFY(!w.SlopeOrFlatRbn->Value(1));
-        QCOMPARE(w.pChangeCount, Count(0));
-        QCOMPARE(w.pSampleLoaded, kFalse);
-        QCOMPARE(w.pDataFileName[0], QString("*.dat"));
-        QCOMPARE(CursorName(f, w.PhotoPic), QString());
+        QVERIFY(!w.Work().PhotoPic->HasPicture());
+        QVERIFY(w.Work().PhotoPic2->HasPicture());
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
+        QVERIFY(!w.Work().SlopeOrFlatRbn->Value(1));
+        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.State().pSampleLoaded, kFalse);
+        QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
+        QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
     }
 
     // ---- Demo and help entries ----
@@ -657,13 +661,13 @@ class MainWindowTest : public QObject {
     void demoEntriesStartOnlyOneDemo() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        w.StartDemo2Menu->trigger();
+        w.Menus().StartDemo2Menu->trigger();
         QCOMPARE(f.data->gDemoRunning, kTrue);
         QCOMPARE(f.data->gDemoNumber, Count(2));
-        w.StartDemo1Menu->trigger();
+        w.Menus().StartDemo1Menu->trigger();
         QCOMPARE(f.data->gDemoNumber, Count(2));
         f.data->gDemoRunning = kFalse;
-        w.StartDemo1Menu->trigger();
+        w.Menus().StartDemo1Menu->trigger();
         QCOMPARE(f.data->gDemoNumber, Count(1));
     }
 
@@ -728,22 +732,22 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         // Nothing focused yet: no box writes its partner.
-        w.VerHeightmTxt->setText("598");
-        QVERIFY(w.VerHeightTxt->text().isEmpty());
+        w.Work().VerHeightmTxt->setText("598");
+        QVERIFY(w.Work().VerHeightTxt->text().isEmpty());
         // Metres focused: a metres box drives its feet box, not back.
-        w.pHeightUnitFocus = kFocusMetres;
-        w.IncliHeightmTxt->setText("102");
-        QCOMPARE(w.IncliHeightTxt->text(), QString("335"));
-        w.IncliHeightTxt->setText("334");
-        QCOMPARE(w.IncliHeightmTxt->text(), QString("102"));
+        w.Work().Altitudes().pHeightUnitFocus = kFocusMetres;
+        w.Work().IncliHeightmTxt->setText("102");
+        QCOMPARE(w.Work().IncliHeightTxt->text(), QString("335"));
+        w.Work().IncliHeightTxt->setText("334");
+        QCOMPARE(w.Work().IncliHeightmTxt->text(), QString("102"));
         // Focus on a feet box.
         f.ShowActive();
-        w.VerHeightTxt->setFocus();
-        QTRY_COMPARE(w.pHeightUnitFocus, kFocusFeet);
-        w.VerHeightTxt->setText("1000");
-        QCOMPARE(w.VerHeightmTxt->text(), QString("305"));
-        w.VerHeightmTxt->setFocus();
-        QTRY_COMPARE(w.pHeightUnitFocus, kFocusMetres);
+        w.Work().VerHeightTxt->setFocus();
+        QTRY_COMPARE(w.Work().Altitudes().pHeightUnitFocus, kFocusFeet);
+        w.Work().VerHeightTxt->setText("1000");
+        QCOMPARE(w.Work().VerHeightmTxt->text(), QString("305"));
+        w.Work().VerHeightmTxt->setFocus();
+        QTRY_COMPARE(w.Work().Altitudes().pHeightUnitFocus, kFocusMetres);
     }
 
     // ---- Inclined-view redraw ----
@@ -752,10 +756,10 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         const QImage picture = NoisePicture(781, 653, 30);
-        w.PhotoPic->SetPicture(picture);
-        w.ShowSlopeLineMap(-1, -1);
-        const QImage& s = w.PhotoPic->Surface();
-        const QPointF corner = w.PhotoPic->ToPixel(250, 300);
+        w.Work().PhotoPic->SetPicture(picture);
+        w.Editor().ShowSlopeLineMap(-1, -1);
+        const QImage& s = w.Work().PhotoPic->Surface();
+        const QPointF corner = w.Work().PhotoPic->ToPixel(250, 300);
         const QPoint caption(int(std::floor(corner.x())), int(std::floor(corner.y())));
         int changed = 0;
         for (int y = 0; y < s.height(); ++y)
@@ -794,24 +798,25 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QImage black(781, 653, QImage::Format_RGB32);
         black.fill(Qt::black);
-        w.PhotoPic->SetPicture(black);
+        w.Work().PhotoPic->SetPicture(black);
         w.LoadSampleData(2);
-        w.SetPictureCoordinates(w.PhotoPic->InnerHeight(), w.PhotoPic->InnerWidth());
-        w.pActiveTopArea = Count(member);
-        w.ShowSlopeLineMap(active, wallFlag);
-        auto at = [&](double x, double y) { return PixelAt(*w.PhotoPic, x, y); };
+        w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
+                                                 w.Work().PhotoPic->InnerWidth());
+        w.Session().pActiveTopArea = Count(member);
+        w.Editor().ShowSlopeLineMap(active, wallFlag);
+        auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         // Roof 2: (101, 169) - (196, 166); its first wall (101, 169) - (90, 82).
         QCOMPARE(at(148.5, 167.5), roofEdge);
         QCOMPARE(at(95.5, 125.5), roof2Wall);
         // Roof 0's wall (111, -62) - (93, -146).
         QCOMPARE(at(102, -104), roof0Wall);
-        QCOMPARE(w.PhotoPic->Mode(), active >= 0 ? DrawMode::Xor : DrawMode::Copy);
+        QCOMPARE(w.Work().PhotoPic->Mode(), active >= 0 ? DrawMode::Xor : DrawMode::Copy);
         if (active == 2) {
             // Handle box around roof 2's points (and its walls when drawn).
-            QCOMPARE(w.pMarkMaxX, 196.0f);
-            QCOMPARE(w.pMarkMinX, wallFlag >= 0 ? 62.0f : 68.0f);
-            QCOMPARE(w.pMarkMaxY, 281.0f);
-            QCOMPARE(w.pMarkMinY, wallFlag >= 0 ? 76.0f : 166.0f);
+            QCOMPARE(w.Session().pMarkMaxX, 196.0f);
+            QCOMPARE(w.Session().pMarkMinX, wallFlag >= 0 ? 62.0f : 68.0f);
+            QCOMPARE(w.Session().pMarkMaxY, 281.0f);
+            QCOMPARE(w.Session().pMarkMinY, wallFlag >= 0 ? 76.0f : 166.0f);
         }
     }
 
@@ -820,33 +825,34 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         const std::vector<PicturePoint> one{{12, -7}};
         QCOMPARE(AppendTopArea(*f.data, one), AppendResult::Ok);
-        const QImage blank = w.PhotoPic->Surface().copy();
-        w.pActiveTopArea = 0;
-        w.ShowSlopeLineMap(0, 0);
-        QCOMPARE(w.pMarkMaxX, 12.0f);
-        QCOMPARE(w.pMarkMinX, 12.0f);
-        QCOMPARE(w.pMarkMaxY, -7.0f);
-        QCOMPARE(w.pMarkMinY, -7.0f);
-        w.pActiveTopArea = -1;
-        w.ShowSlopeLineMap(-1, -1);
-        QCOMPARE(CountDifferences(blank, w.PhotoPic->Surface()), 0);
+        const QImage blank = w.Work().PhotoPic->Surface().copy();
+        w.Session().pActiveTopArea = 0;
+        w.Editor().ShowSlopeLineMap(0, 0);
+        QCOMPARE(w.Session().pMarkMaxX, 12.0f);
+        QCOMPARE(w.Session().pMarkMinX, 12.0f);
+        QCOMPARE(w.Session().pMarkMaxY, -7.0f);
+        QCOMPARE(w.Session().pMarkMinY, -7.0f);
+        w.Session().pActiveTopArea = -1;
+        w.Editor().ShowSlopeLineMap(-1, -1);
+        QCOMPARE(CountDifferences(blank, w.Work().PhotoPic->Surface()), 0);
     }
 
     void handlesDrawnAndErasedLeaveTheViewUnchanged() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        w.PhotoPic->SetPicture(NoisePicture(781, 653, 8));
+        w.Work().PhotoPic->SetPicture(NoisePicture(781, 653, 8));
         w.LoadSampleData(2);
-        w.pActiveTopArea = 3;
-        w.ShowSlopeLineMap(3, 0);
-        const QImage selected = w.PhotoPic->Surface().copy();
-        w.EraseSelectMarks();
-        QVERIFY(CountDifferences(selected, w.PhotoPic->Surface()) > 0);
-        w.DrawSelectMarks(w.pMarkMaxX, w.pMarkMinX, w.pMarkMaxY, w.pMarkMinY);
-        QCOMPARE(CountDifferences(selected, w.PhotoPic->Surface()), 0);
-        w.DrawSelectMarks(40, -40, 30, -30);
-        w.EraseSelectMarks();
-        QCOMPARE(CountDifferences(selected, w.PhotoPic->Surface()), 0);
+        w.Session().pActiveTopArea = 3;
+        w.Editor().ShowSlopeLineMap(3, 0);
+        const QImage selected = w.Work().PhotoPic->Surface().copy();
+        w.Editor().EraseSelectMarks();
+        QVERIFY(CountDifferences(selected, w.Work().PhotoPic->Surface()) > 0);
+        w.Editor().DrawSelectMarks(w.Session().pMarkMaxX, w.Session().pMarkMinX,
+                                   w.Session().pMarkMaxY, w.Session().pMarkMinY);
+        QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
+        w.Editor().DrawSelectMarks(40, -40, 30, -30);
+        w.Editor().EraseSelectMarks();
+        QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
     }
 
     void allLinesWithoutHighlight() {
@@ -854,15 +860,16 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QImage black(781, 653, QImage::Format_RGB32);
         black.fill(Qt::black);
-        w.PhotoPic->SetPicture(black);
+        w.Work().PhotoPic->SetPicture(black);
         w.LoadSampleData(2);
-        w.SetPictureCoordinates(w.PhotoPic->InnerHeight(), w.PhotoPic->InnerWidth());
-        w.pActiveTopArea = 2;
-        w.ShowAllSlopeLines();
-        auto at = [&](double x, double y) { return PixelAt(*w.PhotoPic, x, y); };
+        w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
+                                                 w.Work().PhotoPic->InnerWidth());
+        w.Session().pActiveTopArea = 2;
+        w.Editor().ShowAllSlopeLines();
+        auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         QCOMPARE(at(148.5, 167.5), qRgb(255, 0, 200));
         QCOMPARE(at(95.5, 125.5), qRgb(0, 150, 255));
-        QCOMPARE(w.PhotoPic->Mode(), DrawMode::Copy);
+        QCOMPARE(w.Work().PhotoPic->Mode(), DrawMode::Copy);
     }
 };
 

@@ -21,9 +21,9 @@ InputLineFrm& SlopeWindow(WindowFixture& f) {
     InputLineFrm& w = f.Create();
     f.ShowActive();
     f.SetGoodAltitudes();
-    w.PhotoPic->SetOuterGeometry(0, 0, 792, 682);
-    w.SetPictureCoordinates(678, 788);
-    w.SelectSlopeView();
+    w.Work().PhotoPic->SetOuterGeometry(0, 0, 792, 682);
+    w.Work().Picture().SetPictureCoordinates(678, 788);
+    w.Editor().SelectSlopeView();
     return w;
 }
 
@@ -31,9 +31,9 @@ InputLineFrm& SlopeWindow(WindowFixture& f) {
 // tools point one unit left of the pointer, the select tool at it.
 void DoubleClickAt(InputLineFrm& w, int tool, double x, double y) {
     const double dx = (tool == 5 || tool == 6) ? 1 : 0;
-    emit w.PhotoPic->MouseDown(PictureView::kLeftButton, x + dx, y);
-    emit w.PhotoPic->MouseUp(PictureView::kLeftButton, x + dx, y);
-    emit w.PhotoPic->DoubleClick();
+    emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, x + dx, y);
+    emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, x + dx, y);
+    emit w.Work().PhotoPic->DoubleClick();
 }
 
 QColor Colour(Rgb c) {
@@ -88,15 +88,15 @@ class MapEditingTest : public QObject {
         AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
         if (preselect) {
             DoubleClickAt(w, 0, 50, 40);
-            QCOMPARE(w.pActiveTopArea, Count(0));
+            QCOMPARE(w.Session().pActiveTopArea, Count(0));
         }
-        w.InputModeMenu_Click(tool);
+        w.Editor().InputModeMenu_Click(tool);
         DoubleClickAt(w, tool, at.x(), at.y());
-        QCOMPARE(int(w.pActiveTopArea), active);
-        QCOMPARE(w.Remove1TopAreaMenu->isEnabled(), menu);
+        QCOMPARE(int(w.Session().pActiveTopArea), active);
+        QCOMPARE(w.Menus().Edit.Remove1TopAreaMenu->isEnabled(), menu);
         QCOMPARE(int(f.data->gTopAreaPointTotalNumber), points);
         QCOMPARE(int(f.data->gWallEdgeNumber), walls);
-        QCOMPARE(int(w.pChangeCount), changes);
+        QCOMPARE(int(w.Session().pChangeCount), changes);
     }
 
     void removingTheMiddleRoofMovesTheLaterOnes() {
@@ -108,18 +108,18 @@ class MapEditingTest : public QObject {
             AppendWallEdge(*f.data, {x, 80}, {x, -20}, Count(r));
         }
         DoubleClickAt(w, 0, -50, 40);
-        QCOMPARE(w.pActiveTopArea, Count(1));
-        w.Remove1TopAreaMenu_Click();
+        QCOMPARE(w.Session().pActiveTopArea, Count(1));
+        w.Editor().Remove1TopAreaMenu_Click();
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
-        QCOMPARE(w.pActiveTopArea, Count(-1));
-        QVERIFY(!w.Remove1TopAreaMenu->isEnabled());
-        QCOMPARE(w.pChangeCount, Count(1));
+        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QVERIFY(!w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
+        QCOMPARE(w.Session().pChangeCount, Count(1));
         QCOMPARE(f.data->gWallEdgefotEachTopArea[1], Count(1));
         QCOMPARE(f.data->gTopAreaX[5], 100.0f);
         // Nothing selected: nothing removed, nothing counted.
-        w.Remove1TopAreaMenu_Click();
+        w.Editor().Remove1TopAreaMenu_Click();
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
-        QCOMPARE(w.pChangeCount, Count(1));
+        QCOMPARE(w.Session().pChangeCount, Count(1));
     }
 
     void moveToolDragsAWallEnd() {
@@ -128,18 +128,18 @@ class MapEditingTest : public QObject {
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
         AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
         DoubleClickAt(w, 0, 50, 40);
-        w.InputModeMenu_Click(4);
-        w.HeightTxt->clear();
+        w.Editor().InputModeMenu_Click(4);
+        w.Work().HeightTxt->clear();
         // The move tool points 13 units left of and below the pointer.
-        emit w.PhotoPic->MouseDown(PictureView::kLeftButton, 105 + 13, -10 - 13);
-        QCOMPARE(w.pGrabbed, Count(1));
-        emit w.PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, -40 - 13);
-        emit w.PhotoPic->MouseUp(PictureView::kLeftButton, 110 + 13, -40 - 13);
-        QCOMPARE(w.pGrabbed, Count(-1));
+        emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 105 + 13, -10 - 13);
+        QCOMPARE(w.Editor().Move().Grab().pGrabbed, Count(1));
+        emit w.Work().PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, -40 - 13);
+        emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, 110 + 13, -40 - 13);
+        QCOMPARE(w.Editor().Move().Grab().pGrabbed, Count(-1));
         QCOMPARE(f.data->gSecondWallEdgeX[0], 110.0f);
         QCOMPARE(f.data->gSecondWallEdgeY[0], -40.0f);
-        QVERIFY(!w.HeightTxt->text().isEmpty());
-        QCOMPARE(w.pChangeCount, Count(2));
+        QVERIFY(!w.Work().HeightTxt->text().isEmpty());
+        QCOMPARE(w.Session().pChangeCount, Count(2));
     }
 
     void planMapDrawsRoofsAndZooms_data() {
@@ -158,25 +158,26 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.SetPictureCoordinates(678, 788);
-        w.SelectFlatView();
-        QCOMPARE(w.pViewMode, Count(2));
-        const QImage& s = w.PhotoPic->Surface();
+        w.Work().Picture().SetPictureCoordinates(678, 788);
+        w.Editor().SelectFlatView();
+        QCOMPARE(w.Session().pViewMode, Count(2));
+        const QImage& s = w.Work().PhotoPic->Surface();
         QVERIFY(CountColour(s, kCaptionColour) > 30);
         QVERIFY(CountColour(s, kRoofColour) > 0);
         // Midway along roof 0's first edge lies roof colour.
         const int j = f.data->gEachTopAreaStartNum[0];
         const double mx = (f.data->gFlatTopAreaX[j] + f.data->gFlatTopAreaX[j + 1]) / 2;
         const double my = (f.data->gFlatTopAreaY[j] + f.data->gFlatTopAreaY[j + 1]) / 2;
-        QCOMPARE(QColor(PixelAt(*w.PhotoPic, mx * w.pFlatMapRate, my * w.pFlatMapRate)),
+        QCOMPARE(QColor(PixelAt(*w.Work().PhotoPic, mx * w.Session().pFlatMapRate,
+                                my * w.Session().pFlatMapRate)),
                  Colour(kRoofColour));
 
-        w.InputModeRbn_Click(1, true);
-        QCOMPARE(w.pInputMode, Count(1));
-        w.gMapScaleIndex = Count(start);
-        emit w.PhotoPic->MouseDown(button, 0, 0);
-        QCOMPARE(int(w.gMapScaleIndex), level);
-        QCOMPARE(w.pFlatMapRate, w.MapTables.gMapRate[std::size_t(level)]);
+        w.Editor().InputModeRbn_Click(1, true);
+        QCOMPARE(w.Session().pInputMode, Count(1));
+        w.Session().gMapScaleIndex = Count(start);
+        emit w.Work().PhotoPic->MouseDown(button, 0, 0);
+        QCOMPARE(int(w.Session().gMapScaleIndex), level);
+        QCOMPARE(w.Session().pFlatMapRate, w.Session().MapTables.gMapRate[std::size_t(level)]);
     }
 
     // On the plan map the handles sit at plan positions times a rate that
@@ -195,20 +196,20 @@ class MapEditingTest : public QObject {
         InputLineFrm& w = SlopeWindow(f);
         QCOMPARE(AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}}),
                  AppendResult::Ok);
-        w.SelectFlatView();
+        w.Editor().SelectFlatView();
         const float plan[5][2] = {{0, 20}, {wide, 20}, {wide, 60}, {0, 60}, {0, 20}};
         for (int j = 0; j < 5; ++j) {
             f.data->gFlatTopAreaX[std::size_t(j)] = plan[j][0];
             f.data->gFlatTopAreaY[std::size_t(j)] = plan[j][1];
         }
-        w.pActiveTopArea = 0;
-        w.ShowFlatLineMap(0);
-        QCOMPARE(int(w.gMapScaleIndex), level);
+        w.Session().pActiveTopArea = 0;
+        w.Editor().ShowFlatLineMap(0);
+        QCOMPARE(int(w.Session().gMapScaleIndex), level);
         // White handles XOR the white canvas: black, and nothing else is.
         const Rgb black{0, 0, 0};
-        QVERIFY(CountColour(w.PhotoPic->Surface(), black) > 0);
-        w.EraseSelectMarks();
-        QCOMPARE(CountColour(w.PhotoPic->Surface(), black), 0);
+        QVERIFY(CountColour(w.Work().PhotoPic->Surface(), black) > 0);
+        w.Editor().EraseSelectMarks();
+        QCOMPARE(CountColour(w.Work().PhotoPic->Surface(), black), 0);
     }
 
     void heightDialog_data() {
@@ -228,27 +229,27 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.pChangeCount = 0;
-        w.SelectFlatView();
-        const auto label = LabelPosition(*f.data, 0, w.pFlatMapRate);
+        w.Session().pChangeCount = 0;
+        w.Editor().SelectFlatView();
+        const auto label = LabelPosition(*f.data, 0, w.Session().pFlatMapRate);
         QVERIFY(label.has_value());
-        emit w.PhotoPic->MouseDown(PictureView::kLeftButton, label->x, label->y);
-        emit w.PhotoPic->DoubleClick();
-        QCOMPARE(w.pActiveTopArea, Count(0));
-        QVERIFY(w.ChangeBillHeightMenu->isEnabled());
+        emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, label->x, label->y);
+        emit w.Work().PhotoPic->DoubleClick();
+        QCOMPARE(w.Session().pActiveTopArea, Count(0));
+        QVERIFY(w.Menus().Edit.ChangeBillHeightMenu->isEnabled());
         const float before = f.data->gFlatTopHeight[0];
         QString asked;
-        w.AskBuildingHeight = [&](QWidget*, const QString& text,
-                                  double current) -> std::optional<double> {
+        w.Editor().AskBuildingHeight = [&](QWidget*, const QString& text,
+                                           double current) -> std::optional<double> {
             asked = text;
             if (current != double(before))
                 return std::nullopt;
             return std::isnan(answer) ? std::nullopt : std::optional<double>(answer);
         };
-        w.ChangeBillHeightMenu_Click();
+        w.Editor().ChangeBillHeightMenu_Click();
         QVERIFY(asked.contains(QStringLiteral("側壁ライン")));
         QCOMPARE(f.data->gFlatTopHeight[0], height < 0 ? before : float(height));
-        QCOMPARE(int(w.pChangeCount), changes);
+        QCOMPARE(int(w.Session().pChangeCount), changes);
     }
 
     void typedBearing_data() {
@@ -279,15 +280,15 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         f.prompts.Clear();
-        w.AzimusTxt->setText(typed);
-        w.AzimusTxt_Enter();
+        w.Work().AzimusTxt->setText(typed);
+        w.Work().Dial().AzimusTxt_Enter();
         QCOMPARE(f.prompts.Texts(), message.isEmpty() ? QStringList{} : QStringList{message});
-        QCOMPARE(w.AzimusTxt->text(), text);
+        QCOMPARE(w.Work().AzimusTxt->text(), text);
         QCOMPARE(double(f.data->gNorthAngle), north);
         // Centre on the circle of radius 90 in the bearing's direction.
         const double a = (90 - bearing) * M_PI / 180;
-        QVERIFY(std::abs(w.PointImgLeft + 10 - 90 * std::cos(a)) < 1e-3);
-        QVERIFY(std::abs(w.PointImgTop - 10 - 90 * std::sin(a)) < 1e-3);
+        QVERIFY(std::abs(w.Work().Dial().PointImgLeft + 10 - 90 * std::cos(a)) < 1e-3);
+        QVERIFY(std::abs(w.Work().Dial().PointImgTop - 10 - 90 * std::sin(a)) < 1e-3);
     }
 
     // Real mouse events on the point: moves with the left button held carry
@@ -316,20 +317,20 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.SelectFlatView();
-        w.MovePointImg(-10, 100); // north
-        const QImage northUp = w.PhotoPic->Surface();
-        const int changes = w.pChangeCount;
+        w.Editor().SelectFlatView();
+        w.Work().Dial().MovePointImg(-10, 100); // north
+        const QImage northUp = w.Work().PhotoPic->Surface();
+        const int changes = w.Session().pChangeCount;
         const auto held = Qt::MouseButtons(buttons);
         for (int i = 0; i < steps; ++i) {
             const QPointF at(px, py);
-            QMouseEvent move(QEvent::MouseMove, at, w.PointImg->mapToGlobal(at), Qt::NoButton, held,
-                             Qt::NoModifier);
-            QApplication::sendEvent(w.PointImg, &move);
+            QMouseEvent move(QEvent::MouseMove, at, w.Work().PointImg->mapToGlobal(at),
+                             Qt::NoButton, held, Qt::NoModifier);
+            QApplication::sendEvent(w.Work().PointImg, &move);
         }
         const bool drags = held & Qt::LeftButton;
-        const double cx = w.PointImgLeft + kCompassPointHalf;
-        const double cy = w.PointImgTop - kCompassPointHalf;
+        const double cx = w.Work().Dial().PointImgLeft + kCompassPointHalf;
+        const double cy = w.Work().Dial().PointImgTop - kCompassPointHalf;
         if (!drags) {
             QCOMPARE(cx, 0.0);
             QCOMPARE(cy, kCompassRadius);
@@ -339,18 +340,20 @@ class MapEditingTest : public QObject {
             QCOMPARE(cy<kCompassRadius, py> 0);
         }
         // The label sits where the point is.
-        const QPointF pixel = w.AzimusPic->ToPixel(w.PointImgLeft, w.PointImgTop);
-        QVERIFY(std::abs(w.PointImg->x() - PictureView::kBorder - pixel.x()) <= 0.5);
-        QVERIFY(std::abs(w.PointImg->y() - PictureView::kBorder - pixel.y()) <= 0.5);
-        QCOMPARE(int(w.pChangeCount), changes); // moving alone changes nothing
-        QCOMPARE(CountDifferences(w.PhotoPic->Surface(), northUp), 0);
+        const QPointF pixel =
+            w.Work().AzimusPic->ToPixel(w.Work().Dial().PointImgLeft, w.Work().Dial().PointImgTop);
+        QVERIFY(std::abs(w.Work().PointImg->x() - PictureView::kBorder - pixel.x()) <= 0.5);
+        QVERIFY(std::abs(w.Work().PointImg->y() - PictureView::kBorder - pixel.y()) <= 0.5);
+        QCOMPARE(int(w.Session().pChangeCount), changes); // moving alone changes nothing
+        QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), northUp), 0);
 
         const Qt::MouseButton released = drags ? Qt::LeftButton : Qt::RightButton;
         QMouseEvent up(QEvent::MouseButtonRelease, QPointF(0, 0),
-                       w.PointImg->mapToGlobal(QPointF()), released, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w.PointImg, &up);
+                       w.Work().PointImg->mapToGlobal(QPointF()), released, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(w.Work().PointImg, &up);
         if (!drags) {
-            QCOMPARE(int(w.pChangeCount), changes);
+            QCOMPARE(int(w.Session().pChangeCount), changes);
             QCOMPARE(double(f.data->gNorthAngle), 0.0);
             return;
         }
@@ -359,28 +362,28 @@ class MapEditingTest : public QObject {
             bearing += 360;
         QVERIFY2(bearing > lo && bearing < hi, qPrintable(QString::number(bearing)));
         QVERIFY(std::abs(f.data->gNorthAngle - bearing) < 1e-3);
-        QCOMPARE(w.AzimusTxt->text(), QString::number(std::lround(bearing)));
-        const double ncx = w.PointImgLeft + kCompassPointHalf;
-        const double ncy = w.PointImgTop - kCompassPointHalf;
+        QCOMPARE(w.Work().AzimusTxt->text(), QString::number(std::lround(bearing)));
+        const double ncx = w.Work().Dial().PointImgLeft + kCompassPointHalf;
+        const double ncy = w.Work().Dial().PointImgTop - kCompassPointHalf;
         QVERIFY(std::abs(std::hypot(ncx, ncy) - kCompassRadius) < 1e-3);
         QVERIFY(std::abs(std::atan2(ncy, ncx) - std::atan2(cy, cx)) < 1e-6);
-        QCOMPARE(int(w.pChangeCount), changes + 1);
-        QVERIFY(CountDifferences(w.PhotoPic->Surface(), northUp) > 0); // the map turned
+        QCOMPARE(int(w.Session().pChangeCount), changes + 1);
+        QVERIFY(CountDifferences(w.Work().PhotoPic->Surface(), northUp) > 0); // the map turned
     }
 
     void droppedPointSnapsAndTurnsTheMap() {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.SelectFlatView();
-        w.MovePointImg(50, -50); // centre (60, -60)
-        w.PointImg_MouseUp(PictureView::kLeftButton, 0, 0);
-        QCOMPARE(w.AzimusTxt->text(), QStringLiteral("135"));
+        w.Editor().SelectFlatView();
+        w.Work().Dial().MovePointImg(50, -50); // centre (60, -60)
+        w.Work().Dial().PointImg_MouseUp(PictureView::kLeftButton, 0, 0);
+        QCOMPARE(w.Work().AzimusTxt->text(), QStringLiteral("135"));
         QVERIFY(std::abs(f.data->gNorthAngle - 135) < 1e-3);
-        QVERIFY(std::abs(w.PointImgLeft + 10 - 63.64) < 0.01);
-        QVERIFY(std::abs(w.PointImgTop - 10 + 63.64) < 0.01);
-        QVERIFY(CountColour(w.PhotoPic->Surface(), kNorthUpRoofColour) > 0);
-        QVERIFY(CountColour(w.PhotoPic->Surface(), kRoofColour) == 0);
+        QVERIFY(std::abs(w.Work().Dial().PointImgLeft + 10 - 63.64) < 0.01);
+        QVERIFY(std::abs(w.Work().Dial().PointImgTop - 10 + 63.64) < 0.01);
+        QVERIFY(CountColour(w.Work().PhotoPic->Surface(), kNorthUpRoofColour) > 0);
+        QVERIFY(CountColour(w.Work().PhotoPic->Surface(), kRoofColour) == 0);
     }
 };
 

@@ -119,16 +119,16 @@ class PicturesTest : public QObject {
         // Start in the plan map, on sample material, with data and a bearing.
         f.SetGoodAltitudes();
         FillSomeData(*f.data);
-        w.pSampleLoaded = kTrue;
-        w.SelectFlatView();
-        QCOMPARE(w.pViewMode, Count(2));
+        w.State().pSampleLoaded = kTrue;
+        w.Editor().SelectFlatView();
+        QCOMPARE(w.Session().pViewMode, Count(2));
         const QString caption = w.windowTitle();
-        const QImage before = w.PhotoPic2->Picture();
-        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+        const QImage before = w.Work().PhotoPic2->Picture();
+        QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
 
         f.prompts.Clear();
         f.prompts.AnswerFile(path);
-        w.OPenPhotoMenu->trigger();
+        w.Menus().OPenPhotoMenu->trigger();
 
         QCOMPARE(f.prompts.asked().size(), std::size_t(1));
         QCOMPARE(f.prompts.asked()[0].text, kPictureFilter);
@@ -137,9 +137,9 @@ class PicturesTest : public QObject {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
             QCOMPARE(f.data->gNorthAngle, 30.0f);
             QCOMPARE(w.windowTitle(), caption);
-            QCOMPARE(w.pViewMode, Count(2));
-            QCOMPARE(w.pSampleLoaded, kTrue);
-            QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), before), 0);
+            QCOMPARE(w.Session().pViewMode, Count(2));
+            QCOMPARE(w.State().pSampleLoaded, kTrue);
+            QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), before), 0);
             QCOMPARE(ready.count(), 0);
             return;
         }
@@ -147,20 +147,20 @@ class PicturesTest : public QObject {
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(f.data->gNorthAngle, 0.0f);
         QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/") + file);
-        QCOMPARE(w.pViewMode, Count(1));
-        QVERIFY(w.SlopeOrFlatRbn->Value(0));
-        QVERIFY(w.DispSlopeMapMenu->isChecked());
-        QCOMPARE(w.pSampleLoaded, kFalse);
-        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
+        QVERIFY(w.Menus().Edit.DispSlopeMapMenu->isChecked());
+        QCOMPARE(w.State().pSampleLoaded, kFalse);
+        for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             QCOMPARE(v->Picture().size(), QSize(width, height));
             QCOMPARE(v->InnerWidth(), width);
             QCOMPARE(v->InnerHeight(), height);
             CheckCentredCoordinates(*v, height, width);
-            CheckCentredInFrame(*w.BasePic, *v);
+            CheckCentredInFrame(*w.Work().BasePic, *v);
         }
         // The hidden copy is the file's picture, untouched by any drawing.
         const QImage onDisk = QImage(path).convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), onDisk), 0);
+        QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), onDisk), 0);
         QCOMPARE(ready.count(), 1);
     }
 
@@ -191,16 +191,16 @@ class PicturesTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         f.SetGoodAltitudes();
-        QTest::mouseClick(w.InputModeRbn->Button(2), Qt::LeftButton);
-        QCOMPARE(w.pInputMode, Count(2));
-        const QCursor tool = w.PhotoPic->cursor();
+        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
+        QCOMPARE(w.Session().pInputMode, Count(2));
+        const QCursor tool = w.Work().PhotoPic->cursor();
         QCOMPARE(tool.shape(), Qt::BitmapCursor);
         f.prompts.AnswerFile(answer.isEmpty() ? std::nullopt
                                               : std::optional<QString>(f.Path(answer)));
         w.OPenPhotoMenu_Click();
-        QCOMPARE(w.pInputMode, Count(2));
-        QCOMPARE(w.InputModeRbn->Down(), 2);
-        for (const QWidget* v : {static_cast<QWidget*>(w.PhotoPic), w.BasePic}) {
+        QCOMPARE(w.Session().pInputMode, Count(2));
+        QCOMPARE(w.Work().InputModeRbn->Down(), 2);
+        for (const QWidget* v : {static_cast<QWidget*>(w.Work().PhotoPic), w.Work().BasePic}) {
             QCOMPARE(v->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(v->cursor().hotSpot(), tool.hotSpot());
         }
@@ -223,11 +223,11 @@ class PicturesTest : public QObject {
         QVERIFY(NoisePicture(90, 60, 3).save(good, "JPG"));
         f.prompts.AnswerFile(good);
         w.OPenPhotoMenu_Click();
-        const QImage shown = w.PhotoPic2->Picture();
+        const QImage shown = w.Work().PhotoPic2->Picture();
         QCOMPARE(shown.size(), QSize(90, 60));
         FillSomeData(*f.data);
-        w.pSampleLoaded = kTrue;
-        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+        w.State().pSampleLoaded = kTrue;
+        QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
 
         const QString broken = f.Path(QStringLiteral("broken.jpg"));
         QFile out(broken);
@@ -243,8 +243,8 @@ class PicturesTest : public QObject {
         QVERIFY(texts[0].contains(QStringLiteral("broken.jpg")));
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/good.jpg"));
-        QCOMPARE(CountDifferences(w.PhotoPic2->Picture(), shown), 0);
-        QCOMPARE(w.PhotoPic->Picture().size(), QSize(90, 60));
+        QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), shown), 0);
+        QCOMPARE(w.Work().PhotoPic->Picture().size(), QSize(90, 60));
         QCOMPARE(ready.count(), 0);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
@@ -263,32 +263,32 @@ class PicturesTest : public QObject {
         f.ShowActive();
         FillSomeData(*f.data);
         const QString caption = w.windowTitle();
-        QSignalSpy ready(&w, &InputLineFrm::PictureReady);
+        QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
 
-        (picture == 1 ? w.LoadSamplePhotoMenu : w.LoadSample2PhotoMenu)->trigger();
+        (picture == 1 ? w.Menus().LoadSamplePhotoMenu : w.Menus().LoadSample2PhotoMenu)->trigger();
 
-        QCOMPARE(w.VerHeightmTxt->text(), boxes[0]);
-        QCOMPARE(w.IncliHeightmTxt->text(), boxes[1]);
-        QCOMPARE(w.VerHeightTxt->text(), boxes[2]);
-        QCOMPARE(w.IncliHeightTxt->text(), boxes[3]);
+        QCOMPARE(w.Work().VerHeightmTxt->text(), boxes[0]);
+        QCOMPARE(w.Work().IncliHeightmTxt->text(), boxes[1]);
+        QCOMPARE(w.Work().VerHeightTxt->text(), boxes[2]);
+        QCOMPARE(w.Work().IncliHeightTxt->text(), boxes[3]);
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(f.data->gNorthAngle, 0.0f);
-        QCOMPARE(w.pSampleLoaded, kTrue);
+        QCOMPARE(w.State().pSampleLoaded, kTrue);
         QCOMPARE(w.windowTitle(), caption);
         const PictureSize size = SamplePictureSize(picture);
-        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+        for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             QCOMPARE(v->Picture().size(), QSize(size.width, size.height));
             // Sample pictures take their coordinates from the outer size.
             CheckCentredCoordinates(*v, v->Height(), v->Width());
-            CheckCentredInFrame(*w.BasePic, *v);
+            CheckCentredInFrame(*w.Work().BasePic, *v);
         }
         QCOMPARE(ready.count(), 1);
 
         // The presets pass the altitude check without a message.
         f.prompts.Clear();
-        QCOMPARE(w.ValidateAltitudes(), Count(1));
+        QCOMPARE(w.Editor().ValidateAltitudes(), Count(1));
         QCOMPARE(f.prompts.Texts(), QStringList());
-        QCOMPARE(w.VerHeightTxt->text(), Str(SamplePicturePresets(picture).verHeight));
+        QCOMPARE(w.Work().VerHeightTxt->text(), Str(SamplePicturePresets(picture).verHeight));
     }
 
     // Sample data without its picture: the tables fill and the outlines are
@@ -309,21 +309,21 @@ class PicturesTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.ShowActive();
-        QVERIFY(!w.PhotoPic->HasPicture());
-        const QImage empty = w.PhotoPic->Surface().copy();
-        (set == 1 ? w.LoadSampleDataMenu : w.LoadSample2DataMenu)->trigger();
+        QVERIFY(!w.Work().PhotoPic->HasPicture());
+        const QImage empty = w.Work().PhotoPic->Surface().copy();
+        (set == 1 ? w.Menus().LoadSampleDataMenu : w.Menus().LoadSample2DataMenu)->trigger();
 
         QCOMPARE(CountsOf(*f.data), (Counts{points, roofs, walls}));
-        QCOMPARE(w.pSampleLoaded, kTrue);
-        QCOMPARE(w.pViewMode, Count(1));
-        QVERIFY(CountDifferences(w.PhotoPic->Surface(), empty) > 0);
+        QCOMPARE(w.State().pSampleLoaded, kTrue);
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        QVERIFY(CountDifferences(w.Work().PhotoPic->Surface(), empty) > 0);
         // Every roof's first edge is drawn in the roof colour at its middle.
         const BuildingData& d = *f.data;
         for (int r = 0; r < d.gEachTopAreaNumber; ++r) {
             const int s = d.gEachTopAreaStartNum[static_cast<std::size_t>(r)];
             const double x = (d.gTopAreaX[s] + d.gTopAreaX[s + 1]) / 2.0;
             const double y = (d.gTopAreaY[s] + d.gTopAreaY[s + 1]) / 2.0;
-            QCOMPARE(QColor(PixelAt(*w.PhotoPic, x, y)), QColor(255, 0, 200));
+            QCOMPARE(QColor(PixelAt(*w.Work().PhotoPic, x, y)), QColor(255, 0, 200));
         }
     }
     // Sample data over its own sample picture: the set's view size must not
@@ -345,14 +345,14 @@ class PicturesTest : public QObject {
         f.ShowActive();
         w.LoadSamplePhoto(set);
         if (fromPlanMap) {
-            w.SelectFlatView();
-            QCOMPARE(w.pViewMode, Count(2));
+            w.Editor().SelectFlatView();
+            QCOMPARE(w.Session().pViewMode, Count(2));
         }
         w.LoadSampleData(set);
-        QCOMPARE(w.pViewMode, Count(1));
-        const QSize picture = w.PhotoPic2->Picture().size();
+        QCOMPARE(w.Session().pViewMode, Count(1));
+        const QSize picture = w.Work().PhotoPic2->Picture().size();
         const BuildingData& d = *f.data;
-        for (PictureView* v : {w.PhotoPic, w.PhotoPic2}) {
+        for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             for (int i = 0; i < d.gTopAreaPointTotalNumber; ++i) {
                 const QPointF p = v->ToPixel(d.gTopAreaX[i], d.gTopAreaY[i]);
                 const QPointF want(d.gTopAreaX[i] + picture.width() / 2.0,

@@ -28,28 +28,28 @@ QString Text(std::string_view s) {
 // and the altitudes that go with it.
 void SetPicture(InputLineFrm& w, const QImage& picture, const AltitudeTexts& t) {
     w.resize(picture.width() + 400, picture.height() + 200);
-    w.PhotoPic->SetPicture(picture);
-    w.PhotoPic2->SetPicture(picture);
-    w.PhotoPic->SizeToPicture();
-    w.PhotoPic2->SizeToPicture();
-    w.SetPictureCoordinates(picture.height(), picture.width());
-    w.VerHeightmTxt->setText(Text(t.verHeightm));
-    w.IncliHeightmTxt->setText(Text(t.incliHeightm));
-    w.VerHeightTxt->setText(Text(t.verHeight));
-    w.IncliHeightTxt->setText(Text(t.incliHeight));
+    w.Work().PhotoPic->SetPicture(picture);
+    w.Work().PhotoPic2->SetPicture(picture);
+    w.Work().PhotoPic->SizeToPicture();
+    w.Work().PhotoPic2->SizeToPicture();
+    w.Work().Picture().SetPictureCoordinates(picture.height(), picture.width());
+    w.Work().VerHeightmTxt->setText(Text(t.verHeightm));
+    w.Work().IncliHeightmTxt->setText(Text(t.incliHeightm));
+    w.Work().VerHeightTxt->setText(Text(t.verHeight));
+    w.Work().IncliHeightTxt->setText(Text(t.incliHeight));
 }
 
 // Double-click with the current tool so that its drawing position (the
 // cursor tip) lands on p.
 void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
-    const QPointF tip = w.HotSpotPosition(p.x, p.y);
+    const QPointF tip = w.Editor().HotSpotPosition(p.x, p.y);
     const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
-    const QPointF px = w.PhotoPic->ToPixel(mouse.x(), mouse.y());
+    const QPointF px = w.Work().PhotoPic->ToPixel(mouse.x(), mouse.y());
     const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
                     int(std::lround(px.y())) + PictureView::kBorder);
     // As a pointer does it: the first click, then the double-click.
-    QTest::mouseClick(w.PhotoPic, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w.PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
 }
 
 double DistanceToOutline(const DemoScene& s, int roof, double x, double y) {
@@ -97,8 +97,8 @@ class TraceWindowTest : public QObject {
 
     void ChooseOneClickTool(WindowFixture& f, InputLineFrm& w) {
         f.ShowActive();
-        QTest::mouseClick(w.InputModeRbn->Button(7), Qt::LeftButton);
-        QCOMPARE(w.pInputMode, Count(7));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(7), Qt::LeftButton);
+        QCOMPARE(w.Session().pInputMode, Count(7));
     }
 
   private slots:
@@ -118,11 +118,11 @@ class TraceWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         w.LoadSamplePhoto(1);
-        QCOMPARE(w.PhotoPic2->Picture().size(), sample_.size());
+        QCOMPARE(w.Work().PhotoPic2->Picture().size(), sample_.size());
         ChooseOneClickTool(f, w);
-        const QCursor tool = w.PhotoPic->cursor();
-        w.HeightTxt->setText(QStringLiteral("999.9"));
-        const Count changes = w.pChangeCount;
+        const QCursor tool = w.Work().PhotoPic->cursor();
+        w.Work().HeightTxt->setText(QStringLiteral("999.9"));
+        const Count changes = w.Session().pChangeCount;
         const Counts before = CountsOf(*f.data);
 
         const PicturePoint click = s.clickPoints[std::size_t(roof)];
@@ -130,13 +130,13 @@ class TraceWindowTest : public QObject {
 
         const BuildingData& d = *f.data;
         QCOMPARE(d.gEachTopAreaNumber, Count(before.roofs + 1));
-        QCOMPARE(w.pChangeCount, Count(changes + 1));
-        QCOMPARE(w.pActiveTopArea, Count(d.gEachTopAreaNumber - 1));
-        QCOMPARE(w.pWallStartSet, Count(0));
-        QCOMPARE(w.pDrawPointNum, Count(0));
+        QCOMPARE(w.Session().pChangeCount, Count(changes + 1));
+        QCOMPARE(w.Session().pActiveTopArea, Count(d.gEachTopAreaNumber - 1));
+        QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(0));
+        QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QCOMPARE(w.PhotoPic->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(w.PhotoPic->cursor().hotSpot(), tool.hotSpot());
+        QCOMPARE(w.Work().PhotoPic->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(w.Work().PhotoPic->cursor().hotSpot(), tool.hotSpot());
 
         const int r = d.gEachTopAreaNumber - 1;
         const int start = d.gEachTopAreaStartNum[std::size_t(r)];
@@ -158,14 +158,14 @@ class TraceWindowTest : public QObject {
             const std::size_t wl = std::size_t(d.gWallEdgeNumber - 1);
             QCOMPARE(d.gWallEdgefotEachTopArea[wl], Count(r));
             bool ok = false;
-            const double shown = w.HeightTxt->text().toDouble(&ok);
-            QVERIFY2(ok, qPrintable(w.HeightTxt->text()));
+            const double shown = w.Work().HeightTxt->text().toDouble(&ok);
+            QVERIFY2(ok, qPrintable(w.Work().HeightTxt->text()));
             report += QString(", wall (%1,%2)-(%3,%4), shown %5 m")
                           .arg(d.gFirstWallEdgeX[wl])
                           .arg(d.gFirstWallEdgeY[wl])
                           .arg(d.gSecondWallEdgeX[wl])
                           .arg(d.gSecondWallEdgeY[wl])
-                          .arg(w.HeightTxt->text());
+                          .arg(w.Work().HeightTxt->text());
             const double m = d.gPhotoMetrePerUnit;
             int own = 0;
             for (const SceneWall& sw : s.walls) {
@@ -182,18 +182,18 @@ class TraceWindowTest : public QObject {
             ++walls_;
         } else {
             report += ", no wall";
-            QCOMPARE(w.HeightTxt->text(), QString());
+            QCOMPARE(w.Work().HeightTxt->text(), QString());
         }
         qInfo("%s", qPrintable(report));
 
         // A second double-click inside the traced roof is refused.
         const Counts after = CountsOf(d);
-        const Count active = w.pActiveTopArea;
+        const Count active = w.Session().pActiveTopArea;
         QVERIFY(f.prompts.asked().empty());
         DoubleClickAt(w, click);
         QCOMPARE(CountsOf(d), after);
-        QCOMPARE(w.pActiveTopArea, active);
-        QCOMPARE(w.pChangeCount, Count(changes + 1));
+        QCOMPARE(w.Session().pActiveTopArea, active);
+        QCOMPARE(w.Session().pChangeCount, Count(changes + 1));
         QCOMPARE(int(f.prompts.asked().size()), 1);
         QCOMPARE(f.prompts.asked()[0].kind, ScriptedPrompts::Kind::Message);
         QCOMPARE(f.prompts.asked()[0].text, kAlreadySet);
@@ -232,9 +232,9 @@ class TraceWindowTest : public QObject {
         SetPicture(w, GreyPicture(600, 450, 250, rects), SamplePicturePresets(1));
         ChooseOneClickTool(f, w);
         const QString earlier = QStringLiteral("45.6");
-        w.HeightTxt->setText(earlier);
-        w.pActiveTopArea = -1;
-        const Count changes = w.pChangeCount;
+        w.Work().HeightTxt->setText(earlier);
+        w.Session().pActiveTopArea = -1;
+        const Count changes = w.Session().pChangeCount;
         const Counts before = CountsOf(*f.data);
 
         DoubleClickAt(w, PixelPosition(600, 450, col, row));
@@ -242,17 +242,17 @@ class TraceWindowTest : public QObject {
         const Counts after = CountsOf(*f.data);
         QCOMPARE(after.roofs, before.roofs + roofsAdded);
         QCOMPARE(after.walls, before.walls);
-        QCOMPARE(w.pChangeCount, Count(changes + roofsAdded));
+        QCOMPARE(w.Session().pChangeCount, Count(changes + roofsAdded));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(f.prompts.asked().empty());
         if (roofsAdded) {
-            QCOMPARE(w.pActiveTopArea, Count(after.roofs - 1));
+            QCOMPARE(w.Session().pActiveTopArea, Count(after.roofs - 1));
             // No wall of this building: the earlier height is not left standing.
-            QCOMPARE(w.HeightTxt->text(), QString());
+            QCOMPARE(w.Work().HeightTxt->text(), QString());
         } else {
             QCOMPARE(after.points, before.points);
-            QCOMPARE(w.pActiveTopArea, Count(-1));
-            QCOMPARE(w.HeightTxt->text(), earlier);
+            QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+            QCOMPARE(w.Work().HeightTxt->text(), earlier);
         }
     }
 
@@ -279,7 +279,7 @@ class TraceWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         SetPicture(w, GreyPicture(600, 450, 90, {}), SamplePicturePresets(1));
-        w.PhotoPic2->SetPicture(GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}));
+        w.Work().PhotoPic2->SetPicture(GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}));
         ChooseOneClickTool(f, w);
         DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
         QCOMPARE(f.data->gEachTopAreaNumber, Count(1));
@@ -292,9 +292,9 @@ class TraceWindowTest : public QObject {
         SetPicture(w, GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}),
                    SamplePicturePresets(1));
         ChooseOneClickTool(f, w);
-        w.SelectFlatView();
-        w.pInputMode = 7;
-        emit w.PhotoPic->DoubleClick();
+        w.Editor().SelectFlatView();
+        w.Session().pInputMode = 7;
+        emit w.Work().PhotoPic->DoubleClick();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
         QVERIFY(f.prompts.asked().empty());
     }
@@ -305,15 +305,15 @@ class TraceWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         const AltitudeTexts& t = SamplePicturePresets(1);
-        w.VerHeightmTxt->setText(Text(t.verHeightm));
-        w.IncliHeightmTxt->setText(Text(t.incliHeightm));
-        w.VerHeightTxt->setText(Text(t.verHeight));
-        w.IncliHeightTxt->setText(Text(t.incliHeight));
-        QVERIFY(!w.PhotoPic2->HasPicture());
+        w.Work().VerHeightmTxt->setText(Text(t.verHeightm));
+        w.Work().IncliHeightmTxt->setText(Text(t.incliHeightm));
+        w.Work().VerHeightTxt->setText(Text(t.verHeight));
+        w.Work().IncliHeightTxt->setText(Text(t.incliHeight));
+        QVERIFY(!w.Work().PhotoPic2->HasPicture());
         ChooseOneClickTool(f, w);
         DoubleClickAt(w, {0, 0});
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QCOMPARE(w.pChangeCount, Count(0));
+        QCOMPARE(w.Session().pChangeCount, Count(0));
         QVERIFY(f.prompts.asked().empty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
@@ -352,8 +352,8 @@ class TraceWindowTest : public QObject {
         for (int i = 0; i < walls; ++i)
             QCOMPARE(AppendWallEdge(*f.data, away, {away.x, away.y - 5}, 0), AppendResult::Ok);
         ChooseOneClickTool(f, w);
-        w.ShowSlopeLineMap(-1, -1);
-        const QImage shown = w.PhotoPic->Surface().copy();
+        w.Editor().ShowSlopeLineMap(-1, -1);
+        const QImage shown = w.Work().PhotoPic->Surface().copy();
         const Counts before = CountsOf(*f.data);
 
         DoubleClickAt(w, PixelPosition(600, 450, 260, 190));
@@ -371,7 +371,7 @@ class TraceWindowTest : public QObject {
         }
         // A refused roof leaves the view as it was before the double-click.
         if (!roofsAdded)
-            QCOMPARE(CountDifferences(w.PhotoPic->Surface(), shown), 0);
+            QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), shown), 0);
     }
 
     void cleanupTestCase() {

@@ -18,9 +18,16 @@
 #include "app/InputLineFrm.h"
 #include "app/StartUpFrm.h"
 #include "data/Scenes.h"
+#include "workspace/AltitudePanel.h"
+#include "workspace/EditSession.h"
+#include "workspace/NorthDial.h"
+#include "workspace/PhotoEditor.h"
+#include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/Tools.h"
+#include "workspace/WorkingArea.h"
 
 namespace {
 
@@ -94,62 +101,62 @@ int main(int argc, char** argv) {
 
     // Sample picture 1 with every roof traced by the one-click tool, each
     // double-click where the tool's tip points at the roof, then its plan map.
-    w.LoadSamplePhotoMenu->trigger();
-    w.InputModeRbn->SetValue(7, true);
+    w.Menus().LoadSamplePhotoMenu->trigger();
+    w.Work().InputModeRbn->SetValue(7, true);
     for (const velmora::PicturePoint& c : velmora::SamplePictureScene(1).clickPoints) {
-        emit w.PhotoPic->MouseDown(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
-        emit w.PhotoPic->MouseUp(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
-        emit w.PhotoPic->DoubleClick();
+        emit w.Work().PhotoPic->MouseDown(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
+        emit w.Work().PhotoPic->MouseUp(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
+        emit w.Work().PhotoPic->DoubleClick();
     }
     std::printf("traced roofs: %d\n", int(data->gEachTopAreaNumber));
     Shoot(w, out, QStringLiteral("3-sample1-traced"));
-    w.SelectFlatView();
+    w.Editor().SelectFlatView();
     Shoot(w, out, QStringLiteral("3-sample1-traced-plan"));
 
     // Each sample picture through its menu command, with the sample data set
     // that outlines it drawn over it.
-    w.LoadSamplePhotoMenu->trigger();
-    w.LoadSampleDataMenu->trigger();
+    w.Menus().LoadSamplePhotoMenu->trigger();
+    w.Menus().LoadSampleDataMenu->trigger();
     Shoot(w, out, QStringLiteral("3-sample1"));
 
-    w.LoadSample2PhotoMenu->trigger();
+    w.Menus().LoadSample2PhotoMenu->trigger();
     Shoot(w, out, QStringLiteral("3-sample2-picture"));
-    w.LoadSample2DataMenu->trigger();
+    w.Menus().LoadSample2DataMenu->trigger();
     Shoot(w, out, QStringLiteral("3-sample2"));
     // Roof 0 selected, as a double-click on it does.
-    w.pActiveTopArea = 0;
-    w.ShowSlopeLineMap(0, 0);
+    w.Session().pActiveTopArea = 0;
+    w.Editor().ShowSlopeLineMap(0, 0);
     Shoot(w, out, QStringLiteral("3-sample2-roof0"));
 
-    w.EditPhotoLineMenu->popup(w.PhotoPic->mapToGlobal(QPoint(300, 200)));
+    w.Menus().Edit.EditPhotoLineMenu->popup(w.Work().PhotoPic->mapToGlobal(QPoint(300, 200)));
     Shoot(w, out, QStringLiteral("4-edit-menu"));
-    w.EditPhotoLineMenu->close();
+    w.Menus().Edit.EditPhotoLineMenu->close();
 
-    w.SelectFlatView();
+    w.Editor().SelectFlatView();
     Shoot(w, out, QStringLiteral("5-plan-map"));
     // North typed as 45 degrees: the map turns north-up.
-    w.AzimusTxt->setText(QStringLiteral("45"));
-    w.AzimusTxt_Enter();
+    w.Work().AzimusTxt->setText(QStringLiteral("45"));
+    w.Work().Dial().AzimusTxt_Enter();
     Shoot(w, out, QStringLiteral("6-plan-map-north45"));
 
     // A new roof drawn with the roof tool, its last edge still a rubber
     // band, then a wall of roof 0 drawn with the wall tool.
-    w.SelectSlopeView();
+    w.Editor().SelectSlopeView();
     const auto press = [&](double x, double y) {
-        emit w.PhotoPic->MouseDown(velmora::PictureView::kLeftButton, x + 14, y - 14);
-        emit w.PhotoPic->MouseUp(velmora::PictureView::kLeftButton, x + 14, y - 14);
+        emit w.Work().PhotoPic->MouseDown(velmora::PictureView::kLeftButton, x + 14, y - 14);
+        emit w.Work().PhotoPic->MouseUp(velmora::PictureView::kLeftButton, x + 14, y - 14);
     };
-    w.InputModeMenu_Click(2);
+    w.Editor().InputModeMenu_Click(2);
     for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
         press(c.x(), c.y());
-    emit w.PhotoPic->MouseMove(0, -320 + 14, -190 - 14);
+    emit w.Work().PhotoPic->MouseMove(0, -320 + 14, -190 - 14);
     Shoot(w, out, QStringLiteral("7-drawing-roof"));
     press(-330, -180);
     press(-329, -249);
-    w.InputModeMenu_Click(3);
+    w.Editor().InputModeMenu_Click(3);
     press(-300, -220);
-    emit w.PhotoPic->DoubleClick();
-    const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.pActiveTopArea)];
+    emit w.Work().PhotoPic->DoubleClick();
+    const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().pActiveTopArea)];
     const double tx = data->gTopAreaX[static_cast<std::size_t>(j)];
     const double ty = data->gTopAreaY[static_cast<std::size_t>(j)];
     press(tx, ty);

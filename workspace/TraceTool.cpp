@@ -2,14 +2,15 @@
 // "ビル屋上" registers the roof under the click and the wall found below it,
 // and shows the building height.
 #include <QImage>
-#include <QLineEdit>
 
-#include "app/InputLineFrm.h"
 #include "data/Conventions.h"
 #include "data/Editing.h"
 #include "tracing/RoofTracer.h"
+#include "workspace/BuiltInFiles.h"
+#include "workspace/EditSession.h"
 #include "workspace/PictureView.h"
-#include "workspace/Prompts.h"
+#include "workspace/QtText.h"
+#include "workspace/Tools.h"
 
 namespace velmora {
 
@@ -26,10 +27,6 @@ namespace {
 
 const QColor kWallPreview(0, 200, 255);
 
-QColor ToQColor(Rgb c) {
-    return QColor(c.r, c.g, c.b);
-}
-
 GreyRaster GreyCopyOf(const QImage& picture) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     GreyRaster grey(rgb.width(), rgb.height());
@@ -43,18 +40,16 @@ GreyRaster GreyCopyOf(const QImage& picture) {
 
 } // namespace
 
-void InputLineFrm::InitImageAnalysis() {
-    traceWork_ = std::make_shared<TraceWork>();
-    traceWork_->tracer.SetPicture(&traceWork_->grey);
-    // The copy is made once per loaded picture, not in the user's double-click.
-    connect(this, &InputLineFrm::PictureReady, this, [this] { RefreshTraceSource(); });
+TraceTool::TraceTool(ToolEnvironment& env, RoofTool& roof, WallTool& wall)
+    : Tool(env), roof_(roof), wall_(wall), work_(std::make_unique<TraceWork>()) {
+    work_->tracer.SetPicture(&work_->grey);
 }
 
-void InputLineFrm::RefreshTraceSource() {
-    if (!traceWork_)
-        InitImageAnalysis();
-    TraceWork& w = *traceWork_;
-    const QImage& picture = PhotoPic2->Picture();
+TraceTool::~TraceTool() = default;
+
+void TraceTool::RefreshTraceSource() {
+    TraceWork& w = *work_;
+    const QImage& picture = env_.UntouchedPicture();
     if (picture.isNull()) {
         // No picture: every pixel reads as outside and no click passes the gate.
         if (w.hasPicture)
@@ -69,64 +64,70 @@ void InputLineFrm::RefreshTraceSource() {
     w.hasPicture = true;
 }
 
-void InputLineFrm::TraceRoofAtClick() {
-    if (FindTopAreaAt(data_, pDownX, pDownY) >= 0) {
-        prompts_.Message(this, QStringLiteral("この屋上は既にセットされています。"));
+void TraceTool::DoubleClick() {
+    if (InSlopeView())
+        TraceRoofAtClick();
+}
+
+void TraceTool::TraceRoofAtClick() {
+    EditSession& s = env_.Session();
+    BuildingData& data = s.Data();
+    if (FindTopAreaAt(data, s.pDownX, s.pDownY) >= 0) {
+        env_.Message(QStringLiteral("この屋上は既にセットされています。"));
         return;
     }
+    PictureView& view = env_.View();
     // Told after the hourglass is gone.
     EditRefusal refusal = EditRefusal::None;
     {
         BusyCursor busy;
         RefreshTraceSource();
-        RoofTracer& tracer = traceWork_->tracer;
-        if (tracer.TraceRoof(pDownX, pDownY)) {
+        RoofTracer& tracer = work_->tracer;
+        if (tracer.TraceRoof(s.pDownX, s.pDownY)) {
             for (const PreviewLine& l : tracer.CornerPreview())
-                PhotoPic->Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
+                view.Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
             // An outline of fewer than two points gives no corners and is
             // refused here, leaving the record as it was.
-            const AppendResult added = RegisterTracedRoof(tracer, data_);
+            const AppendResult added = RegisterTracedRoof(tracer, data);
             if (added == AppendResult::RoofTableFull || added == AppendResult::PointStoreFull) {
                 // A full record: the preview must not stay behind looking
                 // like a registered roof, and the user is told, as with the
                 // roof tool.
-                ShowSlopeLineMap(-1, -1);
+                env_.ShowSlopeLineMap(-1, -1);
                 refusal = added == AppendResult::RoofTableFull ? EditRefusal::RoofTableFull
                                                                : EditRefusal::PointStoreFull;
             }
             if (added == AppendResult::Ok) {
-                CountEdit();
-                pDrawPointNum = 0;
-                ShowSlopeLineMap(-1, -1);
-                pActiveTopArea = static_cast<Count>(data_.gEachTopAreaNumber - 1);
+                s.CountEdit();
+                // The roof tool's outline and the wall tool's start begin anew.
+                roof_.ClearOutline();
+                env_.ShowSlopeLineMap(-1, -1);
+                s.pActiveTopArea = static_cast<Count>(data.gEachTopAreaNumber - 1);
                 tracer.FindWall();
                 const std::optional<WallLine> wall =
-                    RegisterLongestWall(tracer, data_, pActiveTopArea);
+                    RegisterLongestWall(tracer, data, s.pActiveTopArea);
                 if (wall) {
-                    PhotoPic->Line(wall->top.x, wall->top.y, wall->bottom.x, wall->bottom.y,
-                                   kWallPreview);
-                    PhotoPic->Circle(wall->top.x, wall->top.y, 2, kWallPreview);
-                    PhotoPic->Circle(wall->bottom.x, wall->bottom.y, 2, kWallPreview);
-                    pWallStartX = static_cast<float>(wall->top.x);
-                    pWallStartY = static_cast<float>(wall->top.y);
-                    pLastX = static_cast<float>(wall->bottom.x);
-                    pLastY = static_cast<float>(wall->bottom.y);
-                    ShowSlopeLineMap(pActiveTopArea, data_.gWallEdgeNumber + 1);
+                    view.Line(wall->top.x, wall->top.y, wall->bottom.x, wall->bottom.y,
+                              kWallPreview);
+                    view.Circle(wall->top.x, wall->top.y, 2, kWallPreview);
+                    view.Circle(wall->bottom.x, wall->bottom.y, 2, kWallPreview);
+                    env_.ShowSlopeLineMap(s.pActiveTopArea, data.gWallEdgeNumber + 1);
                 } else if (tracer.LongestWall()) {
                     // A wall was found but the wall table is full.
                     refusal = EditRefusal::WallTableFull;
                 }
                 // Without a wall of this roof the box would otherwise keep the
                 // height of some other building; an unmeasurable wall leaves it empty.
-                HeightTxt->clear();
+                env_.ClearHeight();
                 if (wall)
-                    ShowWallHeight(pWallStartY, pLastY);
-                pWallStartSet = 0;
+                    env_.ShowWallHeight(static_cast<float>(wall->top.y),
+                                        static_cast<float>(wall->bottom.y));
+                wall_.ClearStart();
             }
         }
     }
-    SetToolCursor(QStringLiteral("ARW10NW2.ICO"));
-    ShowRefusal(refusal);
+    env_.SetToolCursor("ARW10NW2.ICO");
+    env_.ShowRefusal(refusal);
 }
 
 } // namespace velmora

@@ -1,0 +1,98 @@
+// The roof and wall tools of the inclined view: click marks, XOR rubber
+// bands, and the appends through the editing core. The height of a new wall
+// is measured at once.
+#include "data/Conventions.h"
+#include "data/Editing.h"
+#include "workspace/EditSession.h"
+#include "workspace/PictureView.h"
+#include "workspace/QtText.h"
+#include "workspace/Tools.h"
+
+namespace velmora {
+
+void RoofTool::MouseDown(int button, QPointF p) {
+    if (!InSlopeView() || button != PictureView::kLeftButton)
+        return;
+    EditSession& s = env_.Session();
+    PictureView& v = env_.View();
+    const float x = static_cast<float>(p.x());
+    const float y = static_cast<float>(p.y());
+    v.SetDrawWidth(2);
+    v.SetMode(DrawMode::Xor);
+    v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
+    anchor_ = last_ = QPointF(x, y);
+
+    const RoofClickResult r = RoofToolClick(s.Data(), outline_, x, y);
+    switch (r.kind) {
+    case RoofClickKind::PointAdded:
+        break;
+    case RoofClickKind::RoofClosed:
+        env_.ShowSlopeLineMap(-1, -1);
+        s.CountEdit();
+        break;
+    case RoofClickKind::Refused:
+        // The refused click leaves no mark behind.
+        if (r.outlineDropped)
+            env_.ShowSlopeLineMap(-1, -1);
+        else
+            v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
+        env_.ShowRefusal(r.refusal);
+        break;
+    }
+}
+
+void RoofTool::MouseMove(int, QPointF p) {
+    if (!InSlopeView() || outline_.pDrawPointNum <= 0)
+        return;
+    PictureView& v = env_.View();
+    const QColor c = ToQColor(kRoofRubberColour);
+    const DrawMode mode = v.Mode();
+    v.SetMode(DrawMode::Xor);
+    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
+    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
+    v.SetMode(mode);
+}
+
+void WallTool::MouseDown(int button, QPointF p) {
+    if (!InSlopeView() || button != PictureView::kLeftButton)
+        return;
+    EditSession& s = env_.Session();
+    PictureView& v = env_.View();
+    const float x = static_cast<float>(p.x());
+    const float y = static_cast<float>(p.y());
+    v.SetDrawWidth(2);
+    const WallClickResult r = WallToolClick(s.Data(), s.pActiveTopArea, start_, x, y);
+    switch (r.kind) {
+    case WallClickKind::Nothing:
+        break;
+    case WallClickKind::StartPicked:
+        last_ = QPointF(start_.pWallStartX, start_.pWallStartY);
+        v.Circle(start_.pWallStartX, start_.pWallStartY, kMarkerRadius, ToQColor(kWallDrawColour));
+        break;
+    case WallClickKind::WallAdded:
+        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowWallHeight(start_.pWallStartY, y);
+        s.CountEdit();
+        break;
+    case WallClickKind::Refused:
+        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowRefusal(r.refusal);
+        break;
+    }
+    s.pDownX = x;
+    s.pDownY = y;
+}
+
+void WallTool::MouseMove(int, QPointF p) {
+    if (!InSlopeView() || start_.pWallStartSet != 1)
+        return;
+    PictureView& v = env_.View();
+    const QColor c = ToQColor(kWallDrawColour);
+    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
+    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
+    env_.Session().CountEdit();
+}
+
+} // namespace velmora

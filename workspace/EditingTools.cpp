@@ -1,0 +1,170 @@
+// The tools that select and edit what is drawn: select, zoom, move, and the
+// double-click edits shared by the inclined view's tools.
+#include <algorithm>
+
+#include "data/Editing.h"
+#include "geometry/FlatMap.h"
+#include "workspace/EditSession.h"
+#include "workspace/PictureView.h"
+#include "workspace/ToolTable.h"
+#include "workspace/Tools.h"
+
+namespace velmora {
+
+bool Tool::InSlopeView() {
+    return env_.Session().pViewMode == kSlopeView;
+}
+bool Tool::OnPlanMap() {
+    return env_.Session().pViewMode == kFlatView;
+}
+
+void Tool::MouseDown(int, QPointF) {}
+void Tool::MouseMove(int, QPointF) {}
+void Tool::MouseUp(int, QPointF) {}
+
+void Tool::DoubleClick() {
+    if (InSlopeView())
+        SlopeDoubleClick();
+}
+
+void Tool::SlopeDoubleClick() {
+    EditSession& s = env_.Session();
+    const DoubleClickResult r =
+        velmora::SlopeDoubleClick(s.Data(), s.pInputMode, s.pActiveTopArea, s.pDownX, s.pDownY);
+    s.pActiveTopArea = r.active;
+    if (r.redraw.needed)
+        env_.ShowSlopeLineMap(r.redraw.active, r.redraw.wallFlag);
+    env_.SetRemoveRoofMenu(r.removeRoofMenu);
+    if (r.changed)
+        s.CountEdit();
+    env_.ShowRefusal(r.refusal);
+}
+
+void SelectTool::Chosen() {
+    env_.Session().pActiveTopArea = -1;
+    if (InSlopeView())
+        env_.ShowSlopeLineMap(-1, -1);
+    else
+        env_.ShowFlatLineMap(-1);
+}
+
+void SelectTool::DoubleClick() {
+    if (InSlopeView()) {
+        SlopeDoubleClick();
+        return;
+    }
+    if (!OnPlanMap())
+        return;
+    EditSession& s = env_.Session();
+    const Count i = FindFlatTopAreaAt(s.Data(), s.pFlatMapRate, s.pDownX, s.pDownY);
+    if (i >= 0) {
+        s.pActiveTopArea = i;
+        env_.ShowFlatLineMap(i);
+        env_.SetChangeHeightMenu(true);
+    } else {
+        env_.ShowFlatLineMap(-1);
+        env_.SetChangeHeightMenu(false);
+        s.pActiveTopArea = -1;
+    }
+}
+
+void ZoomTool::MouseDown(int button, QPointF) {
+    if (!OnPlanMap())
+        return;
+    if (button != PictureView::kLeftButton && button != PictureView::kRightButton)
+        return;
+    EditSession& s = env_.Session();
+    const Count level = static_cast<Count>(std::clamp<int>(s.gMapScaleIndex, 0, kMaxMapLevel));
+    s.gMapScaleIndex = ZoomLevelAfterClick(level, button == PictureView::kLeftButton);
+    const MapDrawing map =
+        DrawFlatLineMap(s.Data(), s.MapTables, s.gMapScaleIndex, s.pActiveTopArea);
+    s.pFlatMapRate = map.flatMapRate;
+    DrawList ops = map.ops;
+    const DrawList bar = DrawMapScaleBar(s.MapTables, s.gMapScaleIndex, map.modeAfter);
+    ops.insert(ops.end(), bar.begin(), bar.end());
+    const DrawList arrow = DrawNorthArrow(map.modeAfter);
+    ops.insert(ops.end(), arrow.begin(), arrow.end());
+    PictureView& v = env_.View();
+    v.Paint(ops);
+    v.SetMode(map.modeAfter);
+    if (map.marks)
+        s.RememberMarks(*map.marks);
+}
+
+void MoveTool::MouseDown(int button, QPointF p) {
+    if (button != PictureView::kLeftButton)
+        return;
+    EditSession& s = env_.Session();
+    float x = static_cast<float>(p.x());
+    float y = static_cast<float>(p.y());
+    if (InSlopeView()) {
+        env_.View().SetDrawWidth(2);
+        MoveGrab g;
+        g.pGrabbed = 0;
+        if (s.pActiveTopArea >= 0) {
+            const PointOrWallHit hit = FindActivePointOrWallEnd(s.Data(), s.pActiveTopArea, x, y);
+            g = GrabFromHit(hit);
+            // The drag starts on the point itself.
+            if (hit.kind > 0) {
+                x = hit.x;
+                y = hit.y;
+            }
+        }
+        grab_ = g;
+    } else if (OnPlanMap()) {
+        const Count k = s.pActiveTopArea >= 0
+                            ? FindFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, x, y)
+                            : Count{-1};
+        grab_.pGrabPoint = k >= 0 ? k : Count{-1};
+        grab_.pGrabbed = k >= 0 ? 1 : 0;
+        if (k >= 0)
+            s.CountEdit();
+    } else {
+        return;
+    }
+    s.pDownX = x;
+    s.pDownY = y;
+}
+
+void MoveTool::MouseMove(int, QPointF p) {
+    if (grab_.pGrabbed != 1)
+        return;
+    EditSession& s = env_.Session();
+    const float x = static_cast<float>(p.x());
+    const float y = static_cast<float>(p.y());
+    DragStep step;
+    if (InSlopeView())
+        step = MoveSlopePoint(s.Data(), s.pActiveTopArea, grab_, s.ShownMarks(), x, y);
+    else if (OnPlanMap())
+        step = MoveFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, grab_.pGrabPoint,
+                             s.ShownMarks(), x, y);
+    else
+        return;
+    PictureView& v = env_.View();
+    const DrawMode mode = v.Mode();
+    v.Paint(step.ops);
+    v.SetMode(mode);
+    if (!step.ops.empty())
+        s.RememberMarks(step.box);
+    if (InSlopeView())
+        s.CountEdit();
+}
+
+void MoveTool::MouseUp(int button, QPointF) {
+    if (button != PictureView::kLeftButton || grab_.pGrabbed != 1)
+        return;
+    if (InSlopeView()) {
+        const BuildingData& d = env_.Session().Data();
+        const int w = grab_.pGrabWallBottom;
+        if (w >= 0 && w < d.gWallEdgeNumber && w < static_cast<int>(kWallCapacity)) {
+            const auto i = static_cast<std::size_t>(w);
+            env_.ShowWallHeight(d.gFirstWallEdgeY[i], d.gSecondWallEdgeY[i]);
+            env_.Session().CountEdit();
+        }
+    } else if (!OnPlanMap()) {
+        return;
+    }
+    grab_.pGrabbed = -1;
+}
+
+} // namespace velmora

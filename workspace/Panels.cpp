@@ -1,0 +1,40 @@
+#include "workspace/Panels.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "workspace/RibbonGroup.h"
+#include "workspace/ToolTable.h"
+
+namespace velmora {
+
+ViewSelector::ViewSelector(QWidget* parent)
+    : QGroupBox(QStringLiteral("表示設定"), parent), SlopeOrFlatRbn(new RibbonGroup(this)) {
+    setObjectName(QStringLiteral("DisplayFlm"));
+    auto* row = new QHBoxLayout(this);
+    SlopeOrFlatRbn->setObjectName(QStringLiteral("SlopeOrFlatRbn"));
+    for (const char* caption : {"傾斜図表示", "平面図表示"}) {
+        QPushButton* b = SlopeOrFlatRbn->AddButton(QString::fromUtf8(caption), QString(), this);
+        b->setObjectName(QStringLiteral("SlopeOrFlatRbn%1").arg(SlopeOrFlatRbn->Count() - 1));
+        b->setMinimumHeight(30);
+        row->addWidget(b);
+    }
+}
+
+ToolPanel::ToolPanel(QWidget* parent)
+    : QGroupBox(QStringLiteral("ライン編集"), parent), InputModeRbn(new RibbonGroup(this)) {
+    setObjectName(QStringLiteral("LineEditFlm"));
+    auto* grid = new QGridLayout(this);
+    InputModeRbn->setObjectName(QStringLiteral("InputModeRbn"));
+    for (int i = 0; i < kToolCount; ++i) {
+        const ToolSpec& t = ToolSpecOf(i);
+        QPushButton* b = InputModeRbn->AddButton(QString::fromUtf8(t.caption),
+                                                 QString::fromUtf8(t.toolTip), this);
+        b->setObjectName(QStringLiteral("InputModeRbn%1").arg(i));
+        b->setMinimumHeight(30);
+        grid->addWidget(b, i / 2, i % 2);
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,61 @@
+// The working area's picture: the frame `BasePic` (this widget), the view `PhotoPic` the
+// user draws on, and its hidden untouched copy `PhotoPic2`. The plan map
+// borrows PhotoPic as its canvas; the picture's size and coordinates are
+// kept meanwhile and given back on the way out.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <optional>
+
+#include "data/ProjectFile.h"
+
+namespace velmora {
+
+class PictureView;
+
+class PicturePane : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PicturePane(QWidget* parent = nullptr);
+
+    QWidget* const BasePic;
+    PictureView* const PhotoPic;
+    PictureView* const PhotoPic2;
+
+    // Puts a picture into both views, each sized to it.
+    void ShowPicture(const QImage& picture);
+    // Picture coordinate set-up for a view of h x w: centred, y up, both
+    // views alike; then both centred in BasePic.
+    void SetPictureCoordinates(double h, double w);
+    void CentrePhotoPic();
+    // Size and offset in BasePic the picture view has (or had before the
+    // plan map replaced them).
+    ViewGeometry PictureGeometry() const;
+    // Puts a file's view size on the picture views (centred in BasePic).
+    void ApplyViewGeometry(const ViewGeometry& g);
+    // One unit per pixel from the same corner, also for the picture's
+    // coordinates that wait while the plan map holds the view.
+    void KeepOneUnitPerPixel();
+    // The picture's scale width, also while the plan map holds the view.
+    double PictureScaleWidth() const;
+
+    bool ShowsCanvas() const { return saved_.has_value(); }
+    // The plan map's canvas on PhotoPic, keeping the picture's size and
+    // coordinates; again while shown just re-centres it.
+    void EnterCanvas();
+    // Gives PhotoPic its picture size and coordinates back.
+    void LeaveCanvas();
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    struct Saved {
+        int width, height;
+        double scaleLeft, scaleTop, scaleWidth, scaleHeight;
+    };
+    std::optional<Saved> saved_;
+};
+
+} // namespace velmora

@@ -1,0 +1,68 @@
+// An editing tool: what a mouse action on the picture view means while the
+// tool is chosen. Each tool keeps its own state between clicks and reaches
+// the rest of the program only through its environment.
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QString>
+
+#include "data/Editing.h"
+
+namespace velmora {
+
+class EditSession;
+class PictureView;
+class Prompts;
+
+// What a tool may use: the session, the picture view, the messages, the
+// cursors and the redraws of the working area.
+class ToolEnvironment {
+  public:
+    virtual ~ToolEnvironment() = default;
+    virtual EditSession& Session() = 0;
+    virtual PictureView& View() = 0;
+    // The picture as loaded, without the drawing (PhotoPic2's).
+    virtual const QImage& UntouchedPicture() = 0;
+    virtual void Message(const QString& text) = 0;
+    // The message box of a refused edit (silent refusals show nothing).
+    virtual void ShowRefusal(EditRefusal r) = 0;
+    // Cursor file below ico/; nullptr or empty: the default cursors.
+    virtual void SetToolCursor(const char* file) = 0;
+    // The full redraws (arguments as the redraw routines take them).
+    virtual void ShowSlopeLineMap(int active, int wallFlag) = 0;
+    virtual void ShowFlatLineMap(int active) = 0;
+    // Measures the wall line between picture heights yUpper and yLower and
+    // shows the building height.
+    virtual void ShowWallHeight(float yUpper, float yLower) = 0;
+    virtual void ClearHeight() = 0;
+    // The state of the items "1屋根削除(&R)" and "建物高さ変更".
+    virtual void SetRemoveRoofMenu(MenuState s) = 0;
+    virtual void SetChangeHeightMenu(bool enabled) = 0;
+};
+
+class Tool {
+  public:
+    explicit Tool(ToolEnvironment& env) : env_(env) {}
+    virtual ~Tool() = default;
+    Tool(const Tool&) = delete;
+    Tool& operator=(const Tool&) = delete;
+
+    // The tool was chosen (its cursor and the session's tool are set).
+    virtual void Chosen() {}
+    // Positions are drawing positions: the cursor's hot-spot offset applied.
+    virtual void MouseDown(int button, QPointF p);
+    virtual void MouseMove(int buttons, QPointF p);
+    virtual void MouseUp(int button, QPointF p);
+    // At the position the last left press stored. By default the inclined
+    // view's double-click edit of this tool.
+    virtual void DoubleClick();
+
+  protected:
+    bool InSlopeView();
+    bool OnPlanMap();
+    void SlopeDoubleClick();
+    ToolEnvironment& env_;
+};
+
+} // namespace velmora
