@@ -23,11 +23,16 @@ function(velmora_add_subfolders)
   endforeach()
 endfunction()
 
-# Adds the GUI sources of the current folder (all .cpp but main.cpp) to velmora_gui.
+# Adds the GUI sources of the current folder (all .cpp but main.cpp) to a
+# library (default velmora_gui).
 function(velmora_gui_sources)
+  set(target velmora_gui)
+  if(ARGC GREATER 0)
+    set(target ${ARGV0})
+  endif()
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   if(srcs)
-    target_sources(velmora_gui PRIVATE ${srcs})
+    target_sources(${target} PRIVATE ${srcs})
   endif()
 endfunction()

@@ -8,6 +8,7 @@
 #include "tracing/RoofTracer.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
+#include "workspace/GreyPicture.h"
 #include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
@@ -26,17 +27,6 @@ struct TraceWork {
 namespace {
 
 const QColor kWallPreview(0, 200, 255);
-
-GreyRaster GreyCopyOf(const QImage& picture) {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    GreyRaster grey(rgb.width(), rgb.height());
-    for (int row = 0; row < rgb.height(); ++row) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(row));
-        for (int col = 0; col < rgb.width(); ++col)
-            grey.SetRgb(col, row, qRed(line[col]), qGreen(line[col]), qBlue(line[col]));
-    }
-    return grey;
-}
 
 } // namespace
 

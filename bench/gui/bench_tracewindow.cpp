@@ -10,16 +10,10 @@
 #include "app/InputLineFrm.h"
 #include "data/Scenes.h"
 #include "tracing/RoofTracer.h"
-#include "workspace/AltitudePanel.h"
 #include "workspace/EditSession.h"
-#include "workspace/NorthDial.h"
+#include "workspace/GreyPicture.h"
 #include "workspace/PhotoEditor.h"
-#include "workspace/PicturePane.h"
-#include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
-#include "workspace/RibbonGroup.h"
-#include "workspace/Tools.h"
-#include "workspace/WorkingArea.h"
 
 using namespace velmora;
 
@@ -54,14 +48,7 @@ void WholeDoubleClick(benchmark::State& state) {
 BENCHMARK(WholeDoubleClick)->Unit(benchmark::kMillisecond);
 
 void CoreTrace(benchmark::State& state) {
-    const QImage img =
-        QImage(QStringLiteral(":/samples/sample1.jpg")).convertToFormat(QImage::Format_RGB32);
-    GreyRaster grey(img.width(), img.height());
-    for (int r = 0; r < img.height(); ++r)
-        for (int c = 0; c < img.width(); ++c) {
-            const QRgb px = img.pixel(c, r);
-            grey.SetRgb(c, r, qRed(px), qGreen(px), qBlue(px));
-        }
+    GreyRaster grey = GreyCopyOf(QImage(QStringLiteral(":/samples/sample1.jpg")));
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetPicture(&grey);
     BuildingData data;
@@ -81,11 +68,3 @@ void CoreTrace(benchmark::State& state) {
 BENCHMARK(CoreTrace)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

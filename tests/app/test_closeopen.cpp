@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "data/ProjectFile.h"
-#include "support_window.h"
+#include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
 using namespace velmora;

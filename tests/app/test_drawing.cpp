@@ -10,7 +10,7 @@
 
 #include "data/Conventions.h"
 #include "data/Editing.h"
-#include "support_window.h"
+#include "support/Window.h"
 
 using namespace velmora;
 using namespace velmora::testing;

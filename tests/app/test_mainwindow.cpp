@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "support_window.h"
+#include "support/Window.h"
 #include "workspace/CursorFile.h"
 #include "workspace/PictureView.h"
 #include "workspace/RibbonGroup.h"

@@ -10,7 +10,7 @@
 
 #include "geometry/Compass.h"
 #include "geometry/FlatMap.h"
-#include "support_window.h"
+#include "support/Window.h"
 
 using namespace velmora;
 using namespace velmora::testing;

@@ -10,7 +10,7 @@
 
 #include "app/PictureFiles.h"
 #include "data/Scenes.h"
-#include "support_window.h"
+#include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
 using namespace velmora;

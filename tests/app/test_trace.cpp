@@ -10,7 +10,7 @@
 #include "data/Editing.h"
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
-#include "support_window.h"
+#include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
 using namespace velmora;
@@ -107,11 +107,7 @@ class TraceWindowTest : public QObject {
         QVERIFY2(!sample_.isNull(), "sample picture 1 is not among the program's resources");
     }
 
-    void traceSampleRoof_data() {
-        QTest::addColumn<int>("roof");
-        for (std::size_t i = 0; i < SamplePictureScene(1).clickPoints.size(); ++i)
-            QTest::addRow("roof %d", int(i)) << int(i);
-    }
+    void traceSampleRoof_data() { AddSampleRoofRows(); }
     void traceSampleRoof() {
         QFETCH(int, roof);
         const DemoScene& s = SamplePictureScene(1);

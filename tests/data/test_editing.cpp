@@ -5,7 +5,7 @@
 
 #include "data/Editing.h"
 #include "data/SlopeView.h"
-#include "support_records.h"
+#include "support/Records.h"
 
 using namespace velmora;
 using namespace testsupport;

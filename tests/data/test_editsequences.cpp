@@ -7,7 +7,7 @@
 #include <random>
 
 #include "data/Editing.h"
-#include "support_records.h"
+#include "support/Records.h"
 
 using namespace velmora;
 using namespace testsupport;

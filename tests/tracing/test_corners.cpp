@@ -5,19 +5,13 @@
 #include <cmath>
 #include <memory>
 
-#include "support_pictures.h"
+#include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
 using namespace tracetest;
 
-Q_DECLARE_METATYPE(std::vector<int>)
-
 namespace {
-
-std::vector<int> Ints(std::initializer_list<int> v) {
-    return v;
-}
 
 // Loads into LineDataGrid the 8-connected chain of cells along the straight
 // pieces from vertex to vertex (x, y pairs), without the first vertex (the

@@ -6,19 +6,13 @@
 #include <memory>
 #include <set>
 
-#include "support_pictures.h"
+#include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
 using namespace tracetest;
 
-Q_DECLARE_METATYPE(std::vector<int>)
-
 namespace {
-
-std::vector<int> Ints(std::initializer_list<int> v) {
-    return v;
-}
 
 // A picture large enough to hold the whole frame of a click at (0, 0), so
 // that local (lx, ly) is the picture pixel (lx - 250, ly - 195).

@@ -6,14 +6,12 @@
 #include <numbers>
 #include <set>
 
-#include "support_pictures.h"
+#include "support/Pictures.h"
 #include "tracing/RingTables.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
 using namespace tracetest;
-
-Q_DECLARE_METATYPE(std::vector<int>)
 
 namespace {
 
@@ -26,10 +24,6 @@ double AngleBetween(double a, double b) {
     while (d > std::numbers::pi)
         d = std::fabs(d - 2 * std::numbers::pi);
     return d;
-}
-
-std::vector<int> Ints(std::initializer_list<int> v) {
-    return v;
 }
 
 } // namespace

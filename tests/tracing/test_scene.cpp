@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "data/Scenes.h"
-#include "support_pictures.h"
+#include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;

@@ -5,19 +5,13 @@
 #include <cmath>
 #include <memory>
 
-#include "support_pictures.h"
+#include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
 using namespace tracetest;
 
-Q_DECLARE_METATYPE(std::vector<int>)
-
 namespace {
-
-std::vector<int> Ints(std::initializer_list<int> v) {
-    return v;
-}
 
 const Frame kAtOrigin{0, 0};
 

@@ -1,24 +1,13 @@
 #include <QSignalSpy>
 #include <QtTest>
-#include <random>
 
+#include "support/Images.h"
 #include "workspace/PictureView.h"
 
 using namespace velmora;
+using namespace velmora::testing;
 
 namespace {
-
-// A picture of random pixels, so that no drawing can pass for the picture
-// by accident.
-QImage NoisePicture(int w, int h, unsigned seed) {
-    QImage img(w, h, QImage::Format_RGB32);
-    std::mt19937 gen(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb(byte(gen), byte(gen), byte(gen)));
-    return img;
-}
 
 // A view sized to its picture with the centred picture coordinates.
 void SetUpPictureView(PictureView& v, const QImage& picture) {
@@ -26,14 +15,6 @@ void SetUpPictureView(PictureView& v, const QImage& picture) {
     v.SizeToPicture();
     const double w = v.InnerWidth(), h = v.InnerHeight();
     v.SetScale(-w / 2, h / 2, w, -h);
-}
-
-int CountDifferences(const QImage& a, const QImage& b) {
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            n += a.pixel(x, y) != b.pixel(x, y);
-    return n;
 }
 
 enum class Figure { Line, SteepLine, Circle, Box, Text, Handles };

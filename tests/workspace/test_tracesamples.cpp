@@ -9,21 +9,14 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "support/Images.h"
 #include "tracing/RoofTracer.h"
+#include "workspace/GreyPicture.h"
 
 using namespace velmora;
+using namespace velmora::testing;
 
 namespace {
-
-GreyRaster GreyCopy(const QImage& img) {
-    GreyRaster grey(img.width(), img.height());
-    for (int r = 0; r < img.height(); ++r)
-        for (int c = 0; c < img.width(); ++c) {
-            const QRgb p = img.pixel(c, r);
-            grey.SetRgb(c, r, qRed(p), qGreen(p), qBlue(p));
-        }
-    return grey;
-}
 
 double DistanceToOutline(const DemoScene& s, int roof, PicturePoint p) {
     const SceneRoof& r = s.roofs[std::size_t(roof)];
@@ -57,7 +50,7 @@ class TraceSamplesTest : public QObject {
     void initTestCase() {
         const QImage img(":/samples/sample1.jpg");
         QVERIFY2(!img.isNull(), "sample picture 1 is not among the program's resources");
-        picture_ = GreyCopy(img);
+        picture_ = GreyCopyOf(img);
         const AltitudeTexts& t = SamplePicturePresets(1);
         UpdateViewGeometry(view_,
                            {std::string(t.verHeight), std::string(t.verHeightm),
@@ -66,11 +59,7 @@ class TraceSamplesTest : public QObject {
         QVERIFY(view_.gPhotoMetrePerUnit > 0);
     }
 
-    void traceEachRoof_data() {
-        QTest::addColumn<int>("roof");
-        for (std::size_t i = 0; i < SamplePictureScene(1).clickPoints.size(); ++i)
-            QTest::addRow("roof %d", int(i)) << int(i);
-    }
+    void traceEachRoof_data() { AddSampleRoofRows(); }
     void traceEachRoof() {
         QFETCH(int, roof);
         const DemoScene& s = SamplePictureScene(1);

@@ -1,4 +1,4 @@
-#include "support_pictures.h"
+#include "support/Pictures.h"
 
 #include <algorithm>
 #include <cmath>

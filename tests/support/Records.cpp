@@ -1,4 +1,4 @@
-#include "support_records.h"
+#include "support/Records.h"
 
 #include <QStringList>
 

@@ -4,12 +4,19 @@
 // position (x, y), y upwards).
 #pragma once
 
+#include <QMetaType>
+#include <initializer_list>
 #include <vector>
 
 #include "tracing/GreyImage.h"
 #include "tracing/RoofTracer.h"
 
 namespace tracetest {
+
+// A short list for a data row.
+inline std::vector<int> Ints(std::initializer_list<int> v) {
+    return v;
+}
 
 // Ground of deterministic noise with greys lo ... hi.
 velmora::GreyRaster TexturedGround(int width, int height, int lo = 40, int hi = 120,
@@ -66,3 +73,5 @@ void MarkCells(velmora::RoofTracer& t, const std::vector<velmora::CellRow>& cell
                std::uint8_t value);
 
 } // namespace tracetest
+
+Q_DECLARE_METATYPE(std::vector<int>)

@@ -9,6 +9,7 @@
 
 #include "app/InputLineFrm.h"
 #include "data/BuildingData.h"
+#include "support/Images.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/EditSession.h"
 #include "workspace/NorthDial.h"
@@ -59,14 +60,5 @@ struct Counts {
     friend bool operator==(const Counts&, const Counts&) = default;
 };
 Counts CountsOf(const BuildingData& d);
-
-// Pixels in which two images differ.
-int CountDifferences(const QImage& a, const QImage& b);
-
-// The surface pixel under a position of a view.
-QRgb PixelAt(const PictureView& v, double x, double y);
-
-// A picture of random pixels.
-QImage NoisePicture(int w, int h, unsigned seed);
 
 } // namespace velmora::testing
