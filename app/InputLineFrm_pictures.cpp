@@ -2,7 +2,6 @@
 // built-in sample pictures.
 #include <QImage>
 #include <QImageReader>
-#include <QLineEdit>
 #include <algorithm>
 
 #include "app/InputLineFrm.h"

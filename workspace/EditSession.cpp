@@ -9,20 +9,11 @@ void EditSession::CountEdit() {
         ++pChangeCount;
 }
 
-SelectBox EditSession::ShownMarks() const {
-    SelectBox shown;
-    shown.maxX = pMarkMaxX;
-    shown.minX = pMarkMinX;
-    shown.maxY = pMarkMaxY;
-    shown.minY = pMarkMinY;
-    return shown;
-}
-
 void EditSession::RememberMarks(const SelectBox& box) {
-    pMarkMaxX = static_cast<float>(box.maxX);
-    pMarkMinX = static_cast<float>(box.minX);
-    pMarkMaxY = static_cast<float>(box.maxY);
-    pMarkMinY = static_cast<float>(box.minY);
+    pMarks.maxX = static_cast<float>(box.maxX);
+    pMarks.minX = static_cast<float>(box.minX);
+    pMarks.maxY = static_cast<float>(box.maxY);
+    pMarks.minY = static_cast<float>(box.minY);
 }
 
 } // namespace velmora

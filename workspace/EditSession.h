@@ -23,10 +23,9 @@ class EditSession {
     // negative count would let the window close without offering to save.
     void CountEdit();
 
-    // The selection handles currently on the view, as the drag steps need them.
-    SelectBox ShownMarks() const;
-    // Keeps the box of handles just drawn (as floats, the way the next
-    // erase reads them back).
+    // Keeps the box of handles just drawn, each bound in single precision
+    // as the record's coordinates are: the next erase must draw exactly
+    // the same handles.
     void RememberMarks(const SelectBox& box);
 
     Count pActiveTopArea = -1;
@@ -35,10 +34,8 @@ class EditSession {
     Count pInputMode = 0; // tool 0 ... 7
     float pDownX = 0;
     float pDownY = 0;
-    float pMarkMaxX = 0;
-    float pMarkMaxY = 0;
-    float pMarkMinX = 0;
-    float pMarkMinY = 0;
+    // The selection handles currently on the view.
+    SelectBox pMarks{0, 0, 0, 0};
     float pFlatMapRate = 0;
     Count gMapScaleIndex = 0;
     MapScaleTables MapTables;

@@ -134,10 +134,10 @@ void MoveTool::MouseMove(int, QPointF p) {
     const float y = static_cast<float>(p.y());
     DragStep step;
     if (InSlopeView())
-        step = MoveSlopePoint(s.Data(), s.pActiveTopArea, grab_, s.ShownMarks(), x, y);
+        step = MoveSlopePoint(s.Data(), s.pActiveTopArea, grab_, s.pMarks, x, y);
     else if (OnPlanMap())
-        step = MoveFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, grab_.pGrabPoint,
-                             s.ShownMarks(), x, y);
+        step = MoveFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, grab_.pGrabPoint, s.pMarks,
+                             x, y);
     else
         return;
     PictureView& v = env_.View();

@@ -253,7 +253,9 @@ void PhotoEditor::DrawSelectMarks(float maxX, float minX, float maxY, float minY
 }
 
 void PhotoEditor::EraseSelectMarks() {
-    DrawSelectMarks(session_.pMarkMaxX, session_.pMarkMinX, session_.pMarkMaxY, session_.pMarkMinY);
+    const SelectBox& m = session_.pMarks;
+    DrawSelectMarks(static_cast<float>(m.maxX), static_cast<float>(m.minX),
+                    static_cast<float>(m.maxY), static_cast<float>(m.minY));
 }
 
 void PhotoEditor::ShowFlatLineMap(int index1) {

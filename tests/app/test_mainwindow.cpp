@@ -813,10 +813,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.Work().PhotoPic->Mode(), active >= 0 ? DrawMode::Xor : DrawMode::Copy);
         if (active == 2) {
             // Handle box around roof 2's points (and its walls when drawn).
-            QCOMPARE(w.Session().pMarkMaxX, 196.0f);
-            QCOMPARE(w.Session().pMarkMinX, wallFlag >= 0 ? 62.0f : 68.0f);
-            QCOMPARE(w.Session().pMarkMaxY, 281.0f);
-            QCOMPARE(w.Session().pMarkMinY, wallFlag >= 0 ? 76.0f : 166.0f);
+            QCOMPARE(float(w.Session().pMarks.maxX), 196.0f);
+            QCOMPARE(float(w.Session().pMarks.minX), wallFlag >= 0 ? 62.0f : 68.0f);
+            QCOMPARE(float(w.Session().pMarks.maxY), 281.0f);
+            QCOMPARE(float(w.Session().pMarks.minY), wallFlag >= 0 ? 76.0f : 166.0f);
         }
     }
 
@@ -828,10 +828,10 @@ class MainWindowTest : public QObject {
         const QImage blank = w.Work().PhotoPic->Surface().copy();
         w.Session().pActiveTopArea = 0;
         w.Editor().ShowSlopeLineMap(0, 0);
-        QCOMPARE(w.Session().pMarkMaxX, 12.0f);
-        QCOMPARE(w.Session().pMarkMinX, 12.0f);
-        QCOMPARE(w.Session().pMarkMaxY, -7.0f);
-        QCOMPARE(w.Session().pMarkMinY, -7.0f);
+        QCOMPARE(float(w.Session().pMarks.maxX), 12.0f);
+        QCOMPARE(float(w.Session().pMarks.minX), 12.0f);
+        QCOMPARE(float(w.Session().pMarks.maxY), -7.0f);
+        QCOMPARE(float(w.Session().pMarks.minY), -7.0f);
         w.Session().pActiveTopArea = -1;
         w.Editor().ShowSlopeLineMap(-1, -1);
         QCOMPARE(CountDifferences(blank, w.Work().PhotoPic->Surface()), 0);
@@ -847,8 +847,8 @@ class MainWindowTest : public QObject {
         const QImage selected = w.Work().PhotoPic->Surface().copy();
         w.Editor().EraseSelectMarks();
         QVERIFY(CountDifferences(selected, w.Work().PhotoPic->Surface()) > 0);
-        w.Editor().DrawSelectMarks(w.Session().pMarkMaxX, w.Session().pMarkMinX,
-                                   w.Session().pMarkMaxY, w.Session().pMarkMinY);
+        w.Editor().DrawSelectMarks(float(w.Session().pMarks.maxX), float(w.Session().pMarks.minX),
+                                   float(w.Session().pMarks.maxY), float(w.Session().pMarks.minY));
         QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
         w.Editor().DrawSelectMarks(40, -40, 30, -30);
         w.Editor().EraseSelectMarks();
