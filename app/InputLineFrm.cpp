@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "demo/DemoMarkers.h"
+#include "demo/InputDemoLineFrm.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
 #include "workspace/PhotoEditor.h"
@@ -193,8 +195,21 @@ void InputLineFrm::HelpMenu_Click() {
     ShowManualWindow();
 }
 
-// The guided demo and manual windows come with later work.
-void InputLineFrm::ShowDemoWindow() {}
+void InputLineFrm::ShowDemoWindow() {
+    // The demo shows this window's own file menu as its first step's picture.
+    const QPixmap menuPicture =
+        RenderMenuPicture(menuBar(), menus_.OpenFileMenu, menus_.OPenPhotoMenu, QSize(150, 139));
+    demo_ = new InputDemoLineFrm(data_, prompts_, menuPicture, this);
+    demo_->setAttribute(Qt::WA_DeleteOnClose);
+    demo_->show();
+    demo_->activateWindow();
+}
+
+InputDemoLineFrm* InputLineFrm::DemoWindow() const {
+    return demo_.data();
+}
+
+// The manual window comes with later work.
 void InputLineFrm::ShowManualWindow() {}
 
 QString InputLineFrm::BuiltInFile(const QString& relative) const {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 
@@ -21,6 +22,7 @@
 namespace velmora {
 
 class EditSession;
+class InputDemoLineFrm;
 class PhotoEditor;
 class Prompts;
 class WorkingArea;
@@ -58,6 +60,8 @@ class InputLineFrm : public QMainWindow {
     void ResetDataCmd_Click();
     void StartDemo1Menu_Click();
     void StartDemo2Menu_Click();
+    // The open demo window, if any.
+    InputDemoLineFrm* DemoWindow() const;
     void HelpMenu_Click();
     QString BuiltInFile(const QString& relative) const;
     QString TempDataFilePath() const;
@@ -94,6 +98,7 @@ class InputLineFrm : public QMainWindow {
     PhotoEditor* editor_;
     MainMenus menus_;
     WindowState state_;
+    QPointer<InputDemoLineFrm> demo_;
 };
 
 } // namespace velmora

@@ -191,10 +191,7 @@ float SceneMeasuringWidth(int picture) {
     return picture == 2 ? 788.0f : 784.0f;
 }
 
-bool LoadSampleDataTables(BuildingData& d, int set) {
-    if (set != 1 && set != 2)
-        return false;
-    const DemoScene& s = *SampleDataFor(set).scene;
+bool LoadSceneTables(BuildingData& d, const DemoScene& s, bool withPlanPoints) {
     // The scenes are far below every capacity; the checks keep it that way.
     if (s.points.size() > kPointCapacity || s.roofs.size() > kRoofCapacity ||
         s.walls.size() > kWallCapacity)
@@ -202,10 +199,11 @@ bool LoadSampleDataTables(BuildingData& d, int set) {
 
     d.gTopAreaPointTotalNumber = static_cast<Count>(s.points.size());
     for (std::size_t i = 0; i < s.points.size(); ++i) {
+        const bool plan = withPlanPoints && i < s.planPoints.size();
         d.gTopAreaX[i] = s.points[i].x;
         d.gTopAreaY[i] = s.points[i].y;
-        d.gFlatTopAreaX[i] = 0;
-        d.gFlatTopAreaY[i] = 0;
+        d.gFlatTopAreaX[i] = plan ? s.planPoints[i].x : 0;
+        d.gFlatTopAreaY[i] = plan ? s.planPoints[i].y : 0;
     }
     d.gEachTopAreaNumber = static_cast<Count>(s.roofs.size());
     for (std::size_t r = 0; r < s.roofs.size(); ++r) {
@@ -223,6 +221,12 @@ bool LoadSampleDataTables(BuildingData& d, int set) {
         d.gWallEdgefotEachTopArea[w] = s.walls[w].owner;
     }
     return true;
+}
+
+bool LoadSampleDataTables(BuildingData& d, int set) {
+    if (set != 1 && set != 2)
+        return false;
+    return LoadSceneTables(d, *SampleDataFor(set).scene, false);
 }
 
 } // namespace velmora

@@ -95,6 +95,12 @@ BuildingGreys SamplePictureGreys(int picture);
 // measured (the plan corners are the camera model's answer for that width).
 float SceneMeasuringWidth(int picture);
 
+// Writes the counts and table entries of a scene into the record: points
+// (with their plan coordinates, or 0 without), roofs with status 1 and
+// their heights, wall lines. Entries past the new counts keep what they
+// held. False (record untouched) when the scene exceeds a capacity.
+bool LoadSceneTables(BuildingData& d, const DemoScene& s, bool withPlanPoints);
+
 // Writes the counts and table entries of sample data set n into the record:
 // points (plan coordinates 0), roofs with status 1 and their heights, wall
 // lines. The record is not cleared first: entries past the new counts keep

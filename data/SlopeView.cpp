@@ -28,9 +28,9 @@ std::pair<int, int> Run(const BuildingData& d, int r) {
     return {s, s + n};
 }
 
-void Begin(DrawList& ops) {
+void Begin(DrawList& ops, double captionY = kSlopeCaptionY) {
     ops.push_back(DrawOp::Clear());
-    ops.push_back(DrawOp::Text(250, 300, "傾斜図表示", kSlopeCaptionSize, true, kCaptionColour,
+    ops.push_back(DrawOp::Text(250, captionY, "傾斜図表示", kSlopeCaptionSize, true, kCaptionColour,
                                DrawMode::Copy));
 }
 
@@ -93,13 +93,25 @@ SlopeDrawing ShowSlopeLineMap(const BuildingData& d, Count active, Count wallFla
     return s;
 }
 
-DrawList ShowAllSlopeLines(const BuildingData& d) {
+DrawList ShowAllSlopeLines(const BuildingData& d, double captionY) {
     DrawList ops;
-    Begin(ops);
+    Begin(ops, captionY);
     for (int i = 0; i < Roofs(d); ++i)
         AppendRoof(ops, d, i);
     for (int w = 0; w < Walls(d); ++w)
         AppendWall(ops, d, w);
+    return ops;
+}
+
+DrawList ShowRevealedSlopeLines(const BuildingData& d, double captionY) {
+    DrawList ops;
+    Begin(ops, captionY);
+    const int roofs = Roofs(d);
+    for (int i = 0; i < roofs; ++i)
+        AppendRoof(ops, d, i);
+    for (int w = 0; w < Walls(d); ++w)
+        if (d.gWallEdgefotEachTopArea[w] < roofs)
+            AppendWall(ops, d, w);
     return ops;
 }
 

@@ -22,7 +22,14 @@ struct SlopeDrawing {
 SlopeDrawing ShowSlopeLineMap(const BuildingData& d, Count active, Count wallFlag,
                               Count activeMember);
 
+// Where the view's caption "傾斜図表示" goes (its top-left corner).
+inline constexpr double kSlopeCaptionY = 300;
+
 // Every roof and wall without highlight.
-DrawList ShowAllSlopeLines(const BuildingData& d);
+DrawList ShowAllSlopeLines(const BuildingData& d, double captionY = kSlopeCaptionY);
+
+// As ShowAllSlopeLines, but only the walls of the roofs counted so far
+// (owner below the roof count): the lines of a scene revealed roof by roof.
+DrawList ShowRevealedSlopeLines(const BuildingData& d, double captionY);
 
 } // namespace velmora

@@ -39,8 +39,8 @@ std::optional<Run> RunOf(const BuildingData& d, int r) {
     return run;
 }
 
-void AppendCaption(DrawList& ops) {
-    ops.push_back(DrawOp::Text(250, 300, "平面図表示", kCaptionPointSize, true, kCaptionColour,
+void AppendCaption(DrawList& ops, double captionY) {
+    ops.push_back(DrawOp::Text(250, captionY, "平面図表示", kCaptionPointSize, true, kCaptionColour,
                                DrawMode::Copy));
 }
 
@@ -116,11 +116,18 @@ std::string HeightLabel(float height) {
     return FormatWhole(height) + "m";
 }
 
+std::optional<Count> MapLevelOfRate(const MapScaleTables& t, float rate) {
+    for (int i = 0; i < kMapLevelCount; ++i)
+        if (t.gMapRate[static_cast<std::size_t>(i)] == rate)
+            return static_cast<Count>(i);
+    return std::nullopt;
+}
+
 MapDrawing DrawFlatLineMap(const BuildingData& d, const MapScaleTables& t, Count level,
-                           Count active) {
+                           Count active, double captionY) {
     MapDrawing m;
     m.ops.push_back(DrawOp::Clear());
-    AppendCaption(m.ops);
+    AppendCaption(m.ops, captionY);
     m.flatMapRate = ValidLevel(level) ? t.gMapRate[level] : 0;
     const double rate = m.flatMapRate;
     const int roofs = std::clamp<int>(d.gEachTopAreaNumber, 0, static_cast<int>(kRoofCapacity));

@@ -77,9 +77,15 @@ std::optional<MapPoint> LabelPosition(const BuildingData& d, Count roof, float f
 // The label text: whole metres followed by "m".
 std::string HeightLabel(float height);
 
+// Where the map's caption "平面図表示" goes (its top-left corner).
+inline constexpr double kFlatCaptionY = 300;
+
 // The map itself at `level`, roof `active` highlighted (-1 none).
 MapDrawing DrawFlatLineMap(const BuildingData& d, const MapScaleTables& t, Count level,
-                           Count active);
+                           Count active, double captionY = kFlatCaptionY);
+
+// The level whose rate is `rate`; nullopt when no level has it.
+std::optional<Count> MapLevelOfRate(const MapScaleTables& t, float rate);
 
 // The scale bar of `level` and its label, drawn in `mode`.
 DrawList DrawMapScaleBar(const MapScaleTables& t, Count level, DrawMode mode);

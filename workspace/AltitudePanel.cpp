@@ -70,7 +70,15 @@ bool AltitudePanel::eventFilter(QObject* watched, QEvent* e) {
     return QGroupBox::eventFilter(watched, e);
 }
 
+void AltitudePanel::SetDisplayOnly(bool on) {
+    displayOnly_ = on;
+    for (QLineEdit* e : {VerHeightTxt, VerHeightmTxt, IncliHeightTxt, IncliHeightmTxt})
+        e->setReadOnly(on);
+}
+
 void AltitudePanel::AltitudeTxt_Change(AltitudeBox box) {
+    if (displayOnly_)
+        return;
     QLineEdit* edit = AltitudeEdit(box);
     const AltitudeBoxChange change =
         AltitudeBoxChanged(box, edit->text().toStdString(), pHeightUnitFocus);

@@ -37,12 +37,16 @@ class AltitudePanel : public QGroupBox {
     // 1 when both altitudes are acceptable; otherwise the check's message
     // has been shown.
     Count ValidateAltitudes();
+    // The boxes only show what is written into them: the user cannot type,
+    // and a written box does not drive its partner.
+    void SetDisplayOnly(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     Prompts& prompts_;
+    bool displayOnly_ = false;
 };
 
 } // namespace velmora

@@ -19,6 +19,7 @@ namespace velmora {
 
 namespace {
 constexpr int kDialPixels = 150;
+const QString kDragTip = QStringLiteral("ドラッグして北の方向を設定");
 } // namespace
 
 NorthDial::NorthDial(Prompts& prompts, QWidget* parent)
@@ -33,7 +34,7 @@ NorthDial::NorthDial(Prompts& prompts, QWidget* parent)
     AzimusPic->SetBackColor(QColor(250, 250, 246));
     PointImg->setObjectName(QStringLiteral("PointImg"));
     PointImg->setCursor(Qt::OpenHandCursor);
-    PointImg->setToolTip(QStringLiteral("ドラッグして北の方向を設定"));
+    PointImg->setToolTip(kDragTip);
     row->addWidget(AzimusPic);
     auto* side = new QVBoxLayout();
     side->addStretch(1);
@@ -125,7 +126,16 @@ void NorthDial::ShowNoBearing() {
     AzimusTxt->setText(QString());
 }
 
+void NorthDial::SetDisplayOnly(bool on) {
+    displayOnly_ = on;
+    AzimusTxt->setReadOnly(on);
+    PointImg->setCursor(on ? Qt::ArrowCursor : Qt::OpenHandCursor);
+    PointImg->setToolTip(on ? QString() : kDragTip);
+}
+
 void NorthDial::AzimusTxt_Enter() {
+    if (displayOnly_)
+        return;
     const TypedBearing t = EnterTypedBearing(AzimusTxt->text().toStdString());
     if (!t.message.empty())
         prompts_.Message(window(), Text(t.message));
@@ -153,7 +163,7 @@ void NorthDial::PointImg_MouseUp(int button, double, double) {
 }
 
 bool NorthDial::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == PointImg &&
+    if (watched == PointImg && !displayOnly_ &&
         (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonRelease)) {
         // Positions relative to the point's top-left corner in dial units,
         // x to the right and y downwards (the way the drag formula reads them).

@@ -32,6 +32,9 @@ class NorthDial : public QGroupBox {
     // The point at north and an empty box.
     void ShowNoBearing();
 
+    // The dial only shows what is set from code: no typing, no dragging.
+    void SetDisplayOnly(bool on);
+
     void AzimusTxt_Enter();
     // Pointer position relative to the point's top-left corner, in dial
     // units, x to the right and y downwards.
@@ -49,6 +52,7 @@ class NorthDial : public QGroupBox {
   private:
     void DrawCompassDial();
     Prompts& prompts_;
+    bool displayOnly_ = false;
 };
 
 } // namespace velmora

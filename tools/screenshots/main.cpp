@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "app/InputLineFrm.h"
 #include "app/StartUpFrm.h"
 #include "data/Scenes.h"
+#include "demo/InputDemoLineFrm.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/EditSession.h"
 #include "workspace/NorthDial.h"
@@ -70,6 +72,45 @@ void Shoot(QWidget& w, const QDir& out, const QString& name) {
         QProcess::execute(import, {QStringLiteral("-window"), QStringLiteral("root"),
                                    out.filePath(name + QStringLiteral("-screen.png"))});
     std::printf("%s\n", qPrintable(out.filePath(name + QStringLiteral(".png"))));
+}
+
+// Ticks the demo's step clock until `step` has run `ticks` of its ticks.
+void TickTo(velmora::InputDemoLineFrm& d, int step, int ticks) {
+    auto& r = d.State();
+    for (int guard = 0; guard < 200; ++guard) {
+        if (r.pStepIndex == step && r.pStepTick >= ticks)
+            return;
+        if (r.pStepIndex > step)
+            return;
+        (d.Panels().ResidentTmr->isActive() ? d.ResidentTmr_Timer() : d.Resident2Tmr_Timer());
+    }
+}
+
+// Both demos through their steps, the clock driven tick by tick.
+void ShootDemo(velmora::InputLineFrm& w, int demo, const QDir& out) {
+    (demo == 1 ? w.Menus().StartDemo1Menu : w.Menus().StartDemo2Menu)->trigger();
+    velmora::InputDemoLineFrm* d = w.DemoWindow();
+    if (!d)
+        return;
+    d->Form_Activate();
+    const QString n = QStringLiteral("demo%1-").arg(demo);
+    Shoot(*d, out, n + QStringLiteral("0-intro"));
+    d->Panels().NextCmd->click();
+    // Both timers stay off: the driver ticks.
+    d->Panels().ResidentTmr->stop();
+    d->Panels().Resident2Tmr->stop();
+    const struct {
+        int step, ticks;
+        const char* name;
+    } shots[] = {{0, 1, "1-menu"},        {1, 5, "2-altitudes"},   {2, 5, "3-roofs-begun"},
+                 {2, 19, "4-roofs-half"}, {2, 30, "5-roofs-late"}, {3, 7, "6-walls"},
+                 {4, 1, "7-erased"},      {5, 1, "8-plan-map"},    {6, 1, "9-completed"}};
+    for (const auto& shot : shots) {
+        TickTo(*d, shot.step, shot.ticks);
+        Shoot(*d, out, n + QString::fromLatin1(shot.name));
+    }
+    d->Work().CloseCmd->click();
+    Wait(100);
 }
 
 } // namespace
@@ -162,6 +203,8 @@ int main(int argc, char** argv) {
     press(tx, ty);
     press(tx + 3, ty - 60);
     Shoot(w, out, QStringLiteral("8-drawing-wall"));
+    ShootDemo(w, 1, out);
+    ShootDemo(w, 2, out);
     if (!prompts.Texts().isEmpty())
         std::printf("messages: %s\n", qPrintable(prompts.Texts().join(QStringLiteral(" | "))));
     return gDiffering == 0 ? 0 : 1;

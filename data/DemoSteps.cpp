@@ -1,0 +1,71 @@
+#include "data/DemoSteps.h"
+
+namespace velmora {
+
+namespace {
+
+// clang-format off
+constexpr std::array<DemoStep, kDemoStepSlots> kDemo1Steps{{
+    {"最初に３D画像を読み込みます。", -180, 400, 2, "", -230, 413},
+    {"平面画像の高度、傾斜画像の高度をセットします。", -230, 450, 5,
+     "必ずこの時、画像の高度を入力してください。", -200, 450},
+    {"ビルの屋上をラインで結びます。", -250, 470, 37,
+     "注意、この時、1つの屋上では、必ず終点は始点と一致させます。", -312, 621},
+    {"ビルの側壁のラインを屋上から地上まで引きます。", -230, 450, 20,
+     "注意、この時必ず屋上の点から地上まで引き、ラインは1本でもOK", -330, 653},
+    {"「画像消去」ボタンで画像を消去し、描いたラインを確認します。", -280, 500, 5, "", -330, 653},
+    {"「平面図表示」ボタンを押すと平面図を表示し、ビルの高さを表示します。", -330, 550, 5, "", -330, 653},
+    {"確認ができたら「閉じる」ボタンを押します。", -210, 430, 5, "", -330, 653},
+}};
+
+constexpr std::array<DemoStep, kDemoStepSlots> kDemo2Steps{{
+    {"最初に３D画像を読み込みます。", -180, 400, 2, "", -230, 413},
+    {"平面画像の高度、傾斜画像の高度をセットします。", -230, 450, 5,
+     "必ずこの時、画像の高度を入力してください。", -200, 450},
+    {"注意、ビルの屋上でダブルクリックします。", -250, 470, 36,
+     "注意、ビルの屋上でダブルクリックします。", -312, 621},
+    {"", -230, 450, 10,
+     "ここでうまく屋上ラインと壁のラインが描けなかった時は手動で描きます。", -330, 653},
+    {"「画像消去」ボタンで画像を消去し、描いたラインを確認します。", -280, 500, 10, "", -330, 653},
+    {"「平面図表示」ボタンを押すと平面図を表示し、ビルの高さを表示します。", -330, 550, 5, "", -330, 653},
+    {"確認ができたら「閉じる」ボタンを押します。", -210, 430, 5, "", -330, 653},
+}};
+
+constexpr std::array<std::string_view, kDemoIntroLines> kDemo1Intro{
+    "このデモはGPS衛星の電波受信状況を周辺障害の影響",
+    "を計算して行います。",
+    "周辺障害の状況はGoogle Earthの3D画像を用いて作成",
+    "します。この3D画像から障害物作成には屋上の輪郭と",
+    "壁簿状況を線で結んで作成します。",
+    "GPS衛星の電波受信状況は受信可能衛星数と。",
+    "衛星の配置によるGDOPを用いて行います。",
+};
+
+constexpr std::array<std::string_view, kDemoIntroLines> kDemo2Intro{
+    "このデモはデモー１同様にGPS衛星の電波受信状況を",
+    "周辺障害の影響を計算して行います。",
+    "違いはGoogle Earthの3D画像を用いて作成する",
+    "障害物データの作成方法です。この場合はGoogle",
+    "Earth 3D画像において屋上の境界がハッキリして",
+    "いることが重要です。その他はデモー1と同じです",
+    "",
+};
+// clang-format on
+
+constexpr AltitudeTexts kPictureTexts{"598", "127", "1962", "416"};
+
+} // namespace
+
+const std::array<DemoStep, kDemoStepSlots>& DemoStepsFor(int demo) {
+    return demo == 2 ? kDemo2Steps : kDemo1Steps;
+}
+
+const std::array<std::string_view, kDemoIntroLines>& DemoIntroLinesFor(int demo) {
+    return demo == 2 ? kDemo2Intro : kDemo1Intro;
+}
+
+const AltitudeTexts& DemoPictureTexts() {
+    return kPictureTexts;
+}
+
+} // namespace velmora
