@@ -5,6 +5,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 
 namespace velmora {
 
@@ -39,15 +41,24 @@ QPixmap RenderMenuPicture(QMenuBar* bar, QMenu* menu, QAction* item, QSize size)
     if (!bar || !menu)
         return out;
     QPainter p(&out);
-    // The title as the bar shows it, pressed.
+    // The bar with the menu's title pressed, drawn by the bar's own style
+    // (asking the bar itself to press it would open the menu).
     const QRect title = bar->actionGeometry(menu->menuAction());
     const int barHeight = title.isValid() ? title.height() : bar->sizeHint().height();
-    if (title.isValid()) {
-        bar->setActiveAction(menu->menuAction());
-        const QPixmap strip = bar->grab(QRect(0, title.top(), size.width(), barHeight));
-        p.drawPixmap(0, 0, strip);
-        bar->setActiveAction(nullptr);
-    }
+    QStyleOptionMenuItem empty;
+    empty.initFrom(bar);
+    empty.rect = QRect(0, 0, size.width(), barHeight);
+    empty.menuRect = empty.rect;
+    bar->style()->drawControl(QStyle::CE_MenuBarEmptyArea, &empty, &p, bar);
+    QStyleOptionMenuItem opt;
+    opt.initFrom(bar);
+    opt.rect = QRect(title.isValid() ? title.left() : 0, 0,
+                     title.isValid() ? title.width() : size.width(), barHeight);
+    opt.menuRect = empty.rect;
+    opt.text = menu->title();
+    opt.menuItemType = QStyleOptionMenuItem::Normal;
+    opt.state |= QStyle::State_Enabled | QStyle::State_Selected | QStyle::State_Sunken;
+    bar->style()->drawControl(QStyle::CE_MenuBarItem, &opt, &p, bar);
     // The opened menu with the item highlighted, as it hangs below its title.
     menu->ensurePolished();
     menu->adjustSize();

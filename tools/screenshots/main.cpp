@@ -46,6 +46,10 @@ int gDiffering = 0;
 
 void Compare(const QImage& shot, const QString& name) {
     const QImage ref(QDir(gReference).filePath(name + QStringLiteral(".png")));
+    if (ref.isNull()) {
+        std::printf("%s: no reference\n", qPrintable(name));
+        return;
+    }
     const QImage a = shot.convertToFormat(QImage::Format_RGB32);
     const QImage b = ref.convertToFormat(QImage::Format_RGB32);
     long long n = 0;
