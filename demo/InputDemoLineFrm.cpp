@@ -171,7 +171,10 @@ void InputDemoLineFrm::BuildPanels(const QPixmap& menuPicture) {
     p.ResidentTimePnl = TextPanel(photo, "ResidentTimePnl", kPanelStyle);
     PlaceCornerPanels();
 
-    p.TopMenuPnl = PicturePanel(work_, "TopMenuPnl", menuPicture.scaled(kMenuPictureSize));
+    p.TopMenuPnl =
+        PicturePanel(work_, "TopMenuPnl",
+                     menuPicture.isNull() ? QPixmap() : menuPicture.scaled(kMenuPictureSize));
+    p.TopMenuPnl->resize(kMenuPictureSize);
     p.ArrowPnl = PicturePanel(photo, "ArrowPnl", ArrowMarker());
     PlaceInPhoto(p.ArrowPnl, kArrowLeft, kArrowTop);
     p.ElpsoidPnl = PicturePanel(work_, "ElpsoidPnl", QPixmap());
