@@ -624,17 +624,35 @@ void InputDemoLineFrm::EraseDemoPicture() {
     ShowDemoSlopeLines();
 }
 
-DrawList InputDemoLineFrm::DemoFlatMapOps() const {
+namespace {
+
+const MapScaleTables& ScaleTables() {
     static const MapScaleTables tables = [] {
         MapScaleTables t;
         InitMapScaleTables(t);
         return t;
     }();
-    // The scene's fixed rate is one of the zoom levels (the 50 m scale).
-    const Count level = MapLevelOfRate(tables, flatMapRate_).value_or(Count{-1});
-    DrawList ops = DrawFlatLineMap(scene_, tables, level, -1, kDemoCaptionY).ops;
-    for (DrawList more :
-         {DrawMapScaleBar(tables, level, DrawMode::Copy), DrawNorthArrow(DrawMode::Copy)})
+    return tables;
+}
+
+// The scene's fixed rate is one of the zoom levels (the 50 m scale).
+Count LevelOf(float rate) {
+    return MapLevelOfRate(ScaleTables(), rate).value_or(Count{-1});
+}
+
+} // namespace
+
+DrawList InputDemoLineFrm::DrawDemoFlatMap() const {
+    return DrawFlatLineMap(scene_, ScaleTables(), LevelOf(flatMapRate_), -1, kDemoCaptionY).ops;
+}
+
+DrawList InputDemoLineFrm::DrawDemoScaleBar() const {
+    return DrawMapScaleBar(ScaleTables(), LevelOf(flatMapRate_), DrawMode::Copy);
+}
+
+DrawList InputDemoLineFrm::DemoFlatMapOps() const {
+    DrawList ops = DrawDemoFlatMap();
+    for (DrawList more : {DrawDemoScaleBar(), DrawNorthArrow(DrawMode::Copy)})
         ops.insert(ops.end(), more.begin(), more.end());
     return ops;
 }

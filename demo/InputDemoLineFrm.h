@@ -108,8 +108,11 @@ class InputDemoLineFrm : public QMainWindow {
     void ShowDemoSlopeLines();
     void EraseDemoPicture();
     void ShowFlatLineMap(int index1);
-    // The plan map of the scene as ShowFlatLineMap draws it.
+    // The plan map of the scene as ShowFlatLineMap draws it: the map, the
+    // scale bar, the north arrow.
     DrawList DemoFlatMapOps() const;
+    DrawList DrawDemoFlatMap() const;
+    DrawList DrawDemoScaleBar() const;
 
   protected:
     void changeEvent(QEvent* e) override;

@@ -270,6 +270,28 @@ class DemoTest : public QObject {
         QCOMPARE(bar->x2 - bar->x1, 200.0);
     }
 
+    void viewSelectorAndInertCommands() {
+        Demo d(1);
+        d.Next();
+        d.To(2, 3);
+        WorkingArea& a = d.w->Work();
+        a.ClearPhotoCmd->click();
+        QTest::mouseClick(a.InputModeRbn->Button(2), Qt::LeftButton);
+        QCOMPARE(a.ClearPhotoCmd->text(), QString("画像消去"));
+        QVERIFY(a.PhotoPic->HasPicture());
+        QTest::mouseClick(a.SlopeOrFlatRbn->Button(1), Qt::LeftButton);
+        QVERIFY(!a.PhotoPic->HasPicture());
+        QVERIFY(a.InputModeRbn->Button(1)->isEnabled());
+        QVERIFY(!a.InputModeRbn->Button(2)->isEnabled());
+        QTest::mouseClick(a.SlopeOrFlatRbn->Button(0), Qt::LeftButton);
+        QVERIFY(!a.InputModeRbn->Button(1)->isEnabled());
+        QVERIFY(a.InputModeRbn->Button(2)->isEnabled());
+        // The clock goes on: the pen keeps walking.
+        const int at = d.w->Pens().pPenPointIndex;
+        d.Tick();
+        QCOMPARE(int(d.w->Pens().pPenPointIndex), at + 1);
+    }
+
     void bearingBoxEmptyWithThePointAtNorth_data() {
         QTest::addColumn<int>("demo");
         QTest::newRow("1") << 1;
