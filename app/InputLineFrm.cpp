@@ -13,6 +13,7 @@
 
 #include "demo/DemoMarkers.h"
 #include "demo/InputDemoLineFrm.h"
+#include "manual/Manual4Frm.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
 #include "workspace/PhotoEditor.h"
@@ -209,8 +210,20 @@ InputDemoLineFrm* InputLineFrm::DemoWindow() const {
     return demo_.data();
 }
 
-// The manual window comes with later work.
-void InputLineFrm::ShowManualWindow() {}
+Manual4Frm* InputLineFrm::ManualWindow() const {
+    return manual_.data();
+}
+
+void InputLineFrm::ShowManualWindow() {
+    // One manual window: asked again, the open one comes to the front.
+    if (!manual_) {
+        manual_ = new Manual4Frm(data_.gAppPath, this);
+        manual_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
+}
 
 QString InputLineFrm::BuiltInFile(const QString& relative) const {
     return velmora::BuiltInFile(data_.gAppPath, relative);

@@ -23,6 +23,7 @@ namespace velmora {
 
 class EditSession;
 class InputDemoLineFrm;
+class Manual4Frm;
 class PhotoEditor;
 class Prompts;
 class WorkingArea;
@@ -62,6 +63,8 @@ class InputLineFrm : public QMainWindow {
     void StartDemo2Menu_Click();
     // The open demo window, if any.
     InputDemoLineFrm* DemoWindow() const;
+    // The open manual window, if any.
+    Manual4Frm* ManualWindow() const;
     void HelpMenu_Click();
     QString BuiltInFile(const QString& relative) const;
     QString TempDataFilePath() const;
@@ -99,6 +102,7 @@ class InputLineFrm : public QMainWindow {
     MainMenus menus_;
     WindowState state_;
     QPointer<InputDemoLineFrm> demo_;
+    QPointer<Manual4Frm> manual_;
 };
 
 } // namespace velmora

@@ -408,9 +408,7 @@ void PhotoEditor::ChangeBillHeightMenu_Click() {
     if (a < 0 || a >= d.gEachTopAreaNumber || a >= static_cast<int>(kRoofCapacity))
         return;
     const auto i = static_cast<std::size_t>(a);
-    const QString text = QStringLiteral(
-        "建物の高さ（m）を入力してください（0～1000）。\n"
-        "側壁ラインのある建物は、次に平面図を表示したときに側壁ラインから高さが計算し直されます。");
+    const QString text = HeightQuestion();
     QWidget* parent = work_.window();
     std::optional<double> v;
     if (AskBuildingHeight) {
@@ -427,6 +425,12 @@ void PhotoEditor::ChangeBillHeightMenu_Click() {
     d.gFlatTopHeight[i] = static_cast<float>(RoundHalfEven(*v * 10) / 10);
     session_.CountEdit();
     ShowFlatLineMap(a);
+}
+
+QString PhotoEditor::HeightQuestion() {
+    return QStringLiteral(
+        "建物の高さ（m）を入力してください（0～1000）。\n"
+        "側壁ラインのある建物は、次に平面図を表示したときに側壁ラインから高さが計算し直されます。");
 }
 
 void PhotoEditor::SetNorth(float northAngle, bool redraw) {

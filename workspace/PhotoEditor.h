@@ -100,6 +100,8 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     // cancelled. Replaceable so that tests never block on the dialog.
     std::function<std::optional<double>(QWidget*, const QString& text, double current)>
         AskBuildingHeight;
+    // The question of the height dialog "建物高さ変更".
+    static QString HeightQuestion();
 
   signals:
     // A new picture is in PhotoPic2 (untouched copy) and PhotoPic.

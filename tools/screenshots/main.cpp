@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "app/StartUpFrm.h"
 #include "data/Scenes.h"
 #include "demo/InputDemoLineFrm.h"
+#include "manual/Manual4Frm.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/EditSession.h"
 #include "workspace/NorthDial.h"
@@ -117,6 +119,22 @@ void ShootDemo(velmora::InputLineFrm& w, int demo, const QDir& out) {
     Wait(100);
 }
 
+// The manual window empty, then each page at its top and its bottom.
+void ShootManual(velmora::InputLineFrm& w, const QDir& out) {
+    w.Menus().HelpMenu->trigger();
+    velmora::Manual4Frm* m = w.ManualWindow();
+    if (!m)
+        return;
+    Shoot(*m, out, QStringLiteral("manual-0-empty"));
+    for (int page = 0; page < velmora::kManualPages; ++page) {
+        m->ItemName1Lbl_Click(page);
+        Shoot(*m, out, QStringLiteral("manual-page%1-top").arg(page));
+        m->VScroll1->setValue(m->VScroll1->maximum());
+        Shoot(*m, out, QStringLiteral("manual-page%1-bottom").arg(page));
+    }
+    m->close();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -209,6 +227,7 @@ int main(int argc, char** argv) {
     Shoot(w, out, QStringLiteral("8-drawing-wall"));
     ShootDemo(w, 1, out);
     ShootDemo(w, 2, out);
+    ShootManual(w, out);
     if (!prompts.Texts().isEmpty())
         std::printf("messages: %s\n", qPrintable(prompts.Texts().join(QStringLiteral(" | "))));
     return gDiffering == 0 ? 0 : 1;

@@ -1,0 +1,145 @@
+// The manual window and the page pictures generated for it.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+#include "manual/Manual4Frm.h"
+#include "support/Window.h"
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+QString ProgramDir() {
+    return qEnvironmentVariable("VELMORA_PROGRAM_DIR");
+}
+
+// The text colour a title's style sheet sets.
+QString TitleColour(const Manual4Frm& m, int page) {
+    const QString css = m.ItemName1Lbl[std::size_t(page)]->styleSheet();
+    const qsizetype at = css.indexOf(QStringLiteral(" color: rgb("));
+    return css.mid(at + 12, css.indexOf(u')', at) - at - 12);
+}
+
+// A program directory holding the pages named, copied from the built ones.
+struct PageDir {
+    QTemporaryDir dir;
+    explicit PageDir(const QStringList& files) {
+        QDir(dir.path()).mkpath(QStringLiteral("Pic01"));
+        for (const QString& f : files)
+            QFile::copy(QDir(ProgramDir()).filePath(QStringLiteral("Pic01/") + f),
+                        QDir(dir.path()).filePath(QStringLiteral("Pic01/") + f));
+    }
+};
+
+} // namespace
+
+class ManualTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void opensWithoutAPage() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        w.Menus().HelpMenu->trigger();
+        Manual4Frm* m = w.ManualWindow();
+        QVERIFY(m);
+        QCOMPARE(m->windowTitle(), QString("操作マニュアル"));
+        QCOMPARE(m->parentWidget(), &w);
+        QCOMPARE(m->SelectedPage(), -1);
+        QVERIFY(!m->DocImg->isVisible());
+        for (int i = 0; i < kManualPages; ++i)
+            QCOMPARE(TitleColour(*m, i), QString("0, 0, 255"));
+        QCOMPARE(m->ItemName1Lbl[0]->text(),
+                 QString("１・Google Earthからの　　　　　３D画像取得"));
+        // Asked again while open: the same window.
+        w.Menus().HelpMenu->trigger();
+        QCOMPARE(w.ManualWindow(), m);
+    }
+
+    void titleClicks_data() {
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<int>("scrollBefore"); // moved before the last click
+        QTest::addColumn<int>("range");
+        QTest::addColumn<double>("height");
+        QTest::newRow("page 3") << QList<int>{3} << 0 << 14 << 1330.8;
+        QTest::newRow("page 3 then 0") << QList<int>{3, 0} << 9 << 16 << 1431.6;
+        QTest::newRow("same title twice") << QList<int>{5, 5} << 7 << 16 << 1431.6;
+    }
+    void titleClicks() {
+        QFETCH(QList<int>, clicks);
+        QFETCH(int, scrollBefore);
+        QFETCH(int, range);
+        QFETCH(double, height);
+        Manual4Frm m(QDir(ProgramDir()).absolutePath().toStdString());
+        m.show();
+        for (int i = 0; i < clicks.size(); ++i) {
+            if (i == clicks.size() - 1)
+                m.VScroll1->setValue(scrollBefore);
+            QTest::mouseClick(m.ItemName1Lbl[std::size_t(clicks[i])], Qt::LeftButton);
+        }
+        const int page = clicks.last();
+        QCOMPARE(m.SelectedPage(), page);
+        for (int i = 0; i < kManualPages; ++i)
+            QCOMPARE(TitleColour(m, i), QString(i == page ? "192, 64, 0" : "0, 0, 255"));
+        QCOMPARE(m.VScroll1->maximum(), range);
+        QCOMPARE(m.VScroll1->value(), 0);
+        QCOMPARE(m.ImageTop(), 0.0);
+        QCOMPARE(m.ImageHeight(), height);
+        QVERIFY(m.DocImg->isVisible());
+        QCOMPARE(m.DocImg->width(), m.DocPic->width());
+    }
+
+    void lastStepOfALongPage() {
+        Manual4Frm m(QDir(ProgramDir()).absolutePath().toStdString());
+        m.ItemName1Lbl_Click(0);
+        m.VScroll1->setValue(m.VScroll1->maximum());
+        QCOMPARE(m.ImageTop(), -800.0);
+        QCOMPARE(m.DocImg->y(), qRound(-800.0 * m.DocPic->height() / 900));
+    }
+
+    void missingPageLeavesThePreviousPicture() {
+        PageDir only({QStringLiteral("Manua40.jpg")});
+        Manual4Frm m(only.dir.path().toStdString());
+        m.ItemName1Lbl_Click(0);
+        const qint64 shown = m.DocImg->pixmap().cacheKey();
+        QVERIFY(!m.DocImg->pixmap().isNull());
+        m.ItemName1Lbl_Click(3); // Manua43.jpg is not there
+        QCOMPARE(m.DocImg->pixmap().cacheKey(), shown);
+        QCOMPARE(m.SelectedPage(), 3);
+        QCOMPARE(m.VScroll1->maximum(), 14);
+        QCOMPARE(m.ImageHeight(), 1330.8);
+    }
+
+    // The pages the build renders: the nine pictures in their proportions,
+    // each source titled as its page and with a page's worth of text.
+    void generatedPages_data() {
+        QTest::addColumn<int>("page");
+        for (int i = 0; i < kManualPages; ++i)
+            QTest::addRow("%s", Manual4Frm::PageFile(i)) << i;
+    }
+    void generatedPages() {
+        QFETCH(int, page);
+        const QImage picture(
+            QDir(ProgramDir()).filePath(QStringLiteral("Pic01/") + Manual4Frm::PageFile(page)));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.width() * Manual4Frm::PageHeight(page), picture.height() * 850);
+        QFile source(QStringLiteral(VELMORA_SOURCE_DIR "/manual/pages/page%1.html").arg(page));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QTextDocument doc;
+        doc.setHtml(QString::fromUtf8(source.readAll()));
+        const QString text = doc.toPlainText();
+        QString title = Manual4Frm::PageTitle(page);
+        title.remove(QChar(0x3000));
+        QVERIFY2(text.startsWith(title), qPrintable(text.left(40)));
+        QVERIFY2(text.size() > 600, qPrintable(QString::number(text.size())));
+    }
+};
+
+QTEST_MAIN(ManualTest)
+#include "test_manual.moc"
