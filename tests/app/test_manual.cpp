@@ -137,7 +137,8 @@ class ManualTest : public QObject {
         QString title = Manual4Frm::PageTitle(page);
         title.remove(QChar(0x3000));
         QVERIFY2(text.startsWith(title), qPrintable(text.left(40)));
-        QVERIFY2(text.size() > 600, qPrintable(QString::number(text.size())));
+        // Several paragraphs of Japanese (about 45 characters a line).
+        QVERIFY2(text.size() > 400, qPrintable(QString::number(text.size())));
     }
 };
 
