@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -60,6 +61,13 @@ class ManualTest : public QObject {
         // Asked again while open: the same window.
         w.Menus().HelpMenu->trigger();
         QCOMPARE(w.ManualWindow(), m);
+        // Closed and opened again: a new window without a page.
+        m->ItemName1Lbl_Click(2);
+        m->CloseCmd->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w.ManualWindow());
+        w.Menus().HelpMenu->trigger();
+        QCOMPARE(w.ManualWindow()->SelectedPage(), -1);
     }
 
     void titleClicks_data() {
