@@ -21,6 +21,12 @@ GreyRaster::GreyRaster(int width, int height, std::uint8_t fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)),
       grey_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
 
+std::uint8_t* GreyRaster::RowData(int row) {
+    if (row < 0 || row >= height_ || width_ == 0)
+        return nullptr;
+    return grey_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+}
+
 int GreyRaster::At(int column, int row) const {
     if (column < 0 || column >= width_ || row < 0 || row >= height_)
         return kNoPixel;

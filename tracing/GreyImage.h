@@ -48,6 +48,9 @@ class GreyRaster final : public GreyImage {
     // Pixel access by column and row; reads outside give kNoPixel, writes outside are ignored.
     int At(int column, int row) const;
     void Set(int column, int row, int grey);
+    // The row's Width() bytes, for filling a whole picture quickly; nullptr
+    // outside.
+    std::uint8_t* RowData(int row);
     void SetRgb(int column, int row, int r, int g, int b) { Set(column, row, GreyOfRgb(r, g, b)); }
 
     int Grey(double pictureX, double pictureY) const override;

@@ -11,6 +11,8 @@ namespace velmora {
 namespace {
 
 // Dominant roof grey: sample rows and columns of the whole picture.
+// Clicks farther out than this lie beyond any picture the tracer reads.
+constexpr double kFarClick = 1.0e7;
 constexpr int kSampleFirstY = -185;
 constexpr int kSampleLastY = 155;
 constexpr int kSampleStepY = 10;
@@ -144,6 +146,11 @@ int RoofTracer::StepDownWallEdge(int x, int y, int& nx, int& ny) const {
 // ---- The double-click ----------------------------------------------------------
 
 bool RoofTracer::TraceRoof(double clickX, double clickY) {
+    // A click that is not a number, or so far out that no picture reaches
+    // it, cannot be on a roof (and would overflow the local frame).
+    if (!std::isfinite(clickX) || !std::isfinite(clickY) || std::abs(clickX) > kFarClick ||
+        std::abs(clickY) > kFarClick)
+        return false;
     SetLocalFrame(clickX, clickY);
     if (!ClickOnDominantGrey())
         return false;

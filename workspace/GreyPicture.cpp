@@ -2,13 +2,38 @@
 
 namespace velmora {
 
+namespace {
+
+// One row of 32-bit pixels; the alpha byte is ignored.
+void GreyRow(const QRgb* in, std::uint8_t* out, int width) {
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = in[x];
+        out[x] = static_cast<std::uint8_t>(GreyOfRgb(qRed(p), qGreen(p), qBlue(p)));
+    }
+}
+
+} // namespace
+
 GreyRaster GreyCopyOf(const QImage& picture) {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    GreyRaster grey(rgb.width(), rgb.height());
-    for (int row = 0; row < rgb.height(); ++row) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(row));
-        for (int col = 0; col < rgb.width(); ++col)
-            grey.SetRgb(col, row, qRed(line[col]), qGreen(line[col]), qBlue(line[col]));
+    const int width = picture.width();
+    const int height = picture.height();
+    GreyRaster grey(width, height);
+    // Straight from the picture's scan lines: a converted copy of a large
+    // picture would cost as much memory again and most of the time.
+    const QImage::Format format = picture.format();
+    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32;
+    for (int row = 0; row < height; ++row) {
+        std::uint8_t* out = grey.RowData(row);
+        if (direct) {
+            GreyRow(reinterpret_cast<const QRgb*>(picture.constScanLine(row)), out, width);
+        } else if (format == QImage::Format_Grayscale8) {
+            const uchar* in = picture.constScanLine(row);
+            std::copy(in, in + width, out);
+        } else {
+            const QImage line =
+                picture.copy(0, row, width, 1).convertToFormat(QImage::Format_RGB32);
+            GreyRow(reinterpret_cast<const QRgb*>(line.constScanLine(0)), out, width);
+        }
     }
     return grey;
 }

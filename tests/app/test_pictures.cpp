@@ -1,6 +1,7 @@
 // Loading a picture file and the sample pictures, and sample data drawn
 // without its picture; dialogs answered by script, pictures written to a
 // temporary folder.
+#include <QBuffer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <cmath>
 
 #include "app/PictureFiles.h"
+#include "data/PictureCheck.h"
 #include "data/Scenes.h"
 #include "support/Window.h"
 #include "workspace/RibbonGroup.h"
@@ -22,6 +24,26 @@ const QString kPictureFilter =
     QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|jpg ファイル (*.bmp)|*.bmp|");
 
 // A record with one roof and one wall, so that clearing shows.
+QByteArray Encoded(const QImage& img, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, format);
+    return bytes;
+}
+
+// The JPEG with the size in its frame header replaced.
+QByteArray WithJpegSize(QByteArray jpeg, int width, int height) {
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xff\xc0", 2));
+    if (sof >= 0) {
+        jpeg[sof + 5] = char(height >> 8);
+        jpeg[sof + 6] = char(height & 0xff);
+        jpeg[sof + 7] = char(width >> 8);
+        jpeg[sof + 8] = char(width & 0xff);
+    }
+    return jpeg;
+}
+
 void FillSomeData(BuildingData& d) {
     AppendTopArea(d, {{10, 10}, {60, 12}, {30, 50}, {10, 10}});
     AppendWallEdge(d, {10, 10}, {5, -40}, 0);
@@ -209,9 +231,18 @@ class PicturesTest : public QObject {
 
     void undecodablePicture_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("text") << QByteArray("not a picture at all\n");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("jpeg header only") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF", 10);
+        QTest::addColumn<QString>("reason");
+        const QString unreadable = QStringLiteral("画像ファイルを読み込めません。");
+        const QString cut = QStringLiteral("画像ファイルが途中で切れています。");
+        const QByteArray jpeg = Encoded(NoisePicture(120, 80, 9), "JPG");
+        const QByteArray bmp = Encoded(NoisePicture(120, 80, 9), "BMP");
+        QTest::newRow("text") << QByteArray("not a picture at all\n") << unreadable;
+        QTest::newRow("empty") << QByteArray() << unreadable;
+        QTest::newRow("jpeg header only") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF", 10) << cut;
+        QTest::newRow("jpeg cut short") << jpeg.left(jpeg.size() * 6 / 10) << cut;
+        QTest::newRow("bmp cut short") << bmp.left(bmp.size() - 100) << cut;
+        QTest::newRow("jpeg claiming 60000 x 60000")
+            << WithJpegSize(jpeg, 60000, 60000) << QStringLiteral("画像が大きすぎます");
     }
     void undecodablePicture() {
         QFETCH(QByteArray, content);
@@ -241,12 +272,42 @@ class PicturesTest : public QObject {
         const QStringList texts = f.prompts.Texts();
         QCOMPARE(texts.size(), 1);
         QVERIFY(texts[0].contains(QStringLiteral("broken.jpg")));
+        QFETCH(QString, reason);
+        QVERIFY2(texts[0].startsWith(reason), qPrintable(texts[0]));
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/good.jpg"));
         QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), shown), 0);
         QCOMPARE(w.Work().PhotoPic->Picture().size(), QSize(90, 60));
         QCOMPARE(ready.count(), 0);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void pictureDataCheck_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("expected");
+        const QByteArray jpeg = Encoded(NoisePicture(64, 40, 4), "JPG");
+        const QByteArray bmp = Encoded(NoisePicture(63, 41, 4), "BMP");
+        QTest::newRow("jpeg") << jpeg << int(PictureData::Complete);
+        QTest::newRow("jpeg, bytes after its end")
+            << jpeg + QByteArray(300, 'x') << int(PictureData::Complete);
+        QTest::newRow("jpeg without its last byte")
+            << jpeg.chopped(1) << int(PictureData::Truncated);
+        QTest::newRow("bmp") << bmp << int(PictureData::Complete);
+        QTest::newRow("bmp one byte short") << bmp.chopped(1) << int(PictureData::Truncated);
+        QTest::newRow("png") << Encoded(NoisePicture(8, 8, 4), "PNG") << int(PictureData::Unknown);
+    }
+    void pictureDataCheck() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, expected);
+        QCOMPARE(
+            int(CheckPictureData(std::string_view(bytes.constData(), std::size_t(bytes.size())))),
+            expected);
+    }
+
+    void largePictureWithinTheLimit() {
+        // Above the toolkit's default limit of 256 MB, well within a machine's.
+        QCOMPARE(PictureSizeProblem(QSize(10000, 8000)), QString());
+        QVERIFY(PictureAllocationLimitMB() > 256);
     }
 
     void samplePicture_data() {

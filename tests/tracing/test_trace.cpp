@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "support/Pictures.h"
@@ -126,15 +127,22 @@ class TraceTest : public QObject {
         }
     }
 
-    // Clicks that are not on a roof of the dominant grey trace nothing.
+    // Clicks that are not on a roof of the dominant grey trace nothing; nor
+    // do clicks that are not numbers or lie far beyond any picture.
     void refusedClicks_data() {
-        QTest::addColumn<std::vector<int>>("click");
-        QTest::newRow("on the ground") << Ints({-200, -100});
-        QTest::newRow("on the wall face") << Ints({0, -20});
-        QTest::newRow("off the picture") << Ints({400, 0});
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("on the ground") << -200.0 << -100.0;
+        QTest::newRow("on the wall face") << 0.0 << -20.0;
+        QTest::newRow("off the picture") << 400.0 << 0.0;
+        QTest::newRow("x not a number") << std::nan("") << 25.0;
+        QTest::newRow("y infinite") << 0.0 << -inf;
+        QTest::newRow("far beyond") << 1.0e300 << 25.0;
     }
     void refusedClicks() {
-        QFETCH(std::vector<int>, click);
+        QFETCH(double, x);
+        QFETCH(double, y);
         GreyRaster picture = TexturedGround(640, 480);
         DrawBlock(picture, {-60, 60, 0, 50, 40}, kRoof, kWall);
         auto t = std::make_unique<RoofTracer>();
@@ -142,7 +150,7 @@ class TraceTest : public QObject {
         QVERIFY(t->TraceRoof(0, 25));
         const int outlineRows = t->LineDataGrid.Rows();
         const int corners = t->TopPointGrid.Rows();
-        QVERIFY(!t->TraceRoof(click[0], click[1]));
+        QVERIFY(!t->TraceRoof(x, y));
         QCOMPARE(t->LineDataGrid.Rows(), outlineRows);
         QCOMPARE(t->TopPointGrid.Rows(), corners);
     }
