@@ -11,6 +11,20 @@ namespace velmora {
 
 namespace {
 
+// What from_chars could not represent: "[-]digits[.digits]" beyond the range
+// of a double. from_chars reports underflow the same way as overflow, so a
+// number whose whole part is all zeros is a vanishing fraction (signed 0),
+// not an infinity that the file reader would refuse as too large.
+double OutOfRange(std::string_view number) {
+    const bool negative = !number.empty() && number.front() == '-';
+    const std::string_view whole = number.substr(0, number.find('.'));
+    const bool tiny = whole.find_first_not_of("-0") == std::string_view::npos;
+    if (tiny)
+        return negative ? -0.0 : 0.0;
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
+}
+
 // Collects the leading number of `text` as "[-]digits[.digits]"; returns
 // false when no digit was seen.
 bool LeadingNumberText(std::string_view text, std::string& out) {
@@ -73,12 +87,12 @@ bool FastLeadingNumber(std::string_view text, double& value) {
         while (isDigit(i))
             ++i;
     }
-    const auto res =
-        std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
+    const std::string_view number = text.substr(start, i - start);
+    const auto res = std::from_chars(number.data(), number.data() + number.size(), value,
+                                     std::chars_format::fixed);
     if (res.ec == std::errc::result_out_of_range)
-        value = text[start] == '-' ? -std::numeric_limits<double>::infinity()
-                                   : std::numeric_limits<double>::infinity();
-    else if (res.ec != std::errc() || res.ptr != text.data() + i)
+        value = OutOfRange(number);
+    else if (res.ec != std::errc() || res.ptr != number.data() + number.size())
         return false;
     return true;
 }
@@ -87,8 +101,7 @@ double ParseDigits(const std::string& s) {
     double v = 0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
     if (res.ec == std::errc::result_out_of_range)
-        return s.front() == '-' ? -std::numeric_limits<double>::infinity()
-                                : std::numeric_limits<double>::infinity();
+        return OutOfRange(s);
     return v;
 }
 
@@ -210,16 +223,10 @@ std::string FormatGeneral(float value) {
     for (char c : mant)
         if (c != '.')
             digits += c;
-    if (exponent < -15 || exponent > 15) {
-        // Out of the ordinary range: keep an exponent rather than a page of zeros.
-        while (digits.size() > 1 && digits.back() == '0')
-            digits.pop_back();
-        std::string m = digits.substr(0, 1);
-        if (digits.size() > 1)
-            m += "." + digits.substr(1);
-        return (negative ? "-" : "") + m + "E" + (exponent < 0 ? "-" : "+") +
-               ToText(exponent < 0 ? -exponent : exponent);
-    }
+    // Never an exponent, even for magnitudes far outside the ordinary: every
+    // reader of this text (the file reader, the text boxes, the predictor that
+    // takes the project file) stops at an "E", so "1E+16" would read as 1.
+    // A float needs at most 39 whole digits or 45 leading zeros.
     std::string out;
     if (exponent < 0) {
         out = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;

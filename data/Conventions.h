@@ -26,7 +26,7 @@ inline constexpr bool IsTrue(VBool v) {
 
 // Leading-number parse: blanks skipped, optional sign, digits with an
 // optional "." fraction; the first other character ends the number; empty or
-// non-numeric text is 0.
+// non-numeric text is 0. A fraction too small for a double reads as 0.
 double ParseLeadingNumber(std::string_view text);
 
 // Strict variant for file reading: the same leading-number rules, but reports
@@ -49,7 +49,8 @@ std::string FormatFixed1(double v);
 void AppendFixed1(std::string& out, double v);
 
 // General format of a 32-bit float: 7 significant digits, trailing zeros and
-// a trailing "." removed, no exponent for ordinary magnitudes.
+// a trailing "." removed, never an exponent (ParseLeadingNumber reads every
+// value back to those 7 digits, however large or small).
 std::string FormatGeneral(float v);
 
 // Plain number text as a text box shows a stored value (same as general).

@@ -1,9 +1,18 @@
 #include "data/ProjectFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <optional>
+#include <random>
 #include <system_error>
 
 namespace velmora {
@@ -12,6 +21,10 @@ namespace {
 
 constexpr const char* kEol = "\r\n";
 constexpr std::size_t kClearedFields = 11;
+// A project at capacity is well under a megabyte; anything far larger is not
+// a project file and is refused before it is read into memory.
+constexpr std::size_t kMaxFileBytes = 16u * 1024u * 1024u;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -189,6 +202,18 @@ class FieldReader {
         return *c;
     }
 
+    // True when some field starts as a number would (blanks are trimmed).
+    bool AnyNumber() const {
+        return std::any_of(fields_.begin(), fields_.begin() + static_cast<std::ptrdiff_t>(used_),
+                           [](std::string_view t) {
+                               if (!t.empty() && (t.front() == '+' || t.front() == '-'))
+                                   t.remove_prefix(1);
+                               if (!t.empty() && t.front() == '.')
+                                   t.remove_prefix(1);
+                               return !t.empty() && t.front() >= '0' && t.front() <= '9';
+                           });
+    }
+
     static double Checked(std::string_view text, int lineNo, std::size_t field) {
         const auto v = ParseLeadingNumberChecked(text);
         if (!v)
@@ -222,6 +247,11 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     const double angle = FieldReader::Checked(angleLine, lines.Number(), 0);
 
     f.Load(lines, "the picture view geometry");
+    // Every written file has numbers here; blank lines or other text would
+    // otherwise open as an empty project and replace the user's work.
+    if (!f.AnyNumber())
+        throw ReadFailure(lines.Number(), "画像表示の行に数値がありません。"
+                                          "プロジェクト ファイルではありません。");
     ViewGeometry view;
     view.height = static_cast<float>(f.Number(0));
     view.width = static_cast<float>(f.Number(1));
@@ -290,6 +320,258 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     viewOut = view;
 }
 
+std::string TooLarge(std::uintmax_t bytes) {
+    return "ファイルが大きすぎます（" + std::to_string(bytes) + " バイト、上限 " +
+           std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB）。";
+}
+
+// The format is ASCII: a NUL (UTF-16 and binary files) or a byte above 0x7F
+// means this is some other file, which must not open as a project.
+void CheckAscii(std::string_view text) {
+    const auto bad = std::find_if(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b == 0 || b > 0x7F;
+    });
+    if (bad == text.end())
+        return;
+    const int line = 1 + static_cast<int>(std::count(text.begin(), bad, '\n'));
+    const char* kind = "NUL バイト";
+    char hex[40];
+    if (*bad != 0) {
+        std::snprintf(hex, sizeof hex, "ASCII 以外のバイト（0x%02X）",
+                      static_cast<unsigned>(static_cast<unsigned char>(*bad)));
+        kind = hex;
+    }
+    throw ReadFailure(line, std::string(kind) +
+                                "があります。プロジェクト ファイルは ASCII のテキストです"
+                                "（UTF-16 や Shift_JIS などのファイルは読めません）。");
+}
+
+// A failed result built without letting an allocation failure escape.
+FileResult Failed(std::string_view what, std::string_view detail = {}) noexcept {
+    FileResult r;
+    r.ok = false;
+    try {
+        r.error = what;
+        r.error += detail;
+    } catch (...) {
+        // Out of memory: a failure without its reason is still a failure.
+    }
+    return r;
+}
+
+FileResult ParseText(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
+    try {
+        if (text.size() > kMaxFileBytes)
+            throw ReadFailure(0, TooLarge(text.size()));
+        // Many Windows editors start a saved file with a UTF-8 byte-order mark.
+        if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            text.remove_prefix(kByteOrderMark.size());
+        CheckAscii(text);
+        ParseInto(d, text, viewOut);
+    } catch (const ReadFailure& failure) {
+        ClearTables(d);
+        return failure.Result();
+    }
+    return {};
+}
+
+FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut) {
+    const auto fail = [&d](std::string what) {
+        ClearTables(d);
+        return Failed(what);
+    };
+    // O_NONBLOCK: opening a pipe must not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return fail("cannot open " + path);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Only a plain file: a folder opens but has no text, and a pipe or device
+    // would block or never end.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return fail("cannot open " + path);
+    // Decided from the size alone, before any memory is taken for the text.
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > kMaxFileBytes)
+        return fail(TooLarge(static_cast<std::uintmax_t>(st.st_size)));
+    std::string text(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail("cannot read " + path);
+        if (n == 0)
+            break; // the file shrank since fstat
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return ParseText(d, text, viewOut);
+}
+
+// --- writing -------------------------------------------------------------
+
+// The file a save really replaces: symbolic links are followed, as editors
+// do, so a link keeps pointing at a file that holds the new text (a dangling
+// link gets its target created). nullopt for a loop of links.
+std::optional<std::filesystem::path> FollowLinks(std::filesystem::path p) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::error_code ec;
+        const std::filesystem::path to = std::filesystem::read_symlink(p, ec);
+        if (ec)
+            return std::nullopt;
+        p = to.is_absolute() ? to : p.parent_path() / to;
+    }
+    return std::nullopt;
+}
+
+// The mode a plain create gives a new file: 0666 less the umask. Linux shows
+// the umask in /proc; umask() would change it for every thread for a moment.
+mode_t NewFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return 0666 & ~static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The temporary file of a save: closed, and removed unless it took the
+// target's place, on every way out.
+class TempFile {
+  public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        Close();
+        if (!name_.empty() && !placed_)
+            ::unlink(name_.c_str());
+    }
+
+    // A fresh name in `folder`, created exclusively and never through a link:
+    // a name planted there beforehand cannot redirect the save.
+    bool Create(const std::filesystem::path& folder) {
+        static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        std::random_device device;
+        std::mt19937_64 rng((static_cast<std::uint64_t>(device()) << 32) ^ device());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = ".velmora-";
+            for (int i = 0; i < 12; ++i)
+                name += kAlphabet[rng() % (sizeof kAlphabet - 1)];
+            name += ".tmp";
+            const std::string candidate = (folder / name).string();
+            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         0600);
+            if (fd_ >= 0) {
+                name_ = candidate;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
+    bool Write(std::string_view text) {
+        while (!text.empty()) {
+            const ssize_t n = ::write(fd_, text.data(), text.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            text.remove_prefix(static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+
+    int Fd() const { return fd_; }
+    const std::string& Name() const { return name_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void Placed() { placed_ = true; }
+
+  private:
+    int fd_ = -1;
+    std::string name_;
+    bool placed_ = false;
+};
+
+std::string ErrnoText() {
+    return std::error_code(errno, std::generic_category()).message();
+}
+
+FileResult WriteFile(BuildingData& d, const ViewGeometry& view, const std::string& path) {
+    namespace fs = std::filesystem;
+    const auto fail = [](std::string what) { return Failed(what); };
+    if (path.empty())
+        return fail("no file name");
+    if (!fs::path(path).has_filename())
+        return fail("no file name in " + path);
+    const std::optional<fs::path> resolved = FollowLinks(path);
+    if (!resolved)
+        return fail("シンボリック リンクをたどれません（循環しています）: " + path);
+    const fs::path& target = *resolved;
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return fail("同じ名前のフォルダがあります: " + target.string());
+    if (exists && !S_ISREG(st.st_mode))
+        return fail("通常のファイルではないので上書きしません: " + target.string());
+    // Replacing goes through the folder, so a file the user may not write
+    // would otherwise be replaced without a word.
+    if (exists && ::access(target.c_str(), W_OK) != 0 &&
+        (errno == EACCES || errno == EPERM || errno == EROFS))
+        return fail("書き込みが許可されていないファイルなので上書きしません: " + target.string());
+
+    const std::string text = ProjectFileText(d, view);
+    TempFile temp;
+    if (!temp.Create(folder))
+        return fail("cannot create a temporary file in " + folder.string() + ": " + ErrnoText());
+    if (!temp.Write(text))
+        return fail("cannot write " + temp.Name() + ": " + ErrnoText());
+    if (exists && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0) {
+        // Keeping the owner is a courtesy only root (or the owner, for the
+        // group) can give; the save goes on without it.
+    }
+    // The new file keeps the mode of the one it replaces.
+    const mode_t mode = exists ? st.st_mode & 07777 : NewFileMode();
+    if (::fchmod(temp.Fd(), mode) != 0)
+        return fail("cannot set the mode of " + temp.Name() + ": " + ErrnoText());
+    // On disk before the rename, so a power cut leaves the old or the new
+    // file, never an empty one.
+    if (::fsync(temp.Fd()) != 0 || !temp.Close())
+        return fail("cannot write " + temp.Name() + ": " + ErrnoText());
+    if (::rename(temp.Name().c_str(), target.c_str()) != 0)
+        return fail("cannot replace " + target.string() + ": " + ErrnoText());
+    temp.Placed();
+    // Makes the rename itself durable. The file is already replaced, so a
+    // folder that cannot be synced (some file systems refuse) is no failure.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    d.gTempDataSTS = ToVBool(WorthKeepingAsTempData(d));
+    return {};
+}
+
 } // namespace
 
 int SplitLine(BuildingData& d, std::string_view text, std::string_view separator) {
@@ -341,86 +623,39 @@ bool WorthKeepingAsTempData(const BuildingData& d) {
 }
 
 FileResult WriteProjectFile(BuildingData& d, const ViewGeometry& view, const std::string& path) {
-    namespace fs = std::filesystem;
-    FileResult result;
-    const auto fail = [&result](std::string what) {
-        result.ok = false;
-        result.error = std::move(what);
-        return result;
-    };
-    if (path.empty())
-        return fail("no file name");
-    const fs::path target(path);
-    if (!target.has_filename())
-        return fail("no file name in " + path);
-    fs::path temp = target;
-    temp += ".velmora-tmp";
-
-    const std::string text = ProjectFileText(d, view);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return fail("cannot create " + temp.string());
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return fail("cannot write " + temp.string());
-        }
+    try {
+        return WriteFile(d, view, path);
+    } catch (const std::bad_alloc&) {
+        return Failed("メモリが足りないため保存できません。");
+    } catch (const std::exception& e) {
+        return Failed("保存中にエラーが起きました: ", e.what());
     }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return fail("cannot replace " + path + ": " + ec.message());
-    }
-    d.gTempDataSTS = ToVBool(WorthKeepingAsTempData(d));
-    return result;
 }
 
+// No exception leaves the readers: a failed allocation (or any other) is a
+// failed read, with the tables cleared as for any failure.
 FileResult ReadProjectText(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     try {
-        ParseInto(d, text, viewOut);
-    } catch (const ReadFailure& failure) {
+        return ParseText(d, text, viewOut);
+    } catch (const std::bad_alloc&) {
         ClearTables(d);
-        return failure.Result();
+        return Failed("メモリが足りないため読み込めません。");
+    } catch (const std::exception& e) {
+        ClearTables(d);
+        return Failed("読み込み中にエラーが起きました: ", e.what());
     }
-    return {};
 }
 
 FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut) {
-    // Only a plain file: a folder opens but reports a size it cannot give,
-    // and a pipe or device would block or never end.
-    std::error_code kind;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, kind))
-        in.open(path, std::ios::binary);
-    if (!in.is_open()) {
+    try {
+        return ReadFile(d, path, viewOut);
+    } catch (const std::bad_alloc&) {
         ClearTables(d);
-        FileResult r;
-        r.ok = false;
-        r.error = "cannot open " + path;
-        return r;
-    }
-    std::string text;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size));
-        in.read(text.data(), static_cast<std::streamsize>(size));
-    }
-    if (size < 0 || !in) {
+        return Failed("メモリが足りないため読み込めません。");
+    } catch (const std::exception& e) {
         ClearTables(d);
-        FileResult r;
-        r.ok = false;
-        r.error = "cannot read " + path;
-        return r;
+        return Failed("読み込み中にエラーが起きました: ", e.what());
     }
-    return ReadProjectText(d, text, viewOut);
 }
 
 } // namespace velmora

@@ -35,20 +35,27 @@ std::string ProjectFileText(const BuildingData& d, const ViewGeometry& view);
 // least one point, more than two roofs and at least one wall line.
 bool WorthKeepingAsTempData(const BuildingData& d);
 
-// Writes the record to `path`. The text goes to a temporary file in the same
-// folder which then replaces the target, so a failed save never damages an
-// existing file. On success gTempDataSTS is set from WorthKeepingAsTempData;
-// on failure it is left as it was and nothing at `path` changes.
+// Writes the record to `path`. A symbolic link is followed: the file it
+// names is replaced and the link stays. The text goes to a temporary file
+// with a fresh name in the target's folder (created exclusively, never
+// through a link), is synced to disk and then replaces the target, so a
+// failed save or a power cut never damages an existing file. The new file
+// keeps the replaced file's mode; a file the user may not write is not
+// replaced. On success gTempDataSTS is set from WorthKeepingAsTempData; on
+// failure it is left as it was and nothing at `path` changes.
 FileResult WriteProjectFile(BuildingData& d, const ViewGeometry& view, const std::string& path);
 
 // Reads `path` into the record (view parameters, the three tables and
 // gFlatTopAreaX/Y of every point line) and the view geometry of line 2 into
-// `viewOut`. Missing or non-numeric fields read as 0; LF or CR LF line ends
-// and blanks around fields are accepted. A file that cannot be trusted (a
-// count outside its capacity, a file ending before its counts are satisfied,
-// a roof run past the point count, a wall owner naming no roof, a number too
-// large for a 32-bit float) fails as a whole: the tables are then cleared
-// (all counts 0), and neither the view parameters nor `viewOut` change.
+// `viewOut`. Missing or non-numeric fields read as 0; LF or CR LF line ends,
+// a leading UTF-8 byte-order mark and blanks around fields are accepted. A
+// file that cannot be trusted (larger than 16 MB, judged from its size
+// before it is read; a NUL or non-ASCII byte; no number on line 2; a count
+// outside its capacity, a file ending before its counts are satisfied, a roof
+// run past the point count, a wall owner naming no roof, a number too large
+// for a 32-bit float) fails as a whole: the tables are then cleared (all
+// counts 0), and neither the view parameters nor `viewOut` change. No
+// exception escapes; running out of memory is a failed read.
 // The caller places the compass point, fills the boxes and redraws.
 FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut);
 

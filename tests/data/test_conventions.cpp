@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <cfloat>
+
 #include "data/Conventions.h"
 
 using namespace velmora;
@@ -20,6 +22,8 @@ class ConventionsTest : public QObject {
         QTest::newRow("comma ends") << "598,126" << 598.0;
         QTest::newRow("exponent not read") << "1E3" << 1.0;
         QTest::newRow("sign alone") << "-" << 0.0;
+        QTest::newRow("fraction below a double") << "0." + QString(400, '0') + "1" << 0.0;
+        QTest::newRow("negative fraction below a double") << "-." + QString(400, '0') + "7" << 0.0;
     }
     void parse() {
         QFETCH(QString, text);
@@ -29,6 +33,24 @@ class ConventionsTest : public QObject {
     void parseCheckedRejectsHugeNumbers() {
         QVERIFY(!ParseLeadingNumberChecked(std::string(40, '9')).has_value());
         QCOMPARE(*ParseLeadingNumberChecked("3.5"), 3.5);
+    }
+    void parseCheckedRange_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("largest float") << "340282346638528859811704183484516925440" << true;
+        QTest::newRow("just above it") << "340282356779733661637539395458142568448" << false;
+        QTest::newRow("vanishing fraction") << "0." + QString(400, '0') + "1" << true;
+        QTest::newRow("huge with a point") << "-" + QString(400, '9') + ".5" << false;
+    }
+    // Only magnitudes above the float range are too large; one too small to
+    // matter is a number like any other.
+    void parseCheckedRange() {
+        QFETCH(QString, text);
+        QFETCH(bool, fits);
+        const auto v = ParseLeadingNumberChecked(text.toStdString());
+        QCOMPARE(v.has_value(), fits);
+        if (fits)
+            QCOMPARE(*v, ParseLeadingNumber(text.toStdString()));
     }
     void roundHalfEven_data() {
         QTest::addColumn<double>("in");
@@ -71,6 +93,11 @@ class ConventionsTest : public QObject {
         QTest::newRow("general 0.1") << "general" << 0.1 << "0.1";
         QTest::newRow("general 1234567.8") << "general" << 1234567.8 << "1234568";
         QTest::newRow("general 0.00123") << "general" << 0.00123 << "0.00123";
+        // Never an exponent: the readers stop at an "E".
+        QTest::newRow("general 1e16") << "general" << 1e16 << "10000000000000000";
+        QTest::newRow("general -2.5e-20") << "general" << -2.5e-20 << "-0.000000000000000000025";
+        QTest::newRow("general largest float")
+            << "general" << double(FLT_MAX) << "340282300000000000000000000000000000000";
     }
     void formats() {
         QFETCH(QString, kind);

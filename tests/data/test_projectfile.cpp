@@ -1,9 +1,19 @@
 #include <QtTest>
 
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cfloat>
 #include <cmath>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <random>
 #include <sstream>
 
@@ -11,6 +21,24 @@
 #include "data/Scenes.h"
 
 using namespace velmora;
+
+// While non-zero, every allocation of at least this many bytes fails, so a
+// test can run out of memory on purpose.
+static std::size_t gFailAllocationsFrom = 0;
+
+void* operator new(std::size_t n) {
+    if (gFailAllocationsFrom != 0 && n >= gFailAllocationsFrom)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -112,11 +140,53 @@ const std::string kValid = "12\r\n"
                            "1.0,2.0,1.0,-40.0,0.0\r\n"
                            "-5.5,6.5,-5.5,-20.0,1.0\r\n";
 
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream got;
+    got << in.rdbuf();
+    return got.str();
+}
+
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     const auto pos = text.find(from);
     if (pos != std::string::npos)
         text.replace(pos, from.size(), to);
     return text;
+}
+
+// The floats a project file carries, each with the rounding step of its
+// field's format (0: 7 significant digits).
+std::vector<std::pair<float*, double>> Floats(BuildingData& r, ViewGeometry& v) {
+    std::vector<std::pair<float*, double>> out;
+    for (float* f : {&r.gNorthAngle, &v.top, &v.left})
+        out.push_back({f, 0.5});
+    for (float* f :
+         {&v.height, &v.width, &r.gSourceHeight, &r.gFlatHeight, &r.gSlideHeight, &r.gSlideAngle})
+        out.push_back({f, 0.0});
+    for (float* f : {&r.gTopAreaX[0], &r.gTopAreaY[0], &r.gFlatTopHeight[0], &r.gFirstWallEdgeX[0],
+                     &r.gFirstWallEdgeY[0], &r.gSecondWallEdgeX[0], &r.gSecondWallEdgeY[0]})
+        out.push_back({f, 0.05});
+    return out;
+}
+
+// A refused text fails at `line`, empties the tables and changes neither
+// the view parameters nor the view.
+void ExpectRejected(const std::string& text, int line) {
+    auto d = NewRecord();
+    Fill(*d, 3, 5, 4, 11);
+    const float north = d->gNorthAngle;
+    const float flat = d->gFlatHeight;
+    const ViewGeometry before{1, 2, 3, 4};
+    ViewGeometry view = before;
+    const FileResult r = ReadProjectText(*d, text, view);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.line, line);
+    QVERIFY2(QString::fromStdString(r.error).startsWith(QString("line %1: ").arg(line)),
+             r.error.c_str());
+    CheckEmpty(*d);
+    QCOMPARE(d->gNorthAngle, north);
+    QCOMPARE(d->gFlatHeight, flat);
+    QCOMPARE(view, before);
 }
 
 } // namespace
@@ -258,6 +328,64 @@ class ProjectFileTest : public QObject {
         QVERIFY(!std::filesystem::exists(path + ".velmora-tmp"));
     }
 
+    void everyWrittenValueReadsBack_data() {
+        QTest::addColumn<int>("minExp");
+        QTest::addColumn<int>("maxExp");
+        QTest::newRow("below 1e-15, down to the smallest") << -150 << -50;
+        QTest::newRow("ordinary") << -20 << 20;
+        QTest::newRow("above 1e15, up to the largest") << 50 << 128;
+        QTest::newRow("any magnitude") << -150 << 128;
+    }
+    // Whatever finite float the writer is given reads back as the value it
+    // wrote (7 significant digits, one decimal or a whole number by field).
+    void everyWrittenValueReadsBack() {
+        QFETCH(int, minExp);
+        QFETCH(int, maxExp);
+        std::mt19937 rng(4242u + static_cast<unsigned>(minExp + 200));
+        std::uniform_real_distribution<double> mantissa(0.5, 1.0);
+        std::uniform_int_distribution<int> exponent(minExp, maxExp);
+        for (int round = 0; round < 250; ++round) {
+            auto src = NewRecord();
+            ViewGeometry view;
+            src->gTopAreaPointTotalNumber = 1;
+            src->gEachTopAreaNumber = 1;
+            src->gEachTopAreaPointNum[0] = 1;
+            src->gWallEdgeNumber = 1;
+            for (const auto& field : Floats(*src, view)) {
+                do {
+                    const double sign = rng() % 2 ? -1.0 : 1.0;
+                    *field.first =
+                        static_cast<float>(sign * std::ldexp(mantissa(rng), exponent(rng)));
+                } while (!std::isfinite(*field.first));
+            }
+            const std::string text = ProjectFileText(*src, view);
+            auto back = NewRecord();
+            ViewGeometry viewBack;
+            const FileResult r = ReadProjectText(*back, text, viewBack);
+            QVERIFY2(r.ok, (r.error + "\n" + text).c_str());
+            const auto written = Floats(*src, view);
+            const auto read = Floats(*back, viewBack);
+            for (std::size_t i = 0; i < written.size(); ++i) {
+                const auto [w, step] = written[i];
+                const float got = *read[i].first;
+                // Plus the float rounding of the value read.
+                const double allowed =
+                    step + std::fabs(*w) * (step == 0 ? 6e-7 : 1.2e-7) + FLT_TRUE_MIN;
+                QVERIFY2(std::fabs(static_cast<double>(got) - *w) <= allowed,
+                         qPrintable(
+                             QString("wrote %1, read %2").arg(*w, 0, 'g', 9).arg(got, 0, 'g', 9)));
+            }
+            // Saved again, nothing drifts. (The text may change once: 7 digits
+            // round a float just above 1E+28 to a value read as one below.)
+            auto again = NewRecord();
+            ViewGeometry viewAgain;
+            QVERIFY(ReadProjectText(*again, ProjectFileText(*back, viewBack), viewAgain).ok);
+            const auto reread = Floats(*again, viewAgain);
+            for (std::size_t i = 0; i < read.size(); ++i)
+                QCOMPARE(*reread[i].first, *read[i].first);
+        }
+    }
+
     void tempDataFlag_data() {
         QTest::addColumn<int>("roofs");
         QTest::addColumn<int>("walls");
@@ -283,7 +411,7 @@ class ProjectFileTest : public QObject {
 
     void failedWriteKeepsExistingFile_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("temporary file blocked") << "blocked";
+        QTest::newRow("temporary file cannot be written") << "blocked";
         QTest::newRow("target is a folder") << "folder";
         QTest::newRow("missing folder") << "missing";
     }
@@ -294,7 +422,6 @@ class ProjectFileTest : public QObject {
         const std::string before = "old contents\r\n";
         if (how == "blocked") {
             std::ofstream(path, std::ios::binary) << before;
-            std::filesystem::create_directory(path + ".velmora-tmp");
         } else if (how == "folder") {
             std::filesystem::create_directories(path + "/inner");
         } else {
@@ -303,7 +430,20 @@ class ProjectFileTest : public QObject {
         auto d = NewRecord();
         Fill(*d, 3, 4, 2, 5);
         d->gTempDataSTS = kFalse;
+        // Blocked: the temporary file is created but takes no byte (root
+        // is not exempt from this limit).
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit saved = limit;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        limit.rlim_cur = how == "blocked" ? 0 : saved.rlim_cur;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         const FileResult r = WriteProjectFile(*d, {}, path);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        for (const auto& e : std::filesystem::directory_iterator(dir.path().toStdString()))
+            QVERIFY2(e.path().filename().string().rfind(".velmora-", 0) != 0,
+                     "a temporary file is left");
         QVERIFY(!r.ok);
         QVERIFY(!r.error.empty());
         QCOMPARE(d->gTempDataSTS, kFalse);
@@ -316,6 +456,104 @@ class ProjectFileTest : public QObject {
             QVERIFY(std::filesystem::is_directory(path + "/inner"));
             QVERIFY(!std::filesystem::exists(path + ".velmora-tmp"));
         }
+    }
+
+    void savesThroughLinksOnly_data() {
+        QTest::addColumn<QStringList>("links"); // "name>target", made in order; @ is the folder
+        QTest::addColumn<QString>("written");   // where the text must land
+        QTest::newRow("relative link") << QStringList{"site.dat>real.dat"} << "real.dat";
+        QTest::newRow("absolute link") << QStringList{"site.dat>@/real.dat"} << "real.dat";
+        QTest::newRow("link into a subfolder")
+            << QStringList{"site.dat>sub/real.dat"} << "sub/real.dat";
+        QTest::newRow("chain of links")
+            << QStringList{"site.dat>sub/next.dat", "sub/next.dat>../real.dat"} << "real.dat";
+        QTest::newRow("dangling link") << QStringList{"site.dat>sub/new.dat"} << "sub/new.dat";
+        QTest::newRow("planted temporary name")
+            << QStringList{"site.dat.velmora-tmp>victim.dat"} << "site.dat";
+    }
+    // A save through a link replaces the file it names and keeps the link;
+    // a link planted under a temporary name redirects nothing.
+    void savesThroughLinksOnly() {
+        QFETCH(QStringList, links);
+        QFETCH(QString, written);
+        namespace fs = std::filesystem;
+        QTemporaryDir tmp;
+        const fs::path dir = tmp.path().toStdString();
+        fs::create_directory(dir / "sub");
+        const std::string old = "old contents\r\n";
+        std::vector<std::string> files{"real.dat", "sub/real.dat", "victim.dat"};
+        if (!links.join(' ').startsWith("site.dat>"))
+            files.push_back("site.dat");
+        for (const auto& f : files)
+            std::ofstream(dir / f, std::ios::binary) << old;
+        for (const QString& link : links)
+            fs::create_symlink(link.section('>', 1).replace("@", tmp.path()).toStdString(),
+                               dir / link.section('>', 0, 0).toStdString());
+        auto d = NewRecord();
+        Fill(*d, 3, 4, 2, 5);
+        const FileResult r = WriteProjectFile(*d, {}, (dir / "site.dat").string());
+        QVERIFY2(r.ok, r.error.c_str());
+        QCOMPARE(ReadAll((dir / written.toStdString()).string()), ProjectFileText(*d, {}));
+        for (const auto& f : files)
+            if (f != written.toStdString())
+                QCOMPARE(ReadAll((dir / f).string()), old);
+        for (const QString& link : links)
+            QVERIFY(fs::is_symlink(dir / link.section('>', 0, 0).toStdString()));
+        for (const auto& e : fs::recursive_directory_iterator(dir))
+            QVERIFY(e.path().filename().string().rfind(".velmora-", 0) != 0);
+    }
+
+    void permissions_data() {
+        QTest::addColumn<int>("mode"); // -1: no file yet
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("asUser");  // root saves as an ordinary user
+        QTest::addColumn<int>("expected"); // mode after the save; -1: refused
+        QTest::newRow("private file") << 0600 << 022 << false << 0600;
+        QTest::newRow("group readable") << 0640 << 077 << false << 0640;
+        QTest::newRow("executable bits") << 0755 << 022 << false << 0755;
+        QTest::newRow("new file follows the umask") << -1 << 027 << false << 0640;
+        QTest::newRow("read-only file") << 0444 << 022 << true << -1;
+        QTest::newRow("file anyone may write") << 0666 << 022 << true << 0666;
+    }
+    // The new file keeps the old one's mode, and a file the user may not
+    // write is not replaced. Root may write any file, so the save runs in a
+    // child process that becomes an ordinary user when the tests run as root.
+    void permissions() {
+        QFETCH(int, mode);
+        QFETCH(int, mask);
+        QFETCH(bool, asUser);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        // Anyone may add files to the folder: only the file's mode can stop
+        // the save.
+        QCOMPARE(::chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+        const std::string path = dir.filePath("m.dat").toStdString();
+        const std::string old = "old contents\r\n";
+        if (mode >= 0) {
+            std::ofstream(path, std::ios::binary) << old;
+            QCOMPARE(::chmod(path.c_str(), static_cast<mode_t>(mode)), 0);
+        }
+        auto d = NewRecord();
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::umask(static_cast<mode_t>(mask));
+            if (asUser && ::getuid() == 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(3);
+            const FileResult r = WriteProjectFile(*d, {}, path);
+            ::_exit(r.ok ? 0 : r.error.empty() ? 2 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3)
+            QSKIP("cannot run the save as an ordinary user");
+        QCOMPARE(WEXITSTATUS(status), expected < 0 ? 1 : 0);
+        QCOMPARE(ReadAll(path) == old, expected < 0);
+        struct stat st {};
+        QCOMPARE(::stat(path.c_str(), &st), 0);
+        QCOMPARE(static_cast<int>(st.st_mode & 07777), expected < 0 ? mode : expected);
     }
 
     void acceptedVariants_data() {
@@ -333,6 +571,9 @@ class ProjectFileTest : public QObject {
         QTest::newRow("no final line end") << noEnd;
         QTest::newRow("trailing text ignored")
             << QString::fromStdString(kValid) + "whatever\r\n1,2,3\r\n";
+        // Written by many Windows editors; toStdString gives EF BB BF.
+        QTest::newRow("UTF-8 byte-order mark") << QChar(0xFEFF) + QString::fromStdString(kValid);
+        QTest::newRow("mark and line feeds") << QChar(0xFEFF) + lf;
     }
     // Variants of the same file all read to the same record.
     void acceptedVariants() {
@@ -387,6 +628,10 @@ class ProjectFileTest : public QObject {
         QTest::newRow("count rounds half to even") << "2\r\n0.0,3.0"
                                                    << "2.5\r\n0.0,3.0"
                                                    << "roofs" << 2.0f;
+        // Too small for a double, not too large for a float.
+        QTest::newRow("vanishing fraction reads 0") << "598,"
+                                                    << "0." + QString(400, '0') + "1,"
+                                                    << "source" << 0.0f;
     }
     void lenientFields() {
         QFETCH(QString, from);
@@ -416,6 +661,8 @@ class ProjectFileTest : public QObject {
             got = d->gEachClosedTopAreaSTS[0];
         else if (field == "roofs")
             got = d->gEachTopAreaNumber;
+        else if (field == "source")
+            got = d->gSourceHeight;
         QCOMPARE(got, value);
     }
 
@@ -474,21 +721,115 @@ class ProjectFileTest : public QObject {
         const std::string text =
             from.isEmpty() ? std::string() : Replace(kValid, from.toStdString(), to.toStdString());
         QVERIFY(from.isEmpty() || text != kValid);
+        ExpectRejected(text, line);
+    }
+
+    void notProjectFiles_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("line");
+        const QString valid = QString::fromStdString(kValid);
+        QByteArray utf16(reinterpret_cast<const char*>(valid.utf16()), valid.size() * 2);
+        QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFE") + utf16 << 1;
+        for (qsizetype i = 0; i + 1 < utf16.size(); i += 2)
+            std::swap(utf16[i], utf16[i + 1]);
+        QTest::newRow("UTF-16 big-endian, no mark") << utf16 << 1;
+        QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r\n\r\n\r\n\r\n\r\n") << 2;
+        QTest::newRow("text without numbers")
+            << QByteArray("[settings]\r\nname=site\r\ncolour=red\r\n0\r\n0\r\n0\r\n") << 2;
+        const QByteArray ascii = QByteArray::fromStdString(kValid);
+        QTest::newRow("Latin-1 degree sign") << QByteArray(ascii).replace("20.5", "20.5\xB0") << 11;
+        QTest::newRow("UTF-8 word")
+            << QByteArray(ascii).replace("30.0", "30.0 \xE5\xB1\x8B\xE6\xA0\xB9") << 12;
+        QTest::newRow("NUL in trailing text") << ascii + QByteArray("x\0y", 3) << 16;
+        QTest::newRow("mark twice") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + ascii << 1;
+    }
+    // Files that are not project files are refused, never opened as an
+    // empty or partial project.
+    void notProjectFiles() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, line);
+        ExpectRejected(text.toStdString(), line);
+    }
+
+    void oversizedFiles_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("sparse");
+        QTest::addColumn<bool>("ok");
+        const qint64 cap = 16 * 1024 * 1024;
+        QTest::newRow("16 MB of valid text") << cap << false << true;
+        QTest::newRow("one byte more") << cap + 1 << false << false;
+        QTest::newRow("8 GB, never read") << (qint64(8) << 30) << true << false;
+    }
+    // The size decides before the text is read: a huge file is refused at
+    // once instead of exhausting memory.
+    void oversizedFiles() {
+        QFETCH(qint64, size);
+        QFETCH(bool, sparse);
+        QFETCH(bool, ok);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("big.dat").toStdString();
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << kValid;
+            if (!sparse) // trailing text after the walls is ignored
+                out << std::string(static_cast<std::size_t>(size) - kValid.size(), '#');
+        }
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
         auto d = NewRecord();
         Fill(*d, 3, 5, 4, 11);
-        const float north = d->gNorthAngle;
-        const float flat = d->gFlatHeight;
         const ViewGeometry before{1, 2, 3, 4};
         ViewGeometry view = before;
-        const FileResult r = ReadProjectText(*d, text, view);
+        const FileResult r = ReadProjectFile(*d, path, view);
+        QVERIFY2(r.ok == ok, r.error.c_str());
+        if (!ok) {
+            QCOMPARE(r.line, 0);
+            QVERIFY2(r.error.find(std::to_string(size) + " バイト、上限 16 MB") !=
+                         std::string::npos,
+                     r.error.c_str());
+            CheckEmpty(*d);
+            QCOMPARE(view, before);
+        }
+    }
+
+    void outOfMemory_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<int>("from");
+        QTest::newRow("file reader, its buffer") << "file" << (1 << 19);
+        QTest::newRow("text reader, any string") << "text" << 16;
+        QTest::newRow("writer, its text") << "write" << 4096;
+    }
+    // Running out of memory is a failed read or save, never an exception
+    // that ends the program.
+    void outOfMemory() {
+        QFETCH(QString, call);
+        QFETCH(int, from);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("m.dat").toStdString();
+        std::ofstream(path, std::ios::binary) << kValid << std::string(std::size_t(1) << 20, '#');
+        auto d = NewRecord();
+        Fill(*d, 30, 5, 40, 11);
+        ViewGeometry view;
+        FileResult r;
+        gFailAllocationsFrom = static_cast<std::size_t>(from);
+        try {
+            if (call == "file")
+                r = ReadProjectFile(*d, path, view);
+            else if (call == "text")
+                r = ReadProjectText(*d, kValid, view);
+            else
+                r = WriteProjectFile(*d, view, path);
+        } catch (...) {
+            gFailAllocationsFrom = 0;
+            QFAIL("an exception left the call");
+        }
+        gFailAllocationsFrom = 0;
         QVERIFY(!r.ok);
-        QCOMPARE(r.line, line);
-        QVERIFY2(QString::fromStdString(r.error).startsWith(QString("line %1: ").arg(line)),
-                 r.error.c_str());
-        CheckEmpty(*d);
-        QCOMPARE(d->gNorthAngle, north);
-        QCOMPARE(d->gFlatHeight, flat);
-        QCOMPARE(view, before);
+        // Where even short strings fail, so does the reason's own text.
+        QVERIFY(call == "text" || !r.error.empty());
+        if (call != "write")
+            CheckEmpty(*d);
+        else
+            QCOMPARE(ReadAll(path).size(), kValid.size() + (std::size_t(1) << 20));
     }
 
     void unreadablePathFails_data() {
