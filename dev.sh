@@ -3,11 +3,13 @@
 #   ./dev.sh start   install what is missing, build, start velmora
 #   ./dev.sh test    install what is missing, build, run every test headless
 #   ./dev.sh asan    core tests again under AddressSanitizer/UBSan
+#   ./dev.sh fuzz [SECONDS]  each libFuzzer target for SECONDS (default 30)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-          libgl-dev libbenchmark-dev fonts-noto-cjk fontconfig xvfb xauth)
+          libgl-dev libbenchmark-dev fonts-noto-cjk fontconfig xvfb xauth
+          clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -47,8 +49,29 @@ case "${1:-}" in
     cmake --build --preset asan-core
     ctest --preset asan-core
     ;;
+  fuzz)
+    install_missing
+    cmake --preset fuzz
+    cmake --build --preset fuzz
+    seconds="${2:-30}"
+    for target in projectfile registry tracer; do
+      # New inputs go to a scratch folder; the seeds in the tree stay as they are.
+      work="$(mktemp -d)"
+      echo "fuzz_$target: ${seconds} s"
+      status=0
+      build/fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
+        "$work" fuzz/corpus/$target >"$work.log" 2>&1 || status=$?
+      grep -E "stat::number_of_executed_units|stat::average_exec_per_sec" "$work.log" || true
+      if ((status != 0)); then
+        tail -n 40 "$work.log" >&2
+        echo "fuzz_$target failed" >&2
+        exit 1
+      fi
+      rm -rf "$work" "$work.log"
+    done
+    ;;
   *)
-    echo "usage: $0 start|test|asan" >&2
+    echo "usage: $0 start|test|asan|fuzz [seconds]" >&2
     exit 2
     ;;
 esac
