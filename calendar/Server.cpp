@@ -110,43 +110,35 @@ using namespace daylin::server;
 
 DaylinResult DllRegisterServer() {
     const QString library = OwnLibraryPath();
-    const QString path = registry::FilePath();
-    std::optional<registry::File> file = registry::Read(path);
-    if (library.isEmpty() || !file) {
+    if (library.isEmpty()) {
         return DaylinSelfRegClass;
     }
-    if (file->preamble.isEmpty() && file->sections.isEmpty()) {
-        file->preamble << QStringLiteral("; Per-user registry of embeddable controls (daylin.h).")
-                       << QString();
-    }
-    RemoveOwnSections(*file);
-    const QString classId = DaylinGuidToString(DaylinClsidCalencerOCX);
-    const QString typeLib = DaylinGuidToString(DaylinLibidDaylin);
-    file->sections.append(registry::Section{
-        classId,
-        {Key("Class", Text(DaylinClassName)), Key("ProgID", Text(DaylinProgId)),
-         Key("Library", library), Key("TypeLib", typeLib), Key("Version", Text(DaylinVersion)),
-         Key("Interface", DaylinGuidToString(DaylinIidCalencerOCX)),
-         Key("EventInterface", DaylinGuidToString(DaylinDiidCalencerOCXEvents))}});
-    file->sections.append(registry::Section{Text(DaylinProgId), {Key("CLSID", classId)}});
-    file->sections.append(
-        registry::Section{typeLib,
-                          {Key("Name", Text(DaylinTypeLibName)),
-                           Key("Version", Text(DaylinVersion)), Key("Library", library)}});
-    return registry::Write(path, *file) ? DaylinOk : DaylinSelfRegClass;
+    const bool updated = registry::Update(registry::FilePath(), [&](registry::File& file) {
+        if (file.preamble.isEmpty() && file.sections.isEmpty()) {
+            file.preamble = "; Per-user registry of embeddable controls (daylin.h).\n\n";
+        }
+        RemoveOwnSections(file);
+        const QString classId = DaylinGuidToString(DaylinClsidCalencerOCX);
+        const QString typeLib = DaylinGuidToString(DaylinLibidDaylin);
+        file.Append(classId,
+                    {Key("Class", Text(DaylinClassName)), Key("ProgID", Text(DaylinProgId)),
+                     Key("Library", library), Key("TypeLib", typeLib),
+                     Key("Version", Text(DaylinVersion)),
+                     Key("Interface", DaylinGuidToString(DaylinIidCalencerOCX)),
+                     Key("EventInterface", DaylinGuidToString(DaylinDiidCalencerOCXEvents))});
+        file.Append(Text(DaylinProgId), {Key("CLSID", classId)});
+        file.Append(typeLib, {Key("Name", Text(DaylinTypeLibName)),
+                              Key("Version", Text(DaylinVersion)), Key("Library", library)});
+    });
+    return updated ? DaylinOk : DaylinSelfRegClass;
 }
 
 DaylinResult DllUnregisterServer() {
     const QString path = registry::FilePath();
     if (!QFileInfo::exists(path)) {
-        return DaylinOk;
+        return DaylinOk; // nothing registered, and no folder or lock file to create
     }
-    std::optional<registry::File> file = registry::Read(path);
-    if (!file) {
-        return DaylinSelfRegClass;
-    }
-    RemoveOwnSections(*file);
-    return registry::Write(path, *file) ? DaylinOk : DaylinSelfRegClass;
+    return registry::Update(path, RemoveOwnSections) ? DaylinOk : DaylinSelfRegClass;
 }
 
 DaylinResult DllGetClassObject(const DaylinGuid* classId, const DaylinGuid* iid, void** object) {

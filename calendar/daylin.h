@@ -90,7 +90,16 @@
 //   $DAYLIN_REGISTRY                 when that variable is set and not empty,
 //   $XDG_CONFIG_HOME/daylin/classes.ini (normally ~/.config/...) otherwise.
 // It is UTF-8 text in sections; lines starting with ";" are comments.
-// Sections of other components are kept as they are. daylin writes:
+// It must be a regular file (or a link to one) or not exist yet; the entry
+// points refuse anything else (DaylinSelfRegClass) rather than block on a
+// FIFO or replace a device. A section is its "[name]" line and every line up
+// to the next one; registering and unregistering remove daylin's own
+// sections and append them anew, and leave every other byte as it was
+// (encoding, line endings, blank lines). Writers hold flock() on
+// "<file>.lock" beside the file (a link's target) from reading it to
+// replacing it by renaming a complete new file over it, so concurrent
+// writers lose no entries; daylin::registry::Update() takes part in this.
+// daylin writes:
 //
 //   [{F54B5950-59B8-4B15-A121-F8B4C68A3132}]      one section per class id
 //   Class=CalencerOCX
@@ -210,7 +219,8 @@ class DaylinClassFactory {
 
 // The four entry points, unmangled so that a host can resolve them by name.
 extern "C" {
-// DaylinOk, or DaylinSelfRegClass when the registry file cannot be written.
+// DaylinOk, or DaylinSelfRegClass when the registry file is not a regular
+// file or cannot be locked, read or written.
 DAYLIN_EXPORT DaylinResult DllRegisterServer(void);
 // DaylinOk (also when nothing was registered), or DaylinSelfRegClass.
 DAYLIN_EXPORT DaylinResult DllUnregisterServer(void);

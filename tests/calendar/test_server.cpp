@@ -3,7 +3,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <future>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "daylin.h"
 
@@ -12,6 +20,24 @@ using daylin::registry::File;
 namespace {
 
 const QString kForeignClass = QStringLiteral("{01234567-89AB-CDEF-0123-456789ABCDEF}");
+// Other components' entries: CR LF and LF lines, blank lines, bytes that are
+// not UTF-8. kStale is an earlier registration of ours between them.
+const QByteArray kForeignHead = "; written by another installer\r\n"
+                                "\r\n"
+                                "[{01234567-89AB-CDEF-0123-456789ABCDEF}]\r\n"
+                                "Library=/opt/other/libother.so\r\n"
+                                "Vendor=Caf\xe9 \xff\r\n"
+                                "\r\n"
+                                "\r\n";
+const QByteArray kStale = "[{f54b5950-59b8-4b15-a121-f8b4c68a3132}]\r\n"
+                          "Library=/old/libdaylin.so.1\r\n"
+                          "\r\n"
+                          "[daylin.CalencerOCX]\n"
+                          "CLSID={F54B5950-59B8-4B15-A121-F8B4C68A3132}\n";
+const QByteArray kForeignTail = "[other.Widget]\n"
+                                "CLSID={01234567-89AB-CDEF-0123-456789ABCDEF}\n"
+                                "\n"
+                                "; \x80\x81 end\n";
 
 // Loads the library named in the registry for a class id and resolves one
 // of its entry points, as a host that does not link daylin would.
@@ -42,22 +68,21 @@ class ServerTest : public QObject {
     }
 
     void init() {
-        // Another component's entry and a comment, which registration must keep.
         QFile::remove(path_);
-        File file;
-        file.preamble << QStringLiteral("; written by another installer");
-        file.sections.append({kForeignClass, {QStringLiteral("Library=/opt/other/libother.so")}});
-        QVERIFY(daylin::registry::Write(path_, file));
+        QDir().rmdir(path_ + ".lock");
+        QVERIFY(WriteRegistry(kForeignHead + kForeignTail));
         QCOMPARE(DllCanUnloadNow(), DaylinOk);
     }
 
     void registerRecordsClass() {
+        QByteArray previous;
         for (int pass = 0; pass < 2; ++pass) { // registering twice changes nothing
             QCOMPARE(DllRegisterServer(), DaylinOk);
+            QVERIFY(pass == 0 || Contents() == previous);
+            previous = Contents();
             const std::optional<File> file = daylin::registry::Read(path_);
             QVERIFY(file.has_value());
-            QCOMPARE(file->sections.size(), 4);
-            QCOMPARE(file->preamble.first(), QStringLiteral("; written by another installer"));
+            QCOMPARE(file->sections.size(), 5);
             QCOMPARE(file->Find(kForeignClass)->Value(QStringLiteral("Library")),
                      QStringLiteral("/opt/other/libother.so"));
 
@@ -104,6 +129,98 @@ class ServerTest : public QObject {
         const DaylinResult registered = DllRegisterServer();
         qputenv(daylin::registry::kPathVariable, path_.toLocal8Bit());
         QCOMPARE(registered, DaylinSelfRegClass);
+    }
+
+    void otherBytesKept_data() {
+        QTest::addColumn<QByteArray>("own"); // placed between the foreign sections
+        QTest::addColumn<bool>("linked");    // the registry path a link to the file
+        QTest::newRow("foreign only") << QByteArray() << false;
+        QTest::newRow("stale registration amid foreign") << kStale << false;
+        QTest::newRow("through a link") << kStale << true;
+    }
+    void otherBytesKept() {
+        QFETCH(QByteArray, own);
+        QFETCH(bool, linked);
+        QVERIFY(WriteRegistry(kForeignHead + own + kForeignTail));
+        QFile::remove(path_ + ".target");
+        QVERIFY(!linked ||
+                (QFile::rename(path_, path_ + ".target") && QFile::link(path_ + ".target", path_)));
+        const QByteArray others = kForeignHead + kForeignTail;
+        QCOMPARE(DllRegisterServer(), DaylinOk);
+        QCOMPARE(Contents().left(others.size()), others); // ours appended after them
+        QVERIFY(QFileInfo::exists(
+            daylin::registry::LibraryForClass(QStringLiteral("daylin.CalencerOCX"))));
+        QCOMPARE(DllUnregisterServer(), DaylinOk);
+        QCOMPARE(Contents(), others);
+        QCOMPARE(QFileInfo(path_).isSymLink(), linked); // a linked registry stays linked
+    }
+
+    void nonRegularRegistry_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("device node") << "device";
+        QTest::newRow("link to a fifo") << "link";
+        QTest::newRow("lock file is a folder") << "lock";
+    }
+    void nonRegularRegistry() {
+        QFETCH(QString, kind);
+        const QByteArray path = QFile::encodeName(path_);
+        const QByteArray fifo = kind == u"link" ? path + ".fifo" : path;
+        QFile::remove(path_ + ".lock");
+        if (kind == u"lock") {
+            QVERIFY(QDir().mkdir(path_ + ".lock"));
+        } else {
+            QFile::remove(path_);
+        }
+        if (kind == u"device" && ::mknod(path, S_IFCHR | 0600, makedev(1, 3)) != 0) {
+            QSKIP("creating a device node needs privileges");
+        }
+        QVERIFY(kind != u"fifo" || ::mkfifo(fifo, 0600) == 0);
+        QVERIFY(kind != u"link" || (::mkfifo(fifo, 0600) == 0 && ::symlink(fifo, path) == 0));
+        struct stat before {};
+        QCOMPARE(::lstat(path, &before), 0);
+        for (DaylinResult (*entry)() : {&DllRegisterServer, &DllUnregisterServer}) {
+            auto call = std::async(std::launch::async, entry);
+            if (call.wait_for(std::chrono::seconds(2)) == std::future_status::timeout) {
+                ::close(::open(fifo, O_WRONLY | O_NONBLOCK)); // ends the read, so no hang
+                QFAIL("blocked on the registry");
+            }
+            QCOMPARE(call.get(), DaylinSelfRegClass);
+            struct stat after {};
+            QCOMPARE(::lstat(path, &after), 0); // neither replaced nor changed
+            QCOMPARE(after.st_ino, before.st_ino);
+            QCOMPARE(after.st_mode, before.st_mode);
+        }
+        ::unlink(path + ".fifo");
+    }
+
+    void concurrentWritersLoseNothing() {
+        constexpr int kOthers = 100;
+        std::atomic<bool> othersDone{false};
+        bool othersWritten = true;
+        std::thread other([&] { // another component, through the same locking
+            for (int i = 0; i < kOthers; ++i) {
+                othersWritten &= daylin::registry::Update(path_, [i](File& file) {
+                    file.Append(QStringLiteral("other.%1").arg(i), {QStringLiteral("Library=x")});
+                });
+            }
+            othersDone = true;
+        });
+        bool ownWritten = true;
+        for (int call = 0; !othersDone; ++call) {
+            ownWritten &= (call % 2 ? DllUnregisterServer() : DllRegisterServer()) == DaylinOk;
+        }
+        other.join();
+        QVERIFY(ownWritten && othersWritten);
+        const std::optional<File> file = daylin::registry::Read(path_);
+        QVERIFY(file.has_value());
+        QStringList missing;
+        for (int i = 0; i < kOthers; ++i) {
+            if (file->Find(QStringLiteral("other.%1").arg(i)) == nullptr) {
+                missing << QString::number(i);
+            }
+        }
+        QCOMPARE(missing, QStringList());
     }
 
     void classObject_data() {
@@ -217,7 +334,7 @@ class ServerTest : public QObject {
             QCOMPARE(DllUnregisterServer(), DaylinOk);
             const std::optional<File> file = daylin::registry::Read(path_);
             QVERIFY(file.has_value());
-            QCOMPARE(file->sections.size(), 1);
+            QCOMPARE(file->sections.size(), 2);
             QVERIFY(file->Find(kForeignClass) != nullptr);
             QVERIFY(daylin::registry::LibraryForClass(DaylinGuidToString(DaylinClsidCalencerOCX))
                         .isEmpty());
@@ -229,6 +346,17 @@ class ServerTest : public QObject {
     }
 
   private:
+    QByteArray Contents() const {
+        QFile file(path_);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+    bool WriteRegistry(const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(path_).absolutePath());
+        QFile file(path_);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size();
+    }
+
     QTemporaryDir dir_;
     QString path_;
 };
