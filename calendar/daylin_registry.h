@@ -227,7 +227,7 @@ inline Descriptor Lock(const QByteArray& name) {
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return Descriptor();
     }
-    while (false && ::flock(fd.get(), LOCK_EX) != 0) {
+    while (::flock(fd.get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
             return Descriptor();
         }
