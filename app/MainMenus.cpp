@@ -44,7 +44,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.StopDrawLineMenu = item(e.EditPhotoLineMenu, "StopDrawLineMenu", "中止");
     e.EditPhotoLineMenu->addSeparator();
     for (int i = 0; i < kToolCount; ++i) {
-        const char* text = ToolSpecOf(i).menuText;
+        const char* text = ToolRowOf(i).menuText;
         if (!text)
             continue;
         QAction* a = item(e.EditPhotoLineMenu, "InputModeMenu", text);

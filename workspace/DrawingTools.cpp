@@ -11,13 +11,11 @@
 namespace velmora {
 
 void RoofTool::MouseDown(int button, QPointF p) {
-    if (!InSlopeView() || button != PictureView::kLeftButton)
+    float x = 0, y = 0;
+    if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
     PictureView& v = env_.View();
-    const float x = static_cast<float>(p.x());
-    const float y = static_cast<float>(p.y());
-    v.SetDrawWidth(2);
     v.SetMode(DrawMode::Xor);
     v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
     anchor_ = last_ = QPointF(x, y);
@@ -55,13 +53,11 @@ void RoofTool::MouseMove(int, QPointF p) {
 }
 
 void WallTool::MouseDown(int button, QPointF p) {
-    if (!InSlopeView() || button != PictureView::kLeftButton)
+    float x = 0, y = 0;
+    if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
     PictureView& v = env_.View();
-    const float x = static_cast<float>(p.x());
-    const float y = static_cast<float>(p.y());
-    v.SetDrawWidth(2);
     const WallClickResult r = WallToolClick(s.Data(), s.pActiveTopArea, start_, x, y);
     switch (r.kind) {
     case WallClickKind::Nothing:

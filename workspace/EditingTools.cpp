@@ -18,6 +18,15 @@ bool Tool::OnPlanMap() {
     return env_.Session().pViewMode == kFlatView;
 }
 
+bool Tool::DrawingPress(int button, QPointF p, float& x, float& y) {
+    if (!InSlopeView() || button != PictureView::kLeftButton)
+        return false;
+    x = static_cast<float>(p.x());
+    y = static_cast<float>(p.y());
+    env_.View().SetDrawWidth(2);
+    return true;
+}
+
 void Tool::MouseDown(int, QPointF) {}
 void Tool::MouseMove(int, QPointF) {}
 void Tool::MouseUp(int, QPointF) {}

@@ -28,7 +28,7 @@ ToolPanel::ToolPanel(QWidget* parent)
     auto* grid = new QGridLayout(this);
     InputModeRbn->setObjectName(QStringLiteral("InputModeRbn"));
     for (int i = 0; i < kToolCount; ++i) {
-        const ToolSpec& t = ToolSpecOf(i);
+        const ToolRow& t = ToolRowOf(i);
         QPushButton* b = InputModeRbn->AddButton(QString::fromUtf8(t.caption),
                                                  QString::fromUtf8(t.toolTip), this);
         b->setObjectName(QStringLiteral("InputModeRbn%1").arg(i));

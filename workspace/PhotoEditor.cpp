@@ -302,18 +302,18 @@ void PhotoEditor::ChooseTool(int index, ToolEntry entry) {
     const int view = session_.pViewMode;
     if (!ToolActs(index, view, entry))
         return;
-    const ToolSpec& spec = ToolSpecOf(index);
+    const ToolRow& row = ToolRowOf(index);
     const bool slope = view == kSlopeView;
-    if (slope && entry == ToolEntry::Button && spec.validates && ValidateAltitudes() != 1) {
+    if (slope && entry == ToolEntry::Button && row.validates && ValidateAltitudes() != 1) {
         // The release this raises leaves the select tool chosen.
         work_.InputModeRbn->SetValue(index, false);
         return;
     }
     SetToolCursor(ToolCursor(index, view, entry));
     session_.pInputMode = static_cast<Count>(index);
-    if (slope && spec.clearsOutline)
+    if (slope && row.clearsOutline)
         roof_->ClearOutline();
-    if (slope && spec.clearsWallStart)
+    if (slope && row.clearsWallStart)
         wall_->ClearStart();
     ToolAt(index).Chosen();
 }
@@ -345,7 +345,7 @@ void PhotoEditor::PhotoPic_MouseDown(int button, double x, double y) {
     if (!IsTool(tool))
         return;
     // The double-click handlers act where the first click went down.
-    if (button == PictureView::kLeftButton && ToolSpecOf(tool).storesDown) {
+    if (button == PictureView::kLeftButton && ToolRowOf(tool).storesDown) {
         session_.pDownX = static_cast<float>(p.x());
         session_.pDownY = static_cast<float>(p.y());
     }
@@ -362,7 +362,7 @@ void PhotoEditor::PhotoPic_MouseUp(int button, double x, double y) {
     if (!IsTool(tool))
         return;
     ToolAt(tool).MouseUp(button, HotSpotPosition(x, y));
-    if (button == PictureView::kRightButton && ToolSpecOf(tool).editMenu &&
+    if (button == PictureView::kRightButton && ToolRowOf(tool).editMenu &&
         menus_.EditPhotoLineMenu) {
         PictureView& v = *work_.PhotoPic;
         const QPointF px = v.ToPixel(x, y);

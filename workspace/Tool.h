@@ -61,6 +61,10 @@ class Tool {
   protected:
     bool InSlopeView();
     bool OnPlanMap();
+    // A left press in the inclined view, as the drawing tools take it: the
+    // pen set to 2 pixels and the position in single precision. False for
+    // any other press.
+    bool DrawingPress(int button, QPointF p, float& x, float& y);
     void SlopeDoubleClick();
     ToolEnvironment& env_;
 };

@@ -5,7 +5,7 @@ namespace velmora {
 namespace {
 
 // clang-format off
-constexpr std::array<ToolSpec, kToolCount> kTools{{
+constexpr std::array<ToolRow, kToolCount> kTools{{
     //  caption         tip                 menu              cursor           plan menu        hot spot       slope  flat   sB     sM     fB     fM     valid  outln  wall   down   menu
     {"選択",          "ラインの選択",     "選択(&S)",       nullptr,         nullptr,         {0, 0},        true,  true,  true,  true,  true,  true,  false, false, false, true,  true},
     {"拡大縮小",      "拡大縮小",         "拡大縮小(&Z)",   "Magnify.cur",   nullptr,         {0, 0},        false, true,  true,  false, true,  false, false, true,  false, false, false},
@@ -24,20 +24,20 @@ bool IsTool(int tool) {
     return tool >= 0 && tool < kToolCount;
 }
 
-const ToolSpec& ToolSpecOf(int tool) {
+const ToolRow& ToolRowOf(int tool) {
     return kTools[static_cast<std::size_t>(IsTool(tool) ? tool : kSelectTool)];
 }
 
 QPointF HotSpotPosition(int tool, double x, double y) {
     if (!IsTool(tool))
         return QPointF(x, y);
-    return QPointF(x, y) + ToolSpecOf(tool).hotSpot;
+    return QPointF(x, y) + ToolRowOf(tool).hotSpot;
 }
 
 bool ToolActs(int tool, int viewMode, ToolEntry entry) {
     if (!IsTool(tool))
         return false;
-    const ToolSpec& s = ToolSpecOf(tool);
+    const ToolRow& s = ToolRowOf(tool);
     const bool button = entry == ToolEntry::Button;
     if (viewMode == kSlopeView)
         return button ? s.slopeButton : s.slopeMenu;
@@ -47,14 +47,14 @@ bool ToolActs(int tool, int viewMode, ToolEntry entry) {
 }
 
 const char* ToolCursor(int tool, int viewMode, ToolEntry entry) {
-    const ToolSpec& s = ToolSpecOf(tool);
+    const ToolRow& s = ToolRowOf(tool);
     if (viewMode == kFlatView && entry == ToolEntry::Menu && s.planMenuCursor)
         return s.planMenuCursor;
     return s.cursor;
 }
 
 bool ToolEnabledIn(int tool, int viewMode) {
-    const ToolSpec& s = ToolSpecOf(tool);
+    const ToolRow& s = ToolRowOf(tool);
     return viewMode == kFlatView ? s.enabledFlat : s.enabledSlope;
 }
 

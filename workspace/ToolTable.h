@@ -29,7 +29,7 @@ enum class ToolEntry { Button, Menu };
 inline constexpr int kSlopeView = 1;
 inline constexpr int kFlatView = 2;
 
-struct ToolSpec {
+struct ToolRow {
     const char* caption;  // button
     const char* toolTip;  // button
     const char* menuText; // item of "編集(&E)"; nullptr: none
@@ -55,7 +55,7 @@ struct ToolSpec {
     bool editMenu;
 };
 
-const ToolSpec& ToolSpecOf(int tool);
+const ToolRow& ToolRowOf(int tool);
 // True for 0 ... 7.
 bool IsTool(int tool);
 // The mouse position shifted to the tip of the tool's cursor.

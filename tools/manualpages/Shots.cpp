@@ -99,7 +99,7 @@ QImage CursorStrip(const QString& icoDir) {
     p.setFont(f);
     const int cell = strip.width() / kToolCount;
     for (int t = 0; t < kToolCount; ++t) {
-        const ToolSpec& s = ToolSpecOf(t);
+        const ToolRow& s = ToolRowOf(t);
         QImage icon;
         if (s.cursor) {
             if (const auto c = ReadCursorFile(QDir(icoDir).filePath(QString::fromLatin1(s.cursor))))
