@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "tracing/RoofTracer.h"
+#include "tracing/TraceSource.h"
 
 using namespace velmora;
 
@@ -79,3 +80,17 @@ BENCHMARK(BM_RegionAndOutline)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 BENCHMARK_MAIN();
+
+// The tracer's cleaned input of a 1600 x 1000 picture, built once per load.
+void BM_TracingGreyOf(benchmark::State& state) {
+    GreyRaster picture(1600, 1000);
+    unsigned s = 5;
+    for (int r = 0; r < picture.Height(); ++r)
+        for (int c = 0; c < picture.Width(); ++c) {
+            s = s * 1664525u + 1013904223u;
+            picture.Set(c, r, ((c / 40 + r / 30) % 2 ? 200 : 150) + int((s >> 16) % 11u) - 5);
+        }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TracingGreyOf(picture).Width());
+}
+BENCHMARK(BM_TracingGreyOf)->Unit(benchmark::kMillisecond);

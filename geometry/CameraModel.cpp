@@ -66,6 +66,23 @@ class Camera {
         return p;
     }
 
+    std::optional<PlanXY> ImagePoint(double planX, double planY, double h) const {
+        // PlanPoint solved for the picture position: the ray must reach the
+        // height h above the plan point.
+        if (!(c_ - h > 0.0))
+            return std::nullopt;
+        const double t = (planY + g_) / (c_ - h);
+        const double denom = 1.0 + t * tan_;
+        const double dist = c_ * t - g_;
+        const double spread = f_ + dist * sin_;
+        if (denom == 0.0 || spread == 0.0)
+            return std::nullopt;
+        PlanXY p{planX / (1.0 - h / c_) * f_ / spread, (t - tan_) / denom * f_};
+        if (!Finite(p.x) || !Finite(p.y))
+            return std::nullopt;
+        return p;
+    }
+
   private:
     Camera(double thetaRad, double slantRange)
         : f_(slantRange), tan_(std::tan(thetaRad)), sin_(std::sin(thetaRad)),
@@ -174,6 +191,14 @@ std::optional<PlanXY> PlanPoint(double thetaRad, double slantRange, double x, do
     if (!cam)
         return std::nullopt;
     return cam->PlanPoint(x, y, h);
+}
+
+std::optional<PlanXY> ImagePoint(double thetaRad, double slantRange, double planX, double planY,
+                                 double h) {
+    const auto cam = Camera::Make(thetaRad, slantRange);
+    if (!cam)
+        return std::nullopt;
+    return cam->ImagePoint(planX, planY, h);
 }
 
 void ComputeRoofHeights(BuildingData& d, double pictureWidth) {

@@ -56,6 +56,12 @@ std::optional<double> WallHeight(double thetaRad, double slantRange, double a, d
 // lies h metres above the ground.
 std::optional<PlanXY> PlanPoint(double thetaRad, double slantRange, double x, double y, double h);
 
+// Image-plane position (metres) at which the plan point (planX, planY), lifted
+// h metres above the ground, is seen: the inverse of PlanPoint. Nothing for a
+// point at or above the camera.
+std::optional<PlanXY> ImagePoint(double thetaRad, double slantRange, double planX, double planY,
+                                 double h);
+
 // gFlatTopHeight of every roof = mean WallHeight of its wall lines, from the
 // stored gFlatHeight and gSlideAngle; also refreshes gPhotoMetrePerUnit from
 // the picture width W. Does nothing without roofs. A roof none of whose wall

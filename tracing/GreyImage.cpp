@@ -27,6 +27,10 @@ std::uint8_t* GreyRaster::RowData(int row) {
     return grey_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
 }
 
+const std::uint8_t* GreyRaster::RowData(int row) const {
+    return const_cast<GreyRaster*>(this)->RowData(row);
+}
+
 int GreyRaster::At(int column, int row) const {
     if (column < 0 || column >= width_ || row < 0 || row >= height_)
         return kNoPixel;

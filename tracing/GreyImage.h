@@ -51,6 +51,7 @@ class GreyRaster final : public GreyImage {
     // The row's Width() bytes, for filling a whole picture quickly; nullptr
     // outside.
     std::uint8_t* RowData(int row);
+    const std::uint8_t* RowData(int row) const;
     void SetRgb(int column, int row, int r, int g, int b) { Set(column, row, GreyOfRgb(r, g, b)); }
 
     int Grey(double pictureX, double pictureY) const override;

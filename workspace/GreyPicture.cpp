@@ -1,5 +1,7 @@
 #include "workspace/GreyPicture.h"
 
+#include "tracing/TraceSource.h"
+
 namespace velmora {
 
 namespace {
@@ -36,6 +38,10 @@ GreyRaster GreyCopyOf(const QImage& picture) {
         }
     }
     return grey;
+}
+
+GreyRaster TraceSourceOf(const QImage& picture) {
+    return TracingGreyOf(GreyCopyOf(picture));
 }
 
 } // namespace velmora

@@ -17,8 +17,8 @@ namespace velmora {
 
 struct TraceWork {
     RoofTracer tracer;
-    // Grey copy of the picture as loaded; the drawing surface with its
-    // outlines must never leak into the analysis.
+    // Cleaned grey copy of the picture as loaded; the drawing surface with
+    // its outlines must never leak into the analysis.
     GreyRaster grey;
     qint64 pictureKey = 0;
     bool hasPicture = false;
@@ -49,7 +49,7 @@ void TraceTool::RefreshTraceSource() {
     }
     if (w.hasPicture && w.pictureKey == picture.cacheKey())
         return;
-    w.grey = GreyCopyOf(picture);
+    w.grey = TraceSourceOf(picture);
     w.pictureKey = picture.cacheKey();
     w.hasPicture = true;
 }

@@ -72,6 +72,8 @@ class CameraModelTest : public QObject {
         QVERIFY(pTop && pFoot);
         QVERIFY(std::fabs(pTop->x - X) < 1e-6 && std::fabs(pTop->y - Y) < 1e-6);
         QVERIFY(std::fabs(pFoot->x - X) < 1e-6 && std::fabs(pFoot->y - Y) < 1e-6);
+        const auto seen = ImagePoint(cam.theta, f, X, Y, h);
+        QVERIFY(seen && std::fabs(seen->x - top.x) < 1e-9 && std::fabs(seen->y - top.y) < 1e-9);
     }
 
     void impossibleRaysAreSkipped_data() {

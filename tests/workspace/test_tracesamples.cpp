@@ -1,5 +1,5 @@
 // The one-click tracing core on the built-in sample picture 1, decoded into
-// an in-memory grey copy: a trace from each of the scene's double-click
+// the cleaned grey copy the window traces on: a trace from each of the scene's double-click
 // points finds that roof, and a wall whose height agrees with the scene's.
 #include <QtTest>
 
@@ -50,7 +50,7 @@ class TraceSamplesTest : public QObject {
     void initTestCase() {
         const QImage img(":/samples/sample1.jpg");
         QVERIFY2(!img.isNull(), "sample picture 1 is not among the program's resources");
-        picture_ = GreyCopyOf(img);
+        picture_ = TraceSourceOf(img);
         const AltitudeTexts& t = SamplePicturePresets(1);
         UpdateViewGeometry(view_,
                            {std::string(t.verHeight), std::string(t.verHeightm),

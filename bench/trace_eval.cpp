@@ -1,0 +1,252 @@
+// How well one-click tracing does on pictures like real screenshots. Traces
+// every building of the realistic test set (and of the two built-in sample
+// pictures) the way the main window does it: grey copy, gate, roof,
+// registration, wall, height; once on the plain grey copy and once on the
+// tracer's cleaned input. Prints a table; -v adds one line per building.
+#include <QGuiApplication>
+#include <QPainter>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "data/Scenes.h"
+#include "geometry/CameraModel.h"
+#include "tools/realpics/RealisticTown.h"
+#include "tracing/RoofTracer.h"
+#include "tracing/TraceSource.h"
+#include "workspace/GreyPicture.h"
+
+using namespace velmora;
+using realpics::TrueBuilding;
+
+namespace {
+
+struct Tally {
+    int buildings = 0;
+    int roofs = 0; // every corner within 3 px of the true outline
+    int walls = 0; // a wall line registered
+    int good = 0;  // height within 1.5 m
+    int wrong = 0; // height off by more than 3 m
+    double cleanMs = 0;
+
+    void Add(const Tally& t) {
+        buildings += t.buildings;
+        roofs += t.roofs;
+        walls += t.walls;
+        good += t.good;
+        wrong += t.wrong;
+        cleanMs = std::max(cleanMs, t.cleanMs);
+    }
+};
+
+bool verbose = false;
+// With --draw FOLDER: each picture with the true outlines (red), the traced
+// ones (blue) and the wall lines (green), for looking at failures.
+QString drawFolder;
+// With --first N: the set's pictures N ... N + 15 instead of 0 ... 15, to
+// see that the figures hold beyond the pictures they were tuned on.
+int firstPicture = 0;
+int pictureCount = realpics::kRealisticPictureCount;
+int drawn = 0;
+// With --settings EDGE,STEP,HOLD: other cleaning settings, for comparison.
+TraceSourceSettings settings;
+
+QPointF Pixel(const QImage& image, PicturePoint p) {
+    return {p.x + image.width() / 2.0, image.height() / 2.0 - p.y};
+}
+
+Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>& buildings,
+               bool clean) {
+    Tally t;
+    GreyRaster grey = GreyCopyOf(image);
+    if (clean) {
+        const auto start = std::chrono::steady_clock::now();
+        grey =
+            TracingGreyOf(grey, settings); // with the defaults, what TraceSourceOf gives the window
+        t.cleanMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+    }
+    QImage canvas = image.convertToFormat(QImage::Format_RGB32);
+    QPainter painter;
+    if (!drawFolder.isEmpty())
+        painter.begin(&canvas);
+    const std::vector<realpics::TraceOutcome> outcomes =
+        realpics::TraceEach(grey, preset, image.width(), buildings);
+    for (std::size_t i = 0; i < buildings.size(); ++i) {
+        const TrueBuilding& b = buildings[i];
+        const realpics::TraceOutcome& o = outcomes[i];
+        ++t.buildings;
+        t.roofs += o.worstCorner >= 0 && o.worstCorner <= 3;
+        t.walls += o.wall.has_value();
+        t.good += o.height && std::fabs(*o.height - b.height) <= 1.5;
+        t.wrong += o.height && !(std::fabs(*o.height - b.height) <= 3);
+        if (painter.isActive()) {
+            painter.setPen(Qt::blue);
+            for (std::size_t k = 0; k + 1 < o.outline.size(); ++k)
+                painter.drawLine(Pixel(image, o.outline[k]), Pixel(image, o.outline[k + 1]));
+            painter.setPen(Qt::green);
+            if (o.wall)
+                painter.drawLine(Pixel(image, o.wall->top), Pixel(image, o.wall->bottom));
+            painter.setPen(Qt::red);
+            painter.drawEllipse(Pixel(image, b.click), 2, 2);
+            for (const PicturePoint& c : b.roof)
+                painter.drawPoint(Pixel(image, c));
+            painter.drawText(
+                Pixel(image, b.click) + QPointF(4, 0),
+                QString("%1/%2").arg(b.height, 0, 'f', 1).arg(o.height.value_or(0), 0, 'f', 1));
+        }
+        if (verbose) {
+            const QString roof =
+                o.worstCorner < 0 ? "none" : QString("%1 px").arg(o.worstCorner, 0, 'f', 1);
+            const QString wall = o.wall ? QString("wall (%1,%2)-(%3,%4) %5 m")
+                                              .arg(o.wall->top.x)
+                                              .arg(o.wall->top.y)
+                                              .arg(o.wall->bottom.x)
+                                              .arg(o.wall->bottom.y)
+                                              .arg(o.height.value_or(0), 0, 'f', 1)
+                                        : QString("no wall");
+            std::printf("    click (%4.0f,%4.0f) true height %5.1f m: roof %s, %s\n", b.click.x,
+                        b.click.y, b.height, qPrintable(roof), qPrintable(wall));
+        }
+    }
+    if (painter.isActive()) {
+        painter.end();
+        canvas.save(QString("%1/%2%3.png")
+                        .arg(drawFolder)
+                        .arg(clean ? "clean" : "plain")
+                        .arg(++drawn, 2, 10, QChar('0')));
+    }
+    return t;
+}
+
+std::vector<TrueBuilding> SampleBuildings(int picture) {
+    const DemoScene& s = SamplePictureScene(picture);
+    std::vector<TrueBuilding> out;
+    for (std::size_t r = 0; r < s.roofs.size() && r < s.clickPoints.size(); ++r) {
+        TrueBuilding b;
+        for (int i = s.roofs[r].start; i + 1 < s.roofs[r].start + s.roofs[r].count; ++i)
+            b.roof.push_back(s.points[std::size_t(i)]);
+        b.click = s.clickPoints[r];
+        b.height = s.roofs[r].height;
+        out.push_back(b);
+    }
+    return out;
+}
+
+void Row(const char* name, const Tally& t) {
+    auto pct = [&](int n) { return t.buildings ? 100.0 * n / t.buildings : 0.0; };
+    std::printf("%-22s %9d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%)\n", name,
+                t.buildings, t.roofs, pct(t.roofs), t.walls, pct(t.walls), t.good, pct(t.good),
+                t.wrong, pct(t.wrong));
+}
+
+} // namespace
+
+// The grey copy and the cleaned one of a sample picture, side by side.
+// "s1", "s2": a sample picture; "r1" ... a realistic one.
+void Dump(const char* which, const char* file) {
+    const int n = std::atoi(which + 1);
+    const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
+                                         : QImage(QString(":/samples/sample%1.jpg").arg(n));
+    const GreyRaster plain = GreyCopyOf(image);
+    const GreyRaster clean = TracingGreyOf(plain);
+    QImage out(plain.Width() * 2, plain.Height(), QImage::Format_Grayscale8);
+    for (int r = 0; r < plain.Height(); ++r)
+        for (int c = 0; c < plain.Width(); ++c) {
+            out.scanLine(r)[c] = uchar(plain.At(c, r));
+            out.scanLine(r)[c + plain.Width()] = uchar(clean.At(c, r));
+        }
+    out.save(file);
+}
+
+// The tracer's local frame after a trace at (x, y) of picture `which`: the
+// grey it read, face edges yellow, followed wall paths red, corners blue.
+void Debug(const char* which, double x, double y, const char* file) {
+    const int n = std::atoi(which + 1);
+    const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
+                                         : QImage(QString(":/samples/sample%1.jpg").arg(n));
+    const GreyRaster grey = TraceSourceOf(image);
+    auto t = std::make_unique<RoofTracer>();
+    t->SetPicture(&grey);
+    if (!t->TraceRoof(x, y)) {
+        std::printf("refused\n");
+        return;
+    }
+    t->FindWall();
+    std::printf("roof grey %d, wall grey %d, corners", t->pRoofGrey, t->pWallGrey);
+    for (const FlaggedCellRow& c : t->TopPointGrid)
+        std::printf(" (%d,%d%s)", c.x, c.y, c.flag == 'B' ? " B" : "");
+    std::printf("\nwall candidates:");
+    for (const WallPointRow& w : t->WallPointGrid)
+        std::printf(" (%d,%d)-(%d,%d)", w.topX, w.topY, w.bottomX, w.bottomY);
+    std::printf("\n");
+    QImage out(kLocalMaxX + 1, kLocalMaxY + 1, QImage::Format_RGB32);
+    for (int ly = 0; ly <= kLocalMaxY; ++ly)
+        for (int lx = 0; lx <= kLocalMaxX; ++lx) {
+            const int g = t->GetLocalGrey(lx, ly);
+            QRgb c = qRgb(g, g, g);
+            if (t->gWorkMap.Get(lx, ly) == 4)
+                c = qRgb(255, 255, 0);
+            else if (t->gWorkMap.Get(lx, ly) == 5)
+                c = qRgb(255, 0, 0);
+            out.setPixel(lx, kLocalMaxY - ly, c);
+        }
+    for (const FlaggedCellRow& c : t->TopPointGrid)
+        out.setPixel(c.x, kLocalMaxY - c.y, qRgb(0, 0, 255));
+    out.scaled(out.size() * 2).save(file);
+}
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc == 6 && std::strcmp(argv[1], "--debug") == 0) {
+        Debug(argv[2], std::atof(argv[3]), std::atof(argv[4]), argv[5]);
+        return 0;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--dump") == 0) {
+        Dump(argv[2], argv[3]);
+        return 0;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-v") == 0)
+            verbose = true;
+        else if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
+            std::sscanf(argv[++i], "%d,%d,%d", &settings.edgeContrast, &settings.levelStep,
+                        &settings.levelHold);
+        else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
+            pictureCount = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
+            firstPicture = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
+            drawFolder = QString::fromLocal8Bit(argv[++i]);
+    }
+    std::printf("%-22s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
+                "height <=1.5 m", "off >3 m");
+    for (const bool clean : {false, true}) {
+        Tally all;
+        for (int i = 0; i < pictureCount; ++i) {
+            const realpics::RealisticPicture p = realpics::PaintRealisticPicture(firstPicture + i);
+            if (verbose)
+                std::printf("  picture %d (preset %d, JPEG quality %d)\n", firstPicture + i + 1,
+                            p.preset, p.quality);
+            all.Add(Evaluate(p.image, p.preset, p.buildings, clean));
+        }
+        Row(clean ? "realistic, cleaned" : "realistic, plain", all);
+        for (int s = 1; s <= 2; ++s) {
+            const QImage image(QString(":/samples/sample%1.jpg").arg(s));
+            const Tally t = Evaluate(image, s, SampleBuildings(s), clean);
+            Row(QString("sample %1, %2")
+                    .arg(s)
+                    .arg(clean ? "cleaned" : "plain")
+                    .toUtf8()
+                    .constData(),
+                t);
+        }
+        if (clean)
+            std::printf("slowest cleaning of one realistic picture: %.1f ms\n", all.cleanMs);
+    }
+    return 0;
+}

@@ -1,0 +1,445 @@
+#include "tools/realpics/RealisticTown.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <random>
+
+#include "data/Scenes.h"
+#include "geometry/CameraModel.h"
+
+namespace realpics {
+
+namespace {
+
+using velmora::PicturePoint;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 680;
+// Painted at this many times the size, then scaled down: antialiased edges.
+constexpr int kOversample = 3;
+
+class Random {
+  public:
+    explicit Random(unsigned seed) : engine_(seed) {}
+    double Uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(engine_);
+    }
+    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine_); }
+
+  private:
+    std::mt19937 engine_;
+};
+
+struct View {
+    double theta = 0;
+    double f = 0;
+    double m = 1; // metres per picture unit at the image plane
+
+    // Picture position of the plan point (x, y) lifted h metres.
+    QPointF Seen(double x, double y, double h) const {
+        const auto p = velmora::ImagePoint(theta, f, x, y, h);
+        return p ? QPointF(p->x / m, p->y / m) : QPointF();
+    }
+    // Plan position of the ground seen at picture position p.
+    QPointF Ground(QPointF p) const {
+        const auto g = velmora::PlanPoint(theta, f, p.x() * m, p.y() * m, 0);
+        return g ? QPointF(g->x, g->y) : QPointF();
+    }
+};
+
+View ViewOf(int preset) {
+    const velmora::AltitudeTexts& t = velmora::SamplePicturePresets(preset);
+    auto d = std::make_unique<velmora::BuildingData>();
+    velmora::UpdateViewGeometry(*d,
+                                {std::string(t.verHeight), std::string(t.verHeightm),
+                                 std::string(t.incliHeight), std::string(t.incliHeightm)},
+                                kWidth);
+    return {d->gSlideAngle * velmora::kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
+}
+
+QColor Grey(int g, int tint = 0) {
+    return QColor(std::clamp(g + tint, 0, 255), std::clamp(g, 0, 255),
+                  std::clamp(g - tint, 0, 255));
+}
+
+// Counter-clockwise plan outline of a building with `corners` corners,
+// w x d metres, around the origin.
+std::vector<QPointF> Footprint(int corners, double w, double d) {
+    const double x0 = -w / 2, x1 = w / 2, y0 = -d / 2, y1 = d / 2;
+    const double a = 0.42 * w, b = 0.42 * d, c = 0.3 * std::min(w, d);
+    switch (corners) {
+    case 5:
+        return {{x0, y0}, {x1, y0}, {x1, y1 - c}, {x1 - c, y1}, {x0, y1}};
+    case 6:
+        return {{x0, y0}, {x1, y0}, {x1, y1 - b}, {x1 - a, y1 - b}, {x1 - a, y1}, {x0, y1}};
+    case 7:
+        return {{x0, y0},     {x1, y0},     {x1, y1 - b}, {x1 - a, y1 - b},
+                {x1 - a, y1}, {x0 + c, y1}, {x0, y1 - c}};
+    case 8: {
+        const double s = 0.3 * w;
+        return {{x0, y0},     {x1, y0},     {x1, y1 - b},     {x1 - s, y1 - b},
+                {x1 - s, y1}, {x0 + s, y1}, {x0 + s, y1 - b}, {x0, y1 - b}};
+    }
+    default:
+        return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    }
+}
+
+struct Building {
+    std::vector<QPointF> plan; // counter-clockwise, metres
+    double height = 0;
+    int roofGrey = 0;
+    QPolygonF roof;   // picture
+    QPolygonF ground; // picture
+    QRectF extent;    // picture, roof and walls
+};
+
+QPolygonF Picture(const View& v, const std::vector<QPointF>& plan, double h) {
+    QPolygonF out;
+    for (const QPointF& p : plan)
+        out << v.Seen(p.x(), p.y(), h);
+    return out;
+}
+
+double SegmentDistance(QPointF p, QPointF a, QPointF b) {
+    const QPointF ab = b - a;
+    const double len2 = QPointF::dotProduct(ab, ab);
+    const double u = len2 > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / len2, 0.0, 1.0) : 0;
+    const QPointF q = a + u * ab - p;
+    return std::hypot(q.x(), q.y());
+}
+
+double EdgeDistance(const QPolygonF& poly, QPointF p) {
+    double best = 1e9;
+    for (int i = 0; i < poly.size(); ++i)
+        best = std::min(best, SegmentDistance(p, poly[i], poly[(i + 1) % poly.size()]));
+    return best;
+}
+
+// The inside point farthest from the outline.
+QPointF DeepestPoint(const QPolygonF& poly) {
+    const QRectF r = poly.boundingRect();
+    QPointF best = r.center();
+    double bestDistance = -1;
+    for (double y = r.top(); y <= r.bottom(); y += 1)
+        for (double x = r.left(); x <= r.right(); x += 1) {
+            const QPointF p(x, y);
+            if (!poly.containsPoint(p, Qt::OddEvenFill))
+                continue;
+            const double d = EdgeDistance(poly, p);
+            if (d > bestDistance) {
+                bestDistance = d;
+                best = p;
+            }
+        }
+    return best;
+}
+
+// Painter in picture coordinates (y up) on the oversampled canvas.
+void UsePictureCoordinates(QPainter& p) {
+    p.resetTransform();
+    p.scale(kOversample, kOversample);
+    p.translate(kWidth / 2.0, kHeight / 2.0);
+    p.scale(1, -1);
+}
+
+void PaintGround(QPainter& p, const View& v, Random& r) {
+    p.fillRect(QRectF(-kWidth, -kHeight, 2 * kWidth, 2 * kHeight), Grey(92 + r.Int(-6, 6), 3));
+    auto planRect = [&](QPointF centre, double w, double d, double angle) {
+        std::vector<QPointF> pts;
+        const double c = std::cos(angle), s = std::sin(angle);
+        for (QPointF q : {QPointF(-w / 2, -d / 2), QPointF(w / 2, -d / 2), QPointF(w / 2, d / 2),
+                          QPointF(-w / 2, d / 2)})
+            pts.emplace_back(centre.x() + c * q.x() - s * q.y(),
+                             centre.y() + s * q.x() + c * q.y());
+        return Picture(v, pts, 0);
+    };
+    auto somewhere = [&] { return v.Ground(QPointF(r.Uniform(-420, 420), r.Uniform(-360, 360))); };
+    p.setPen(Qt::NoPen);
+    // Grass and bare earth.
+    for (int i = 0; i < 14; ++i) {
+        p.setBrush(i % 3 ? QColor(70 + r.Int(0, 25), 100 + r.Int(0, 25), 50 + r.Int(0, 20))
+                         : QColor(120 + r.Int(0, 15), 105 + r.Int(0, 15), 80 + r.Int(0, 15)));
+        p.drawPolygon(
+            planRect(somewhere(), r.Uniform(20, 90), r.Uniform(20, 90), r.Uniform(0, 3.2)));
+    }
+    // Roads with their pavements, markings and cars (of any colour, some
+    // light) parked along them.
+    for (int i = 0; i < 3; ++i) {
+        const QPointF c = somewhere();
+        const double angle = r.Uniform(-0.6, 0.6) + (i % 2) * 1.57;
+        const QPointF along(std::cos(angle), std::sin(angle));
+        const QPointF across(-along.y(), along.x());
+        p.setBrush(Grey(128, 2));
+        p.drawPolygon(planRect(c, 800, 16, angle));
+        p.setBrush(Grey(108 + r.Int(-5, 5)));
+        p.drawPolygon(planRect(c, 800, 11, angle));
+        p.setBrush(Grey(200));
+        for (int k = -20; k <= 20; ++k)
+            p.drawPolygon(planRect(c + along * (k * 12.0), 3, 0.25, angle));
+        for (int k = 0; k < 25; ++k) {
+            const int g = r.Int(20, 250);
+            p.setBrush(QColor(g, std::clamp(g + r.Int(-30, 30), 0, 255),
+                              std::clamp(g + r.Int(-30, 30), 0, 255)));
+            const QPointF at =
+                c + along * r.Uniform(-250, 250) + across * (r.Int(0, 1) ? 3.5 : -3.5);
+            p.drawPolygon(planRect(at, 4.5, 1.8, angle));
+        }
+    }
+    // Trees.
+    for (int i = 0; i < 60; ++i) {
+        const QPointF c = somewhere();
+        const double radius = r.Uniform(1.5, 4.5);
+        p.setBrush(QColor(35 + r.Int(0, 30), 60 + r.Int(0, 35), 25 + r.Int(0, 20)));
+        const QPointF seen = v.Seen(c.x(), c.y(), 2 * radius);
+        const double px = radius / v.m * 0.85;
+        p.drawEllipse(seen, px, px);
+    }
+}
+
+bool Place(Building& b, const View& v, QPointF target, Random& r) {
+    const int corners = r.Int(4, 8);
+    const double w = r.Uniform(24, 46), d = r.Uniform(20, 34), angle = r.Uniform(-0.14, 0.14);
+    b.height = r.Uniform(8, 50);
+    const QPointF centre = v.Ground(target);
+    b.plan.clear();
+    for (const QPointF& q : Footprint(corners, w, d))
+        b.plan.emplace_back(centre.x() + std::cos(angle) * q.x() - std::sin(angle) * q.y(),
+                            centre.y() + std::sin(angle) * q.x() + std::cos(angle) * q.y());
+    b.roof = Picture(v, b.plan, b.height);
+    b.ground = Picture(v, b.plan, 0);
+    b.extent = b.roof.boundingRect().united(b.ground.boundingRect());
+    // As in the sample pictures, the wall below the lowest roof corner is
+    // seen at least this tall; lower down the camera looks too steeply for
+    // a wall to be measured at all.
+    constexpr double kMinWallPixels = 24;
+    int lowest = 0;
+    for (int i = 1; i < b.roof.size(); ++i)
+        if (b.roof[i].y() < b.roof[lowest].y())
+            lowest = i;
+    const QPointF wall = b.roof[lowest] - b.ground[lowest];
+    if (wall.y() < kMinWallPixels)
+        return false;
+    // Nor does it lean more than the sample pictures' walls do.
+    constexpr double kMaxLean = 0.45; // tangent, about 24 degrees
+    if (std::fabs(wall.x()) > kMaxLean * wall.y())
+        return false;
+    return QRectF(-kWidth / 2.0 + 12, -kHeight / 2.0 + 12, kWidth - 24, kHeight - 24)
+        .contains(b.extent);
+}
+
+// `light`: the horizontal direction towards the sun, which stands behind the
+// camera's shoulder: the faces turned to the camera are the lit ones.
+void PaintBuilding(QPainter& p, const Building& b, const View& v, QPointF light, Random& r) {
+    const int n = static_cast<int>(b.plan.size());
+    const QPointF cameraFoot = v.Ground(QPointF(0, -1e4 / v.m)); // far below: towards the camera
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < n; ++i) {
+        const QPointF a = b.plan[std::size_t(i)], c = b.plan[std::size_t((i + 1) % n)];
+        const QPointF normal(c.y() - a.y(), a.x() - c.x()); // outward for counter-clockwise
+        if (QPointF::dotProduct(normal, cameraFoot - (a + c) / 2) <= 0)
+            continue;
+        const double len = std::hypot(normal.x(), normal.y());
+        const double sun = std::max(0.0, QPointF::dotProduct(normal / len, light));
+        const int g = b.roofGrey - 95 + int(std::lround(55 * sun)) + r.Int(-3, 3);
+        QPolygonF face;
+        face << v.Seen(a.x(), a.y(), b.height) << v.Seen(c.x(), c.y(), b.height)
+             << v.Seen(c.x(), c.y(), 0) << v.Seen(a.x(), a.y(), 0);
+        p.setBrush(Grey(g, 2));
+        p.drawPolygon(face);
+        // Rows of windows, a little darker.
+        p.setBrush(Grey(g - 14, 2));
+        for (double h = 2.5; h + 1.2 < b.height; h += 3.2) {
+            QPolygonF row;
+            const QPointF a2 = a + (c - a) * 0.06, c2 = c - (c - a) * 0.06;
+            row << v.Seen(a2.x(), a2.y(), h + 1.2) << v.Seen(c2.x(), c2.y(), h + 1.2)
+                << v.Seen(c2.x(), c2.y(), h) << v.Seen(a2.x(), a2.y(), h);
+            p.drawPolygon(row);
+        }
+    }
+    p.setBrush(Grey(b.roofGrey, 1));
+    p.drawPolygon(b.roof);
+    // Roof texture: a pattern of faint strips.
+    p.save();
+    QPainterPath clip;
+    clip.addPolygon(b.roof);
+    p.setClipPath(clip);
+    const QRectF box = b.roof.boundingRect();
+    for (double y = box.top(); y < box.bottom(); y += 2) {
+        p.setBrush(Grey(b.roofGrey + (int(y) % 4 == 0 ? 4 : -4)));
+        p.drawRect(QRectF(box.left(), y, box.width(), 0.67));
+    }
+    p.restore();
+}
+
+void PaintFixtures(QPainter& p, const TrueBuilding& t, const QPolygonF& roof, int roofGrey,
+                   Random& r) {
+    const QPointF click(t.click.x, t.click.y);
+    p.setPen(Qt::NoPen);
+    for (int k = 0, placed = 0; k < 40 && placed < 3; ++k) {
+        const QPointF q(r.Uniform(roof.boundingRect().left(), roof.boundingRect().right()),
+                        r.Uniform(roof.boundingRect().top(), roof.boundingRect().bottom()));
+        if (!roof.containsPoint(q, Qt::OddEvenFill) || EdgeDistance(roof, q) < 5 ||
+            std::hypot(q.x() - click.x(), q.y() - click.y()) < 8)
+            continue;
+        const double s = r.Uniform(1.5, 3);
+        p.setBrush(Grey(roofGrey + (placed % 2 ? 35 : -60)));
+        p.drawRect(QRectF(q.x(), q.y(), s, s));
+        ++placed;
+    }
+}
+
+// Noise on every pixel: fine grain of +-5 and slow blotches of +-3 grey
+// levels, with a little colour.
+void AddNoise(QImage& image, Random& r) {
+    constexpr int kCell = 8;
+    const int cw = image.width() / kCell + 2, ch = image.height() / kCell + 2;
+    std::vector<double> blotch(std::size_t(cw * ch));
+    for (double& b : blotch)
+        b = r.Uniform(-3, 3);
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double fx = double(x) / kCell, fy = double(y) / kCell;
+            const int ix = int(fx), iy = int(fy);
+            const double u = fx - ix, w = fy - iy;
+            auto at = [&](int i, int j) { return blotch[std::size_t(j * cw + i)]; };
+            const double slow = (1 - u) * (1 - w) * at(ix, iy) + u * (1 - w) * at(ix + 1, iy) +
+                                (1 - u) * w * at(ix, iy + 1) + u * w * at(ix + 1, iy + 1);
+            const int common = int(std::lround(slow)) + r.Int(-5, 5);
+            auto channel = [&](int v) { return std::clamp(v + common + r.Int(-2, 2), 0, 255); };
+            line[x] =
+                qRgb(channel(qRed(line[x])), channel(qGreen(line[x])), channel(qBlue(line[x])));
+        }
+    }
+}
+
+} // namespace
+
+double DistanceToOutline(const std::vector<PicturePoint>& corners, PicturePoint p) {
+    QPolygonF poly;
+    for (const PicturePoint& c : corners)
+        poly << QPointF(c.x, c.y);
+    return EdgeDistance(poly, QPointF(p.x, p.y));
+}
+
+std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset, int width,
+                                    const std::vector<TrueBuilding>& buildings) {
+    const velmora::AltitudeTexts& a = velmora::SamplePicturePresets(preset);
+    auto data = std::make_unique<velmora::BuildingData>();
+    velmora::UpdateViewGeometry(*data,
+                                {std::string(a.verHeight), std::string(a.verHeightm),
+                                 std::string(a.incliHeight), std::string(a.incliHeightm)},
+                                width);
+    const double theta = data->gSlideAngle * velmora::kDegToRad;
+    const double f = data->gFlatHeight;
+    const double m = data->gPhotoMetrePerUnit;
+    auto tracer = std::make_unique<velmora::RoofTracer>();
+    tracer->SetPicture(&grey);
+    std::vector<TraceOutcome> out;
+    for (const TrueBuilding& b : buildings) {
+        TraceOutcome o;
+        velmora::ResetAllDataBuildingData(*data);
+        if (tracer->TraceRoof(b.click.x, b.click.y)) {
+            o.outline = tracer->TracedRoofOutline();
+            if (o.outline.size() >= 4) {
+                o.worstCorner = 0;
+                for (const PicturePoint& p : o.outline)
+                    o.worstCorner = std::max(o.worstCorner, DistanceToOutline(b.roof, p));
+            }
+            if (velmora::RegisterTracedRoof(*tracer, *data) == velmora::AppendResult::Ok) {
+                tracer->FindWall();
+                o.wall = velmora::RegisterLongestWall(*tracer, *data, 0);
+                if (o.wall)
+                    o.height =
+                        velmora::WallHeight(theta, f, m * o.wall->bottom.y, m * o.wall->top.y);
+            }
+        }
+        out.push_back(std::move(o));
+    }
+    return out;
+}
+
+RealisticPicture PaintRealisticPicture(int index) {
+    Random r(20261209u + 7919u * unsigned(index));
+    RealisticPicture out;
+    out.preset = index % 2 + 1;
+    out.quality = 75 + (index * 7) % 16;
+    const View v = ViewOf(out.preset);
+
+    // Buildings on a jittered 3 x 3 grid of picture positions, none touching another.
+    std::vector<Building> buildings;
+    const int wanted = 6 + index % 2;
+    std::vector<QPointF> cells;
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            cells.emplace_back(-250 + col * 250, -190 + row * 190);
+    std::shuffle(cells.begin(), cells.end(), std::mt19937(index));
+    const int base = r.Int(204, 214);
+    for (const QPointF& cell : cells) {
+        if (int(buildings.size()) == wanted)
+            break;
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            Building b;
+            b.roofGrey = base + r.Int(-3, 3);
+            if (!Place(b, v, cell + QPointF(r.Uniform(-50, 50), r.Uniform(-40, 40)), r))
+                continue;
+            const QRectF room = b.extent.adjusted(-14, -14, 14, 14);
+            if (std::any_of(buildings.begin(), buildings.end(),
+                            [&](const Building& o) { return o.extent.intersects(room); }))
+                continue;
+            buildings.push_back(std::move(b));
+            break;
+        }
+    }
+    // Far buildings first, so nearer ones cover them.
+    std::sort(buildings.begin(), buildings.end(), [](const Building& a, const Building& b) {
+        return a.roof.boundingRect().top() > b.roof.boundingRect().top();
+    });
+
+    QImage canvas(kWidth * kOversample, kHeight * kOversample, QImage::Format_RGB32);
+    {
+        QPainter p(&canvas);
+        UsePictureCoordinates(p);
+        PaintGround(p, v, r);
+        const double sunAzimuth = r.Uniform(-0.45, 0.45);
+        const QPointF light(std::sin(sunAzimuth), -std::cos(sunAzimuth));
+        for (Building& b : buildings) {
+            // Shadow away from the sun.
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0, 0, 0, 90));
+            std::vector<QPointF> shadow;
+            const QPointF cast = -0.75 * b.height * light;
+            for (const QPointF& q : b.plan)
+                shadow.push_back(q + cast);
+            p.drawPolygon(Picture(v, shadow, 0));
+        }
+        for (Building& b : buildings) {
+            PaintBuilding(p, b, v, light, r);
+            TrueBuilding t;
+            for (const QPointF& c : b.roof)
+                t.roof.push_back({float(c.x()), float(c.y())});
+            const QPointF click = DeepestPoint(b.roof);
+            t.click = {float(std::round(click.x())), float(std::round(click.y()))};
+            t.height = b.height;
+            PaintFixtures(p, t, b.roof, b.roofGrey, r);
+            out.buildings.push_back(std::move(t));
+        }
+    }
+    QImage picture = canvas.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+    AddNoise(picture, r);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG", out.quality);
+    out.image = QImage::fromData(jpeg, "JPG");
+    return out;
+}
+
+} // namespace realpics
