@@ -2,7 +2,8 @@
 # and once whole, and checks what a user and a host program find there.
 #   cmake -DBUILD=<build dir> -DSCRATCH=<dir> -DBINDIR=... -DLIBDIR=...
 #         -DLIBEXECDIR=... -DINCLUDEDIR=... -DDATADIR=... -DMANDIR=...
-#         -DINSTALL_PREFIX=<configured prefix> -DCLI=<ON|OFF> -P check_install.cmake
+#         -DINSTALL_PREFIX=<configured prefix> -DCLI=<ON|OFF> -DCXX=<compiler>
+#         -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(failures 0)
@@ -157,10 +158,14 @@ foreach(case "${SCRATCH}/xdg;${SCRATCH}/xdg/velmora" "relative/dir;${home}/.loca
   endif()
 endforeach()
 
-# A host finds daylin through pkg-config ...
+# A host finds daylin through pkg-config (the file moved to the scratch
+# prefix, as if installed there) ...
 find_program(PKG_CONFIG pkg-config REQUIRED)
-set(ENV{PKG_CONFIG_PATH} ${root}/${LIBDIR}/pkgconfig)
-execute_process(COMMAND ${PKG_CONFIG} --define-variable=prefix=${root} --cflags --libs daylin
+file(READ ${root}/${LIBDIR}/pkgconfig/daylin.pc pc)
+string(REPLACE "prefix=${INSTALL_PREFIX}\n" "prefix=${root}\n" pc "${pc}")
+file(WRITE ${SCRATCH}/pkgconfig/daylin.pc "${pc}")
+set(ENV{PKG_CONFIG_PATH} ${SCRATCH}/pkgconfig)
+execute_process(COMMAND ${PKG_CONFIG} --cflags --libs daylin
                 RESULT_VARIABLE rc OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE
                 ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
@@ -168,6 +173,17 @@ if(NOT rc EQUAL 0)
 elseif(NOT flags MATCHES "-I${root}/${INCLUDEDIR}/daylin( |$)" OR NOT flags MATCHES "-ldaylin"
        OR NOT flags MATCHES "-L${root}/${LIBDIR}( |$)" OR NOT flags MATCHES "-lQt6Widgets")
   fail("pkg-config daylin gives: ${flags}")
+endif()
+
+# The installed header compiles with those flags alone, as C++17 (the least
+# a Qt 6 host uses).
+file(WRITE ${SCRATCH}/host.cpp "#include <daylin.h>\nint main() { daylin::CalencerOCX c; }\n")
+separate_arguments(cflags UNIX_COMMAND "${flags}")
+list(FILTER cflags INCLUDE REGEX "^-[ID]")
+execute_process(COMMAND ${CXX} -std=c++17 -fPIC -fsyntax-only ${cflags} ${SCRATCH}/host.cpp
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  fail("a host does not compile against the installed header: ${err}")
 endif()
 
 # ... and through find_package(daylin).
