@@ -4,12 +4,16 @@
 #   ./dev.sh test    install what is missing, build, run every test headless
 #   ./dev.sh asan    core tests again under AddressSanitizer/UBSan
 #   ./dev.sh fuzz [SECONDS]  each libFuzzer target for SECONDS (default 30)
+#   ./dev.sh package the Debian packages velmora, libdaylin1 and libdaylin-dev
+#                    (build/package/*.deb)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libbenchmark-dev fonts-noto-cjk fontconfig xvfb xauth
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev desktop-file-utils appstream)
+# Building the Debian packages also needs dpkg-shlibdeps and file(1).
+package_tools=(dpkg-dev file)
 
 install_missing() {
   local missing=()
@@ -70,8 +74,14 @@ case "${1:-}" in
       rm -rf "$work" "$work.log"
     done
     ;;
+  package)
+    packages+=("${package_tools[@]}")
+    install_missing
+    cmake --workflow --preset package
+    ls build/package/*.deb
+    ;;
   *)
-    echo "usage: $0 start|test|asan|fuzz [seconds]" >&2
+    echo "usage: $0 start|test|asan|fuzz [seconds]|package" >&2
     exit 2
     ;;
 esac

@@ -40,7 +40,7 @@ bool IsPictureFileName(const QString& name) {
 }
 
 QString SamplePictureResource(int picture) {
-    return QStringLiteral(":/samples/sample%1.jpg").arg(picture);
+    return QStringLiteral(":/samples/sample%1.png").arg(picture);
 }
 
 int PictureAllocationLimitMB() {

@@ -151,7 +151,7 @@ void Row(const char* name, const Tally& t) {
 void Dump(const char* which, const char* file) {
     const int n = std::atoi(which + 1);
     const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
-                                         : QImage(QString(":/samples/sample%1.jpg").arg(n));
+                                         : QImage(QString(":/samples/sample%1.png").arg(n));
     const GreyRaster plain = GreyCopyOf(image);
     const GreyRaster clean = TracingGreyOf(plain);
     QImage out(plain.Width() * 2, plain.Height(), QImage::Format_Grayscale8);
@@ -168,7 +168,7 @@ void Dump(const char* which, const char* file) {
 void Debug(const char* which, double x, double y, const char* file) {
     const int n = std::atoi(which + 1);
     const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
-                                         : QImage(QString(":/samples/sample%1.jpg").arg(n));
+                                         : QImage(QString(":/samples/sample%1.png").arg(n));
     const GreyRaster grey = TraceSourceOf(image);
     auto t = std::make_unique<RoofTracer>();
     t->SetPicture(&grey);
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
         }
         Row(clean ? "realistic, cleaned" : "realistic, plain", all);
         for (int s = 1; s <= 2; ++s) {
-            const QImage image(QString(":/samples/sample%1.jpg").arg(s));
+            const QImage image(QString(":/samples/sample%1.png").arg(s));
             const Tally t = Evaluate(image, s, SampleBuildings(s), clean);
             Row(QString("sample %1, %2")
                     .arg(s)

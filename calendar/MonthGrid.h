@@ -12,7 +12,12 @@ struct DateParts {
     int year = 0;
     int month = 0;
     int day = 0;
-    friend bool operator==(const DateParts&, const DateParts&) = default;
+    // Spelt out (not defaulted) so that hosts compiling as C++17, the least
+    // Qt 6 asks for, can include this header.
+    friend bool operator==(const DateParts& a, const DateParts& b) {
+        return a.year == b.year && a.month == b.month && a.day == b.day;
+    }
+    friend bool operator!=(const DateParts& a, const DateParts& b) { return !(a == b); }
 };
 
 // The arithmetic behind the day grid, free of widgets: which day number each

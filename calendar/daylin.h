@@ -151,7 +151,14 @@ struct DaylinGuid {
     std::uint16_t data2;
     std::uint16_t data3;
     std::uint8_t data4[8];
-    friend constexpr bool operator==(const DaylinGuid&, const DaylinGuid&) = default;
+    // Spelt out for hosts compiling as C++17 (see DateParts).
+    friend constexpr bool operator==(const DaylinGuid& a, const DaylinGuid& b) {
+        for (int i = 0; i < 8; ++i)
+            if (a.data4[i] != b.data4[i])
+                return false;
+        return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3;
+    }
+    friend constexpr bool operator!=(const DaylinGuid& a, const DaylinGuid& b) { return !(a == b); }
 };
 
 inline constexpr DaylinGuid DaylinClsidCalencerOCX = {

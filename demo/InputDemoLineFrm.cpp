@@ -187,8 +187,8 @@ void InputDemoLineFrm::BuildPanels(const QPixmap& menuPicture) {
     p.SaveDemoCmd = new QPushButton(QStringLiteral("SaveDemo"), this);
     p.SaveDemoCmd->setObjectName(QStringLiteral("SaveDemoCmd"));
     p.SaveDemoCmd->hide();
-    p.Sample2Pic = HiddenPicture(this, "Sample2Pic", QStringLiteral(":/samples/sample2.jpg"));
-    p.SamplePic1 = HiddenPicture(this, "SamplePic1", QStringLiteral(":/samples/sample1.jpg"));
+    p.Sample2Pic = HiddenPicture(this, "Sample2Pic", QStringLiteral(":/samples/sample2.png"));
+    p.SamplePic1 = HiddenPicture(this, "SamplePic1", QStringLiteral(":/samples/sample1.png"));
 
     p.ResidentTmr = new QTimer(this);
     p.ResidentTmr->setObjectName(QStringLiteral("ResidentTmr"));

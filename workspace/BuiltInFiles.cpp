@@ -11,10 +11,15 @@ QString BuiltInFile(const std::string& appPath, const QString& relative) {
     const QString first = QDir(QString::fromStdString(appPath)).filePath(relative);
     if (QFileInfo::exists(first))
         return QDir::toNativeSeparators(first);
-    // Started from elsewhere: the files shipped beside the executable.
-    const QString second = QDir(QCoreApplication::applicationDirPath()).filePath(relative);
-    if (QFileInfo::exists(second))
-        return QDir::toNativeSeparators(second);
+    // Started from elsewhere: the files shipped beside the executable, or
+    // those of an installed program in its data folder.
+    const QDir exe(QCoreApplication::applicationDirPath());
+    for (const QString& other :
+         {exe.filePath(relative),
+          QDir(exe.filePath(QStringLiteral(VELMORA_DATA_FROM_BINDIR))).filePath(relative)}) {
+        if (QFileInfo::exists(other))
+            return QDir::toNativeSeparators(QDir::cleanPath(other));
+    }
     return QDir::toNativeSeparators(first);
 }
 

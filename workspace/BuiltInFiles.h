@@ -7,7 +7,8 @@
 namespace velmora {
 
 // `relative` below the program directory `appPath` when it is there, else
-// beside the executable; the first when neither has it.
+// beside the executable, else in the installed data folder (share/velmora
+// next to the executable's bin/); the first when none has it.
 QString BuiltInFile(const std::string& appPath, const QString& relative);
 
 // Shows the busy pointer until destroyed.

@@ -48,7 +48,7 @@ void WholeDoubleClick(benchmark::State& state) {
 BENCHMARK(WholeDoubleClick)->Unit(benchmark::kMillisecond);
 
 void CoreTrace(benchmark::State& state) {
-    GreyRaster grey = TraceSourceOf(QImage(QStringLiteral(":/samples/sample1.jpg")));
+    GreyRaster grey = TraceSourceOf(QImage(QStringLiteral(":/samples/sample1.png")));
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetPicture(&grey);
     BuildingData data;

@@ -477,13 +477,21 @@ class MainWindowTest : public QObject {
     }
 
     void cursorFilesBesideTheExecutable() {
-        // Started from elsewhere: the files beside the executable are used.
+        // Started from elsewhere: the files beside the executable are used,
+        // else those of the installed data folder (bin/../share/velmora).
         WindowFixture f(false);
         InputLineFrm& w = f.Create();
         const QString rel =
             QStringLiteral("velmora-test-%1/x.txt").arg(QCoreApplication::applicationPid());
         const QString besideExe = QDir(QCoreApplication::applicationDirPath()).filePath(rel);
+        const QString installed = QDir::cleanPath(
+            QDir(QCoreApplication::applicationDirPath()).filePath("../share/velmora/" + rel));
         QCOMPARE(w.BuiltInFile(rel), QDir::toNativeSeparators(f.Path(rel)));
+        QVERIFY(QDir().mkpath(QFileInfo(installed).absolutePath()));
+        QFile shared(installed);
+        QVERIFY(shared.open(QIODevice::WriteOnly));
+        shared.close();
+        QCOMPARE(w.BuiltInFile(rel), QDir::toNativeSeparators(installed));
         QVERIFY(QDir().mkpath(QFileInfo(besideExe).absolutePath()));
         QFile file(besideExe);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -496,6 +504,7 @@ class MainWindowTest : public QObject {
         local.close();
         QCOMPARE(w.BuiltInFile(rel), QDir::toNativeSeparators(f.Path(rel)));
         QDir(QFileInfo(besideExe).absolutePath()).removeRecursively();
+        QDir(QFileInfo(installed).absolutePath()).removeRecursively();
     }
 
     void stopKeepsEditsAndScreen() {

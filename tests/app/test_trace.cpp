@@ -103,7 +103,7 @@ class TraceWindowTest : public QObject {
 
   private slots:
     void initTestCase() {
-        sample_ = QImage(QStringLiteral(":/samples/sample1.jpg"));
+        sample_ = QImage(QStringLiteral(":/samples/sample1.png"));
         QVERIFY2(!sample_.isNull(), "sample picture 1 is not among the program's resources");
     }
 

@@ -14,7 +14,7 @@ using namespace velmora;
 namespace {
 
 QImage Picture(int n) {
-    return QImage(QString(":/samples/sample%1.jpg").arg(n));
+    return QImage(QString(":/samples/sample%1.png").arg(n));
 }
 
 // Grey value of the pixel at a picture point (origin at the centre, y up).
@@ -113,9 +113,9 @@ class SamplePicturesTest : public QObject {
         QVERIFY(std::abs(greys.roof - 45 - greys.wall) <= 5);
     }
 
-    // Every sample roof outline encloses roof grey only: exactly inside,
-    // within a level in the band of pixels next to its edge. A nearer
-    // building painted over a roof the data shows would break this.
+    // Every sample roof outline encloses exactly the roof grey, up to its
+    // edge (the pictures are stored losslessly). A nearer building painted
+    // over a roof the data shows would break this.
     void roofsAreRoofGrey_data() { PictureRows(); }
     void roofsAreRoofGrey() {
         QFETCH(int, picture);
@@ -134,7 +134,7 @@ class SamplePicturesTest : public QObject {
                     const bool deep = outlines[r].Distance(p) >= 3;
                     inner += deep;
                     QVERIFY2(
-                        deep ? g == roof : std::abs(g - roof) <= 1,
+                        g == roof,
                         qPrintable(
                             QString("roof %1 at (%2, %3): grey %4").arg(r).arg(x).arg(y).arg(g)));
                 }
@@ -144,7 +144,7 @@ class SamplePicturesTest : public QObject {
     }
 
     // Each wall line hangs from its roof corner down a wall face to the
-    // ground: wall grey just below the corner, a wall face all the way down,
+    // ground: wall grey from just below the corner all the way down,
     // and ground a little beyond its lower end.
     void wallLinesLieOnWallFaces_data() { PictureRows(); }
     void wallLinesLieOnWallFaces() {
@@ -163,11 +163,8 @@ class SamplePicturesTest : public QObject {
                 return GreyAt(img, int(std::lround(p.x())), int(std::lround(p.y())));
             };
             const QString where = QString("wall %1").arg(w);
-            for (double t = 3; t <= 8; t += 1)
+            for (double t = 3; t <= std::max(8.0, len - 8); t += 1)
                 QVERIFY2(grey(t) == wall,
-                         qPrintable(where + QString(" at %1: %2").arg(t).arg(grey(t))));
-            for (double t = 3; t <= len - 8; t += 1)
-                QVERIFY2(std::abs(grey(t) - wall) <= 1,
                          qPrintable(where + QString(" at %1: %2").arg(t).arg(grey(t))));
             bool ground = false;
             for (double t = len; t <= len + 12 && !ground; t += 1)

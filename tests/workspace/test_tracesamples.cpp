@@ -48,7 +48,7 @@ class TraceSamplesTest : public QObject {
 
   private slots:
     void initTestCase() {
-        const QImage img(":/samples/sample1.jpg");
+        const QImage img(":/samples/sample1.png");
         QVERIFY2(!img.isNull(), "sample picture 1 is not among the program's resources");
         picture_ = TraceSourceOf(img);
         const AltitudeTexts& t = SamplePicturePresets(1);

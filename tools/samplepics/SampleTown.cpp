@@ -967,21 +967,6 @@ SamplePicture PaintSamplePicture(int picture) {
     for (std::size_t b : order)
         FillExact(canvas.image, out.kinds, buildings[b].roof, roof, PixelKind::Roof);
     out.image = canvas.image;
-
-    out.onWallLine.assign(pixels, false);
-    for (const velmora::SceneWall& wl : scene.walls) {
-        const QPointF a(wl.upper.x, wl.upper.y);
-        const QPointF c(wl.lower.x, wl.lower.y);
-        for (int j = 0; j < size.height; ++j) {
-            for (int i = 0; i < size.width; ++i) {
-                const std::size_t at = static_cast<std::size_t>(j) * size.width + i;
-                if (out.kinds[at] == PixelKind::Wall &&
-                    DistanceToSegment(QPointF(i - size.width / 2, size.height / 2 - j), a, c) <=
-                        1.5)
-                    out.onWallLine[at] = true;
-            }
-        }
-    }
     return out;
 }
 

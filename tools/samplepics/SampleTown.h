@@ -35,13 +35,12 @@ struct SceneBuilding {
 std::vector<SceneBuilding> SceneBuildings(const velmora::DemoScene& scene, const Camera& camera);
 
 // Which pixels are roof, wall face or ground after painting; used to check
-// the decoded picture against what was meant.
+// the written picture against what was meant.
 enum class PixelKind : unsigned char { Ground, Wall, Roof };
 
 struct SamplePicture {
     QImage image;
     std::vector<PixelKind> kinds; // row-major, image width x height
-    std::vector<bool> onWallLine; // face pixels that a scene wall line crosses
 };
 
 SamplePicture PaintSamplePicture(int picture);

@@ -2,6 +2,14 @@
 // of a town block with roof outlines and wall lines marked the way the
 // program marks them, and the program's name. Written as JPEG to the path
 // given on the command line.
+//
+//   velmora_splashgen <output.jpg>
+//   velmora_splashgen --icons <folder>
+//
+// The second form draws the program's icon, one marked building of the same
+// picture on a sky tile, as <folder>/<N>x<N>/apps/velmora.png in the sizes
+// of the desktop's icon theme.
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -138,12 +146,50 @@ QImage Title() {
     return img;
 }
 
+QImage Icon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double s = size / 64.0;
+    QLinearGradient sky(0, 0, 0, size);
+    sky.setColorAt(0.0, QColor(18, 40, 84));
+    sky.setColorAt(1.0, QColor(96, 140, 190));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(2 * s, 2 * s, 60 * s, 60 * s), 10 * s, 10 * s);
+    // The building seen from the title's camera, fitted into the tile.
+    const Building b{-14, 4, 22, 18, 24, QColor(214, 212, 206)};
+    const QRectF box = QPolygonF({Project(b.x, b.depth, 0), Project(b.x + b.w, b.depth + b.d, 0),
+                                  Project(b.x, b.depth + b.d, b.h), Project(b.x + b.w, 0, b.h)})
+                           .boundingRect()
+                           .adjusted(-4, -4, 4, 4);
+    const double scale = 44 * s / std::max(box.width(), box.height());
+    p.translate(32 * s - box.center().x() * scale, 33 * s - box.center().y() * scale);
+    p.scale(scale, scale);
+    DrawBuilding(p, b, true);
+    p.end();
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--icons") {
+        const QDir out(QString::fromLocal8Bit(argv[2]));
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString dir = QStringLiteral("%1x%1/apps").arg(size);
+            if (!out.mkpath(dir) ||
+                !Icon(size).save(out.filePath(dir + QStringLiteral("/velmora.png")), "PNG")) {
+                std::fprintf(stderr, "cannot write the %d pixel icon below %s\n", size, argv[2]);
+                return 1;
+            }
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output.jpg>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <output.jpg> | --icons <folder>\n", argv[0]);
         return 2;
     }
     const QImage img = Title();
