@@ -9,7 +9,8 @@ cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libbenchmark-dev fonts-noto-cjk fontconfig xvfb xauth
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          nlohmann-json3-dev libproj-dev qt6-svg-dev gdal-bin)
 
 install_missing() {
   local missing=()
