@@ -121,7 +121,7 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 }
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings) {
-    using nlohmann::json;
+    using json = nlohmann::ordered_json;
     json features = json::array();
     for (const BuildingPolygon& b : buildings) {
         json ring = json::array();

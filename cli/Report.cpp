@@ -57,14 +57,14 @@ std::vector<RoofFacts> FactsOf(const BuildingData& d) {
     return out;
 }
 
-nlohmann::json Xy(double x, double y, int decimals) {
-    return nlohmann::json::array({Round(x, decimals), Round(y, decimals)});
+nlohmann::ordered_json Xy(double x, double y, int decimals) {
+    return nlohmann::ordered_json::array({Round(x, decimals), Round(y, decimals)});
 }
 
 } // namespace
 
-nlohmann::json ReportJson(const std::vector<Project>& projects) {
-    using nlohmann::json;
+nlohmann::ordered_json ReportJson(const std::vector<Project>& projects) {
+    using json = nlohmann::ordered_json;
     json files = json::array();
     int roofs = 0, walls = 0;
     double area = 0;

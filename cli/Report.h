@@ -12,7 +12,7 @@ namespace velmora::cli {
 
 // Per roof its corners and wall lines (picture coordinates), height, plan
 // footprint area and centroid (north-up plan frame), then the totals.
-nlohmann::json ReportJson(const std::vector<Project>& projects);
+nlohmann::ordered_json ReportJson(const std::vector<Project>& projects);
 QString ReportText(const std::vector<Project>& projects);
 
 int ReportCommand(const QStringList& args);

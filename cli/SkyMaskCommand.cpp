@@ -229,7 +229,7 @@ int SkyMaskCommand(const QStringList& args) {
     if (withSun) {
         day = SunOverDay(scene, date, site);
         const QString offset = QStringLiteral("UTC%1%2")
-                                   .arg(date.utcOffset < 0 ? u'-' : u'+')
+                                   .arg(QChar(date.utcOffset < 0 ? u'-' : u'+'))
                                    .arg(std::fabs(date.utcOffset));
         sunCaption =
             QStringLiteral("%1 at %2, %3 (%4): sunrise %5, sunset %6; direct sun %7 min, sun "

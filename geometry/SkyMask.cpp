@@ -52,8 +52,7 @@ SkyScene::SkyScene(std::span<const Footprint> footprints, PlanXY receiver, doubl
     }
 }
 
-double SkyScene::EdgeElevation(const Edge& e, double azimuthRad) {
-    const double ux = std::sin(azimuthRad), uy = std::cos(azimuthRad);
+double SkyScene::EdgeSlope(const Edge& e, double ux, double uy) {
     // The ray t (ux, uy) meets the edge a + s (b - a) where the cross
     // product with the ray's direction vanishes.
     const double dx = e.bx - e.ax, dy = e.by - e.ay;
@@ -66,17 +65,19 @@ double SkyScene::EdgeElevation(const Edge& e, double azimuthRad) {
     const double t = (e.ax + s * dx) * ux + (e.ay + s * dy) * uy;
     if (!(t > 0))
         return 0;
-    return std::atan2(e.rise, t) * kRadToDeg;
+    return e.rise / t;
 }
 
 double SkyScene::ElevationAt(double azimuthDeg) const {
+    const double az = azimuthDeg * kDegToRad;
+    const double ux = std::sin(az), uy = std::cos(az);
     double best = 0;
     for (const Edge& e : edges_) {
         const double off = std::fmod(azimuthDeg - e.fromDeg + 720, 360);
         if (off <= e.spanDeg + 1e-9)
-            best = std::max(best, EdgeElevation(e, azimuthDeg * kDegToRad));
+            best = std::max(best, EdgeSlope(e, ux, uy));
     }
-    return best;
+    return std::atan(best) * kRadToDeg;
 }
 
 std::vector<double> SkyScene::Mask(double stepDeg) const {
@@ -86,16 +87,24 @@ std::vector<double> SkyScene::Mask(double stepDeg) const {
     const int n = static_cast<int>(std::lround(360 / stepDeg));
     if (n < 1 || std::fabs(n * stepDeg - 360) > 1e-9)
         return mask;
+    std::vector<double> ux(static_cast<std::size_t>(n)), uy(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        ux[static_cast<std::size_t>(k)] = std::sin(k * stepDeg * kDegToRad);
+        uy[static_cast<std::size_t>(k)] = std::cos(k * stepDeg * kDegToRad);
+    }
+    // The steepest slope per azimuth first, one arc tangent each at the end;
+    // each edge visits only the azimuths it covers.
     mask.assign(static_cast<std::size_t>(n), 0.0);
-    // Each edge visits only the azimuths it covers.
     for (const Edge& e : edges_) {
         const int first = static_cast<int>(std::ceil(e.fromDeg / stepDeg - 1e-9));
         const int last = static_cast<int>(std::floor((e.fromDeg + e.spanDeg) / stepDeg + 1e-9));
         for (int k = first; k <= last; ++k) {
-            double& slot = mask[static_cast<std::size_t>(k % n)];
-            slot = std::max(slot, EdgeElevation(e, k * stepDeg * kDegToRad));
+            const auto j = static_cast<std::size_t>(k % n);
+            mask[j] = std::max(mask[j], EdgeSlope(e, ux[j], uy[j]));
         }
     }
+    for (double& m : mask)
+        m = std::atan(m) * kRadToDeg;
     return mask;
 }
 

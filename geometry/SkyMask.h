@@ -36,8 +36,9 @@ class SkyScene {
         double rise;             // height of the wall top above the receiver
         double fromDeg, spanDeg; // azimuths covered: from ... from + span
     };
-    // Elevation of the edge's top along the azimuth; 0 when the ray misses it.
-    static double EdgeElevation(const Edge& e, double azimuthRad);
+    // Tangent of the elevation of the edge's top along the direction
+    // (ux, uy) = (sin, cos) of an azimuth; 0 when the ray misses the edge.
+    static double EdgeSlope(const Edge& e, double ux, double uy);
 
     std::vector<Edge> edges_;
 };
