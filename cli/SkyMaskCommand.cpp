@@ -93,9 +93,8 @@ void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
         g.setPen(Qt::black);
         g.setBrush(QColor(240, 170, 0));
         for (const SunMinute& m : s) {
-            // Hourly marks at the minute that starts each hour.
-            const double frac = m.hours * 60 - std::floor(m.hours * 60);
-            if (static_cast<int>(std::floor(m.hours * 60)) % 60 != 0 || frac != 0.5)
+            // Hourly marks on the first minute of each hour.
+            if (std::lround(m.hours * 60 - 0.5) % 60 != 0)
                 continue;
             const QPointF at = SkyPoint(m.azimuth, m.elevation);
             g.drawEllipse(at, 4, 4);

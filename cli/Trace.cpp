@@ -73,13 +73,12 @@ QImage ReadPicture(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(path + QStringLiteral(": cannot open: ") + file.errorString());
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     file.close();
     if (CheckPictureData(std::string_view(
             bytes.constData(), static_cast<std::size_t>(bytes.size()))) == PictureData::Truncated)
         throw Failure(path + QStringLiteral(": the picture file is cut short"));
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
