@@ -1,0 +1,235 @@
+#include "cli/Trace.h"
+
+#include <QBuffer>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <cmath>
+#include <cstdio>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "data/Conventions.h"
+#include "data/Editing.h"
+#include "data/PictureCheck.h"
+#include "data/ProjectFile.h"
+#include "geometry/Altitudes.h"
+#include "geometry/CameraModel.h"
+#include "tracing/RoofTracer.h"
+#include "workspace/GreyPicture.h"
+
+namespace velmora::cli {
+
+namespace {
+
+QString Num(double v) {
+    return QString::number(v, 'g', 7);
+}
+
+QString Point(PicturePoint p) {
+    return QStringLiteral("(%1, %2)").arg(Num(p.x), Num(p.y));
+}
+
+// The four altitude boxes as the window holds them after the metres were
+// typed: each feet box follows its metres box.
+AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
+    AltitudeBoxTexts t;
+    t.verMetres = QString::number(verMetres, 'g', 10).toStdString();
+    t.incliMetres = QString::number(incliMetres, 'g', 10).toStdString();
+    const AltitudeBoxChange ver =
+        AltitudeBoxChanged(AltitudeBox::VerMetres, t.verMetres, kFocusMetres);
+    const AltitudeBoxChange incli =
+        AltitudeBoxChanged(AltitudeBox::IncliMetres, t.incliMetres, kFocusMetres);
+    if (ver.rejected || incli.rejected || !ver.partnerText || !incli.partnerText)
+        throw UsageError(QStringLiteral("--altitudes: each altitude must lie within 0 ... 1500 m"));
+    t.verFeet = *ver.partnerText;
+    t.incliFeet = *incli.partnerText;
+    const AltitudeValidation v = ValidateAltitudes(t.verFeet, t.incliFeet);
+    if (v.result != 1) {
+        QString why = QStringLiteral("the altitudes are not usable");
+        if (v.message == kAltitudesMissingMessage)
+            why = QStringLiteral("both altitudes must be set");
+        else if (v.message == kAltitudeTooLowMessage)
+            why = QStringLiteral("an altitude is too low");
+        else if (v.message == kAltitudeTooHighMessage)
+            why = QStringLiteral("an altitude is too high");
+        else if (v.message == kAltitudeRatioMessage)
+            why = QStringLiteral("the inclined view's altitude must be at most 90 % of the plan "
+                                 "view's");
+        throw UsageError(QStringLiteral("--altitudes: ") + why + QStringLiteral(" (") +
+                         QString::fromStdString(v.message) + QStringLiteral(")"));
+    }
+    return t;
+}
+
+} // namespace
+
+GreyRaster TraceSource(const QImage& picture) {
+    return TraceSourceOf(picture);
+}
+
+QImage ReadPicture(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(path + QStringLiteral(": cannot open: ") + file.errorString());
+    QByteArray bytes = file.readAll();
+    file.close();
+    if (CheckPictureData(std::string_view(
+            bytes.constData(), static_cast<std::size_t>(bytes.size()))) == PictureData::Truncated)
+        throw Failure(path + QStringLiteral(": the picture file is cut short"));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    if (format != "jpeg" && format != "bmp")
+        throw Failure(path + QStringLiteral(": not a JPEG or BMP picture"));
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        throw Failure(path + QStringLiteral(": cannot decode the picture: ") +
+                      reader.errorString());
+    return picture;
+}
+
+TraceOutcome TracePicture(const TraceRequest& request) {
+    if (!(request.north >= 0 && request.north <= 360))
+        throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
+                             .arg(Num(request.north)));
+    if (request.clicks.empty())
+        throw UsageError(QStringLiteral("give at least one --click X,Y"));
+    const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
+    const QImage picture = ReadPicture(request.picture);
+    const int w = picture.width(), h = picture.height();
+    for (const PicturePoint& c : request.clicks) {
+        int column = 0, row = 0;
+        if (!PicturePixel(w, h, c.x, c.y, column, row))
+            throw UsageError(QStringLiteral("--click %1,%2 lies outside the picture (%3 x %4 "
+                                            "pixels: x from %5 to %6, y from %7 to %8)")
+                                 .arg(Num(c.x), Num(c.y))
+                                 .arg(w)
+                                 .arg(h)
+                                 .arg(Num(-w / 2.0), Num(w / 2.0), Num(-h / 2.0), Num(h / 2.0)));
+    }
+
+    TraceOutcome out;
+    out.data = std::make_unique<BuildingData>();
+    BuildingData& d = *out.data;
+    d.gNorthAngle = static_cast<float>(request.north);
+    // The picture's coordinates have one unit a pixel, so the view's scale
+    // width is the picture's width. The view values follow the altitudes
+    // from the start (the window takes them at its first wall height).
+    UpdateViewGeometry(d, boxes, w);
+
+    const GreyRaster grey = TraceSource(picture);
+    auto tracer = std::make_unique<RoofTracer>();
+    tracer->SetPicture(&grey);
+    int index = 0;
+    for (const PicturePoint& c : request.clicks) {
+        QString line = QStringLiteral("click %1 %2: ").arg(++index).arg(Point(c));
+        const Count inside = FindTopAreaAt(d, c.x, c.y);
+        if (inside >= 0) {
+            out.lines << line + QStringLiteral("nothing registered: roof %1 is already set there")
+                                    .arg(inside);
+            continue;
+        }
+        if (!tracer->TraceRoof(c.x, c.y)) {
+            out.lines << line + QStringLiteral("nothing registered: no roof under the click (its "
+                                               "grey is not the roof grey around it)");
+            continue;
+        }
+        const AppendResult added = RegisterTracedRoof(*tracer, d);
+        if (added != AppendResult::Ok) {
+            const char* why = added == AppendResult::RoofTableFull ? "the roof table is full"
+                              : added == AppendResult::PointStoreFull
+                                  ? "the point store is full"
+                                  : "the outline has no corners";
+            out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
+            continue;
+        }
+        const Count roof = static_cast<Count>(d.gEachTopAreaNumber - 1);
+        line += QStringLiteral("roof %1 registered, %2 corners")
+                    .arg(roof)
+                    .arg(d.gEachTopAreaPointNum[static_cast<std::size_t>(roof)] - 1);
+        tracer->FindWall();
+        const std::optional<WallLine> wall = RegisterLongestWall(*tracer, d, roof);
+        if (wall) {
+            // The height the window shows for the new wall.
+            UpdateViewGeometry(d, boxes, w);
+            const double m = d.gPhotoMetrePerUnit;
+            const std::optional<double> height = WallHeight(
+                d.gSlideAngle * kDegToRad, d.gFlatHeight, m * wall->bottom.y, m * wall->top.y);
+            line += QStringLiteral("; wall %1 - %2").arg(Point(wall->top), Point(wall->bottom));
+            line += height && std::isfinite(*height)
+                        ? QStringLiteral(", height %1 m")
+                              .arg(QString::fromStdString(FormatFixed1(*height)))
+                        : QStringLiteral(", height not measurable");
+        } else if (tracer->LongestWall()) {
+            line += QStringLiteral("; no wall line: the wall table is full");
+        } else {
+            line += QStringLiteral("; no wall line found");
+        }
+        out.lines << line;
+    }
+    // What the plan map computes before every save.
+    ComputeRoofHeights(d, w);
+    ComputeRoofPlanPoints(d, w);
+    out.view.width = static_cast<float>(w + 2 * kViewBorder);
+    out.view.height = static_cast<float>(h + 2 * kViewBorder);
+    return out;
+}
+
+int TraceCommand(const QStringList& args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Traces the roofs at the given picture points with the one-click tool of velmora and "
+        "writes the project file the window would save.\nPicture coordinates as in the window: "
+        "origin at the picture's centre, x to the right, y upwards, one unit a pixel."));
+    p.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("JPEG or BMP picture"));
+    p.addOption({QStringLiteral("altitudes"),
+                 QStringLiteral("camera altitudes in metres of the plan view (V) and the "
+                                "inclined view (S)"),
+                 QStringLiteral("V,S")});
+    p.addOption({QStringLiteral("north"),
+                 QStringLiteral("direction of north in degrees clockwise from the picture's "
+                                "upward direction (default 0)"),
+                 QStringLiteral("deg"), QStringLiteral("0")});
+    p.addOption({QStringLiteral("click"),
+                 QStringLiteral("a double-click of the one-click tool; repeat for more roofs"),
+                 QStringLiteral("X,Y")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("project file to write (default: the picture's name with .dat)"),
+                 QStringLiteral("OUT.dat")});
+    if (!ParseCommandLine(p, args, 1, 1))
+        return 0;
+
+    TraceRequest r;
+    r.picture = p.positionalArguments().at(0);
+    if (!p.isSet(QStringLiteral("altitudes")))
+        throw UsageError(QStringLiteral("--altitudes V,S is required"));
+    std::tie(r.verMetres, r.incliMetres) =
+        ParsePair(p.value(QStringLiteral("altitudes")), QStringLiteral("--altitudes"));
+    r.north = ParseNumber(p.value(QStringLiteral("north")), QStringLiteral("--north"));
+    for (const QString& c : p.values(QStringLiteral("click"))) {
+        const auto [x, y] = ParsePair(c, QStringLiteral("--click"));
+        r.clicks.push_back({static_cast<float>(x), static_cast<float>(y)});
+    }
+    QString output = p.value(QStringLiteral("output"));
+    if (output.isEmpty()) {
+        const QFileInfo info(r.picture);
+        output = info.path() + u'/' + info.completeBaseName() + QStringLiteral(".dat");
+    }
+
+    TraceOutcome out = TracePicture(r);
+    const FileResult written =
+        WriteProjectFile(*out.data, out.view, QFile::encodeName(output).toStdString());
+    if (!written.ok)
+        throw Failure(output + QStringLiteral(": ") + QString::fromStdString(written.error));
+    for (const QString& line : out.lines)
+        std::printf("%s\n", qPrintable(line));
+    std::printf("%s: %d roofs, %d wall lines\n", qPrintable(output), out.data->gEachTopAreaNumber,
+                out.data->gWallEdgeNumber);
+    return 0;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,46 @@
+// velmora-cli trace: the one-click tool of the main window run at given
+// picture points, and the project file the window would save afterwards.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "data/BuildingData.h"
+#include "tracing/GreyImage.h"
+
+namespace velmora::cli {
+
+// The grey copy the tracer reads, made as the window makes it. Every trace
+// of the command line goes through here.
+GreyRaster TraceSource(const QImage& picture);
+
+// Reads a JPEG or BMP picture as the window does (a file cut short is
+// refused; the content decides the format).
+QImage ReadPicture(const QString& path);
+
+struct TraceRequest {
+    QString picture;
+    double verMetres = 0;   // camera altitude of the plan view
+    double incliMetres = 0; // camera altitude of the inclined view
+    double north = 0;       // gNorthAngle, degrees
+    std::vector<PicturePoint> clicks;
+};
+
+struct TraceOutcome {
+    std::unique_ptr<BuildingData> data;
+    ViewGeometry view;
+    QStringList lines; // one per click
+};
+
+// Checks the request (altitudes as the window's check does, clicks inside
+// the picture), traces every click in turn and computes the heights and
+// plan points as the plan map does before a save.
+TraceOutcome TracePicture(const TraceRequest& request);
+
+// `velmora-cli trace ...`; returns the exit status.
+int TraceCommand(const QStringList& args);
+
+} // namespace velmora::cli

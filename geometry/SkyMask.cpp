@@ -1,0 +1,128 @@
+#include "geometry/SkyMask.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+double Azimuth(double east, double north) {
+    const double a = std::atan2(east, north) * kRadToDeg;
+    return a < 0 ? a + 360 : a;
+}
+
+} // namespace
+
+std::optional<Count> FootprintAt(std::span<const Footprint> footprints, PlanXY p) {
+    for (const Footprint& f : footprints)
+        if (f.ring.size() >= 3 && RingContains(f.ring, p))
+            return f.roof;
+    return std::nullopt;
+}
+
+SkyScene::SkyScene(std::span<const Footprint> footprints, PlanXY receiver, double antennaHeight) {
+    for (const Footprint& f : footprints) {
+        const double rise = f.height - antennaHeight;
+        // A building no higher than the receiver never covers sky.
+        if (!(rise > 0) || f.ring.size() < 3)
+            continue;
+        const std::size_t n = f.ring.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            Edge e;
+            e.ax = f.ring[i].x - receiver.x;
+            e.ay = f.ring[i].y - receiver.y;
+            e.bx = f.ring[(i + 1) % n].x - receiver.x;
+            e.by = f.ring[(i + 1) % n].y - receiver.y;
+            e.rise = rise;
+            const double a = Azimuth(e.ax, e.ay);
+            const double b = Azimuth(e.bx, e.by);
+            // The edge covers the shorter way round between its ends'
+            // azimuths (the receiver is never on it: points in buildings are
+            // refused).
+            double span = std::fmod(b - a + 720, 360);
+            e.fromDeg = a;
+            if (span > 180) {
+                e.fromDeg = b;
+                span = 360 - span;
+            }
+            e.spanDeg = span;
+            edges_.push_back(e);
+        }
+    }
+}
+
+double SkyScene::EdgeSlope(const Edge& e, double ux, double uy) {
+    // The ray t (ux, uy) meets the edge a + s (b - a) where the cross
+    // product with the ray's direction vanishes.
+    const double dx = e.bx - e.ax, dy = e.by - e.ay;
+    const double den = ux * dy - uy * dx;
+    if (den == 0)
+        return 0;
+    const double s = -(ux * e.ay - uy * e.ax) / den;
+    if (s < -1e-9 || s > 1 + 1e-9)
+        return 0;
+    const double t = (e.ax + s * dx) * ux + (e.ay + s * dy) * uy;
+    if (!(t > 0))
+        return 0;
+    return e.rise / t;
+}
+
+double SkyScene::ElevationAt(double azimuthDeg) const {
+    const double az = azimuthDeg * kDegToRad;
+    const double ux = std::sin(az), uy = std::cos(az);
+    double best = 0;
+    for (const Edge& e : edges_) {
+        const double off = std::fmod(azimuthDeg - e.fromDeg + 720, 360);
+        if (off <= e.spanDeg + 1e-9)
+            best = std::max(best, EdgeSlope(e, ux, uy));
+    }
+    return std::atan(best) * kRadToDeg;
+}
+
+std::vector<double> SkyScene::Mask(double stepDeg) const {
+    std::vector<double> mask;
+    if (!(stepDeg > 0 && stepDeg <= 360))
+        return mask;
+    const int n = static_cast<int>(std::lround(360 / stepDeg));
+    if (n < 1 || std::fabs(n * stepDeg - 360) > 1e-9)
+        return mask;
+    std::vector<double> ux(static_cast<std::size_t>(n)), uy(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        ux[static_cast<std::size_t>(k)] = std::sin(k * stepDeg * kDegToRad);
+        uy[static_cast<std::size_t>(k)] = std::cos(k * stepDeg * kDegToRad);
+    }
+    // The steepest slope per azimuth first, one arc tangent each at the end;
+    // each edge visits only the azimuths it covers.
+    mask.assign(static_cast<std::size_t>(n), 0.0);
+    for (const Edge& e : edges_) {
+        const int first = static_cast<int>(std::ceil(e.fromDeg / stepDeg - 1e-9));
+        const int last = static_cast<int>(std::floor((e.fromDeg + e.spanDeg) / stepDeg + 1e-9));
+        for (int k = first; k <= last; ++k) {
+            const auto j = static_cast<std::size_t>(k % n);
+            mask[j] = std::max(mask[j], EdgeSlope(e, ux[j], uy[j]));
+        }
+    }
+    for (double& m : mask)
+        m = std::atan(m) * kRadToDeg;
+    return mask;
+}
+
+SunDay SunOverDay(const SkyScene& scene, const SunClock& date, const SunSite& site) {
+    SunDay day;
+    day.events = SunriseSunset(date, site);
+    for (int m = 0; m < 24 * 60; ++m) {
+        SunClock c = date;
+        c.hours = (m + 0.5) / 60;
+        const SunAngles a = SunPositionAt(c, site);
+        if (!(a.elevation() > 0))
+            continue;
+        SunMinute s{c.hours, a.azimuth, a.elevation(), false};
+        s.blocked = a.elevation() <= scene.ElevationAt(a.azimuth);
+        ++(s.blocked ? day.blockedMinutes : day.directMinutes);
+        day.minutes.push_back(s);
+    }
+    return day;
+}
+
+} // namespace velmora

@@ -1,0 +1,63 @@
+// How much sky a receiver sees among the buildings: every footprint is a
+// prism standing on flat ground up to its height, and the receiver looks
+// from a point of the north-up plan frame at some height above the ground.
+// Azimuths are degrees clockwise from true north, elevations degrees above
+// the receiver's horizontal.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "geometry/Footprints.h"
+#include "geometry/SunPosition.h"
+
+namespace velmora {
+
+// The roof whose footprint holds the point (its boundary included), if any.
+std::optional<Count> FootprintAt(std::span<const Footprint> footprints, PlanXY p);
+
+// The wall tops that can rise above the receiver, as seen from it.
+class SkyScene {
+  public:
+    SkyScene(std::span<const Footprint> footprints, PlanXY receiver, double antennaHeight);
+
+    // The highest elevation that a building covers along the azimuth; 0 where
+    // none rises above the receiver's horizontal.
+    double ElevationAt(double azimuthDeg) const;
+
+    // ElevationAt for the azimuths 0, step, 2 step, ... below 360; empty
+    // unless the step divides 360.
+    std::vector<double> Mask(double stepDeg) const;
+
+  private:
+    struct Edge {
+        double ax, ay, bx, by;   // ends relative to the receiver, metres
+        double rise;             // height of the wall top above the receiver
+        double fromDeg, spanDeg; // azimuths covered: from ... from + span
+    };
+    // Tangent of the elevation of the edge's top along the direction
+    // (ux, uy) = (sin, cos) of an azimuth; 0 when the ray misses the edge.
+    static double EdgeSlope(const Edge& e, double ux, double uy);
+
+    std::vector<Edge> edges_;
+};
+
+// The sun over one local day, minute by minute (sampled at the middle of
+// each minute) while its centre is above the horizon: in direct sun when it
+// stands higher than the buildings along its azimuth, else blocked.
+struct SunMinute {
+    double hours = 0; // local clock time
+    double azimuth = 0;
+    double elevation = 0; // refracted
+    bool blocked = false;
+};
+struct SunDay {
+    std::vector<SunMinute> minutes;
+    int directMinutes = 0;
+    int blockedMinutes = 0;
+    SunEvents events;
+};
+SunDay SunOverDay(const SkyScene& scene, const SunClock& date, const SunSite& site);
+
+} // namespace velmora
