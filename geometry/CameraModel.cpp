@@ -75,7 +75,8 @@ class Camera {
         const double denom = 1.0 + t * tan_;
         const double dist = c_ * t - g_;
         const double spread = f_ + dist * sin_;
-        if (denom == 0.0 || spread == 0.0)
+        // A point behind the camera (denom <= 0) is seen nowhere.
+        if (!(denom > 0.0) || spread == 0.0)
             return std::nullopt;
         PlanXY p{planX / (1.0 - h / c_) * f_ / spread, (t - tan_) / denom * f_};
         if (!Finite(p.x) || !Finite(p.y))

@@ -58,7 +58,7 @@ std::optional<PlanXY> PlanPoint(double thetaRad, double slantRange, double x, do
 
 // Image-plane position (metres) at which the plan point (planX, planY), lifted
 // h metres above the ground, is seen: the inverse of PlanPoint. Nothing for a
-// point at or above the camera.
+// point at or above the camera or behind it.
 std::optional<PlanXY> ImagePoint(double thetaRad, double slantRange, double planX, double planY,
                                  double h);
 

@@ -41,9 +41,11 @@ struct View {
     double m = 1; // metres per picture unit at the image plane
 
     // Picture position of the plan point (x, y) lifted h metres.
-    QPointF Seen(double x, double y, double h) const {
+    std::optional<QPointF> Seen(double x, double y, double h) const {
         const auto p = velmora::ImagePoint(theta, f, x, y, h);
-        return p ? QPointF(p->x / m, p->y / m) : QPointF();
+        if (!p)
+            return std::nullopt;
+        return QPointF(p->x / m, p->y / m);
     }
     // Plan position of the ground seen at picture position p.
     QPointF Ground(QPointF p) const {
@@ -97,12 +99,18 @@ struct Building {
     QPolygonF roof;   // picture
     QPolygonF ground; // picture
     QRectF extent;    // picture, roof and walls
+    QPointF click;    // picture, the roof's deepest point
 };
 
+// Empty when a point lies behind the camera.
 QPolygonF Picture(const View& v, const std::vector<QPointF>& plan, double h) {
     QPolygonF out;
-    for (const QPointF& p : plan)
-        out << v.Seen(p.x(), p.y(), h);
+    for (const QPointF& p : plan) {
+        const std::optional<QPointF> seen = v.Seen(p.x(), p.y(), h);
+        if (!seen)
+            return {};
+        out << *seen;
+    }
     return out;
 }
 
@@ -176,11 +184,11 @@ void PaintGround(QPainter& p, const View& v, Random& r) {
         const QPointF along(std::cos(angle), std::sin(angle));
         const QPointF across(-along.y(), along.x());
         p.setBrush(Grey(128, 2));
-        p.drawPolygon(planRect(c, 800, 16, angle));
+        p.drawPolygon(planRect(c, 400, 16, angle));
         p.setBrush(Grey(108 + r.Int(-5, 5)));
-        p.drawPolygon(planRect(c, 800, 11, angle));
+        p.drawPolygon(planRect(c, 400, 11, angle));
         p.setBrush(Grey(200));
-        for (int k = -20; k <= 20; ++k)
+        for (int k = -16; k <= 16; ++k)
             p.drawPolygon(planRect(c + along * (k * 12.0), 3, 0.25, angle));
         for (int k = 0; k < 25; ++k) {
             const int g = r.Int(20, 250);
@@ -196,9 +204,9 @@ void PaintGround(QPainter& p, const View& v, Random& r) {
         const QPointF c = somewhere();
         const double radius = r.Uniform(1.5, 4.5);
         p.setBrush(QColor(35 + r.Int(0, 30), 60 + r.Int(0, 35), 25 + r.Int(0, 20)));
-        const QPointF seen = v.Seen(c.x(), c.y(), 2 * radius);
         const double px = radius / v.m * 0.85;
-        p.drawEllipse(seen, px, px);
+        if (const std::optional<QPointF> seen = v.Seen(c.x(), c.y(), 2 * radius))
+            p.drawEllipse(*seen, px, px);
     }
 }
 
@@ -229,15 +237,21 @@ bool Place(Building& b, const View& v, QPointF target, Random& r) {
     constexpr double kMaxLean = 0.45; // tangent, about 24 degrees
     if (std::fabs(wall.x()) > kMaxLean * wall.y())
         return false;
-    return QRectF(-kWidth / 2.0 + 12, -kHeight / 2.0 + 12, kWidth - 24, kHeight - 24)
-        .contains(b.extent);
+    // The tracer looks at 500 x 400 pixels around the click: the building,
+    // roof and walls, must lie inside for its wall to be measured whole.
+    b.click = DeepestPoint(b.roof);
+    const QRectF frame(b.click.x() - 240, b.click.y() - 190, 480, 380);
+    return frame.contains(b.extent) &&
+           QRectF(-kWidth / 2.0 + 12, -kHeight / 2.0 + 12, kWidth - 24, kHeight - 24)
+               .contains(b.extent);
 }
 
 // `light`: the horizontal direction towards the sun, which stands behind the
 // camera's shoulder: the faces turned to the camera are the lit ones.
 void PaintBuilding(QPainter& p, const Building& b, const View& v, QPointF light, Random& r) {
     const int n = static_cast<int>(b.plan.size());
-    const QPointF cameraFoot = v.Ground(QPointF(0, -1e4 / v.m)); // far below: towards the camera
+    // The ground point below the camera: a face is seen when it lies outside.
+    const QPointF cameraFoot(0, -v.f * std::sin(v.theta));
     p.setPen(Qt::NoPen);
     for (int i = 0; i < n; ++i) {
         const QPointF a = b.plan[std::size_t(i)], c = b.plan[std::size_t((i + 1) % n)];
@@ -247,19 +261,14 @@ void PaintBuilding(QPainter& p, const Building& b, const View& v, QPointF light,
         const double len = std::hypot(normal.x(), normal.y());
         const double sun = std::max(0.0, QPointF::dotProduct(normal / len, light));
         const int g = b.roofGrey - 95 + int(std::lround(55 * sun)) + r.Int(-3, 3);
-        QPolygonF face;
-        face << v.Seen(a.x(), a.y(), b.height) << v.Seen(c.x(), c.y(), b.height)
-             << v.Seen(c.x(), c.y(), 0) << v.Seen(a.x(), a.y(), 0);
+        const QPolygonF face = Picture(v, {a, c}, b.height) + Picture(v, {c, a}, 0);
         p.setBrush(Grey(g, 2));
         p.drawPolygon(face);
         // Rows of windows, a little darker.
         p.setBrush(Grey(g - 14, 2));
         for (double h = 2.5; h + 1.2 < b.height; h += 3.2) {
-            QPolygonF row;
             const QPointF a2 = a + (c - a) * 0.06, c2 = c - (c - a) * 0.06;
-            row << v.Seen(a2.x(), a2.y(), h + 1.2) << v.Seen(c2.x(), c2.y(), h + 1.2)
-                << v.Seen(c2.x(), c2.y(), h) << v.Seen(a2.x(), a2.y(), h);
-            p.drawPolygon(row);
+            p.drawPolygon(Picture(v, {a2, c2}, h + 1.2) + Picture(v, {c2, a2}, h));
         }
     }
     p.setBrush(Grey(b.roofGrey, 1));
@@ -424,8 +433,7 @@ RealisticPicture PaintRealisticPicture(int index) {
             TrueBuilding t;
             for (const QPointF& c : b.roof)
                 t.roof.push_back({float(c.x()), float(c.y())});
-            const QPointF click = DeepestPoint(b.roof);
-            t.click = {float(std::round(click.x())), float(std::round(click.y()))};
+            t.click = {float(std::round(b.click.x())), float(std::round(b.click.y()))};
             t.height = b.height;
             PaintFixtures(p, t, b.roof, b.roofGrey, r);
             out.buildings.push_back(std::move(t));
