@@ -10,8 +10,9 @@ namespace velmora {
 
 namespace {
 
-// 25 window pixels padded to 32 with 3 blacks and 4 whites, so the window's
-// median (its 13th value) is the 16th of the 32 sorted.
+// The 25 window pixels go into a sorting network for 32 values whose other
+// 7 inputs are 3 blacks and 4 whites, so the window's median (its 13th
+// value) comes out 16th of the 32.
 constexpr int kWindow = 25;
 constexpr int kPadded = 32;
 constexpr int kBlackPads = 3;
@@ -24,9 +25,16 @@ constexpr int kWindowPairs = 20;
 
 using Comparator = std::pair<std::uint8_t, std::uint8_t>;
 
-// Batcher's odd-even merge sort of 32 values, keeping only the
-// compare-exchanges that the median slot depends on.
-std::vector<Comparator> MedianNetwork() {
+struct MedianNetwork {
+    std::vector<Comparator> comparators; // on the 25 window slots
+    int median = 0;                      // the slot that ends up holding the median
+};
+
+// Batcher's odd-even merge sort of 32 values, worked out on the known pads
+// (a compare-exchange with a black below or a white above does nothing; one
+// with them the other way round only swaps which slot holds what), then cut
+// to the compare-exchanges that the median depends on.
+MedianNetwork MakeMedianNetwork() {
     std::vector<Comparator> all;
     for (int p = 1; p < kPadded; p *= 2)
         for (int k = p; k >= 1; k /= 2)
@@ -34,28 +42,47 @@ std::vector<Comparator> MedianNetwork() {
                 for (int i = 0; i < std::min(k, kPadded - j - k); ++i)
                     if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
                         all.emplace_back(std::uint8_t(i + j), std::uint8_t(i + j + k));
-    std::array<bool, kPadded> needed{};
-    needed[kMedianSlot] = true;
-    std::vector<Comparator> kept;
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+    enum Kind { Pixel, Black, White };
+    std::array<int, kPadded> slot{}; // where each network position's value is kept
+    std::array<Kind, kPadded> kind{};
+    for (int i = 0; i < kPadded; ++i) {
+        slot[i] = i;
+        kind[i] = i < kWindow ? Pixel : i < kWindow + kBlackPads ? Black : White;
+    }
+    std::vector<Comparator> pixels;
+    for (const auto& [i, j] : all) {
+        if (kind[i] == Black || kind[j] == White)
+            continue;
+        if (kind[i] == White || kind[j] == Black) {
+            std::swap(slot[i], slot[j]);
+            std::swap(kind[i], kind[j]);
+            continue;
+        }
+        pixels.emplace_back(std::uint8_t(slot[i]), std::uint8_t(slot[j]));
+    }
+    MedianNetwork net;
+    net.median = slot[kMedianSlot];
+    std::array<bool, kWindow> needed{};
+    needed[std::size_t(net.median)] = true;
+    for (auto it = pixels.rbegin(); it != pixels.rend(); ++it) {
         if (needed[it->first] || needed[it->second]) {
             needed[it->first] = needed[it->second] = true;
-            kept.push_back(*it);
+            net.comparators.push_back(*it);
         }
     }
-    std::reverse(kept.begin(), kept.end());
-    return kept;
+    std::reverse(net.comparators.begin(), net.comparators.end());
+    return net;
 }
 
-const std::vector<Comparator>& Network() {
-    static const std::vector<Comparator> network = MedianNetwork();
+const MedianNetwork& Network() {
+    static const MedianNetwork network = MakeMedianNetwork();
     return network;
 }
 
 // The compare-exchanges over one block of lanes; built for AVX2 too where
 // the processor has it (one 32-byte vector a value).
 __attribute__((target_clones("avx2", "default"))) void
-SortLanes(std::uint8_t (&v)[kPadded][kLanes], const Comparator* network, std::size_t count) {
+SortLanes(std::uint8_t (&v)[kWindow][kLanes], const Comparator* network, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k) {
         std::uint8_t* __restrict a = v[network[k].first];
         std::uint8_t* __restrict b = v[network[k].second];
@@ -76,11 +103,11 @@ GreyRaster Median5x5(const GreyRaster& plain) {
     GreyRaster out(width, height);
     if (width == 0 || height == 0)
         return out;
-    const std::vector<Comparator>& network = Network();
+    const MedianNetwork& network = Network();
     // Each source row widened by two repeated pixels on either side.
     const int padded = width + 4;
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(padded) * 5);
-    alignas(32) std::uint8_t v[kPadded][kLanes];
+    alignas(32) std::uint8_t v[kWindow][kLanes];
 
     for (int row = 0; row < height; ++row) {
         for (int dy = 0; dy < 5; ++dy) {
@@ -93,11 +120,6 @@ GreyRaster Median5x5(const GreyRaster& plain) {
         std::uint8_t* result = out.RowData(row);
         for (int x0 = 0; x0 < width; x0 += kLanes) {
             const int lanes = std::min(kLanes, width - x0);
-            // The network moves values between slots, so the pads go in anew.
-            for (int p = kWindow; p < kWindow + kBlackPads; ++p)
-                std::fill(v[p], v[p] + kLanes, std::uint8_t(0));
-            for (int p = kWindow + kBlackPads; p < kPadded; ++p)
-                std::fill(v[p], v[p] + kLanes, std::uint8_t(255));
             for (int dy = 0; dy < 5; ++dy) {
                 const std::uint8_t* r = rows.data() + static_cast<std::size_t>(dy) * padded + x0;
                 for (int dx = 0; dx < 5; ++dx) {
@@ -106,8 +128,8 @@ GreyRaster Median5x5(const GreyRaster& plain) {
                     std::fill(lane + lanes, lane + kLanes, std::uint8_t(0));
                 }
             }
-            SortLanes(v, network.data(), network.size());
-            std::copy(v[kMedianSlot], v[kMedianSlot] + lanes, result + x0);
+            SortLanes(v, network.comparators.data(), network.comparators.size());
+            std::copy(v[network.median], v[network.median] + lanes, result + x0);
         }
     }
     return out;
