@@ -169,7 +169,7 @@ class Sequence {
                 undo_.erase(undo_.begin());
             redo_.clear();
         }
-        return {};
+        return Depths();
     }
 
     int LastOp() const { return op_; }
@@ -193,7 +193,15 @@ class Sequence {
         from.pop_back();
         if (std::string e = InvariantViolation(d_); !e.empty())
             return e;
+        if (std::string e = Depths(); !e.empty())
+            return e;
         return Difference(d_, m_);
+    }
+
+    std::string Depths() const {
+        if (history_.UndoSteps() != undo_.size() || history_.RedoSteps() != redo_.size())
+            return "steps kept";
+        return {};
     }
 
     std::string Edit() {
