@@ -15,21 +15,10 @@ using namespace velmora::testing;
 
 namespace {
 
-enum Kind {
-    Roof,
-    Trace,
-    Wall,
-    MovePoint,
-    MoveWallEnd,
-    MovePlanPoint,
-    Insert,
-    Delete,
-    Remove,
-    ClearAll,
-    Height,
-    NorthTyped,
-    NorthDropped
-};
+// clang-format off
+enum Kind { Roof, Trace, Wall, MovePoint, MoveWallEnd, MovePlanPoint, Insert, Delete, Remove,
+            ClearAll, Height, NorthTyped, NorthDropped };
+// clang-format on
 
 // What an edit may change, compared field by field.
 bool SameTables(const BuildingData& a, const BuildingData& b) {
@@ -251,7 +240,6 @@ class UndoTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = Prepared(f, false);
         w.State().pSampleLoaded = kFalse;
-        w.Editor().Remove1TopAreaMenu_Click(); // nothing selected: no edit
         DoubleClick(w, 0, {50, 40});
         w.Editor().Remove1TopAreaMenu_Click();
         f.prompts.AnswerFile(f.Path(QStringLiteral("saved.dat")));
