@@ -27,7 +27,9 @@ template <class T> class PackedTable {
     }
     template <std::size_t N> void CopyTo(std::array<T, N>& a) const {
         const std::size_t n = values_.size() < N ? values_.size() : N;
-        std::memcpy(a.data(), values_.data(), n * sizeof(T));
+        // An empty vector may hold no storage at all.
+        if (n > 0)
+            std::memcpy(a.data(), values_.data(), n * sizeof(T));
         std::memset(static_cast<void*>(a.data() + n), 0, (N - n) * sizeof(T));
     }
     std::size_t Bytes() const { return values_.size() * sizeof(T); }
