@@ -109,6 +109,8 @@ void InputLineFrm::ConnectMenus() {
             &PhotoEditor::ChangeBillHeightMenu_Click);
     connect(m.Edit.Remove1TopAreaMenu, &QAction::triggered, e,
             &PhotoEditor::Remove1TopAreaMenu_Click);
+    connect(m.Edit.UndoMenu, &QAction::triggered, e, &PhotoEditor::UndoMenu_Click);
+    connect(m.Edit.RedoMenu, &QAction::triggered, e, &PhotoEditor::RedoMenu_Click);
     connect(m.StartDemo1Menu, &QAction::triggered, this, &InputLineFrm::StartDemo1Menu_Click);
     connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
     connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
@@ -117,9 +119,7 @@ void InputLineFrm::ConnectMenus() {
 }
 
 void InputLineFrm::ResetDataCmd_Click() {
-    work_->PhotoPic->RemovePicture();
-    editor_->ResetAllDataBuildingData();
-    Session().pChangeCount = 0;
+    editor_->ClearAllData();
     state_.pSampleLoaded = kFalse;
     state_.pDataFileName[0] = QStringLiteral("*.dat");
     editor_->SetDefaultCursors();
@@ -145,14 +145,17 @@ void InputLineFrm::Form_Activate() {
 void InputLineFrm::CloseCmd_Click() {
     if (Session().pViewMode != 2)
         work_->SlopeOrFlatRbn->SetValue(1, true);
-    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1) {
+    if (!SaveInsteadOfReplacing())
         ClosingSequence();
-        return;
-    }
-    if (prompts_.Question(this, kSaveQuestion))
-        SaveDataMenu_Click();
-    else
-        ClosingSequence();
+}
+
+bool InputLineFrm::SaveInsteadOfReplacing() {
+    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1)
+        return false;
+    if (!prompts_.Question(this, kSaveQuestion))
+        return false;
+    SaveDataMenu_Click();
+    return true;
 }
 
 void InputLineFrm::ClosingSequence() {

@@ -58,6 +58,11 @@ class InputLineFrm : public QMainWindow {
     void Form_Activate();
     void CloseCmd_Click();
     void ClosingSequence();
+    // Before unsaved edits would be replaced (closing, loading a picture,
+    // a project file or a sample data set) asks "変更を保存しますか？" when
+    // no sample is loaded and something was changed. True when the user
+    // chose OK: the save command ran and the caller goes no further.
+    bool SaveInsteadOfReplacing();
     void ResetDataCmd_Click();
     void StartDemo1Menu_Click();
     void StartDemo2Menu_Click();

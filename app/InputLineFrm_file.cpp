@@ -80,8 +80,10 @@ FileResult InputLineFrm::ReadProjectIntoWindow(const QString& path) {
     auto fresh = std::make_unique<BuildingData>(data_);
     ViewGeometry view = work_->Picture().PictureGeometry();
     FileResult r = ReadProjectFile(*fresh, FilePathBytes(path), view);
-    if (r.ok)
+    if (r.ok) {
         ApplyProjectData(*fresh, view);
+        editor_->StartNewHistory();
+    }
     return r;
 }
 
@@ -94,6 +96,8 @@ void InputLineFrm::ApplyProjectData(const BuildingData& read, const ViewGeometry
 }
 
 void InputLineFrm::OpenDataMenu_Click() {
+    if (SaveInsteadOfReplacing())
+        return;
     const std::optional<QString> chosen =
         prompts_.OpenFile(this, kOpenFilter, QStringLiteral("*.dat"));
     // Cancelling saves nothing, so the edits stay marked unsaved.
@@ -126,6 +130,7 @@ void InputLineFrm::OpenDataMenu_Click() {
     setWindowTitle(QStringLiteral("データファイル/") + name);
     data_.gNorthAngle = 0;
     ApplyProjectData(*fresh, view);
+    editor_->StartNewHistory();
     state_.pSampleLoaded = kFalse;
 }
 

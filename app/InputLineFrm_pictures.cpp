@@ -99,6 +99,8 @@ PictureRead ReadPictureFile(const QString& path) {
 }
 
 void InputLineFrm::OPenPhotoMenu_Click() {
+    if (SaveInsteadOfReplacing())
+        return;
     const std::optional<QString> chosen =
         prompts_.OpenFile(this,
                           QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|") +
@@ -140,6 +142,8 @@ void InputLineFrm::OPenPhotoMenu_Click() {
 
 void InputLineFrm::LoadSamplePhoto(int picture) {
     if (picture != 1 && picture != 2)
+        return;
+    if (SaveInsteadOfReplacing())
         return;
     editor_->ResetAllDataBuildingData();
     PicturePane& pane = work_->Picture();

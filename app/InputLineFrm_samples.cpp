@@ -12,6 +12,8 @@ namespace velmora {
 void InputLineFrm::LoadSampleData(int set) {
     if (set != 1 && set != 2)
         return;
+    if (SaveInsteadOfReplacing())
+        return;
     const SampleDataValues& v = SampleDataFor(set);
 
     work_->Dial().ShowNoBearing();
@@ -31,6 +33,7 @@ void InputLineFrm::LoadSampleData(int set) {
     LoadSampleDataTables(data_, set);
 
     editor_->ShowSlopeLineMap(-1, -1);
+    editor_->StartNewHistory();
     state_.pSampleLoaded = kTrue;
     editor_->SelectSlopeView();
 }

@@ -1,6 +1,7 @@
 #include "app/MainMenus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -54,6 +55,13 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     e.EditPhotoLineMenu->addSeparator();
     e.ChangeBillHeightMenu = item(e.EditPhotoLineMenu, "ChangeBillHeightMenu", "建物高さ変更");
     e.Remove1TopAreaMenu = item(e.EditPhotoLineMenu, "Remove1TopAreaMenu", "1屋根削除(&R)");
+    // Undo and redo come last, so the items above keep their places.
+    e.EditPhotoLineMenu->addSeparator();
+    e.UndoMenu = item(e.EditPhotoLineMenu, "UndoMenu", "元に戻す");
+    e.UndoMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    e.RedoMenu = item(e.EditPhotoLineMenu, "RedoMenu", "やり直し");
+    e.RedoMenu->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
     m.StartDemoMenu = bar->addMenu(QStringLiteral("デモ(&D)"));
     m.StartDemoMenu->setObjectName(QStringLiteral("StartDemoMenu"));

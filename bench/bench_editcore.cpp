@@ -3,6 +3,7 @@
 // picture.
 #include <benchmark/benchmark.h>
 
+#include "data/EditHistory.h"
 #include "data/Editing.h"
 #include "data/SlopeView.h"
 #include "geometry/FlatMap.h"
@@ -65,5 +66,27 @@ void BM_MoveSlopePointStep(benchmark::State& state) {
 BENCHMARK(BM_MoveSlopePointStep)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// One undo and one redo with 100 steps of the full record kept: the record
+// side of the undo items, without the redraw.
+void BM_UndoRedoAtCapacity(benchmark::State& state) {
+    BuildingData d = FullRecord();
+    EditHistory h;
+    h.Mark(d, 250);
+    for (std::size_t i = 0; i < EditHistory::kDepth; ++i) {
+        d.gNorthAngle = float(i + 1);
+        h.Commit(d, 250);
+    }
+    Count active = 250;
+    unsigned tag = 0;
+    for (auto _ : state) {
+        h.Undo(d, active, tag);
+        h.Redo(d, active, tag);
+    }
+    if (h.UndoSteps() != EditHistory::kDepth || d.gNorthAngle != 100.0f)
+        state.SkipWithError("the history did not come back");
+    state.counters["history_MB"] = double(h.Bytes()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_UndoRedoAtCapacity)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,7 @@
 #include "workspace/PhotoEditor.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,6 +32,9 @@ namespace {
 
 const QString kClearPhoto = QStringLiteral("画像消去");
 const QString kRestorePhoto = QStringLiteral("戻す");
+
+// The tag of a step that also took the picture off the view.
+constexpr unsigned kStepHidPicture = 1;
 
 Count ToIndex(int v) {
     return static_cast<Count>(
@@ -81,9 +85,17 @@ PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts
     connect(&work_.Dial(), &NorthDial::NorthSet, this, &PhotoEditor::SetNorth);
     // The grey copy is made once per loaded picture, not in the user's double-click.
     connect(this, &PhotoEditor::PictureReady, this, [this] { trace_->RefreshTraceSource(); });
+    session_.HistoryChanged = [this] { UpdateUndoItems(); };
 }
 
-PhotoEditor::~PhotoEditor() = default;
+PhotoEditor::~PhotoEditor() {
+    session_.HistoryChanged = nullptr;
+}
+
+void PhotoEditor::SetMenuItems(const EditMenuItems& items) {
+    menus_ = items;
+    UpdateUndoItems();
+}
 
 // ---------------------------------------------------------------- environment
 
@@ -144,6 +156,7 @@ void PhotoEditor::SetToolCursor(const char* file) {
 void PhotoEditor::ResetAllDataBuildingData() {
     velmora::ResetAllDataBuildingData(session_.Data());
     session_.pChangeCount = 0;
+    StartNewHistory();
     SelectSlopeView();
 }
 
@@ -269,6 +282,14 @@ void PhotoEditor::ShowFlatLineMap(int index1) {
         session_.RememberMarks(*view.drawing.marks);
 }
 
+void PhotoEditor::RedrawCurrentView() {
+    const Count a = session_.pActiveTopArea;
+    if (session_.pViewMode == kFlatView)
+        ShowFlatLineMap(a);
+    else
+        ShowSlopeLineMap(a, a >= 0 ? 0 : -1);
+}
+
 void PhotoEditor::UpdateNorthAngle() {
     PictureView& v = *work_.PhotoPic;
     const DrawMode mode = v.Mode();
@@ -340,6 +361,11 @@ QPointF PhotoEditor::HotSpotPosition(double x, double y) const {
 }
 
 void PhotoEditor::PhotoPic_MouseDown(int button, double x, double y) {
+    // A press whose release never came ends at the next press.
+    if (session_.PressHeld())
+        session_.EndPress();
+    Action action(*this);
+    session_.BeginPress();
     const QPointF p = HotSpotPosition(x, y);
     const int tool = session_.pInputMode;
     if (!IsTool(tool))
@@ -353,11 +379,14 @@ void PhotoEditor::PhotoPic_MouseDown(int button, double x, double y) {
 }
 
 void PhotoEditor::PhotoPic_MouseMove(int buttons, double x, double y) {
+    Action action(*this);
     if (IsTool(session_.pInputMode))
         ToolAt(session_.pInputMode).MouseMove(buttons, HotSpotPosition(x, y));
 }
 
 void PhotoEditor::PhotoPic_MouseUp(int button, double x, double y) {
+    Action action(*this);
+    session_.EndPress();
     const int tool = session_.pInputMode;
     if (!IsTool(tool))
         return;
@@ -373,6 +402,7 @@ void PhotoEditor::PhotoPic_MouseUp(int button, double x, double y) {
 }
 
 void PhotoEditor::PhotoPic_DblClick() {
+    Action action(*this);
     if (IsTool(session_.pInputMode))
         ToolAt(session_.pInputMode).DoubleClick();
 }
@@ -395,6 +425,7 @@ void PhotoEditor::ClearPhotoCmd_Click() {
 }
 
 void PhotoEditor::Remove1TopAreaMenu_Click() {
+    Action action(*this, true);
     if (RemoveActiveTopArea(session_.Data(), session_.pActiveTopArea))
         session_.CountEdit();
     session_.pActiveTopArea = -1;
@@ -403,6 +434,7 @@ void PhotoEditor::Remove1TopAreaMenu_Click() {
 }
 
 void PhotoEditor::ChangeBillHeightMenu_Click() {
+    Action action(*this, true);
     BuildingData& d = session_.Data();
     const int a = session_.pActiveTopArea;
     if (a < 0 || a >= d.gEachTopAreaNumber || a >= static_cast<int>(kRoofCapacity))
@@ -434,12 +466,86 @@ QString PhotoEditor::HeightQuestion() {
 }
 
 void PhotoEditor::SetNorth(float northAngle, bool redraw) {
+    Action action(*this, true);
     session_.Data().gNorthAngle = northAngle;
     session_.CountEdit();
     if (redraw) {
         work_.PhotoPic->SetDrawWidth(2);
         UpdateNorthAngle();
     }
+}
+
+void PhotoEditor::ClearAllData() {
+    Action action(*this, true);
+    const bool shown = work_.PhotoPic->HasPicture();
+    work_.PhotoPic->RemovePicture();
+    velmora::ResetAllDataBuildingData(session_.Data());
+    // No roof is left to be active.
+    session_.pActiveTopArea = -1;
+    session_.RecordEdit(shown ? kStepHidPicture : 0);
+    session_.pChangeCount = 0;
+    SelectSlopeView();
+}
+
+bool PhotoEditor::DrawingOutline() {
+    return session_.pViewMode == kSlopeView && session_.pInputMode == kRoofTool &&
+           roof_->Outline().pDrawPointNum > 0;
+}
+
+void PhotoEditor::UndoMenu_Click() {
+    EndLostPress();
+    // Not in the middle of a drag.
+    if (session_.PressHeld())
+        return;
+    if (DrawingOutline()) {
+        // Only the unfinished outline goes; its marks with it.
+        roof_->ClearOutline();
+        RedrawCurrentView();
+        UpdateUndoItems();
+        return;
+    }
+    unsigned tag = 0;
+    if (session_.Undo(tag))
+        ShowHistoryStep(tag, true);
+}
+
+void PhotoEditor::RedoMenu_Click() {
+    EndLostPress();
+    unsigned tag = 0;
+    if (session_.Redo(tag))
+        ShowHistoryStep(tag, false);
+}
+
+void PhotoEditor::ShowHistoryStep(unsigned tag, bool undo) {
+    const bool slope = session_.pViewMode != kFlatView;
+    // The plan map is drawn without the picture in any case.
+    if ((tag & kStepHidPicture) && slope) {
+        if (undo)
+            work_.PhotoPic->CopyPictureFrom(*work_.PhotoPic2);
+        else
+            work_.PhotoPic->RemovePicture();
+    }
+    RedrawCurrentView();
+    const bool active = session_.pActiveTopArea >= 0;
+    SetRemoveRoofMenu(active && slope ? MenuState::Enable : MenuState::Disable);
+    SetChangeHeightMenu(active && !slope);
+    UpdateUndoItems();
+}
+
+void PhotoEditor::StartNewHistory() {
+    session_.StartNewHistory();
+}
+
+void PhotoEditor::EndLostPress() {
+    if (session_.PressHeld() && QGuiApplication::mouseButtons() == Qt::NoButton)
+        session_.EndPress();
+}
+
+void PhotoEditor::UpdateUndoItems() {
+    if (menus_.UndoMenu)
+        menus_.UndoMenu->setEnabled(session_.CanUndo() || DrawingOutline());
+    if (menus_.RedoMenu)
+        menus_.RedoMenu->setEnabled(session_.CanRedo());
 }
 
 } // namespace velmora

@@ -1,8 +1,9 @@
 // Editing on the working area: the tools and the mouse on the picture view,
 // the switch between the inclined view and the plan map, the redraws, and
 // the edit commands (stop, clear the picture, remove a roof, change a
-// building's height, set north). The menu items it keeps in step belong to
-// the window that built them; those it was not given are skipped.
+// building's height, set north, clear all data, undo, redo). The menu items
+// it keeps in step belong to the window that built them; those it was not
+// given are skipped.
 #pragma once
 
 #include <QObject>
@@ -36,6 +37,8 @@ struct EditMenuItems {
     std::array<QAction*, kToolCount> InputModeMenu{}; // the last tool has none
     QAction* ChangeBillHeightMenu = nullptr;
     QAction* Remove1TopAreaMenu = nullptr;
+    QAction* UndoMenu = nullptr;
+    QAction* RedoMenu = nullptr;
 };
 
 class PhotoEditor : public QObject, private ToolEnvironment {
@@ -44,7 +47,7 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts, QObject* parent = nullptr);
     ~PhotoEditor() override;
 
-    void SetMenuItems(const EditMenuItems& items) { menus_ = items; }
+    void SetMenuItems(const EditMenuItems& items);
     EditSession& Session() override { return session_; }
     // The tool objects, by index of the tool table.
     Tool& ToolAt(int tool) { return *tools_[static_cast<std::size_t>(tool)]; }
@@ -53,7 +56,8 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     MoveTool& Move() { return *move_; }
 
     // ---- Views ----
-    // Clears the record and the change count, and selects the inclined view.
+    // Clears the record and the change count, starts a new undo history, and
+    // selects the inclined view.
     void ResetAllDataBuildingData();
     // The selection as the menu makes it: check marks, then the buttons.
     void SelectSlopeView();
@@ -71,6 +75,8 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     void DrawSelectMarks(float maxX, float minX, float maxY, float minY);
     void EraseSelectMarks();
     void ShowFlatLineMap(int index1) override;
+    // The full redraw of the view on show, the active roof highlighted.
+    void RedrawCurrentView();
     // Redraws what depends on the north direction.
     void UpdateNorthAngle();
     void ShowWallHeight(float yUpper, float yLower) override;
@@ -102,12 +108,49 @@ class PhotoEditor : public QObject, private ToolEnvironment {
         AskBuildingHeight;
     // The question of the height dialog "建物高さ変更".
     static QString HeightQuestion();
+    // "全て消去": the picture taken off the view and the record cleared, as
+    // one undoable step that leaves nothing to save.
+    void ClearAllData();
+    // "元に戻す": abandons an outline being drawn, or else takes the last
+    // step back; "やり直し" does it again. Each redraws the view.
+    void UndoMenu_Click();
+    void RedoMenu_Click();
+    // A new record was loaded: nothing to undo.
+    void StartNewHistory();
+    // An outline of the roof tool is being drawn.
+    bool DrawingOutline();
 
   signals:
     // A new picture is in PhotoPic2 (untouched copy) and PhotoPic.
     void PictureReady();
 
   private:
+    // One user action on the record (EditSession): the undo items follow it.
+    // A command (not the mouse on the picture) first ends a press whose
+    // release never came.
+    class Action {
+      public:
+        explicit Action(PhotoEditor& e, bool command = false) : e_(e) {
+            if (command)
+                e_.EndLostPress();
+            e_.session_.BeginAction();
+        }
+        ~Action() {
+            e_.session_.EndAction();
+            e_.UpdateUndoItems();
+        }
+        Action(const Action&) = delete;
+        Action& operator=(const Action&) = delete;
+
+      private:
+        PhotoEditor& e_;
+    };
+    void UpdateUndoItems();
+    // A modal message during a press takes its release: with no button down
+    // any more, the press is over.
+    void EndLostPress();
+    // Shows the record after the undo (undo false: the redo) of a step.
+    void ShowHistoryStep(unsigned tag, bool undo);
     PictureView& View() override;
     const QImage& UntouchedPicture() override;
     void Message(const QString& text) override;

@@ -163,8 +163,9 @@ void PictureView::Cls() {
 void PictureView::BeginPaint(QPainter& p, QColor c) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
-    if (mode_ == DrawMode::Xor)
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    // A painter kept over several figures must leave XOR again.
+    p.setCompositionMode(mode_ == DrawMode::Xor ? QPainter::RasterOp_SourceXorDestination
+                                                : QPainter::CompositionMode_SourceOver);
     QPen pen(c);
     pen.setWidth(drawWidth_);
     pen.setCapStyle(Qt::SquareCap);
@@ -173,9 +174,7 @@ void PictureView::BeginPaint(QPainter& p, QColor c) const {
     p.setBrush(Qt::NoBrush);
 }
 
-void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
+void PictureView::LineWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c) {
     BeginPaint(p, c);
     const QPointF a = PixelCentre(ToPixel(x1, y1));
     const QPointF b = PixelCentre(ToPixel(x2, y2));
@@ -183,33 +182,24 @@ void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
         p.drawPoint(a);
     else
         p.drawLine(a, b);
-    update();
 }
 
-void PictureView::Circle(double x, double y, double radius, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
+void PictureView::CircleWith(QPainter& p, double x, double y, double radius, QColor c) {
     BeginPaint(p, c);
     const QPointF centre = PixelCentre(ToPixel(x, y));
     const double r = std::lround(std::min(std::abs(radius * InnerWidth() / scaleWidth_), 1.0e6));
     p.drawEllipse(centre, r, r);
-    update();
 }
 
-void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
+void PictureView::BoxWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c) {
     BeginPaint(p, c);
     const QPointF a = PixelCentre(ToPixel(x1, y1));
     const QPointF b = PixelCentre(ToPixel(x2, y2));
     p.drawRect(QRectF(a, b).normalized());
-    update();
 }
 
-void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
-                        QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
+void PictureView::PrintWith(QPainter& p, double x, double y, const QString& text, int pointSize,
+                            bool bold, QColor c) {
     BeginPaint(p, c);
     QFont f = font();
     f.setPointSize(pointSize);
@@ -218,32 +208,74 @@ void PictureView::Print(double x, double y, const QString& text, int pointSize, 
     p.setFont(f);
     const QPointF topLeft = PixelCentre(ToPixel(x, y)) - QPointF(0.5, 0.5);
     p.drawText(QPointF(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
+}
+
+void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
+    ResizeSurface();
+    QPainter p(&surface_);
+    LineWith(p, x1, y1, x2, y2, c);
+    update();
+}
+
+void PictureView::Circle(double x, double y, double radius, QColor c) {
+    ResizeSurface();
+    QPainter p(&surface_);
+    CircleWith(p, x, y, radius, c);
+    update();
+}
+
+void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
+    ResizeSurface();
+    QPainter p(&surface_);
+    BoxWith(p, x1, y1, x2, y2, c);
+    update();
+}
+
+void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
+                        QColor c) {
+    ResizeSurface();
+    QPainter p(&surface_);
+    PrintWith(p, x, y, text, pointSize, bold, c);
     update();
 }
 
 void PictureView::Paint(const DrawList& ops) {
+    ResizeSurface();
+    // One painter for the whole list: a full redraw at capacity has
+    // thousands of figures, and a painter each cost most of its time.
+    QPainter p;
     for (const DrawOp& op : ops) {
         const QColor c(op.colour.r, op.colour.g, op.colour.b);
-        if (op.kind != DrawOp::Kind::Clear)
-            mode_ = op.mode;
+        if (op.kind == DrawOp::Kind::Clear) {
+            if (p.isActive())
+                p.end();
+            FillBackground(surface_);
+            continue;
+        }
+        mode_ = op.mode;
+        if (!p.isActive())
+            p.begin(&surface_);
         switch (op.kind) {
         case DrawOp::Kind::Clear:
-            Cls();
             break;
         case DrawOp::Kind::Line:
-            Line(op.x1, op.y1, op.x2, op.y2, c);
+            LineWith(p, op.x1, op.y1, op.x2, op.y2, c);
             break;
         case DrawOp::Kind::Circle:
-            Circle(op.x1, op.y1, op.radius, c);
+            CircleWith(p, op.x1, op.y1, op.radius, c);
             break;
         case DrawOp::Kind::Box:
-            Box(op.x1, op.y1, op.x2, op.y2, c);
+            BoxWith(p, op.x1, op.y1, op.x2, op.y2, c);
             break;
         case DrawOp::Kind::Text:
-            Print(op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
+            PrintWith(p, op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
             break;
         }
     }
+    if (p.isActive())
+        p.end();
+    if (!ops.empty())
+        update();
 }
 
 int PictureView::Point(double x, double y) const {

@@ -17,6 +17,8 @@
 
 #include "data/DrawList.h"
 
+class QPainter;
+
 namespace velmora {
 
 class PictureView : public QWidget {
@@ -108,6 +110,12 @@ class PictureView : public QWidget {
     void FillBackground(QImage& img) const;
     QPointF UserAt(const QPointF& widgetPos) const;
     void BeginPaint(class QPainter& p, QColor c) const;
+    // The figures on a painter already open on the surface.
+    void LineWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c);
+    void CircleWith(QPainter& p, double x, double y, double radius, QColor c);
+    void BoxWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c);
+    void PrintWith(QPainter& p, double x, double y, const QString& text, int pointSize, bool bold,
+                   QColor c);
 
     QImage picture_;
     QImage surface_;

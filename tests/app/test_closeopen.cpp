@@ -312,10 +312,13 @@ class CloseOpenTest : public QObject {
         if (!content.isEmpty())
             WriteText(f.Path("broken.dat"), content);
         f.prompts.Clear();
+        // Unsaved edits: the save question comes first, and Cancel goes on.
+        f.prompts.AnswerQuestion(false);
         f.prompts.AnswerFile(f.Path("broken.dat"));
         w.OpenDataMenu_Click();
-        QCOMPARE(f.prompts.Texts().size(), 1);
-        QVERIFY(f.prompts.Texts()[0].startsWith("データファイルを読み込めませんでした。"));
+        QCOMPARE(f.prompts.Texts().size(), 2);
+        QCOMPARE(f.prompts.Texts()[0], QString("変更を保存しますか？"));
+        QVERIFY(f.prompts.Texts()[1].startsWith("データファイルを読み込めませんでした。"));
         QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
         QCOMPARE(f.data->gSourceHeight, 598.0f);
         QCOMPARE(w.windowTitle(), QString("データファイル/earlier.dat"));

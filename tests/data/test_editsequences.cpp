@@ -1,11 +1,13 @@
 // Random edit sequences on random records, some of them filled up to the
-// capacities. After every step the tables must be consistent and agree with
-// a plain model of roofs and walls kept in vectors.
+// capacities, with undo and redo in between. After every step the tables
+// must be consistent and agree with a plain model of roofs and walls kept in
+// vectors, and undo and redo must bring back the model of that moment.
 #include <QtTest>
 
 #include <cmath>
 #include <random>
 
+#include "data/EditHistory.h"
 #include "data/Editing.h"
 #include "support/Records.h"
 
@@ -17,15 +19,21 @@ namespace {
 struct ModelRoof {
     Outline points; // closed: the last repeats the first
     float height = 0;
+    friend bool operator==(const ModelRoof&, const ModelRoof&) = default;
 };
 struct ModelWall {
     PicturePoint upper, lower;
     int owner = 0;
+    friend bool operator==(const ModelWall&, const ModelWall&) = default;
 };
 
 struct Model {
     std::vector<ModelRoof> roofs;
     std::vector<ModelWall> walls;
+    // North and the plan points, which the plan map's edits change.
+    float north = 0;
+    std::vector<PicturePoint> plan;
+    friend bool operator==(const Model&, const Model&) = default;
 
     int Total() const {
         int n = 0;
@@ -75,6 +83,9 @@ Model FromRecord(const BuildingData& d) {
         m.walls.push_back({{d.gFirstWallEdgeX[w], d.gFirstWallEdgeY[w]},
                            {d.gSecondWallEdgeX[w], d.gSecondWallEdgeY[w]},
                            d.gWallEdgefotEachTopArea[w]});
+    m.north = d.gNorthAngle;
+    for (int k = 0; k < d.gTopAreaPointTotalNumber; ++k)
+        m.plan.push_back({d.gFlatTopAreaX[k], d.gFlatTopAreaY[k]});
     return m;
 }
 
@@ -106,6 +117,11 @@ std::string Difference(const BuildingData& d, const Model& m) {
             d.gWallEdgefotEachTopArea[w] != e.owner)
             return "wall " + std::to_string(w);
     }
+    if (d.gNorthAngle != m.north)
+        return "north";
+    for (int k = 0; k < int(m.plan.size()); ++k)
+        if (d.gFlatTopAreaX[k] != m.plan[k].x || d.gFlatTopAreaY[k] != m.plan[k].y)
+            return "plan point " + std::to_string(k);
     return {};
 }
 
@@ -131,10 +147,64 @@ class Sequence {
                 AddWall(d_, Point(), Point(), Count(Int(0, d_.gEachTopAreaNumber - 1)));
         }
         m_ = FromRecord(d_);
+        history_.Clear(d_, -1);
     }
 
-    // One random step; returns a description of the first disagreement.
+    // One random step, sometimes an undo or a redo; returns a description of
+    // the first disagreement.
     std::string Step() {
+        const int travel = Int(0, 5);
+        if (travel < 2)
+            return Travel(travel == 0);
+        const Model before = m_;
+        const std::string e = Edit();
+        if (!e.empty())
+            return e;
+        const bool recorded = history_.Commit(d_, -1);
+        if (!recorded && !(m_ == before))
+            return "edit not recorded";
+        if (recorded) {
+            undo_.push_back(before);
+            if (undo_.size() > EditHistory::kDepth)
+                undo_.erase(undo_.begin());
+            redo_.clear();
+        }
+        return Depths();
+    }
+
+    int LastOp() const { return op_; }
+
+  private:
+    std::string Travel(bool undo) {
+        op_ = undo ? -1 : -2;
+        std::vector<Model>& from = undo ? undo_ : redo_;
+        std::vector<Model>& to = undo ? redo_ : undo_;
+        Count active = -1; // the active roof now, as every step was recorded
+        unsigned tag = 1;
+        const bool done = undo ? history_.Undo(d_, active, tag) : history_.Redo(d_, active, tag);
+        if (done != !from.empty())
+            return undo ? "undo result" : "redo result";
+        if (!done)
+            return Difference(d_, m_);
+        if (active != -1 || tag != 0)
+            return "active roof or tag";
+        to.push_back(m_);
+        m_ = from.back();
+        from.pop_back();
+        if (std::string e = InvariantViolation(d_); !e.empty())
+            return e;
+        if (std::string e = Depths(); !e.empty())
+            return e;
+        return Difference(d_, m_);
+    }
+
+    std::string Depths() const {
+        if (history_.UndoSteps() != undo_.size() || history_.RedoSteps() != redo_.size())
+            return "steps kept";
+        return {};
+    }
+
+    std::string Edit() {
         const int roofs = d_.gEachTopAreaNumber;
         const int a = Int(-1, roofs); // sometimes no roof, sometimes stale
         const bool valid = m_.Valid(a);
@@ -144,7 +214,7 @@ class Sequence {
         const int w = Int(-1, int(m_.walls.size()));
         const bool kInRun = valid && k >= s && k < s + n;
         const bool wValid = w >= 0 && w < int(m_.walls.size());
-        op_ = Int(0, 9);
+        op_ = Int(0, 12);
         switch (op_) {
         case 0: {
             Outline corners;
@@ -236,6 +306,21 @@ class Sequence {
                 (top ? m_.walls[w].upper : m_.walls[w].lower) = p;
             break;
         }
+        case 10: // north typed or dropped
+            d_.gNorthAngle = m_.north = float(Int(0, 359));
+            break;
+        case 11: // a height from the dialog
+            if (valid)
+                d_.gFlatTopHeight[a] = m_.roofs[a].height = float(Int(0, 1000)) / 10;
+            break;
+        case 12: // a plan point dragged
+            if (kInRun) {
+                const PicturePoint p = Point();
+                d_.gFlatTopAreaX[k] = p.x;
+                d_.gFlatTopAreaY[k] = p.y;
+                m_.plan[k] = p;
+            }
+            break;
         default: {
             // The tools' double-click on or near a stored point: checked for
             // consistency only, the model follows the record.
@@ -250,14 +335,13 @@ class Sequence {
             break;
         }
         }
+        // The tables moved: the plan points follow the record as it is.
+        m_.plan = FromRecord(d_).plan;
         if (std::string e = InvariantViolation(d_); !e.empty())
             return e;
         return Difference(d_, m_);
     }
 
-    int LastOp() const { return op_; }
-
-  private:
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     PicturePoint Point() { return {float(Int(-300, 300)), float(Int(-300, 300))}; }
 
@@ -305,6 +389,8 @@ class Sequence {
     std::mt19937 rng_;
     BuildingData d_;
     Model m_;
+    EditHistory history_;
+    std::vector<Model> undo_, redo_;
     int op_ = -1;
 };
 
@@ -316,10 +402,13 @@ class EditSequencesTest : public QObject {
     void randomSequences() {
         constexpr int kSequences = 2500;
         constexpr int kSteps = 40;
+        // Some sequences run long enough to fill the undo history.
+        constexpr int kLongSteps = 400;
         for (int seq = 0; seq < kSequences; ++seq) {
             Sequence s(static_cast<unsigned>(seq));
             s.Fill();
-            for (int step = 0; step < kSteps; ++step) {
+            const int steps = seq % 100 == 0 ? kLongSteps : kSteps;
+            for (int step = 0; step < steps; ++step) {
                 const std::string e = s.Step();
                 if (!e.empty())
                     QFAIL(qPrintable(QString("sequence %1 step %2 op %3: %4")
