@@ -20,7 +20,13 @@ template <class T> class PackedTable {
   public:
     PackedTable() = default;
     template <std::size_t N> explicit PackedTable(const std::array<T, N>& a) {
+        // The all-zero tail, mostly the whole unused capacity, is skipped a
+        // block at a time: a snapshot is taken at every edit.
+        constexpr std::size_t kBlock = 1024;
+        static const T zeros[kBlock] = {};
         std::size_t n = N;
+        while (n >= kBlock && std::memcmp(&a[n - kBlock], zeros, sizeof zeros) == 0)
+            n -= kBlock;
         while (n > 0 && IsZero(a[n - 1]))
             --n;
         values_.assign(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n));

@@ -525,14 +525,55 @@ void PhotoEditor::ShowHistoryStep(unsigned tag, bool undo) {
         else
             work_.PhotoPic->RemovePicture();
     }
-    RedrawCurrentView();
+    if (!ShowRememberedView()) {
+        RedrawCurrentView();
+        RememberView();
+    }
     const bool active = session_.pActiveTopArea >= 0;
     SetRemoveRoofMenu(active && slope ? MenuState::Enable : MenuState::Disable);
     SetChangeHeightMenu(active && !slope);
     UpdateUndoItems();
 }
 
+PhotoEditor::ViewMemo PhotoEditor::DescribeView() const {
+    const PictureView& v = *work_.PhotoPic;
+    ViewMemo m;
+    m.record = EditSnapshot(session_.Data(), session_.pActiveTopArea);
+    m.view = session_.pViewMode;
+    m.left = v.ScaleLeft();
+    m.top = v.ScaleTop();
+    m.width = v.ScaleWidth();
+    m.height = v.ScaleHeight();
+    m.size = v.Surface().size();
+    m.picture = v.Picture().cacheKey();
+    m.level = session_.gMapScaleIndex;
+    m.rate = session_.pFlatMapRate;
+    return m;
+}
+
+bool PhotoEditor::ShowRememberedView() {
+    const ViewMemo now = DescribeView();
+    for (const ViewMemo& m : memos_) {
+        if (m.record == now.record && m.view == now.view && m.left == now.left &&
+            m.top == now.top && m.width == now.width && m.height == now.height &&
+            m.size == now.size && m.picture == now.picture && m.level == now.level &&
+            m.rate == now.rate)
+            return work_.PhotoPic->ShowSurface(m.drawing, m.mode);
+    }
+    return false;
+}
+
+void PhotoEditor::RememberView() {
+    ViewMemo m = DescribeView();
+    m.mode = work_.PhotoPic->Mode();
+    m.drawing = work_.PhotoPic->Surface();
+    if (memos_.size() == kViewMemos)
+        memos_.erase(memos_.begin());
+    memos_.push_back(std::move(m));
+}
+
 void PhotoEditor::StartNewHistory() {
+    memos_.clear();
     session_.StartNewHistory();
 }
 

@@ -6,12 +6,14 @@
 // given are skipped.
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QPointF>
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "workspace/EditSession.h"
 #include "workspace/Tool.h"
@@ -151,6 +153,27 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     void EndLostPress();
     // Shows the record after the undo (undo false: the redo) of a step.
     void ShowHistoryStep(unsigned tag, bool undo);
+
+    // A drawing of the current view as undo or redo left it, with what it
+    // shows: stepping back and forth between steps shows a state drawn
+    // before at once instead of drawing the whole record again.
+    struct ViewMemo {
+        EditSnapshot record;
+        int view = 0;
+        double left = 0, top = 0, width = 0, height = 0;
+        QSize size;
+        qint64 picture = 0;
+        Count level = 0;
+        float rate = 0;
+        DrawMode mode = DrawMode::Copy;
+        QImage drawing;
+    };
+    static constexpr std::size_t kViewMemos = 8;
+    ViewMemo DescribeView() const;
+    // False when no kept drawing shows the view as it is now.
+    bool ShowRememberedView();
+    void RememberView();
+    std::vector<ViewMemo> memos_;
     PictureView& View() override;
     const QImage& UntouchedPicture() override;
     void Message(const QString& text) override;

@@ -278,6 +278,16 @@ void PictureView::Paint(const DrawList& ops) {
         update();
 }
 
+bool PictureView::ShowSurface(const QImage& drawing, DrawMode mode) {
+    ResizeSurface();
+    if (drawing.size() != surface_.size() || drawing.format() != surface_.format())
+        return false;
+    surface_ = drawing;
+    mode_ = mode;
+    update();
+    return true;
+}
+
 int PictureView::Point(double x, double y) const {
     const QPointF px = ToPixel(x, y);
     if (!std::isfinite(px.x()) || !std::isfinite(px.y()))

@@ -90,6 +90,9 @@ class PictureView : public QWidget {
     // outside the inner area.
     int Point(double x, double y) const;
     const QImage& Surface() const { return surface_; }
+    // Shows a drawing taken earlier with Surface() and leaves the view in
+    // `mode`; a drawing of another size is ignored (false).
+    bool ShowSurface(const QImage& drawing, velmora::DrawMode mode);
 
   signals:
     void MouseDown(int button, double x, double y);
