@@ -194,6 +194,13 @@ class UndoTest : public QObject {
         QCOMPARE(w.Session().pActiveTopArea, activeAfter);
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnAfter), 0);
         QVERIFY(!w.Menus().Edit.RedoMenu->isEnabled());
+
+        // Back and forth again: now from the drawings kept the first time.
+        w.Menus().Edit.UndoMenu->trigger();
+        QVERIFY(SameTables(d, before));
+        QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnBefore), 0);
+        w.Menus().Edit.RedoMenu->trigger();
+        QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnAfter), 0);
     }
 
     // Only an outline being drawn goes on the first undo; a new edit drops
