@@ -47,8 +47,11 @@ void WholeDoubleClick(benchmark::State& state) {
 }
 BENCHMARK(WholeDoubleClick)->Unit(benchmark::kMillisecond);
 
+// Arg 1: on the cleaned grey copy the window traces on; arg 0: on the plain
+// grey copy it traced on before, for comparison.
 void CoreTrace(benchmark::State& state) {
-    GreyRaster grey = TraceSourceOf(QImage(QStringLiteral(":/samples/sample1.png")));
+    const QImage picture(QStringLiteral(":/samples/sample1.png"));
+    GreyRaster grey = state.range(0) ? TraceSourceOf(picture) : GreyCopyOf(picture);
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetPicture(&grey);
     BuildingData data;
@@ -65,6 +68,6 @@ void CoreTrace(benchmark::State& state) {
     if (data.gEachTopAreaNumber != 1 || data.gWallEdgeNumber != 1)
         state.SkipWithError("the click did not register one roof with a wall");
 }
-BENCHMARK(CoreTrace)->Unit(benchmark::kMillisecond);
+BENCHMARK(CoreTrace)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

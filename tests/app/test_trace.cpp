@@ -39,19 +39,6 @@ void SetPicture(InputLineFrm& w, const QImage& picture, const AltitudeTexts& t) 
     w.Work().IncliHeightTxt->setText(Text(t.incliHeight));
 }
 
-// Double-click with the current tool so that its drawing position (the
-// cursor tip) lands on p.
-void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
-    const QPointF tip = w.Editor().HotSpotPosition(p.x, p.y);
-    const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
-    const QPointF px = w.Work().PhotoPic->ToPixel(mouse.x(), mouse.y());
-    const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
-                    int(std::lround(px.y())) + PictureView::kBorder);
-    // As a pointer does it: the first click, then the double-click.
-    QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
-}
-
 double DistanceToOutline(const DemoScene& s, int roof, double x, double y) {
     const SceneRoof& r = s.roofs[std::size_t(roof)];
     double best = 1e9;

@@ -52,18 +52,6 @@ QByteArray Slurp(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
 }
 
-// Double-click with the current tool so that its drawing position (the
-// cursor tip) lands on p.
-void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
-    const QPointF tip = w.Editor().HotSpotPosition(p.x, p.y);
-    const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
-    const QPointF px = w.Work().PhotoPic->ToPixel(mouse.x(), mouse.y());
-    const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
-                    int(std::lround(px.y())) + PictureView::kBorder);
-    QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
-}
-
 // A 1000 x 800 picture seen straight down from 861.5 m: a picture unit is
 // (861.5 - h) / 850 metres of plan at height h, exactly 1 m at 11.5 m.
 // Roof 0: the box 10 ... 20 x -5 ... 5, 11.5 m; roof 1: -30 ... -20 x

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <cmath>
 
+#include "workspace/PhotoEditor.h"
 #include "workspace/PictureView.h"
 
 namespace velmora::testing {
@@ -49,6 +51,16 @@ QString WindowFixture::IcoFile(const QString& name) const {
 
 Counts CountsOf(const BuildingData& d) {
     return {d.gTopAreaPointTotalNumber, d.gEachTopAreaNumber, d.gWallEdgeNumber};
+}
+
+void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
+    const QPointF tip = w.Editor().HotSpotPosition(p.x, p.y);
+    const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
+    const QPointF px = w.Work().PhotoPic->ToPixel(mouse.x(), mouse.y());
+    const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,
+                    int(std::lround(px.y())) + PictureView::kBorder);
+    QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.Work().PhotoPic, Qt::LeftButton, {}, at);
 }
 
 } // namespace velmora::testing

@@ -61,4 +61,9 @@ struct Counts {
 };
 Counts CountsOf(const BuildingData& d);
 
+// A pointer's double-click (the first click, then the double-click) with
+// the current tool, placed so that its drawing position (the cursor tip)
+// lands on p.
+void DoubleClickAt(InputLineFrm& w, PicturePoint p);
+
 } // namespace velmora::testing
