@@ -1,7 +1,8 @@
 // libFuzzer target for one-click tracing on small pictures. The input's
 // first bytes give the picture's size and the click, the rest its greys
-// (repeated to fill it). Whatever is traced must register within the
-// record's capacities and leave its tables consistent.
+// (repeated to fill it). The trace reads the cleaned copy, as the window
+// does, and whatever is traced must register within the record's
+// capacities and leave its tables consistent.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "data/BuildingData.h"
 #include "tracing/RoofTracer.h"
+#include "tracing/TraceSource.h"
 
 using namespace velmora;
 
@@ -40,9 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                static_cast<std::size_t>(col)) %
                               count]);
 
+    const GreyRaster source = TracingGreyOf(picture);
+    Check(source.Width() == width && source.Height() == height);
+
     static auto tracer = std::make_unique<RoofTracer>();
     static auto record = std::make_unique<BuildingData>();
-    tracer->SetPicture(&picture);
+    tracer->SetPicture(&source);
     ResetAllDataBuildingData(*record);
     if (tracer->TraceRoof(x, y)) {
         (void)tracer->CornerPreview();
