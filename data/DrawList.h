@@ -99,6 +99,7 @@ struct DrawOp {
         op.mode = m;
         return op;
     }
+    friend bool operator==(const DrawOp&, const DrawOp&) = default;
 };
 
 using DrawList = std::vector<DrawOp>;

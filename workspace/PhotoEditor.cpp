@@ -525,51 +525,62 @@ void PhotoEditor::ShowHistoryStep(unsigned tag, bool undo) {
         else
             work_.PhotoPic->RemovePicture();
     }
-    if (!ShowRememberedView()) {
-        RedrawCurrentView();
-        RememberView();
-    }
+    RedrawFromMemos();
     const bool active = session_.pActiveTopArea >= 0;
     SetRemoveRoofMenu(active && slope ? MenuState::Enable : MenuState::Disable);
     SetChangeHeightMenu(active && !slope);
     UpdateUndoItems();
 }
 
-PhotoEditor::ViewMemo PhotoEditor::DescribeView() const {
-    const PictureView& v = *work_.PhotoPic;
-    ViewMemo m;
-    m.record = EditSnapshot(session_.Data(), session_.pActiveTopArea);
-    m.view = session_.pViewMode;
-    m.left = v.ScaleLeft();
-    m.top = v.ScaleTop();
-    m.width = v.ScaleWidth();
-    m.height = v.ScaleHeight();
-    m.size = v.Surface().size();
-    m.picture = v.Picture().cacheKey();
-    m.level = session_.gMapScaleIndex;
-    m.rate = session_.pFlatMapRate;
-    return m;
-}
-
-bool PhotoEditor::ShowRememberedView() {
-    const ViewMemo now = DescribeView();
-    for (const ViewMemo& m : memos_) {
-        if (m.record == now.record && m.view == now.view && m.left == now.left &&
-            m.top == now.top && m.width == now.width && m.height == now.height &&
-            m.size == now.size && m.picture == now.picture && m.level == now.level &&
-            m.rate == now.rate)
-            return work_.PhotoPic->ShowSurface(m.drawing, m.mode);
+PhotoEditor::ViewDrawing PhotoEditor::CurrentViewDrawing() {
+    const Count a = session_.pActiveTopArea;
+    if (session_.pViewMode == kFlatView) {
+        const Count active = static_cast<Count>(std::clamp<int>(a, -1, kRoofCapacity - 1));
+        FlatMapView view = velmora::ShowFlatLineMap(session_.Data(), session_.MapTables, active);
+        session_.gMapScaleIndex = view.level;
+        session_.pFlatMapRate = view.drawing.flatMapRate;
+        if (view.drawing.marks)
+            session_.RememberMarks(*view.drawing.marks);
+        return {std::move(view.drawing.ops), view.drawing.modeAfter};
     }
-    return false;
+    SlopeDrawing d = velmora::ShowSlopeLineMap(session_.Data(), ToIndex(a),
+                                               ToIndex(a >= 0 ? 0 : -1), session_.pActiveTopArea);
+    if (d.marks)
+        session_.RememberMarks(*d.marks);
+    return {std::move(d.ops), d.modeAfter};
 }
 
-void PhotoEditor::RememberView() {
-    ViewMemo m = DescribeView();
-    m.mode = work_.PhotoPic->Mode();
-    m.drawing = work_.PhotoPic->Surface();
+void PhotoEditor::RedrawFromMemos() {
+    PictureView& v = *work_.PhotoPic;
+    ViewDrawing drawing = CurrentViewDrawing();
+    ViewMemo now;
+    now.left = v.ScaleLeft();
+    now.top = v.ScaleTop();
+    now.width = v.ScaleWidth();
+    now.height = v.ScaleHeight();
+    now.size = v.Surface().size();
+    now.picture = v.Picture().cacheKey();
+    now.back = v.BackColor().rgb();
+    // The newest drawing of this view: the same figures show it as it is;
+    // other figures are drawn over it where they differ.
+    const ViewMemo* base = nullptr;
+    for (auto it = memos_.rbegin(); it != memos_.rend() && !base; ++it)
+        if (it->SameView(now) && it->ops == drawing.ops && v.ShowSurface(it->drawing, it->mode))
+            return;
+    for (auto it = memos_.rbegin(); it != memos_.rend() && !base; ++it)
+        if (it->SameView(now))
+            base = &*it;
+    if (base)
+        v.PaintChanges(base->ops, base->drawing, drawing.ops);
+    else
+        v.Paint(drawing.ops);
+    v.SetMode(drawing.modeAfter);
+    now.ops = std::move(drawing.ops);
+    now.mode = v.Mode();
+    now.drawing = v.Surface();
     if (memos_.size() == kViewMemos)
         memos_.erase(memos_.begin());
-    memos_.push_back(std::move(m));
+    memos_.push_back(std::move(now));
 }
 
 void PhotoEditor::StartNewHistory() {

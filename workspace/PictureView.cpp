@@ -1,5 +1,7 @@
 #include "workspace/PictureView.h"
 
+#include <QFontMetrics>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
@@ -245,7 +247,6 @@ void PictureView::Paint(const DrawList& ops) {
     // thousands of figures, and a painter each cost most of its time.
     QPainter p;
     for (const DrawOp& op : ops) {
-        const QColor c(op.colour.r, op.colour.g, op.colour.b);
         if (op.kind == DrawOp::Kind::Clear) {
             if (p.isActive())
                 p.end();
@@ -255,22 +256,7 @@ void PictureView::Paint(const DrawList& ops) {
         mode_ = op.mode;
         if (!p.isActive())
             p.begin(&surface_);
-        switch (op.kind) {
-        case DrawOp::Kind::Clear:
-            break;
-        case DrawOp::Kind::Line:
-            LineWith(p, op.x1, op.y1, op.x2, op.y2, c);
-            break;
-        case DrawOp::Kind::Circle:
-            CircleWith(p, op.x1, op.y1, op.radius, c);
-            break;
-        case DrawOp::Kind::Box:
-            BoxWith(p, op.x1, op.y1, op.x2, op.y2, c);
-            break;
-        case DrawOp::Kind::Text:
-            PrintWith(p, op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
-            break;
-        }
+        Draw(p, op);
     }
     if (p.isActive())
         p.end();
@@ -286,6 +272,127 @@ bool PictureView::ShowSurface(const QImage& drawing, DrawMode mode) {
     mode_ = mode;
     update();
     return true;
+}
+
+void PictureView::Draw(QPainter& p, const DrawOp& op) {
+    const QColor c(op.colour.r, op.colour.g, op.colour.b);
+    switch (op.kind) {
+    case DrawOp::Kind::Clear:
+        break;
+    case DrawOp::Kind::Line:
+        LineWith(p, op.x1, op.y1, op.x2, op.y2, c);
+        break;
+    case DrawOp::Kind::Circle:
+        CircleWith(p, op.x1, op.y1, op.radius, c);
+        break;
+    case DrawOp::Kind::Box:
+        BoxWith(p, op.x1, op.y1, op.x2, op.y2, c);
+        break;
+    case DrawOp::Kind::Text:
+        PrintWith(p, op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
+        break;
+    }
+}
+
+QRect PictureView::Bounds(const DrawOp& op) const {
+    const QRect all(QPoint(0, 0), surface_.size());
+    const QPointF a = ToPixel(op.x1, op.y1);
+    // Pen width with its square caps, and a pixel for rounding either way.
+    const double margin = drawWidth_ + 2;
+    QRectF r;
+    switch (op.kind) {
+    case DrawOp::Kind::Clear:
+        return all;
+    case DrawOp::Kind::Line:
+    case DrawOp::Kind::Box:
+        r = QRectF(a, ToPixel(op.x2, op.y2)).normalized();
+        break;
+    case DrawOp::Kind::Circle: {
+        const double radius = std::abs(op.radius * InnerWidth() / scaleWidth_) + 1;
+        r = QRectF(a.x() - radius, a.y() - radius, 2 * radius, 2 * radius);
+        break;
+    }
+    case DrawOp::Kind::Text: {
+        QFont f = font();
+        f.setPointSize(op.pointSize);
+        f.setBold(op.bold);
+        const QRect t = QFontMetrics(f).boundingRect(QString::fromStdString(op.text));
+        r = QRectF(a.x(), a.y(), t.width() + t.height(), 2.0 * t.height());
+        break;
+    }
+    }
+    if (!std::isfinite(r.left()) || !std::isfinite(r.right()) || !std::isfinite(r.top()) ||
+        !std::isfinite(r.bottom()) || std::abs(r.left()) > 1e7 || std::abs(r.right()) > 1e7 ||
+        std::abs(r.top()) > 1e7 || std::abs(r.bottom()) > 1e7)
+        return all;
+    return r.adjusted(-margin, -margin, margin, margin).toAlignedRect() & all;
+}
+
+void PictureView::PaintChanges(const DrawList& before, const QImage& drawnBefore,
+                               const DrawList& after) {
+    ResizeSurface();
+    const auto clears = [](const DrawList& l) {
+        return !l.empty() && l.front().kind == DrawOp::Kind::Clear &&
+               std::none_of(l.begin() + 1, l.end(),
+                            [](const DrawOp& op) { return op.kind == DrawOp::Kind::Clear; });
+    };
+    if (drawnBefore.size() != surface_.size() || drawnBefore.format() != surface_.format() ||
+        !clears(before) || !clears(after)) {
+        Paint(after);
+        return;
+    }
+    // Outside the union of the figures that differ (index by index) the two
+    // drawings are the same figures in the same order on the same picture.
+    QRect dirty;
+    for (std::size_t i = 1; i < std::max(before.size(), after.size()); ++i) {
+        const bool inBefore = i < before.size();
+        const bool inAfter = i < after.size();
+        if (inBefore && inAfter && before[i] == after[i])
+            continue;
+        if (inBefore)
+            dirty |= Bounds(before[i]);
+        if (inAfter)
+            dirty |= Bounds(after[i]);
+    }
+    // Most of the surface: drawing everything is as quick.
+    if (static_cast<double>(dirty.width()) * dirty.height() >
+        0.25 * surface_.width() * surface_.height()) {
+        Paint(after);
+        return;
+    }
+    surface_ = drawnBefore;
+    if (!dirty.isEmpty()) {
+        // The changed part drawn anew on a scratch image of the surface's
+        // size, with no clip or shift (either changes how the raster engine
+        // ends some wide lines): the picture (or background) under it, then
+        // every figure that reaches it, in order.
+        QImage scratch(surface_.size(), surface_.format());
+        {
+            QPainter p(&scratch);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.fillRect(dirty, back_);
+            // As FillBackground lays the picture over the background.
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            if (!picture_.isNull())
+                p.drawImage(QRectF(dirty), picture_, QRectF(dirty));
+            for (std::size_t i = 1; i < after.size(); ++i) {
+                if (!Bounds(after[i]).intersects(dirty))
+                    continue;
+                mode_ = after[i].mode;
+                Draw(p, after[i]);
+            }
+        }
+        QPainter p(&surface_);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(dirty.topLeft(), scratch, dirty);
+    }
+    for (auto it = after.rbegin(); it != after.rend(); ++it) {
+        if (it->kind != DrawOp::Kind::Clear) {
+            mode_ = it->mode;
+            break;
+        }
+    }
+    update();
 }
 
 int PictureView::Point(double x, double y) const {

@@ -93,6 +93,13 @@ class PictureView : public QWidget {
     // Shows a drawing taken earlier with Surface() and leaves the view in
     // `mode`; a drawing of another size is ignored (false).
     bool ShowSurface(const QImage& drawing, velmora::DrawMode mode);
+    // Paints `after` as Paint does, starting from `drawnBefore`, the drawing
+    // that Paint(before) left on this view with its picture and scale as
+    // they are now: only where the two lists differ is the surface drawn
+    // again. Both lists begin with a clear; otherwise, or when most of the
+    // surface differs, it is a plain Paint(after).
+    void PaintChanges(const velmora::DrawList& before, const QImage& drawnBefore,
+                      const velmora::DrawList& after);
 
   signals:
     void MouseDown(int button, double x, double y);
@@ -113,6 +120,10 @@ class PictureView : public QWidget {
     void FillBackground(QImage& img) const;
     QPointF UserAt(const QPointF& widgetPos) const;
     void BeginPaint(class QPainter& p, QColor c) const;
+    // The pixels a figure may touch, margins included; the whole surface
+    // for a figure that cannot be placed.
+    QRect Bounds(const velmora::DrawOp& op) const;
+    void Draw(QPainter& p, const velmora::DrawOp& op);
     // The figures on a painter already open on the surface.
     void LineWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c);
     void CircleWith(QPainter& p, double x, double y, double radius, QColor c);

@@ -25,7 +25,9 @@ struct FullHistory {
     ScriptedPrompts prompts;
     std::unique_ptr<InputLineFrm> w;
 
-    explicit FullHistory(bool plan) {
+    // moves: each step moves one point (a different roof each time) instead
+    // of turning north.
+    explicit FullHistory(bool plan, bool moves = false) {
         w = std::make_unique<InputLineFrm>(data, prompts);
         w->LoadSamplePhoto(2);
         if (const auto full = bench::FullRecord(7)) {
@@ -36,9 +38,20 @@ struct FullHistory {
         if (plan)
             w->Editor().SelectFlatView();
         w->Session().pActiveTopArea = kSelected;
-        // Each step turns north: the whole record is kept with it.
-        for (std::size_t i = 0; i < EditHistory::kDepth; ++i)
-            w->Editor().SetNorth(static_cast<float>(i + 1), false);
+        // Each step turns north or moves a point: the whole record is kept
+        // with it.
+        for (std::size_t i = 0; i < EditHistory::kDepth; ++i) {
+            if (!moves) {
+                w->Editor().SetNorth(static_cast<float>(i + 1), false);
+                continue;
+            }
+            EditSession& s = w->Session();
+            const std::size_t point = (i * 20) % kPointCapacity;
+            s.BeginAction();
+            (plan ? data.gFlatTopAreaX : data.gTopAreaX)[point] += 3;
+            s.CountEdit();
+            s.EndAction();
+        }
     }
     bool Ok(benchmark::State& state, bool plan) const {
         const EditHistory& h = w->Session().History();
@@ -91,12 +104,12 @@ void UndoPlan(benchmark::State& s) {
 void RedoPlan(benchmark::State& s) {
     UndoOrRedo(s, true, false);
 }
-// Walks back through the whole history, each undo timed; at its start the
-// steps are redone untimed. Most states were never drawn by an undo or redo
-// before, so this is the cost of a full redraw with the restore.
-void UndoSlopeWalk(benchmark::State& state) {
-    FullHistory f(false);
-    if (!f.Ok(state, false))
+// Walks back through a history of point moves, each undo timed; at its
+// start the steps are redone untimed. Each state differs from the one shown
+// before it by one moved point, so this is the cost of drawing a new state.
+void UndoWalk(benchmark::State& state, bool plan) {
+    FullHistory f(plan, true);
+    if (!f.Ok(state, plan))
         return;
     PhotoEditor& e = f.w->Editor();
     const EditSession& s = f.w->Session();
@@ -110,9 +123,16 @@ void UndoSlopeWalk(benchmark::State& state) {
         e.UndoMenu_Click();
     }
 }
+void UndoSlopeWalk(benchmark::State& s) {
+    UndoWalk(s, false);
+}
+void UndoPlanWalk(benchmark::State& s) {
+    UndoWalk(s, true);
+}
 
 BENCHMARK(UndoSlope)->Unit(benchmark::kMillisecond);
 BENCHMARK(UndoSlopeWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoPlanWalk)->Unit(benchmark::kMillisecond);
 BENCHMARK(RedoSlope)->Unit(benchmark::kMillisecond);
 BENCHMARK(UndoPlan)->Unit(benchmark::kMillisecond);
 BENCHMARK(RedoPlan)->Unit(benchmark::kMillisecond);
