@@ -283,11 +283,9 @@ void PhotoEditor::ShowFlatLineMap(int index1) {
 }
 
 void PhotoEditor::RedrawCurrentView() {
-    const Count a = session_.pActiveTopArea;
-    if (session_.pViewMode == kFlatView)
-        ShowFlatLineMap(a);
-    else
-        ShowSlopeLineMap(a, a >= 0 ? 0 : -1);
+    const ViewDrawing drawing = CurrentViewDrawing();
+    work_.PhotoPic->Paint(drawing.ops);
+    work_.PhotoPic->SetMode(drawing.modeAfter);
 }
 
 void PhotoEditor::UpdateNorthAngle() {
@@ -563,13 +561,12 @@ void PhotoEditor::RedrawFromMemos() {
     now.back = v.BackColor().rgb();
     // The newest drawing of this view: the same figures show it as it is;
     // other figures are drawn over it where they differ.
-    const ViewMemo* base = nullptr;
-    for (auto it = memos_.rbegin(); it != memos_.rend() && !base; ++it)
+    for (auto it = memos_.rbegin(); it != memos_.rend(); ++it)
         if (it->SameView(now) && it->ops == drawing.ops && v.ShowSurface(it->drawing, it->mode))
             return;
-    for (auto it = memos_.rbegin(); it != memos_.rend() && !base; ++it)
-        if (it->SameView(now))
-            base = &*it;
+    const auto newest = std::find_if(memos_.rbegin(), memos_.rend(),
+                                     [&](const ViewMemo& m) { return m.SameView(now); });
+    const ViewMemo* base = newest != memos_.rend() ? &*newest : nullptr;
     if (base)
         v.PaintChanges(base->ops, base->drawing, drawing.ops);
     else

@@ -54,13 +54,14 @@ struct View {
     }
 };
 
-View ViewOf(int preset) {
+// The camera of sample preset `preset` for a picture `width` pixels wide.
+View ViewOf(int preset, int width) {
     const velmora::AltitudeTexts& t = velmora::SamplePicturePresets(preset);
     auto d = std::make_unique<velmora::BuildingData>();
     velmora::UpdateViewGeometry(*d,
                                 {std::string(t.verHeight), std::string(t.verHeightm),
                                  std::string(t.incliHeight), std::string(t.incliHeightm)},
-                                kWidth);
+                                width);
     return {d->gSlideAngle * velmora::kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
 }
 
@@ -339,15 +340,8 @@ double DistanceToOutline(const std::vector<PicturePoint>& corners, PicturePoint 
 
 std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset, int width,
                                     const std::vector<TrueBuilding>& buildings) {
-    const velmora::AltitudeTexts& a = velmora::SamplePicturePresets(preset);
+    const View v = ViewOf(preset, width);
     auto data = std::make_unique<velmora::BuildingData>();
-    velmora::UpdateViewGeometry(*data,
-                                {std::string(a.verHeight), std::string(a.verHeightm),
-                                 std::string(a.incliHeight), std::string(a.incliHeightm)},
-                                width);
-    const double theta = data->gSlideAngle * velmora::kDegToRad;
-    const double f = data->gFlatHeight;
-    const double m = data->gPhotoMetrePerUnit;
     auto tracer = std::make_unique<velmora::RoofTracer>();
     tracer->SetPicture(&grey);
     std::vector<TraceOutcome> out;
@@ -365,8 +359,8 @@ std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset,
                 tracer->FindWall();
                 o.wall = velmora::RegisterLongestWall(*tracer, *data, 0);
                 if (o.wall)
-                    o.height =
-                        velmora::WallHeight(theta, f, m * o.wall->bottom.y, m * o.wall->top.y);
+                    o.height = velmora::WallHeight(v.theta, v.f, v.m * o.wall->bottom.y,
+                                                   v.m * o.wall->top.y);
             }
         }
         out.push_back(std::move(o));
@@ -379,7 +373,7 @@ RealisticPicture PaintRealisticPicture(int index) {
     RealisticPicture out;
     out.preset = index % 2 + 1;
     out.quality = 75 + (index * 7) % 16;
-    const View v = ViewOf(out.preset);
+    const View v = ViewOf(out.preset, kWidth);
 
     // Buildings on a jittered 3 x 3 grid of picture positions, none touching another.
     std::vector<Building> buildings;
