@@ -523,7 +523,8 @@ void PhotoEditor::ShowHistoryStep(unsigned tag, bool undo) {
         else
             work_.PhotoPic->RemovePicture();
     }
-    RedrawFromMemos();
+    // The view draws again only where the figures differ.
+    RedrawCurrentView();
     const bool active = session_.pActiveTopArea >= 0;
     SetRemoveRoofMenu(active && slope ? MenuState::Enable : MenuState::Disable);
     SetChangeHeightMenu(active && !slope);
@@ -548,40 +549,7 @@ PhotoEditor::ViewDrawing PhotoEditor::CurrentViewDrawing() {
     return {std::move(d.ops), d.modeAfter};
 }
 
-void PhotoEditor::RedrawFromMemos() {
-    PictureView& v = *work_.PhotoPic;
-    ViewDrawing drawing = CurrentViewDrawing();
-    ViewMemo now;
-    now.left = v.ScaleLeft();
-    now.top = v.ScaleTop();
-    now.width = v.ScaleWidth();
-    now.height = v.ScaleHeight();
-    now.size = v.Surface().size();
-    now.picture = v.Picture().cacheKey();
-    now.back = v.BackColor().rgb();
-    // The newest drawing of this view: the same figures show it as it is;
-    // other figures are drawn over it where they differ.
-    for (auto it = memos_.rbegin(); it != memos_.rend(); ++it)
-        if (it->SameView(now) && it->ops == drawing.ops && v.ShowSurface(it->drawing, it->mode))
-            return;
-    const auto newest = std::find_if(memos_.rbegin(), memos_.rend(),
-                                     [&](const ViewMemo& m) { return m.SameView(now); });
-    const ViewMemo* base = newest != memos_.rend() ? &*newest : nullptr;
-    if (base)
-        v.PaintChanges(base->ops, base->drawing, drawing.ops);
-    else
-        v.Paint(drawing.ops);
-    v.SetMode(drawing.modeAfter);
-    now.ops = std::move(drawing.ops);
-    now.mode = v.Mode();
-    now.drawing = v.Surface();
-    if (memos_.size() == kViewMemos)
-        memos_.erase(memos_.begin());
-    memos_.push_back(std::move(now));
-}
-
 void PhotoEditor::StartNewHistory() {
-    memos_.clear();
     session_.StartNewHistory();
 }
 

@@ -154,24 +154,6 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     // Shows the record after the undo (undo false: the redo) of a step.
     void ShowHistoryStep(unsigned tag, bool undo);
 
-    // A drawing of the current view as undo or redo left it, with the
-    // figures it shows and the view it was made on: stepping back and forth
-    // between steps shows a drawing made before, and a step to a new state
-    // draws only what differs from the last one.
-    struct ViewMemo {
-        DrawList ops;
-        double left = 0, top = 0, width = 0, height = 0;
-        QSize size;
-        qint64 picture = 0;
-        QRgb back = 0;
-        DrawMode mode = DrawMode::Copy;
-        QImage drawing;
-        bool SameView(const ViewMemo& o) const {
-            return left == o.left && top == o.top && width == o.width && height == o.height &&
-                   size == o.size && picture == o.picture && back == o.back;
-        }
-    };
-    static constexpr std::size_t kViewMemos = 8;
     // What a full redraw of the current view paints, with what it sets in
     // the session (handles, plan-map level and rate) already set.
     struct ViewDrawing {
@@ -179,10 +161,6 @@ class PhotoEditor : public QObject, private ToolEnvironment {
         DrawMode modeAfter = DrawMode::Copy;
     };
     ViewDrawing CurrentViewDrawing();
-    // Redraws the current view for undo and redo, from the kept drawings
-    // where it can.
-    void RedrawFromMemos();
-    std::vector<ViewMemo> memos_;
     PictureView& View() override;
     const QImage& UntouchedPicture() override;
     void Message(const QString& text) override;

@@ -41,18 +41,6 @@ int ButtonsCode(Qt::MouseButtons bs) {
     return code;
 }
 
-// The centre of the pixel that holds a position: figures run through pixel
-// centres, and a pixel read at a position reads the pixel a figure through
-// that position has lit.
-QPointF PixelCentre(QPointF p) {
-    // Far-off coordinates are clamped so a stray value cannot overflow the
-    // pixel grid; such figures fall outside the surface anyway.
-    auto cell = [](double v) {
-        return std::isfinite(v) ? std::floor(std::clamp(v, -1.0e6, 1.0e6)) + 0.5 : -1.0e6;
-    };
-    return QPointF(cell(p.x()), cell(p.y()));
-}
-
 } // namespace
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {
@@ -159,240 +147,283 @@ void PictureView::ResizeSurface() {
 void PictureView::Cls() {
     ResizeSurface();
     FillBackground(surface_);
+    drawn_.ops.assign(1, DrawOp::Clear());
+    RememberDrawn();
     update();
 }
 
-void PictureView::BeginPaint(QPainter& p, QColor c) const {
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
-    // A painter kept over several figures must leave XOR again.
-    p.setCompositionMode(mode_ == DrawMode::Xor ? QPainter::RasterOp_SourceXorDestination
-                                                : QPainter::CompositionMode_SourceOver);
-    QPen pen(c);
-    pen.setWidth(drawWidth_);
-    pen.setCapStyle(Qt::SquareCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
+namespace {
+
+// The pixel that holds a position, far-off values clamped so that a stray
+// value cannot overflow the pixel grid (such figures fall outside anyway).
+int Cell(double v) {
+    return std::isfinite(v) ? static_cast<int>(std::floor(std::clamp(v, -1.0e6, 1.0e6))) : -1000000;
 }
 
-void PictureView::LineWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c) {
-    BeginPaint(p, c);
-    const QPointF a = PixelCentre(ToPixel(x1, y1));
-    const QPointF b = PixelCentre(ToPixel(x2, y2));
-    if (a == b)
-        p.drawPoint(a);
-    else
-        p.drawLine(a, b);
+std::uint32_t Ink(Rgb c) {
+    return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-void PictureView::CircleWith(QPainter& p, double x, double y, double radius, QColor c) {
-    BeginPaint(p, c);
-    const QPointF centre = PixelCentre(ToPixel(x, y));
-    const double r = std::lround(std::min(std::abs(radius * InnerWidth() / scaleWidth_), 1.0e6));
-    p.drawEllipse(centre, r, r);
+DrawOp OpOf(DrawOp op, QColor c, DrawMode mode) {
+    op.colour = Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                    static_cast<std::uint8_t>(c.blue())};
+    op.mode = mode;
+    return op;
 }
 
-void PictureView::BoxWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c) {
-    BeginPaint(p, c);
-    const QPointF a = PixelCentre(ToPixel(x1, y1));
-    const QPointF b = PixelCentre(ToPixel(x2, y2));
-    p.drawRect(QRectF(a, b).normalized());
+// Text masks kept at most; the plan map needs a few hundred at capacity.
+constexpr std::size_t kTextMasksKept = 4096;
+// Changed figures beyond which redrawing them one by one costs more than
+// drawing everything.
+constexpr std::size_t kMostChangedFigures = 96;
+// Figures drawn since the last clear that are kept to compare against;
+// past it (a long drag of exclusive-or marks) the next redraw is whole.
+constexpr std::size_t kMostRemembered = 20000;
+
+} // namespace
+
+PixelBuffer PictureView::Buffer() {
+    return PixelBuffer{reinterpret_cast<std::uint32_t*>(surface_.bits()),
+                       static_cast<int>(surface_.bytesPerLine() / 4), surface_.width(),
+                       surface_.height()};
 }
 
-void PictureView::PrintWith(QPainter& p, double x, double y, const QString& text, int pointSize,
-                            bool bold, QColor c) {
-    BeginPaint(p, c);
+const PictureView::TextMask& PictureView::MaskOf(const QString& text, int pointSize, bool bold) {
+    QString key = text;
+    key += QChar(0);
+    key += QString::number(pointSize);
+    key += bold ? u'b' : u'r';
+    auto it = textMasks_.find(key);
+    if (it != textMasks_.end())
+        return it->second;
     QFont f = font();
     f.setPointSize(pointSize);
     f.setBold(bold);
     f.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(f);
-    const QPointF topLeft = PixelCentre(ToPixel(x, y)) - QPointF(0.5, 0.5);
-    p.drawText(QPointF(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(kDotsPerMetre96);
+    device.setDotsPerMeterY(kDotsPerMetre96);
+    const QFontMetrics fm(f, &device);
+    // Ink may reach past the advance and the line height: a margin round both.
+    const QRect ink =
+        (fm.boundingRect(text) | QRect(0, -fm.ascent(), fm.horizontalAdvance(text), fm.height()))
+            .adjusted(-2, -2, 2, 2);
+    TextMask m;
+    m.left = ink.left();
+    m.top = fm.ascent() + ink.top();
+    QImage img(ink.size(), QImage::Format_ARGB32_Premultiplied);
+    img.setDotsPerMeterX(kDotsPerMetre96);
+    img.setDotsPerMeterY(kDotsPerMetre96);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(-ink.left(), -ink.top()), text);
+    }
+    std::vector<std::uint8_t> lit(static_cast<std::size_t>(img.width()) *
+                                  static_cast<std::size_t>(img.height()));
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            lit[static_cast<std::size_t>(y) * static_cast<std::size_t>(img.width()) +
+                static_cast<std::size_t>(x)] = qAlpha(row[x]) != 0;
+    }
+    m.pixels = PixelMask::FromBytes(img.width(), img.height(), lit);
+    return textMasks_.emplace(std::move(key), std::move(m)).first->second;
+}
+
+FigurePixels PictureView::PixelsOf(const DrawOp& op) {
+    const QPointF a = ToPixel(op.x1, op.y1);
+    switch (op.kind) {
+    case DrawOp::Kind::Clear:
+        break;
+    case DrawOp::Kind::Line:
+    case DrawOp::Kind::Box: {
+        const QPointF b = ToPixel(op.x2, op.y2);
+        return op.kind == DrawOp::Kind::Line
+                   ? FigurePixels::Line(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()),
+                                        drawWidth_)
+                   : FigurePixels::Frame(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()),
+                                         drawWidth_);
+    }
+    case DrawOp::Kind::Circle: {
+        const double r = std::abs(op.radius * InnerWidth() / scaleWidth_);
+        return FigurePixels::Ring(Cell(a.x()), Cell(a.y()),
+                                  std::isfinite(r) ? std::lround(std::min(r, 1.0e6)) : 0,
+                                  drawWidth_);
+    }
+    case DrawOp::Kind::Text: {
+        const TextMask& m = MaskOf(QString::fromStdString(op.text), op.pointSize, op.bold);
+        return FigurePixels::Mask(Cell(a.x()) + m.left, Cell(a.y()) + m.top, &m.pixels);
+    }
+    }
+    return FigurePixels::Mask(0, 0, nullptr);
+}
+
+void PictureView::DrawNow(const DrawOp& op) {
+    ResizeSurface();
+    const bool shown = DrawnStillShown();
+    FillFigure(Buffer(), PixelsOf(op), Ink(op.colour), op.mode == DrawMode::Xor);
+    if (shown && drawn_.ops.size() < kMostRemembered)
+        drawn_.ops.push_back(op);
+    else
+        drawn_.ops.clear();
+    RememberDrawn();
+    update();
 }
 
 void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
-    LineWith(p, x1, y1, x2, y2, c);
-    update();
+    DrawNow(OpOf(DrawOp::Line(x1, y1, x2, y2, {}, mode_), c, mode_));
 }
 
 void PictureView::Circle(double x, double y, double radius, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
-    CircleWith(p, x, y, radius, c);
-    update();
+    DrawNow(OpOf(DrawOp::Circle(x, y, radius, {}, mode_), c, mode_));
 }
 
 void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
-    BoxWith(p, x1, y1, x2, y2, c);
-    update();
+    DrawNow(OpOf(DrawOp::Box(x1, y1, x2, y2, {}, mode_), c, mode_));
 }
 
 void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
                         QColor c) {
-    ResizeSurface();
-    QPainter p(&surface_);
-    PrintWith(p, x, y, text, pointSize, bold, c);
-    update();
+    DrawNow(OpOf(DrawOp::Text(x, y, text.toStdString(), pointSize, bold, {}, mode_), c, mode_));
+}
+
+void PictureView::TrimTextMasks() {
+    if (textMasks_.size() > kTextMasksKept)
+        textMasks_.clear();
+}
+
+bool PictureView::DrawnStillShown() const {
+    return !drawn_.ops.empty() && drawn_.surface == surface_.cacheKey() &&
+           drawn_.left == scaleLeft_ && drawn_.top == scaleTop_ && drawn_.width == scaleWidth_ &&
+           drawn_.height == scaleHeight_ && drawn_.pen == drawWidth_;
+}
+
+void PictureView::RememberDrawn() {
+    drawn_.surface = surface_.cacheKey();
+    drawn_.left = scaleLeft_;
+    drawn_.top = scaleTop_;
+    drawn_.width = scaleWidth_;
+    drawn_.height = scaleHeight_;
+    drawn_.pen = drawWidth_;
+}
+
+void PictureView::PaintAll(DrawList::const_iterator first, DrawList::const_iterator last) {
+    PixelBuffer buffer;
+    for (auto it = first; it != last; ++it) {
+        if (it->kind == DrawOp::Kind::Clear) {
+            FillBackground(surface_);
+            buffer = PixelBuffer{};
+            continue;
+        }
+        if (!buffer.bits)
+            buffer = Buffer();
+        FillFigure(buffer, PixelsOf(*it), Ink(it->colour), it->mode == DrawMode::Xor);
+    }
 }
 
 void PictureView::Paint(const DrawList& ops) {
     ResizeSurface();
-    // One painter for the whole list: a full redraw at capacity has
-    // thousands of figures, and a painter each cost most of its time.
-    QPainter p;
-    for (const DrawOp& op : ops) {
-        if (op.kind == DrawOp::Kind::Clear) {
-            if (p.isActive())
-                p.end();
-            FillBackground(surface_);
-            continue;
-        }
-        mode_ = op.mode;
-        if (!p.isActive())
-            p.begin(&surface_);
-        Draw(p, op);
-    }
-    if (p.isActive())
-        p.end();
-    if (!ops.empty())
-        update();
-}
-
-bool PictureView::ShowSurface(const QImage& drawing, DrawMode mode) {
-    ResizeSurface();
-    if (drawing.size() != surface_.size() || drawing.format() != surface_.format())
-        return false;
-    surface_ = drawing;
-    mode_ = mode;
-    update();
-    return true;
-}
-
-void PictureView::Draw(QPainter& p, const DrawOp& op) {
-    const QColor c(op.colour.r, op.colour.g, op.colour.b);
-    switch (op.kind) {
-    case DrawOp::Kind::Clear:
-        break;
-    case DrawOp::Kind::Line:
-        LineWith(p, op.x1, op.y1, op.x2, op.y2, c);
-        break;
-    case DrawOp::Kind::Circle:
-        CircleWith(p, op.x1, op.y1, op.radius, c);
-        break;
-    case DrawOp::Kind::Box:
-        BoxWith(p, op.x1, op.y1, op.x2, op.y2, c);
-        break;
-    case DrawOp::Kind::Text:
-        PrintWith(p, op.x1, op.y1, QString::fromStdString(op.text), op.pointSize, op.bold, c);
-        break;
-    }
-}
-
-QRect PictureView::Bounds(const DrawOp& op) const {
-    const QRect all(QPoint(0, 0), surface_.size());
-    const QPointF a = ToPixel(op.x1, op.y1);
-    // Pen width with its square caps, and a pixel for rounding either way.
-    const double margin = drawWidth_ + 2;
-    QRectF r;
-    switch (op.kind) {
-    case DrawOp::Kind::Clear:
-        return all;
-    case DrawOp::Kind::Line:
-    case DrawOp::Kind::Box:
-        r = QRectF(a, ToPixel(op.x2, op.y2)).normalized();
-        break;
-    case DrawOp::Kind::Circle: {
-        const double radius = std::abs(op.radius * InnerWidth() / scaleWidth_) + 1;
-        r = QRectF(a.x() - radius, a.y() - radius, 2 * radius, 2 * radius);
-        break;
-    }
-    case DrawOp::Kind::Text: {
-        QFont f = font();
-        f.setPointSize(op.pointSize);
-        f.setBold(op.bold);
-        const QRect t = QFontMetrics(f).boundingRect(QString::fromStdString(op.text));
-        r = QRectF(a.x(), a.y(), t.width() + t.height(), 2.0 * t.height());
-        break;
-    }
-    }
-    if (!std::isfinite(r.left()) || !std::isfinite(r.right()) || !std::isfinite(r.top()) ||
-        !std::isfinite(r.bottom()) || std::abs(r.left()) > 1e7 || std::abs(r.right()) > 1e7 ||
-        std::abs(r.top()) > 1e7 || std::abs(r.bottom()) > 1e7)
-        return all;
-    return r.adjusted(-margin, -margin, margin, margin).toAlignedRect() & all;
-}
-
-void PictureView::PaintChanges(const DrawList& before, const QImage& drawnBefore,
-                               const DrawList& after) {
-    ResizeSurface();
-    const auto clears = [](const DrawList& l) {
-        return !l.empty() && l.front().kind == DrawOp::Kind::Clear &&
-               std::none_of(l.begin() + 1, l.end(),
-                            [](const DrawOp& op) { return op.kind == DrawOp::Kind::Clear; });
-    };
-    if (drawnBefore.size() != surface_.size() || drawnBefore.format() != surface_.format() ||
-        !clears(before) || !clears(after)) {
-        Paint(after);
+    TrimTextMasks();
+    if (ops.empty())
         return;
+    const auto clear = std::find_if(ops.rbegin(), ops.rend(), [](const DrawOp& op) {
+                           return op.kind == DrawOp::Kind::Clear;
+                       }).base();
+    if (clear != ops.begin()) {
+        // Nothing before the last clear shows.
+        DrawList shown(clear - 1, ops.end());
+        if (!DrawnStillShown() || !PaintChanges(drawn_.ops, shown))
+            PaintAll(shown.begin(), shown.end());
+        drawn_.ops = std::move(shown);
+    } else {
+        const bool wasShown = DrawnStillShown();
+        PaintAll(ops.begin(), ops.end());
+        if (wasShown && drawn_.ops.size() + ops.size() <= kMostRemembered)
+            drawn_.ops.insert(drawn_.ops.end(), ops.begin(), ops.end());
+        else
+            drawn_.ops.clear();
     }
-    // Outside the union of the figures that differ (index by index) the two
-    // drawings are the same figures in the same order on the same picture.
-    QRect dirty;
-    for (std::size_t i = 1; i < std::max(before.size(), after.size()); ++i) {
-        const bool inBefore = i < before.size();
-        const bool inAfter = i < after.size();
-        if (inBefore && inAfter && before[i] == after[i])
-            continue;
-        if (inBefore)
-            dirty |= Bounds(before[i]);
-        if (inAfter)
-            dirty |= Bounds(after[i]);
-    }
-    // Most of the surface: drawing everything is as quick.
-    if (static_cast<double>(dirty.width()) * dirty.height() >
-        0.25 * surface_.width() * surface_.height()) {
-        Paint(after);
-        return;
-    }
-    surface_ = drawnBefore;
-    if (!dirty.isEmpty()) {
-        // The changed part drawn anew on a scratch image of the surface's
-        // size, with no clip or shift (either changes how the raster engine
-        // ends some wide lines): the picture (or background) under it, then
-        // every figure that reaches it, in order.
-        QImage scratch(surface_.size(), surface_.format());
-        {
-            QPainter p(&scratch);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.fillRect(dirty, back_);
-            // As FillBackground lays the picture over the background.
-            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            if (!picture_.isNull())
-                p.drawImage(QRectF(dirty), picture_, QRectF(dirty));
-            for (std::size_t i = 1; i < after.size(); ++i) {
-                if (!Bounds(after[i]).intersects(dirty))
-                    continue;
-                mode_ = after[i].mode;
-                Draw(p, after[i]);
-            }
-        }
-        QPainter p(&surface_);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(dirty.topLeft(), scratch, dirty);
-    }
-    for (auto it = after.rbegin(); it != after.rend(); ++it) {
+    RememberDrawn();
+    for (auto it = ops.rbegin(); it != ops.rend(); ++it) {
         if (it->kind != DrawOp::Kind::Clear) {
             mode_ = it->mode;
             break;
         }
     }
     update();
+}
+
+bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
+    // The figures between a common head and a common tail differ. A pixel
+    // none of them (before or after) lights is lit by the same figures in
+    // the same order in both drawings, on the same picture: only the pixels
+    // they light are drawn again.
+    const std::size_t nb = before.size(), na = after.size();
+    std::size_t head = 1;
+    while (head < nb && head < na && before[head] == after[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < nb - head && tail < na - head && before[nb - 1 - tail] == after[na - 1 - tail])
+        ++tail;
+    if ((nb - head - tail) + (na - head - tail) > kMostChangedFigures)
+        return false;
+    PixelRegion region(surface_.width(), surface_.height());
+    std::vector<FigurePixels> changed;
+    for (const auto* list : {&before, &after})
+        for (std::size_t i = head; i < list->size() - tail; ++i) {
+            changed.push_back(PixelsOf((*list)[i]));
+            region.Add(changed.back());
+        }
+    region.Seal();
+    if (static_cast<double>(region.PixelCount()) > 0.25 * surface_.width() * surface_.height())
+        return false;
+    if (region.PixelCount() == 0)
+        return true;
+    const PixelBuffer buffer = Buffer();
+    // The picture (or background) under the changed pixels.
+    const auto back = static_cast<std::uint32_t>(back_.rgb());
+    for (int y = 0; y < buffer.height; ++y) {
+        const auto [runs, count] = region.Runs(y);
+        std::uint32_t* row = buffer.bits + static_cast<std::ptrdiff_t>(y) * buffer.stride;
+        const auto* pic = y < picture_.height()
+                              ? reinterpret_cast<const std::uint32_t*>(picture_.constScanLine(y))
+                              : nullptr;
+        const int picWidth = pic ? picture_.width() : 0;
+        for (std::size_t i = 0; i < count; ++i)
+            for (int x = runs[i].x0; x < runs[i].x1; ++x)
+                row[x] = x < picWidth ? pic[x] : back;
+    }
+    // Every figure again in order, in the rows where it meets a changed one.
+    std::vector<std::pair<int, int>> rows;
+    for (std::size_t i = 1; i < na; ++i) {
+        const DrawOp& op = after[i];
+        const FigurePixels f = PixelsOf(op);
+        rows.clear();
+        for (const FigurePixels& c : changed)
+            if (const auto r = SharedRows(f, c))
+                rows.push_back(*r);
+        if (rows.empty())
+            continue;
+        std::sort(rows.begin(), rows.end());
+        // Merged, so that no pixel is combined twice by an exclusive-or figure.
+        std::size_t kept = 0;
+        for (std::size_t k = 1; k < rows.size(); ++k) {
+            if (rows[k].first <= rows[kept].second + 1)
+                rows[kept].second = std::max(rows[kept].second, rows[k].second);
+            else
+                rows[++kept] = rows[k];
+        }
+        rows.resize(kept + 1);
+        for (const auto& [first, last] : rows)
+            FillFigureWithin(buffer, f, Ink(op.colour), op.mode == DrawMode::Xor, region, first,
+                             last);
+    }
+    return true;
 }
 
 int PictureView::Point(double x, double y) const {
@@ -441,6 +472,15 @@ void PictureView::mouseReleaseEvent(QMouseEvent* e) {
 
 void PictureView::mouseDoubleClickEvent(QMouseEvent*) {
     emit DoubleClick();
+}
+
+void PictureView::changeEvent(QEvent* e) {
+    // Text masks are drawn in the view's font.
+    if (e->type() == QEvent::FontChange) {
+        textMasks_.clear();
+        drawn_.ops.clear();
+    }
+    QWidget::changeEvent(e);
 }
 
 } // namespace velmora

@@ -15,9 +15,11 @@
 #include <QString>
 #include <QWidget>
 
-#include "data/DrawList.h"
+#include <unordered_map>
+#include <vector>
 
-class QPainter;
+#include "data/DrawList.h"
+#include "workspace/FigurePixels.h"
 
 namespace velmora {
 
@@ -83,24 +85,17 @@ class PictureView : public QWidget {
     // Text with its top-left corner at (x, y).
     void Print(double x, double y, const QString& text, int pointSize, bool bold, QColor c);
     // Paints a list of primitives in order, each in its own mode; the view
-    // is left in the mode of the last one.
+    // is left in the mode of the last one. A list that clears first and
+    // differs in a few figures from what the surface shows (nothing else
+    // drawn since, same scale and pen) is drawn only where those figures
+    // light pixels: undo and redo at capacity stay well under a
+    // millisecond.
     void Paint(const DrawList& ops);
 
     // Colour of the surface pixel under (x, y) as R + 256 G + 65536 B, or -1
     // outside the inner area.
     int Point(double x, double y) const;
     const QImage& Surface() const { return surface_; }
-    // Shows a drawing taken earlier with Surface() and leaves the view in
-    // `mode`; a drawing of another size is ignored (false).
-    bool ShowSurface(const QImage& drawing, velmora::DrawMode mode);
-    // Paints `after` as Paint does, starting from `drawnBefore`, the drawing
-    // that Paint(before) left on this view with its picture and scale as
-    // they are now: only where the two lists differ is the surface drawn
-    // again. Both lists begin with a clear; otherwise, or when most of the
-    // surface differs, it is a plain Paint(after).
-    void PaintChanges(const velmora::DrawList& before, const QImage& drawnBefore,
-                      const velmora::DrawList& after);
-
   signals:
     void MouseDown(int button, double x, double y);
     void MouseMove(int buttons, double x, double y);
@@ -114,22 +109,44 @@ class PictureView : public QWidget {
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
+    void changeEvent(QEvent*) override;
 
   private:
     void ResizeSurface();
     void FillBackground(QImage& img) const;
     QPointF UserAt(const QPointF& widgetPos) const;
-    void BeginPaint(class QPainter& p, QColor c) const;
-    // The pixels a figure may touch, margins included; the whole surface
-    // for a figure that cannot be placed.
-    QRect Bounds(const velmora::DrawOp& op) const;
-    void Draw(QPainter& p, const velmora::DrawOp& op);
-    // The figures on a painter already open on the surface.
-    void LineWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c);
-    void CircleWith(QPainter& p, double x, double y, double radius, QColor c);
-    void BoxWith(QPainter& p, double x1, double y1, double x2, double y2, QColor c);
-    void PrintWith(QPainter& p, double x, double y, const QString& text, int pointSize, bool bold,
-                   QColor c);
+    // The pixels of a figure on the surface as it is scaled now.
+    FigurePixels PixelsOf(const velmora::DrawOp& op);
+    PixelBuffer Buffer();
+    // Draws one figure in its own mode straight onto the surface.
+    void DrawNow(const velmora::DrawOp& op);
+    void TrimTextMasks();
+    void PaintAll(velmora::DrawList::const_iterator first, velmora::DrawList::const_iterator last);
+    // Draws `after` over the surface showing `before` (both clear first)
+    // where they differ; false, drawing nothing, when most would change.
+    bool PaintChanges(const velmora::DrawList& before, const velmora::DrawList& after);
+
+    // What the surface shows: these figures since a clear, on this scale
+    // and pen, while the surface keeps this cache key.
+    struct Drawn {
+        velmora::DrawList ops;
+        qint64 surface = 0;
+        double left = 0, top = 0, width = 0, height = 0;
+        int pen = 0;
+    };
+    Drawn drawn_;
+    bool DrawnStillShown() const;
+    void RememberDrawn();
+
+    // A text's lit pixels from its top-left corner, kept by text and size:
+    // the plan map repeats the same height labels hundreds of times.
+    struct TextMask {
+        int left = 0;
+        int top = 0;
+        PixelMask pixels;
+    };
+    const TextMask& MaskOf(const QString& text, int pointSize, bool bold);
+    std::unordered_map<QString, TextMask> textMasks_;
 
     QImage picture_;
     QImage surface_;
