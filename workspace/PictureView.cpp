@@ -359,10 +359,11 @@ void PictureView::Paint(const DrawList& ops) {
 }
 
 bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
-    // The figures between a common head and a common tail differ. A pixel
-    // none of them (before or after) lights is lit by the same figures in
-    // the same order in both drawings, on the same picture: only the pixels
-    // they light are drawn again.
+    // The figures between a common head and a common tail differ (when
+    // the two stretches are as long, only those that differ index by index).
+    // A pixel none of them (before or after) lights is lit by the same
+    // figures in the same order in both drawings, on the same picture: only
+    // the pixels they light are drawn again.
     const std::size_t nb = before.size(), na = after.size();
     std::size_t head = 1;
     while (head < nb && head < na && before[head] == after[head])
@@ -370,15 +371,26 @@ bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
     std::size_t tail = 0;
     while (tail < nb - head && tail < na - head && before[nb - 1 - tail] == after[na - 1 - tail])
         ++tail;
-    if ((nb - head - tail) + (na - head - tail) > kMostChangedFigures)
-        return false;
+    std::vector<const DrawOp*> differing;
+    const bool sameLength = nb == na;
+    for (std::size_t i = head; i < nb - tail || i < na - tail; ++i) {
+        const bool inBefore = i < nb - tail, inAfter = i < na - tail;
+        if (sameLength && before[i] == after[i])
+            continue;
+        if (inBefore)
+            differing.push_back(&before[i]);
+        if (inAfter)
+            differing.push_back(&after[i]);
+        if (differing.size() > kMostChangedFigures)
+            return false;
+    }
     PixelRegion region(surface_.width(), surface_.height());
     std::vector<FigurePixels> changed;
-    for (const auto* list : {&before, &after})
-        for (std::size_t i = head; i < list->size() - tail; ++i) {
-            changed.push_back(PixelsOf((*list)[i]));
-            region.Add(changed.back());
-        }
+    changed.reserve(differing.size());
+    for (const DrawOp* op : differing) {
+        changed.push_back(PixelsOf(*op));
+        region.Add(changed.back());
+    }
     region.Seal();
     if (static_cast<double>(region.PixelCount()) > 0.25 * surface_.width() * surface_.height())
         return false;
