@@ -16,13 +16,20 @@ constexpr int HalfDown(long long v) {
     return static_cast<int>(v >= 0 ? v / 2 : -((-v + 1) / 2));
 }
 
+// floor(v) for |v| < 2^31, without the library call the baseline
+// instruction set needs.
+int FloorOf(double v) {
+    const int i = static_cast<int>(v);
+    return i - (static_cast<double>(i) > v);
+}
+
 // The lit whole numbers of (lo, hi]: floor(lo) + 1 .. floor(hi), kept
 // within int range for far-off figures.
 int FirstAbove(double lo) {
-    return static_cast<int>(std::floor(std::clamp(lo, -1.0e9, 1.0e9))) + 1;
+    return FloorOf(std::clamp(lo, -1.0e9, 1.0e9)) + 1;
 }
 int LastAtMost(double hi) {
-    return static_cast<int>(std::floor(std::clamp(hi, -1.0e9, 1.0e9)));
+    return FloorOf(std::clamp(hi, -1.0e9, 1.0e9));
 }
 
 // Largest s >= 0 with s * s <= v (v >= 0).
@@ -81,7 +88,7 @@ FigurePixels FigurePixels::Line(int ax, int ay, int bx, int by, int width) {
     return f;
 }
 
-int FigurePixels::LineRuns(int y, PixelRun* out) const {
+inline bool FigurePixels::LineRun(int y, PixelRun& out) const {
     const int row = y - ay_;
     int x0, x1;
     if (dx_ == 0 || dy_ == 0) {
@@ -90,7 +97,7 @@ int FigurePixels::LineRuns(int y, PixelRun* out) const {
         const int lo = HalfDown(-width_) + 1, hi = HalfDown(width_);
         const int rowLo = lo, rowHi = dy_ == 0 ? hi : HalfDown(2LL * dy_ + width_);
         if (row < rowLo || row > rowHi)
-            return 0;
+            return false;
         x0 = lo;
         x1 = dx_ == 0 ? hi : HalfDown(2LL * dx_ + width_);
     } else {
@@ -98,14 +105,18 @@ int FigurePixels::LineRuns(int y, PixelRun* out) const {
         const double lo = std::max(alongLo_ + alongSlope_ * r, acrossLo_ + acrossSlope_ * r);
         const double hi = std::min(alongHi_ + alongSlope_ * r, acrossHi_ + acrossSlope_ * r);
         if (!(lo < hi))
-            return 0;
+            return false;
         x0 = FirstAbove(lo);
         x1 = LastAtMost(hi);
     }
     if (x0 > x1)
-        return 0;
-    out[0] = {ax_ + x0, ax_ + x1 + 1};
-    return 1;
+        return false;
+    out = {ax_ + x0, ax_ + x1 + 1};
+    return true;
+}
+
+int FigurePixels::LineRuns(int y, PixelRun* out) const {
+    return LineRun(y, out[0]) ? 1 : 0;
 }
 
 FigurePixels FigurePixels::Ring(int cx, int cy, long long radius, int width) {
@@ -322,6 +333,17 @@ void Light(std::uint32_t* row, int x0, int x1, std::uint32_t rgb, bool xorInk) {
 
 void FillFigure(const PixelBuffer& b, const FigurePixels& f, std::uint32_t rgb, bool xorInk) {
     const int y0 = std::max(f.Top(), 0), y1 = std::min(f.Bottom(), b.height);
+    if (f.kind_ == FigurePixels::Kind::Line) {
+        // Most of a full redraw: one run a row, straight.
+        PixelRun r;
+        for (int y = y0; y < y1; ++y)
+            if (f.LineRun(y, r)) {
+                const int x0 = std::max(r.x0, 0), x1 = std::min(r.x1, b.width);
+                if (x0 < x1)
+                    Light(b.bits + static_cast<std::ptrdiff_t>(y) * b.stride, x0, x1, rgb, xorInk);
+            }
+        return;
+    }
     for (int y = y0; y < y1; ++y) {
         std::uint32_t* row = b.bits + static_cast<std::ptrdiff_t>(y) * b.stride;
         f.ForRuns(y, [&](int x0, int x1) {

@@ -99,7 +99,9 @@ class FigurePixels {
 
   private:
     friend std::optional<std::pair<int, int>> SharedRows(const FigurePixels&, const FigurePixels&);
+    friend void FillFigure(const PixelBuffer&, const FigurePixels&, std::uint32_t, bool);
     enum class Kind { Line, Ring, Frame, Mask };
+    bool LineRun(int y, PixelRun& out) const;
     int LineRuns(int y, PixelRun* out) const;
     int RingRuns(int y, PixelRun* out) const;
     int FrameRuns(int y, PixelRun* out) const;
