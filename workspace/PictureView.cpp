@@ -96,11 +96,14 @@ QPointF PictureView::ToUser(QPointF pixel) const {
 }
 
 void PictureView::SetPicture(const QImage& picture) {
+    // Aside with the picture it was drawn on.
+    KeepAside();
     picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
     Cls();
 }
 
 void PictureView::RemovePicture() {
+    KeepAside();
     picture_ = QImage();
     Cls();
 }
@@ -116,6 +119,7 @@ void PictureView::CopyPictureFrom(const PictureView& other) {
 }
 
 void PictureView::SetBackColor(QColor c) {
+    KeepAside();
     back_ = c;
     Cls();
 }
@@ -146,6 +150,7 @@ void PictureView::ResizeSurface() {
 
 void PictureView::Cls() {
     ResizeSurface();
+    KeepAside();
     FillBackground(surface_);
     drawn_.ops.assign(1, DrawOp::Clear());
     RememberDrawn();
@@ -179,6 +184,11 @@ constexpr std::size_t kMostChangedFigures = 96;
 // Figures drawn since the last clear that are kept to compare against;
 // past it (a long drag of exclusive-or marks) the next redraw is whole.
 constexpr std::size_t kMostRemembered = 20000;
+// A whole drawing of this many figures is kept aside when the surface is
+// cleared or drawn anew, so that undoing "全て消去" shows it again at once;
+// not for surfaces of over 8 million pixels (a huge picture at full size).
+constexpr std::size_t kWorthKeeping = 64;
+constexpr qint64 kMostKeptPixels = 8'000'000;
 
 } // namespace
 
@@ -337,8 +347,12 @@ void PictureView::Paint(const DrawList& ops) {
     if (clear != ops.begin()) {
         // Nothing before the last clear shows.
         DrawList shown(clear - 1, ops.end());
-        if (!DrawnStillShown() || !PaintChanges(drawn_.ops, shown))
-            PaintAll(shown.begin(), shown.end());
+        if (!DrawnStillShown() || !PaintChanges(drawn_.ops, shown)) {
+            if (!TakeBackAside(shown)) {
+                KeepAside();
+                PaintAll(shown.begin(), shown.end());
+            }
+        }
         drawn_.ops = std::move(shown);
     } else {
         const bool wasShown = DrawnStillShown();
@@ -356,6 +370,41 @@ void PictureView::Paint(const DrawList& ops) {
         }
     }
     update();
+}
+
+void PictureView::KeepAside() {
+    const bool worth = drawn_.ops.size() >= kWorthKeeping && DrawnStillShown() &&
+                       static_cast<qint64>(surface_.width()) * surface_.height() <= kMostKeptPixels;
+    if (!worth)
+        return;
+    aside_.drawn = drawn_;
+    aside_.surface = surface_;
+    aside_.picture = picture_;
+    aside_.back = back_.rgb();
+    // The surface is drawn afresh on a new image (every caller clears it
+    // first), the kept one untouched.
+    QImage next(surface_.size(), surface_.format());
+    next.setDotsPerMeterX(kDotsPerMetre96);
+    next.setDotsPerMeterY(kDotsPerMetre96);
+    surface_ = next;
+}
+
+bool PictureView::TakeBackAside(const DrawList& ops) {
+    Aside& a = aside_;
+    if (a.surface.isNull() || a.surface.size() != surface_.size() || a.back != back_.rgb() ||
+        a.drawn.pen != drawWidth_ || a.drawn.left != scaleLeft_ || a.drawn.top != scaleTop_ ||
+        a.drawn.width != scaleWidth_ || a.drawn.height != scaleHeight_ || a.drawn.ops != ops ||
+        a.picture != picture_)
+        return false;
+    // What is shown now goes aside in turn: a step back and forth costs nothing.
+    const bool keepShown = drawn_.ops.size() >= kWorthKeeping && DrawnStillShown();
+    std::swap(surface_, a.surface);
+    std::swap(drawn_, a.drawn);
+    if (keepShown)
+        a.picture = picture_;
+    else
+        a = Aside{};
+    return true;
 }
 
 bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
@@ -491,6 +540,7 @@ void PictureView::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange) {
         textMasks_.clear();
         drawn_.ops.clear();
+        aside_ = Aside{};
     }
     QWidget::changeEvent(e);
 }

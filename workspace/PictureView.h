@@ -137,6 +137,20 @@ class PictureView : public QWidget {
     Drawn drawn_;
     bool DrawnStillShown() const;
     void RememberDrawn();
+    // The last whole drawing replaced, with the picture and background it
+    // was made on.
+    struct Aside {
+        Drawn drawn;
+        QImage surface;
+        QImage picture;
+        QRgb back = 0;
+    };
+    Aside aside_;
+    // Before the surface is cleared or drawn anew: keeps what it shows aside
+    // when that is worth keeping, and gives the surface a new image.
+    void KeepAside();
+    // Shows the drawing kept aside when it is `ops` on this very view.
+    bool TakeBackAside(const velmora::DrawList& ops);
 
     // A text's lit pixels from its top-left corner, kept by text and size:
     // the plan map repeats the same height labels hundreds of times.

@@ -321,6 +321,36 @@ class PictureViewTest : public QObject {
         }
     }
 
+    // A whole drawing replaced is kept aside and shown again when the same
+    // figures come back on the same picture, never on another one.
+    void aDrawingPutAsideComesBackOnlyOnItsPicture_data() {
+        QTest::addColumn<bool>("newPicture");
+        QTest::newRow("cleared, then drawn again") << false;
+        QTest::newRow("another picture between") << true;
+    }
+    void aDrawingPutAsideComesBackOnlyOnItsPicture() {
+        QFETCH(bool, newPicture);
+        std::mt19937 rng(3);
+        const DrawList full = RandomDrawing(rng, 300);
+        const QImage picture = NoisePicture(200, 150, 13), other = NoisePicture(200, 150, 14);
+        PictureView v, fresh;
+        for (PictureView* p : {&v, &fresh}) {
+            SetUpPictureView(*p, picture);
+            p->SetDrawWidth(2);
+        }
+        v.Paint(full);
+        if (newPicture) {
+            v.SetPicture(other);
+            fresh.SetPicture(other);
+        } else {
+            v.Cls();
+        }
+        v.Paint(DrawList{DrawOp::Clear(), DrawOp::Line(0, 0, 9, 9, kRoofColour, DrawMode::Copy)});
+        v.Paint(full);
+        fresh.Paint(full);
+        QCOMPARE(CountDifferences(v.Surface(), fresh.Surface()), 0);
+    }
+
     void mouseEventsArriveInUserCoordinates_data() {
         QTest::addColumn<int>("qtButton");
         QTest::addColumn<int>("code");
