@@ -67,28 +67,26 @@ struct FullHistory {
     }
 };
 
-// Times one of the pair; the other puts the history back untimed.
+// Times undo (or redo) of the newest step; the other of the pair puts the
+// history back untimed.
+void TimeOneOfPair(benchmark::State& state, PhotoEditor& e, bool undo) {
+    if (!undo)
+        e.UndoMenu_Click();
+    for (auto _ : state) {
+        (undo ? e.UndoMenu_Click() : e.RedoMenu_Click());
+        state.PauseTiming();
+        (undo ? e.RedoMenu_Click() : e.UndoMenu_Click());
+        state.ResumeTiming();
+    }
+}
+
 void UndoOrRedo(benchmark::State& state, bool plan, bool undo) {
     FullHistory f(plan);
     if (!f.Ok(state, plan))
         return;
     PhotoEditor& e = f.w->Editor();
     const float north = f.data.gNorthAngle;
-    if (!undo)
-        e.UndoMenu_Click();
-    for (auto _ : state) {
-        if (undo) {
-            e.UndoMenu_Click();
-            state.PauseTiming();
-            e.RedoMenu_Click();
-            state.ResumeTiming();
-        } else {
-            e.RedoMenu_Click();
-            state.PauseTiming();
-            e.UndoMenu_Click();
-            state.ResumeTiming();
-        }
-    }
+    TimeOneOfPair(state, e, undo);
     if (f.data.gNorthAngle != (undo ? north : north - 1))
         state.SkipWithError("the steps were not taken");
 }
@@ -139,21 +137,7 @@ void ClearAll(benchmark::State& state, bool undo) {
         return;
     PhotoEditor& e = f.w->Editor();
     e.ClearAllData();
-    if (!undo)
-        e.UndoMenu_Click();
-    for (auto _ : state) {
-        if (undo) {
-            e.UndoMenu_Click();
-            state.PauseTiming();
-            e.RedoMenu_Click();
-            state.ResumeTiming();
-        } else {
-            e.RedoMenu_Click();
-            state.PauseTiming();
-            e.UndoMenu_Click();
-            state.ResumeTiming();
-        }
-    }
+    TimeOneOfPair(state, e, undo);
     if (static_cast<std::size_t>(f.data.gEachTopAreaNumber) != (undo ? 0 : kRoofCapacity))
         state.SkipWithError("the steps were not taken");
 }
