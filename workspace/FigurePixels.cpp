@@ -359,18 +359,26 @@ void FillFigureWithin(const PixelBuffer& b, const FigurePixels& f, std::uint32_t
                       const PixelRegion& within, int firstRow, int lastRow) {
     const int y0 = std::max({f.Top(), firstRow, 0});
     const int y1 = std::min({f.Bottom() - 1, lastRow, b.height - 1});
+    const auto lightWithin = [&](std::uint32_t* row, const PixelRun* runs, std::size_t count,
+                                 int x0, int x1) {
+        for (std::size_t i = 0; i < count && runs[i].x0 < x1; ++i) {
+            const int s0 = std::max(x0, runs[i].x0), s1 = std::min(x1, runs[i].x1);
+            if (s0 < s1)
+                Light(row, s0, s1, rgb, xorInk);
+        }
+    };
     for (int y = y0; y <= y1; ++y) {
         const auto [runs, count] = within.Runs(y);
         if (count == 0)
             continue;
         std::uint32_t* row = b.bits + static_cast<std::ptrdiff_t>(y) * b.stride;
-        f.ForRuns(y, [&](int x0, int x1) {
-            for (std::size_t i = 0; i < count && runs[i].x0 < x1; ++i) {
-                const int s0 = std::max(x0, runs[i].x0), s1 = std::min(x1, runs[i].x1);
-                if (s0 < s1)
-                    Light(row, s0, s1, rgb, xorInk);
-            }
-        });
+        if (f.kind_ == FigurePixels::Kind::Line) {
+            PixelRun r;
+            if (f.LineRun(y, r))
+                lightWithin(row, runs, count, r.x0, r.x1);
+            continue;
+        }
+        f.ForRuns(y, [&](int x0, int x1) { lightWithin(row, runs, count, x0, x1); });
     }
 }
 

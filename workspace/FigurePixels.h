@@ -39,6 +39,8 @@ struct PixelHull {
     double bx = 0, by = 1, across = 0;
 };
 
+class PixelRegion;
+
 // A figure's pixels kept as runs, row by row (a text's glyphs).
 struct PixelMask {
     int width = 0;
@@ -67,6 +69,10 @@ class FigurePixels {
     // Rows that may hold lit pixels: [Top(), Bottom()).
     int Top() const { return top_; }
     int Bottom() const { return bottom_; }
+    // True when the hull's bounding box and this box share a point.
+    bool MayMeet(double minX, double minY, double maxX, double maxY) const {
+        return !(minX > maxX_ || maxX < minX_ || minY > maxY_ || maxY < minY_);
+    }
 
     // Calls run(x0, x1) for each run of row y, left to right, disjoint.
     template <class F> void ForRuns(int y, F&& run) const {
@@ -100,6 +106,8 @@ class FigurePixels {
   private:
     friend std::optional<std::pair<int, int>> SharedRows(const FigurePixels&, const FigurePixels&);
     friend void FillFigure(const PixelBuffer&, const FigurePixels&, std::uint32_t, bool);
+    friend void FillFigureWithin(const PixelBuffer&, const FigurePixels&, std::uint32_t, bool,
+                                 const PixelRegion&, int, int);
     enum class Kind { Line, Ring, Frame, Mask };
     bool LineRun(int y, PixelRun& out) const;
     int LineRuns(int y, PixelRun* out) const;

@@ -461,8 +461,18 @@ bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
     }
     // Every figure again in order, in the rows where it meets a changed one.
     std::vector<std::pair<int, int>> rows;
+    const double reach = drawWidth_ + 1.0;
     for (std::size_t i = 1; i < na; ++i) {
         const DrawOp& op = after[i];
+        if (op.kind == DrawOp::Kind::Line) {
+            // Most lines are nowhere near: a box round the ends tells.
+            const QPointF a = ToPixel(op.x1, op.y1), b = ToPixel(op.x2, op.y2);
+            const double x0 = std::min(a.x(), b.x()) - reach, x1 = std::max(a.x(), b.x()) + reach;
+            const double y0 = std::min(a.y(), b.y()) - reach, y1 = std::max(a.y(), b.y()) + reach;
+            if (std::none_of(changed.begin(), changed.end(),
+                             [&](const FigurePixels& c) { return c.MayMeet(x0, y0, x1, y1); }))
+                continue;
+        }
         const FigurePixels f = PixelsOf(op);
         rows.clear();
         for (const FigurePixels& c : changed)
