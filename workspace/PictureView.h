@@ -5,8 +5,10 @@
 //
 // The surface is one RGB32 image the size of the inner area. Clearing it puts
 // the picture back; drawing either replaces pixels (copy mode) or combines
-// the pen colour with them by exclusive-or (XOR mode). XOR drawing is never
-// antialiased, so drawing the same figure twice restores every pixel.
+// the pen colour with them by exclusive-or (XOR mode). The view lights the
+// pixels itself (FigurePixels), never antialiased, so drawing the same
+// figure twice in XOR mode restores every pixel, and a part of a drawing
+// drawn again alone matches the whole.
 #pragma once
 
 #include <QColor>
