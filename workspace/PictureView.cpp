@@ -7,6 +7,7 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <qdrawutil.h>
 
 namespace velmora {
@@ -169,11 +170,9 @@ std::uint32_t Ink(Rgb c) {
     return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-DrawOp OpOf(DrawOp op, QColor c, DrawMode mode) {
-    op.colour = Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-                    static_cast<std::uint8_t>(c.blue())};
-    op.mode = mode;
-    return op;
+Rgb RgbOf(QColor c) {
+    return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+               static_cast<std::uint8_t>(c.blue())};
 }
 
 // Text masks kept at most; the plan map needs a few hundred at capacity.
@@ -245,19 +244,20 @@ const PictureView::TextMask& PictureView::MaskOf(const QString& text, int pointS
     return textMasks_.emplace(std::move(key), std::move(m)).first->second;
 }
 
+FigurePixels PictureView::LinePixels(QPointF a, QPointF b) const {
+    return FigurePixels::Line(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()), drawWidth_);
+}
+
 FigurePixels PictureView::PixelsOf(const DrawOp& op) {
     const QPointF a = ToPixel(op.x1, op.y1);
     switch (op.kind) {
     case DrawOp::Kind::Clear:
         break;
     case DrawOp::Kind::Line:
+        return LinePixels(a, ToPixel(op.x2, op.y2));
     case DrawOp::Kind::Box: {
         const QPointF b = ToPixel(op.x2, op.y2);
-        return op.kind == DrawOp::Kind::Line
-                   ? FigurePixels::Line(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()),
-                                        drawWidth_)
-                   : FigurePixels::Frame(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()),
-                                         drawWidth_);
+        return FigurePixels::Frame(Cell(a.x()), Cell(a.y()), Cell(b.x()), Cell(b.y()), drawWidth_);
     }
     case DrawOp::Kind::Circle: {
         const double r = std::abs(op.radius * InnerWidth() / scaleWidth_);
@@ -286,20 +286,20 @@ void PictureView::DrawNow(const DrawOp& op) {
 }
 
 void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {
-    DrawNow(OpOf(DrawOp::Line(x1, y1, x2, y2, {}, mode_), c, mode_));
+    DrawNow(DrawOp::Line(x1, y1, x2, y2, RgbOf(c), mode_));
 }
 
 void PictureView::Circle(double x, double y, double radius, QColor c) {
-    DrawNow(OpOf(DrawOp::Circle(x, y, radius, {}, mode_), c, mode_));
+    DrawNow(DrawOp::Circle(x, y, radius, RgbOf(c), mode_));
 }
 
 void PictureView::Box(double x1, double y1, double x2, double y2, QColor c) {
-    DrawNow(OpOf(DrawOp::Box(x1, y1, x2, y2, {}, mode_), c, mode_));
+    DrawNow(DrawOp::Box(x1, y1, x2, y2, RgbOf(c), mode_));
 }
 
 void PictureView::Print(double x, double y, const QString& text, int pointSize, bool bold,
                         QColor c) {
-    DrawNow(OpOf(DrawOp::Text(x, y, text.toStdString(), pointSize, bold, {}, mode_), c, mode_));
+    DrawNow(DrawOp::Text(x, y, text.toStdString(), pointSize, bold, RgbOf(c), mode_));
 }
 
 void PictureView::TrimTextMasks() {
@@ -464,6 +464,7 @@ bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
     const double reach = drawWidth_ + 1.0;
     for (std::size_t i = 1; i < na; ++i) {
         const DrawOp& op = after[i];
+        std::optional<FigurePixels> line;
         if (op.kind == DrawOp::Kind::Line) {
             // Most lines are nowhere near: a box round the ends tells.
             const QPointF a = ToPixel(op.x1, op.y1), b = ToPixel(op.x2, op.y2);
@@ -472,8 +473,9 @@ bool PictureView::PaintChanges(const DrawList& before, const DrawList& after) {
             if (std::none_of(changed.begin(), changed.end(),
                              [&](const FigurePixels& c) { return c.MayMeet(x0, y0, x1, y1); }))
                 continue;
+            line = LinePixels(a, b);
         }
-        const FigurePixels f = PixelsOf(op);
+        const FigurePixels f = line ? *line : PixelsOf(op);
         rows.clear();
         for (const FigurePixels& c : changed)
             if (const auto r = SharedRows(f, c))

@@ -119,6 +119,8 @@ class PictureView : public QWidget {
     QPointF UserAt(const QPointF& widgetPos) const;
     // The pixels of a figure on the surface as it is scaled now.
     FigurePixels PixelsOf(const velmora::DrawOp& op);
+    // A line between two points in surface pixels.
+    FigurePixels LinePixels(QPointF a, QPointF b) const;
     PixelBuffer Buffer();
     // Draws one figure in its own mode straight onto the surface.
     void DrawNow(const velmora::DrawOp& op);
