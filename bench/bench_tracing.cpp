@@ -1,9 +1,17 @@
 // One-click tracing on a synthetic scene of the size of a typical inclined
 // picture: several blocks with light roofs and darker wall faces on a
 // textured ground. Measures the whole core trace of one roof (gate, region,
-// outline, corners, wall) and its two largest parts.
+// outline, corners, wall) and its two largest parts; then the whole click
+// as the window runs it (roof, height search, wall) on sample picture 1,
+// and the per-picture preparation of a 1600 x 1000 picture.
 #include <benchmark/benchmark.h>
 
+#include <QImage>
+#include <memory>
+
+#include "data/Scenes.h"
+#include "geometry/CameraModel.h"
+#include "tracing/EdgeField.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
 
@@ -77,12 +85,58 @@ void BM_RegionAndOutline(benchmark::State& state) {
 }
 BENCHMARK(BM_RegionAndOutline)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+// Sample picture 1, read as the window reads it, with its camera.
+struct Sample {
+    TraceInput input;
+    TraceCamera camera;
+    std::vector<PicturePoint> clicks;
+};
 
-BENCHMARK_MAIN();
+const Sample& SamplePicture() {
+    static const Sample sample = [] {
+        Sample s;
+        const QImage image =
+            QImage(VELMORA_SAMPLE_PICTURE_DIR "/sample1.png").convertToFormat(QImage::Format_RGB32);
+        GreyRaster plain(image.width(), image.height());
+        for (int row = 0; row < image.height(); ++row)
+            for (int col = 0; col < image.width(); ++col) {
+                const QRgb c = image.pixel(col, row);
+                plain.SetRgb(col, row, qRed(c), qGreen(c), qBlue(c));
+            }
+        s.input = PrepareTraceInput(plain);
+        const AltitudeTexts& t = SamplePicturePresets(1);
+        auto d = std::make_unique<BuildingData>();
+        UpdateViewGeometry(*d,
+                           {std::string(t.verHeight), std::string(t.verHeightm),
+                            std::string(t.incliHeight), std::string(t.incliHeightm)},
+                           image.width());
+        s.camera = {d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
+        const DemoScene& scene = SamplePictureScene(1);
+        s.clicks.assign(scene.clickPoints.begin(), scene.clickPoints.end());
+        return s;
+    }();
+    return sample;
+}
 
-// The tracer's cleaned input of a 1600 x 1000 picture, built once per load.
-void BM_TracingGreyOf(benchmark::State& state) {
+// One click of the one-click tool, averaged over the sample's seven roofs.
+void BM_ClickOnSample(benchmark::State& state) {
+    const Sample& s = SamplePicture();
+    if (s.clicks.empty()) {
+        state.SkipWithError("sample picture 1 not found");
+        return;
+    }
+    RoofTracer tracer;
+    tracer.SetInput(&s.input);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        const TraceResult r = tracer.Trace(s.clicks[k].x, s.clicks[k].y, &s.camera);
+        benchmark::DoNotOptimize(r.wall);
+        k = (k + 1) % s.clicks.size();
+    }
+}
+BENCHMARK(BM_ClickOnSample)->Unit(benchmark::kMillisecond);
+
+GreyRaster LargePicture() {
     GreyRaster picture(1600, 1000);
     unsigned s = 5;
     for (int r = 0; r < picture.Height(); ++r)
@@ -90,6 +144,24 @@ void BM_TracingGreyOf(benchmark::State& state) {
             s = s * 1664525u + 1013904223u;
             picture.Set(c, r, ((c / 40 + r / 30) % 2 ? 200 : 150) + int((s >> 16) % 11u) - 5);
         }
+    return picture;
+}
+
+// The per-picture preparation: cleaned copy and edges.
+void BM_PrepareTraceInput(benchmark::State& state) {
+    const GreyRaster picture = LargePicture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PrepareTraceInput(picture).edges.Width());
+}
+BENCHMARK(BM_PrepareTraceInput)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
+
+// The tracer's cleaned input of a 1600 x 1000 picture, built once per load.
+void BM_TracingGreyOf(benchmark::State& state) {
+    const GreyRaster picture = LargePicture();
     for (auto _ : state)
         benchmark::DoNotOptimize(TracingGreyOf(picture).Width());
 }

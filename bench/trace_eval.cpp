@@ -1,8 +1,11 @@
 // How well one-click tracing does on pictures like real screenshots. Traces
-// every building of the realistic test set (and of the two built-in sample
-// pictures) the way the main window does it: grey copy, gate, roof,
-// registration, wall, height; once on the plain grey copy and once on the
-// tracer's cleaned input. Prints a table; -v adds one line per building.
+// every building of the wider realistic set (its tuning half and its
+// held-out half, and the flat-fill pictures among them), of the first
+// realistic set and of sample picture 1 the way the main window does it,
+// with the same clicks twice: "before", the dominant-grey gate and the wall
+// stage's line unchecked; "after", the roof's own grey and the height
+// searched in the picture's edges. Prints a table with the refused clicks
+// by reason; -v adds one line per building.
 #include <QGuiApplication>
 #include <QPainter>
 #include <chrono>
@@ -10,11 +13,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 #include "tools/realpics/RealisticTown.h"
+#include "tools/realpics/WideTown.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
 #include "workspace/GreyPicture.h"
@@ -31,6 +37,8 @@ struct Tally {
     int good = 0;  // height within 1.5 m
     int wrong = 0; // height off by more than 3 m
     double cleanMs = 0;
+    std::map<std::string, int> refused; // clicks that traced nothing, by reason
+    std::map<std::string, int> noWall;  // traced roofs without a wall, by reason
 
     void Add(const Tally& t) {
         buildings += t.buildings;
@@ -39,6 +47,10 @@ struct Tally {
         good += t.good;
         wrong += t.wrong;
         cleanMs = std::max(cleanMs, t.cleanMs);
+        for (const auto& [why, n] : t.refused)
+            refused[why] += n;
+        for (const auto& [why, n] : t.noWall)
+            noWall[why] += n;
     }
 };
 
@@ -46,10 +58,12 @@ bool verbose = false;
 // With --draw FOLDER: each picture with the true outlines (red), the traced
 // ones (blue) and the wall lines (green), for looking at failures.
 QString drawFolder;
-// With --first N: the set's pictures N ... N + 15 instead of 0 ... 15, to
-// see that the figures hold beyond the pictures they were tuned on.
+// With --first N: the first set's pictures N ... N + 15 instead of 0 ... 15.
+// With --count N: only the wider set's first N pictures.
 int firstPicture = 0;
-int pictureCount = realpics::kRealisticPictureCount;
+int pictureCount = 0;
+// With --wide-only: the wider set and sample picture 1 only.
+bool wideOnly = false;
 int drawn = 0;
 // With --settings EDGE,STEP,HOLD: other cleaning settings, for comparison.
 TraceSourceSettings settings;
@@ -58,28 +72,35 @@ QPointF Pixel(const QImage& image, PicturePoint p) {
     return {p.x + image.width() / 2.0, image.height() / 2.0 - p.y};
 }
 
+// `after`: the window's path now; otherwise the path before the height search.
 Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>& buildings,
-               bool clean) {
+               bool after) {
     Tally t;
-    GreyRaster grey = GreyCopyOf(image);
-    if (clean) {
-        const auto start = std::chrono::steady_clock::now();
-        grey =
-            TracingGreyOf(grey, settings); // with the defaults, what TraceSourceOf gives the window
+    const GreyRaster plain = GreyCopyOf(image);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<realpics::TraceOutcome> outcomes;
+    if (after) {
+        const TraceInput input = PrepareTraceInput(plain);
         t.cleanMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
+        outcomes = realpics::TraceEachChecked(input, preset, image.width(), buildings);
+    } else {
+        outcomes =
+            realpics::TraceEach(TracingGreyOf(plain, settings), preset, image.width(), buildings);
     }
     QImage canvas = image.convertToFormat(QImage::Format_RGB32);
     QPainter painter;
     if (!drawFolder.isEmpty())
         painter.begin(&canvas);
-    const std::vector<realpics::TraceOutcome> outcomes =
-        realpics::TraceEach(grey, preset, image.width(), buildings);
     for (std::size_t i = 0; i < buildings.size(); ++i) {
         const TrueBuilding& b = buildings[i];
         const realpics::TraceOutcome& o = outcomes[i];
         ++t.buildings;
+        if (!o.refused.empty())
+            ++t.refused[o.refused];
+        if (!o.noWall.empty())
+            ++t.noWall[o.noWall];
         t.roofs += o.worstCorner >= 0 && o.worstCorner <= 3;
         t.walls += o.wall.has_value();
         t.good += o.height && std::fabs(*o.height - b.height) <= 1.5;
@@ -109,15 +130,19 @@ Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>&
                                               .arg(o.wall->bottom.y)
                                               .arg(o.height.value_or(0), 0, 'f', 1)
                                         : QString("no wall");
-            std::printf("    click (%4.0f,%4.0f) true height %5.1f m: roof %s, %s\n", b.click.x,
-                        b.click.y, b.height, qPrintable(roof), qPrintable(wall));
+            std::printf("    click (%4.0f,%4.0f) true height %5.1f m: roof %s, %s%s%s%s%s"
+                        " (search %.1f m, support %.2f, rival %.1f m)\n",
+                        b.click.x, b.click.y, b.height, qPrintable(roof), qPrintable(wall),
+                        o.refused.empty() ? "" : ", refused: ", o.refused.c_str(),
+                        o.noWall.empty() ? "" : ", ", o.noWall.c_str(), o.searched, o.support,
+                        o.rival);
         }
     }
     if (painter.isActive()) {
         painter.end();
         canvas.save(QString("%1/%2%3.png")
                         .arg(drawFolder)
-                        .arg(clean ? "clean" : "plain")
+                        .arg(after ? "after" : "before")
                         .arg(++drawn, 2, 10, QChar('0')));
     }
     return t;
@@ -139,9 +164,19 @@ std::vector<TrueBuilding> SampleBuildings(int picture) {
 
 void Row(const char* name, const Tally& t) {
     auto pct = [&](int n) { return t.buildings ? 100.0 * n / t.buildings : 0.0; };
-    std::printf("%-22s %9d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%)\n", name,
+    std::printf("%-26s %9d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%)\n", name,
                 t.buildings, t.roofs, pct(t.roofs), t.walls, pct(t.walls), t.good, pct(t.good),
                 t.wrong, pct(t.wrong));
+    std::string why;
+    for (const auto& [reason, n] : t.refused)
+        why += "  " + reason + ": " + std::to_string(n);
+    if (!why.empty())
+        std::printf("%-26s   refused:%s\n", "", why.c_str());
+    why.clear();
+    for (const auto& [reason, n] : t.noWall)
+        why += "  " + reason + ": " + std::to_string(n);
+    if (!why.empty())
+        std::printf("%-26s   no wall:%s\n", "", why.c_str());
 }
 
 } // namespace
@@ -150,8 +185,9 @@ void Row(const char* name, const Tally& t) {
 // "s1", "s2": a sample picture; "r1" ... a realistic one.
 void Dump(const char* which, const char* file) {
     const int n = std::atoi(which + 1);
-    const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
-                                         : QImage(QString(":/samples/sample%1.png").arg(n));
+    const QImage image = which[0] == 'r'   ? realpics::PaintRealisticPicture(n - 1).image
+                         : which[0] == 'w' ? realpics::PaintWidePicture(n - 1).image
+                                           : QImage(QString(":/samples/sample%1.png").arg(n));
     const GreyRaster plain = GreyCopyOf(image);
     const GreyRaster clean = TracingGreyOf(plain);
     QImage out(plain.Width() * 2, plain.Height(), QImage::Format_Grayscale8);
@@ -167,8 +203,9 @@ void Dump(const char* which, const char* file) {
 // grey it read, face edges yellow, followed wall paths red, corners blue.
 void Debug(const char* which, double x, double y, const char* file) {
     const int n = std::atoi(which + 1);
-    const QImage image = which[0] == 'r' ? realpics::PaintRealisticPicture(n - 1).image
-                                         : QImage(QString(":/samples/sample%1.png").arg(n));
+    const QImage image = which[0] == 'r'   ? realpics::PaintRealisticPicture(n - 1).image
+                         : which[0] == 'w' ? realpics::PaintWidePicture(n - 1).image
+                                           : QImage(QString(":/samples/sample%1.png").arg(n));
     const GreyRaster grey = TraceSourceOf(image);
     auto t = std::make_unique<RoofTracer>();
     t->SetPicture(&grey);
@@ -220,34 +257,47 @@ int main(int argc, char** argv) {
             pictureCount = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
             firstPicture = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--wide-only") == 0)
+            wideOnly = true;
         else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
             drawFolder = QString::fromLocal8Bit(argv[++i]);
     }
-    std::printf("%-22s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
+    std::printf("%-26s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
                 "height <=1.5 m", "off >3 m");
-    for (const bool clean : {false, true}) {
-        Tally all;
-        for (int i = 0; i < pictureCount; ++i) {
-            const realpics::RealisticPicture p = realpics::PaintRealisticPicture(firstPicture + i);
+    const int wideCount = pictureCount > 0 ? std::min(pictureCount, realpics::kWidePictureCount)
+                                           : realpics::kWidePictureCount;
+    for (const bool after : {false, true}) {
+        const char* when = after ? "after" : "before";
+        Tally halves[2], flat;
+        for (int i = 0; i < wideCount; ++i) {
+            const realpics::RealisticPicture p = realpics::PaintWidePicture(i);
             if (verbose)
-                std::printf("  picture %d (preset %d, JPEG quality %d)\n", firstPicture + i + 1,
-                            p.preset, p.quality);
-            all.Add(Evaluate(p.image, p.preset, p.buildings, clean));
+                std::printf("  wide picture %d (preset %d, JPEG quality %d)\n", i + 1, p.preset,
+                            p.quality);
+            const Tally t = Evaluate(p.image, p.preset, p.buildings, after);
+            halves[i < realpics::kWideTuningCount ? 0 : 1].Add(t);
+            if (realpics::IsFlatFillPicture(i))
+                flat.Add(t);
         }
-        Row(clean ? "realistic, cleaned" : "realistic, plain", all);
+        Row(QString("tuning half, %1").arg(when).toUtf8().constData(), halves[0]);
+        Row(QString("held-out half, %1").arg(when).toUtf8().constData(), halves[1]);
+        Row(QString("  flat fills, %1").arg(when).toUtf8().constData(), flat);
+        if (!wideOnly) {
+            Tally first;
+            for (int i = 0; i < realpics::kRealisticPictureCount; ++i) {
+                const realpics::RealisticPicture p =
+                    realpics::PaintRealisticPicture(firstPicture + i);
+                first.Add(Evaluate(p.image, p.preset, p.buildings, after));
+            }
+            Row(QString("first set, %1").arg(when).toUtf8().constData(), first);
+        }
         // Sample picture 2's scene has no double-click points.
-        for (int s = 1; s <= 1; ++s) {
-            const QImage image(QString(":/samples/sample%1.png").arg(s));
-            const Tally t = Evaluate(image, s, SampleBuildings(s), clean);
-            Row(QString("sample %1, %2")
-                    .arg(s)
-                    .arg(clean ? "cleaned" : "plain")
-                    .toUtf8()
-                    .constData(),
-                t);
-        }
-        if (clean)
-            std::printf("slowest cleaning of one realistic picture: %.1f ms\n", all.cleanMs);
+        const QImage image(":/samples/sample1.png");
+        Row(QString("sample 1, %1").arg(when).toUtf8().constData(),
+            Evaluate(image, 1, SampleBuildings(1), after));
+        if (after)
+            std::printf("slowest preparation (cleaned copy and edges) of one picture: %.1f ms\n",
+                        std::max(halves[0].cleanMs, halves[1].cleanMs));
     }
     return 0;
 }

@@ -121,9 +121,10 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     // from the start (the window takes them at its first wall height).
     UpdateViewGeometry(d, boxes, w);
 
-    const GreyRaster grey = TraceSource(picture);
+    const TraceInput input = PrepareTraceInput(GreyCopyOf(picture));
+    const TraceCamera camera{d.gSlideAngle * kDegToRad, d.gFlatHeight, d.gPhotoMetrePerUnit};
     auto tracer = std::make_unique<RoofTracer>();
-    tracer->SetPicture(&grey);
+    tracer->SetInput(&input);
     int index = 0;
     for (const PicturePoint& c : request.clicks) {
         QString line = QStringLiteral("click %1 %2: ").arg(++index).arg(Point(c));
@@ -133,15 +134,21 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                                     .arg(inside);
             continue;
         }
-        if (!tracer->TraceRoof(c.x, c.y)) {
-            out.lines << line + QStringLiteral("nothing registered: no roof under the click (its "
-                                               "grey is not the roof grey around it)");
+        const TraceResult r = tracer->Trace(c.x, c.y, &camera);
+        if (r.refusal != TraceRefusal::None) {
+            const char* why = r.refusal == TraceRefusal::NotOnRoof
+                                  ? "no roof under the click (not an even, light surface)"
+                              : r.refusal == TraceRefusal::NoClosedEdge
+                                  ? "no roof under the click (no roof edge around it)"
+                                  : "the outline has no corners";
+            out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
             continue;
         }
-        const AppendResult added = RegisterTracedRoof(*tracer, d);
-        if (added != AppendResult::Ok) {
-            const char* why = added == AppendResult::RoofTableFull ? "the roof table is full"
-                              : added == AppendResult::PointStoreFull
+        const TracedRegistration added = RegisterTracedRoof(
+            d, r.outline, r.wall ? &r.wall->top : nullptr, r.wall ? &r.wall->bottom : nullptr);
+        if (added.roof != AppendResult::Ok) {
+            const char* why = added.roof == AppendResult::RoofTableFull ? "the roof table is full"
+                              : added.roof == AppendResult::PointStoreFull
                                   ? "the point store is full"
                                   : "the outline has no corners";
             out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
@@ -151,23 +158,30 @@ TraceOutcome TracePicture(const TraceRequest& request) {
         line += QStringLiteral("roof %1 registered, %2 corners")
                     .arg(roof)
                     .arg(d.gEachTopAreaPointNum[static_cast<std::size_t>(roof)] - 1);
-        tracer->FindWall();
-        const std::optional<WallLine> wall = RegisterLongestWall(*tracer, d, roof);
-        if (wall) {
+        const QString support =
+            QStringLiteral(", support %1").arg(QString::number(r.height.support, 'f', 2));
+        if (added.wall == AppendResult::Ok) {
             // The height the window shows for the new wall.
             UpdateViewGeometry(d, boxes, w);
             const double m = d.gPhotoMetrePerUnit;
             const std::optional<double> height = WallHeight(
-                d.gSlideAngle * kDegToRad, d.gFlatHeight, m * wall->bottom.y, m * wall->top.y);
-            line += QStringLiteral("; wall %1 - %2").arg(Point(wall->top), Point(wall->bottom));
+                d.gSlideAngle * kDegToRad, d.gFlatHeight, m * r.wall->bottom.y, m * r.wall->top.y);
+            line += QStringLiteral("; wall %1 - %2").arg(Point(r.wall->top), Point(r.wall->bottom));
             line += height && std::isfinite(*height)
                         ? QStringLiteral(", height %1 m")
-                              .arg(QString::fromStdString(FormatFixed1(*height)))
+                                  .arg(QString::fromStdString(FormatFixed1(*height))) +
+                              support
                         : QStringLiteral(", height not measurable");
-        } else if (tracer->LongestWall()) {
+        } else if (r.wall) {
             line += QStringLiteral("; no wall line: the wall table is full");
+        } else if (r.height.verdict == HeightVerdict::TwoHeights) {
+            line += QStringLiteral("; no wall: two heights fit: %1 m and %2 m")
+                        .arg(QString::fromStdString(
+                                 FormatFixed1(std::min(r.height.height, r.height.rival))),
+                             QString::fromStdString(
+                                 FormatFixed1(std::max(r.height.height, r.height.rival))));
         } else {
-            line += QStringLiteral("; no wall line found");
+            line += QStringLiteral("; no wall: evidence too weak") + support;
         }
         out.lines << line;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/Conventions.h"
+#include "data/PicturePoint.h"
 
 namespace velmora {
 
@@ -19,12 +20,6 @@ inline constexpr std::size_t kWallCapacity = 801;
 inline constexpr std::size_t kTiltTableSize = 33;
 inline constexpr std::size_t kSplitFieldCapacity = 51;
 inline constexpr std::size_t kPathFieldCapacity = 31;
-
-struct PicturePoint {
-    float x = 0;
-    float y = 0;
-    friend bool operator==(const PicturePoint&, const PicturePoint&) = default;
-};
 
 // Picture view geometry stored with a project (line 2 of the project file).
 struct ViewGeometry {

@@ -684,4 +684,16 @@ DragStep MoveFlatPoint(BuildingData& d, Count active, float flatMapRate, Count g
     return step;
 }
 
+TracedRegistration RegisterTracedRoof(BuildingData& d, const std::vector<PicturePoint>& outline,
+                                      const PicturePoint* wallTop, const PicturePoint* wallBottom) {
+    TracedRegistration r;
+    if (outline.empty())
+        return r;
+    r.roof = AppendTopArea(d, outline);
+    if (r.roof != AppendResult::Ok || wallTop == nullptr || wallBottom == nullptr)
+        return r;
+    r.wall = AppendWallEdge(d, *wallTop, *wallBottom, static_cast<Count>(d.gEachTopAreaNumber - 1));
+    return r;
+}
+
 } // namespace velmora

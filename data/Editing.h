@@ -229,4 +229,20 @@ DragStep MoveSlopePoint(BuildingData& d, Count active, const MoveGrab& g,
 DragStep MoveFlatPoint(BuildingData& d, Count active, float flatMapRate, Count grabPoint,
                        const SelectBox& shownMarks, float x, float y);
 
+// ---------------------------------------------------------------- tracing
+
+// What the one-click tool registers of a traced roof: the outline (ending on
+// its first corner) as a new roof and, when the trace is sure of the height,
+// its wall line as that roof's wall.
+struct TracedRegistration {
+    AppendResult roof = AppendResult::TooFewPoints; // Ok: appended as the last roof
+    AppendResult wall = AppendResult::TooFewPoints; // Ok: appended; TooFewPoints: no wall given
+};
+
+// The roof is refused, record untouched, when the outline is empty or the
+// record is full; the wall then is not tried. A wall refused for a full
+// wall table leaves the roof registered.
+TracedRegistration RegisterTracedRoof(BuildingData& d, const std::vector<PicturePoint>& outline,
+                                      const PicturePoint* wallTop, const PicturePoint* wallBottom);
+
 } // namespace velmora

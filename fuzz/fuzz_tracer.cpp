@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "data/BuildingData.h"
+#include "data/Editing.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
 
@@ -51,13 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ResetAllDataBuildingData(*record);
     if (tracer->TraceRoof(x, y)) {
         (void)tracer->CornerPreview();
-        if (RegisterTracedRoof(*tracer, *record) == AppendResult::Ok) {
+        tracer->FindWall();
+        const auto wall = tracer->LongestWall();
+        const TracedRegistration added =
+            RegisterTracedRoof(*record, tracer->TracedRoofOutline(), wall ? &wall->top : nullptr,
+                               wall ? &wall->bottom : nullptr);
+        if (added.roof == AppendResult::Ok) {
             const BuildingData& d = *record;
             Check(d.gEachTopAreaNumber == 1);
             Check(d.gTopAreaPointTotalNumber == d.gEachTopAreaPointNum[0]);
             Check(d.gTopAreaPointTotalNumber <= static_cast<int>(kPointCapacity));
-            tracer->FindWall();
-            if (const auto wall = RegisterLongestWall(*tracer, *record, 0)) {
+            if (added.wall == AppendResult::Ok) {
                 Check(d.gWallEdgeNumber == 1);
                 Check(d.gWallEdgefotEachTopArea[0] == 0);
             }

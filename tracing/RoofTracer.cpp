@@ -22,6 +22,16 @@ constexpr int kDominantLow = 190;
 constexpr int kDominantHigh = 230;
 constexpr int kClickTolerance = 10;
 
+// The clicked surface: a 9 x 9 window whose median lies within the greys
+// roofs show, and at least 6 in 10 of its pixels within kSamplingBand of it.
+constexpr int kSurfaceHalf = 4;
+constexpr int kLightestRoofLow = 150;
+constexpr int kLightestRoofHigh = 250;
+constexpr int kEvenTenths = 6;
+// The wall stage's line is kept when its height lies this close (metres)
+// to the one the edges support.
+constexpr double kAgreement = 1.5;
+
 // Roof-grey estimate.
 constexpr int kSamplingBand = 10;
 constexpr int kRunLimit = 21;
@@ -162,6 +172,79 @@ bool RoofTracer::TraceRoof(double clickX, double clickY) {
     return true;
 }
 
+TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* camera) {
+    TraceResult out;
+    if (!std::isfinite(clickX) || !std::isfinite(clickY) || std::abs(clickX) > kFarClick ||
+        std::abs(clickY) > kFarClick) {
+        out.refusal = TraceRefusal::NotOnRoof;
+        return out;
+    }
+    SetLocalFrame(clickX, clickY);
+    const int surface = ClickSurfaceGrey();
+    if (surface < 0) {
+        out.refusal = TraceRefusal::NotOnRoof;
+        return out;
+    }
+    EstimateRoofGrey(surface);
+    FillRoofRegion();
+    // A surface that reaches the frame's edge has no roof edge around it
+    // there (ground, a road, a roof bigger than the frame): its outline
+    // would be the frame's, not the roof's.
+    if (pRegionMinX <= kMarkMinX || pRegionMaxX >= kMarkMaxX || pRegionMinY <= kMarkMinY ||
+        pRegionMaxY >= kMarkMaxY) {
+        out.refusal = TraceRefusal::NoClosedEdge;
+        return out;
+    }
+    TraceRoofContour(ExtractRegionBoundary());
+    FindRoofCorners();
+    out.outline = TracedRoofOutline();
+    // Three corners and the closing point at least.
+    if (out.outline.size() < 4) {
+        out.refusal = TraceRefusal::NoOutline;
+        out.outline.clear();
+        return out;
+    }
+    FindWall();
+    const std::optional<WallLine> staged = LongestWall();
+    if (camera == nullptr || edges_ == nullptr)
+        return out;
+    out.searched = true;
+    out.height = SearchHeight(out.outline, *camera, *edges_);
+    if (out.height.verdict != HeightVerdict::Found)
+        return out;
+    out.wall = out.height.wall;
+    // The wall stage's own line stays where the picture's edges agree
+    // with its height: it is where that stage saw the wall.
+    if (staged) {
+        const std::optional<double> h = LineHeight(*staged, *camera);
+        if (h && std::fabs(*h - out.height.height) <= kAgreement)
+            out.wall = staged;
+    }
+    return out;
+}
+
+int RoofTracer::ClickSurfaceGrey() const {
+    if (picture_ == nullptr ||
+        picture_->Grey(kClickLocalX - pLocalOffsetX,
+                       static_cast<double>(kClickLocalY) - pLocalOffsetY) == kNoPixel)
+        return -1;
+    std::array<int, (2 * kSurfaceHalf + 1) * (2 * kSurfaceHalf + 1)> g{};
+    std::size_t k = 0;
+    for (int dy = -kSurfaceHalf; dy <= kSurfaceHalf; ++dy)
+        for (int dx = -kSurfaceHalf; dx <= kSurfaceHalf; ++dx)
+            g[k++] = GetLocalGrey(kClickLocalX + dx, kClickLocalY + dy);
+    std::nth_element(g.begin(), g.begin() + g.size() / 2, g.end());
+    const int median = g[g.size() / 2];
+    if (median < kLightestRoofLow || median > kLightestRoofHigh)
+        return -1;
+    const auto near = std::count_if(g.begin(), g.end(),
+                                    [&](int v) { return std::abs(v - median) <= kSamplingBand; });
+    // Fixtures and parapet lines may cover part of the window, not most of it.
+    if (near * 10 < static_cast<long>(g.size()) * kEvenTenths)
+        return -1;
+    return median;
+}
+
 bool RoofTracer::ClickOnDominantGrey() {
     const int base = FindDominantGrey();
     // Where the picture has no pixel (none loaded, or off its edge) the grey
@@ -199,11 +282,11 @@ int RoofTracer::FindDominantGrey() {
     return best;
 }
 
-void RoofTracer::EstimateRoofGrey() {
+void RoofTracer::EstimateRoofGrey(int seed) {
     std::fill(pGreyHistogram.begin(), pGreyHistogram.begin() + 256, 0);
     const int lx = kClickLocalX;
     const int ly = kClickLocalY;
-    const int g0 = GetLocalGrey(lx, ly);
+    const int g0 = seed >= 0 ? seed : GetLocalGrey(lx, ly);
     const Band band{g0 - kSamplingBand, g0 + kSamplingBand};
 
     // One scan perpendicular to a sweep: counts every pixel it reads, in-band

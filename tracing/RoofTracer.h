@@ -9,23 +9,25 @@
 // exactly what each stage leaves behind.
 //
 // A double-click, after the window's own checks, runs:
-//   tracer.SetPicture(&grey);                     // once per loaded picture
-//   if (tracer.TraceRoof(x, y)) {                 // false: not on a roof, nothing traced
-//       draw tracer.CornerPreview();              // optional
-//       if (RegisterTracedRoof(tracer, data) == AppendResult::Ok) {
-//           active = data.gEachTopAreaNumber - 1;
-//           tracer.FindWall();
-//           if (auto wall = RegisterLongestWall(tracer, data, active)) ...
-//       }
-//   }
+//   tracer.SetInput(&input);                      // once per loaded picture
+//   const TraceResult r = tracer.Trace(x, y, &camera);
+//   if (r.refusal == TraceRefusal::None) register r.outline, then r.wall if any.
+// Trace reads the roof grey from the clicked roof itself and takes a wall
+// only where the picture's edges confirm its height (HeightSearch.h).
+//
+// The stages underneath keep their own entry points: TraceRoof (the roof
+// stages behind the picture's dominant-grey gate) and FindWall (the wall
+// stage alone, unverified).
 #pragma once
 
 #include <array>
 #include <optional>
 #include <vector>
 
-#include "data/BuildingData.h"
+#include "data/PicturePoint.h"
+#include "tracing/EdgeField.h"
 #include "tracing/GreyImage.h"
+#include "tracing/HeightSearch.h"
 #include "tracing/RingTables.h"
 #include "tracing/WorkTables.h"
 
@@ -52,14 +54,28 @@ struct FarthestPoint {
     int k = 0;
 };
 
-struct WallLine {
-    PicturePoint top;
-    PicturePoint bottom;
-};
-
 struct PreviewLine {
     PicturePoint from;
     PicturePoint to;
+};
+
+// Why a click traced nothing.
+enum class TraceRefusal {
+    None,
+    NotOnRoof,    // no picture there, or not an even, light surface around the click
+    NoClosedEdge, // the surface runs out of the tracer's frame: no roof edge around it
+    NoOutline,    // the outline gave fewer than three corners
+};
+
+struct TraceResult {
+    TraceRefusal refusal = TraceRefusal::None;
+    // The corners to register, ending on their first point.
+    std::vector<PicturePoint> outline;
+    // The wall line to register with the roof, if its height is sure.
+    std::optional<WallLine> wall;
+    // The height search's finding (without a camera: not run, TooWeak).
+    HeightChoice height;
+    bool searched = false;
 };
 
 class RoofTracer {
@@ -69,6 +85,16 @@ class RoofTracer {
     // The untouched picture to read; null reads every pixel as outside. Not owned.
     void SetPicture(const GreyImage* picture) { picture_ = picture; }
     const GreyImage* Picture() const { return picture_; }
+    // The cleaned grey copy and the edges of one picture. Not owned.
+    void SetInput(const TraceInput* input) {
+        picture_ = input != nullptr ? &input->grey : nullptr;
+        edges_ = input != nullptr ? &input->edges : nullptr;
+    }
+
+    // One double-click: the roof under the click with its own grey, then
+    // its height searched and checked against the wall stage's line.
+    // Without a camera or edges no height is searched and no wall given.
+    TraceResult Trace(double clickX, double clickY, const TraceCamera* camera);
 
     // ---- The double-click, in order -------------------------------------
 
@@ -108,7 +134,12 @@ class RoofTracer {
     // 10. Needs the frame set.
     bool ClickOnDominantGrey();
     int FindDominantGrey();
-    void EstimateRoofGrey();
+    // The mode of the greys around the click within 15 of `seed` (by default
+    // the click's own grey).
+    void EstimateRoofGrey(int seed = -1);
+    // The median grey of the 9 x 9 pixels around the click, or -1 when the
+    // click is not on an even, light surface.
+    int ClickSurfaceGrey() const;
     void FillRoofRegion();
     int ExtractRegionBoundary();
     void TraceRoofContour(int n);
@@ -160,15 +191,7 @@ class RoofTracer {
 
     RingTables rings_;
     const GreyImage* picture_ = nullptr;
+    const EdgeField* edges_ = nullptr;
 };
-
-// Appends the traced corners (TracedRoofOutline) to the record as a new
-// roof. Refused, record untouched, when there are no corners or the record is full.
-AppendResult RegisterTracedRoof(const RoofTracer& tracer, BuildingData& data);
-
-// Appends the longest wall candidate as a wall line of roof `owner` and
-// returns it; nothing when there is no candidate or the wall table is full.
-std::optional<WallLine> RegisterLongestWall(const RoofTracer& tracer, BuildingData& data,
-                                            Count owner);
 
 } // namespace velmora

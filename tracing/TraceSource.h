@@ -45,5 +45,8 @@ struct TraceSourceSettings {
     int levelHold = 6;
 };
 GreyRaster TracingGreyOf(const GreyRaster& plain, const TraceSourceSettings& settings = {});
+// The same from the plain picture and its Median5x5 already made.
+GreyRaster CleanedFromMedian(const GreyRaster& plain, GreyRaster median,
+                             const TraceSourceSettings& settings = {});
 
 } // namespace velmora

@@ -207,19 +207,4 @@ std::optional<WallLine> RoofTracer::LongestWall() const {
     return WallLine{ToPicture(w.topX, w.topY), ToPicture(w.bottomX, w.bottomY)};
 }
 
-AppendResult RegisterTracedRoof(const RoofTracer& tracer, BuildingData& data) {
-    const std::vector<PicturePoint> outline = tracer.TracedRoofOutline();
-    if (outline.empty())
-        return AppendResult::TooFewPoints;
-    return AppendTopArea(data, outline);
-}
-
-std::optional<WallLine> RegisterLongestWall(const RoofTracer& tracer, BuildingData& data,
-                                            Count owner) {
-    const std::optional<WallLine> wall = tracer.LongestWall();
-    if (!wall || AppendWallEdge(data, wall->top, wall->bottom, owner) != AppendResult::Ok)
-        return std::nullopt;
-    return wall;
-}
-
 } // namespace velmora

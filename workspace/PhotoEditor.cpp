@@ -300,6 +300,11 @@ void PhotoEditor::UpdateNorthAngle() {
     session_.pFlatMapRate = session_.MapTables.gMapRate[static_cast<std::size_t>(level)];
 }
 
+void PhotoEditor::RefreshViewGeometry() {
+    UpdateViewGeometry(session_.Data(), work_.Altitudes().AltitudeTexts(),
+                       work_.PhotoPic->ScaleWidth());
+}
+
 void PhotoEditor::ShowWallHeight(float yUpper, float yLower) {
     BuildingData& d = session_.Data();
     UpdateViewGeometry(d, work_.Altitudes().AltitudeTexts(), work_.PhotoPic->ScaleWidth());

@@ -82,6 +82,7 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     // Redraws what depends on the north direction.
     void UpdateNorthAngle();
     void ShowWallHeight(float yUpper, float yLower) override;
+    void RefreshViewGeometry() override;
     void ShowRefusal(EditRefusal r) override;
     Count ValidateAltitudes();
 

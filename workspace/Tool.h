@@ -35,6 +35,8 @@ class ToolEnvironment {
     // Measures the wall line between picture heights yUpper and yLower and
     // shows the building height.
     virtual void ShowWallHeight(float yUpper, float yLower) = 0;
+    // The record's view values (camera tilt, range, scale) from the altitude boxes.
+    virtual void RefreshViewGeometry() = 0;
     virtual void ClearHeight() = 0;
     // The state of the items "1屋根削除(&R)" and "建物高さ変更".
     virtual void SetRemoveRoofMenu(MenuState s) = 0;

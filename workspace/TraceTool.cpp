@@ -5,6 +5,7 @@
 
 #include "data/Conventions.h"
 #include "data/Editing.h"
+#include "geometry/CameraModel.h"
 #include "tracing/RoofTracer.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
@@ -17,9 +18,9 @@ namespace velmora {
 
 struct TraceWork {
     RoofTracer tracer;
-    // Cleaned grey copy of the picture as loaded; the drawing surface with
-    // its outlines must never leak into the analysis.
-    GreyRaster grey;
+    // Cleaned grey copy and edges of the picture as loaded; the drawing
+    // surface with its outlines must never leak into the analysis.
+    TraceInput input;
     qint64 pictureKey = 0;
     bool hasPicture = false;
 };
@@ -32,7 +33,7 @@ const QColor kWallPreview(0, 200, 255);
 
 TraceTool::TraceTool(ToolEnvironment& env, RoofTool& roof, WallTool& wall)
     : Tool(env), roof_(roof), wall_(wall), work_(std::make_unique<TraceWork>()) {
-    work_->tracer.SetPicture(&work_->grey);
+    work_->tracer.SetInput(&work_->input);
 }
 
 TraceTool::~TraceTool() = default;
@@ -43,13 +44,13 @@ void TraceTool::RefreshTraceSource() {
     if (picture.isNull()) {
         // No picture: every pixel reads as outside and no click passes the gate.
         if (w.hasPicture)
-            w.grey = GreyRaster();
+            w.input = TraceInput();
         w.hasPicture = false;
         return;
     }
     if (w.hasPicture && w.pictureKey == picture.cacheKey())
         return;
-    w.grey = TraceSourceOf(picture);
+    w.input = PrepareTraceInput(GreyCopyOf(picture));
     w.pictureKey = picture.cacheKey();
     w.hasPicture = true;
 }
@@ -73,45 +74,48 @@ void TraceTool::TraceRoofAtClick() {
         BusyCursor busy;
         RefreshTraceSource();
         RoofTracer& tracer = work_->tracer;
-        if (tracer.TraceRoof(s.pDownX, s.pDownY)) {
+        // The camera as the altitude boxes give it now.
+        env_.RefreshViewGeometry();
+        const TraceCamera camera{data.gSlideAngle * kDegToRad, data.gFlatHeight,
+                                 data.gPhotoMetrePerUnit};
+        const TraceResult r = tracer.Trace(s.pDownX, s.pDownY, &camera);
+        if (r.refusal == TraceRefusal::None) {
             for (const PreviewLine& l : tracer.CornerPreview())
                 view.Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
-            // An outline of fewer than two points gives no corners and is
-            // refused here, leaving the record as it was.
-            const AppendResult added = RegisterTracedRoof(tracer, data);
-            if (added == AppendResult::RoofTableFull || added == AppendResult::PointStoreFull) {
+            const TracedRegistration added =
+                RegisterTracedRoof(data, r.outline, r.wall ? &r.wall->top : nullptr,
+                                   r.wall ? &r.wall->bottom : nullptr);
+            if (added.roof == AppendResult::RoofTableFull ||
+                added.roof == AppendResult::PointStoreFull) {
                 // A full record: the preview must not stay behind looking
                 // like a registered roof, and the user is told, as with the
                 // roof tool.
                 env_.ShowSlopeLineMap(-1, -1);
-                refusal = added == AppendResult::RoofTableFull ? EditRefusal::RoofTableFull
-                                                               : EditRefusal::PointStoreFull;
+                refusal = added.roof == AppendResult::RoofTableFull ? EditRefusal::RoofTableFull
+                                                                    : EditRefusal::PointStoreFull;
             }
-            if (added == AppendResult::Ok) {
+            if (added.roof == AppendResult::Ok) {
                 s.CountEdit();
                 // The roof tool's outline and the wall tool's start begin anew.
                 roof_.ClearOutline();
                 env_.ShowSlopeLineMap(-1, -1);
                 s.pActiveTopArea = static_cast<Count>(data.gEachTopAreaNumber - 1);
-                tracer.FindWall();
-                const std::optional<WallLine> wall =
-                    RegisterLongestWall(tracer, data, s.pActiveTopArea);
-                if (wall) {
-                    view.Line(wall->top.x, wall->top.y, wall->bottom.x, wall->bottom.y,
+                const bool walled = added.wall == AppendResult::Ok;
+                if (walled) {
+                    view.Line(r.wall->top.x, r.wall->top.y, r.wall->bottom.x, r.wall->bottom.y,
                               kWallPreview);
-                    view.Circle(wall->top.x, wall->top.y, 2, kWallPreview);
-                    view.Circle(wall->bottom.x, wall->bottom.y, 2, kWallPreview);
+                    view.Circle(r.wall->top.x, r.wall->top.y, 2, kWallPreview);
+                    view.Circle(r.wall->bottom.x, r.wall->bottom.y, 2, kWallPreview);
                     env_.ShowSlopeLineMap(s.pActiveTopArea, data.gWallEdgeNumber + 1);
-                } else if (tracer.LongestWall()) {
-                    // A wall was found but the wall table is full.
+                } else if (added.wall == AppendResult::WallTableFull) {
                     refusal = EditRefusal::WallTableFull;
                 }
                 // Without a wall of this roof the box would otherwise keep the
-                // height of some other building; an unmeasurable wall leaves it empty.
+                // height of some other building; an unsure height leaves it empty.
                 env_.ClearHeight();
-                if (wall)
-                    env_.ShowWallHeight(static_cast<float>(wall->top.y),
-                                        static_cast<float>(wall->bottom.y));
+                if (walled)
+                    env_.ShowWallHeight(static_cast<float>(r.wall->top.y),
+                                        static_cast<float>(r.wall->bottom.y));
                 wall_.ClearStart();
             }
         }

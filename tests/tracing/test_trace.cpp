@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "data/Editing.h"
 #include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
@@ -114,12 +115,12 @@ class TraceTest : public QObject {
         // Registered as the next roof with its wall.
         BuildingData data;
         AppendTopArea(data, {{0, 0}, {1, 0}, {0, 0}});
-        QCOMPARE(RegisterTracedRoof(*t, data), AppendResult::Ok);
+        const TracedRegistration added = RegisterTracedRoof(
+            data, outline, wall ? &wall->top : nullptr, wall ? &wall->bottom : nullptr);
+        QCOMPARE(added.roof, AppendResult::Ok);
         QCOMPARE(int(data.gEachTopAreaNumber), 2);
         QCOMPARE(int(data.gEachTopAreaPointNum[1]), int(outline.size()));
-        const Count owner = Count(data.gEachTopAreaNumber - 1);
-        const std::optional<WallLine> registered = RegisterLongestWall(*t, data, owner);
-        QCOMPARE(registered.has_value(), wall.has_value());
+        QCOMPARE(added.wall == AppendResult::Ok, wall.has_value());
         QCOMPARE(int(data.gWallEdgeNumber), wall ? 1 : 0);
         if (wall) {
             QCOMPARE(data.gFirstWallEdgeY[0], wall->top.y);

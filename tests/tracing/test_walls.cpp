@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "data/Editing.h"
 #include "support/Pictures.h"
 #include "tracing/RoofTracer.h"
 
@@ -336,7 +337,7 @@ class WallsTest : public QObject {
 
         BuildingData data;
         AppendTopArea(data, {{1, 1}, {2, 2}, {1, 1}});
-        const AppendResult r = RegisterTracedRoof(*t, data);
+        const AppendResult r = RegisterTracedRoof(data, got, nullptr, nullptr).roof;
         QCOMPARE(r == AppendResult::Ok, !got.empty());
         QCOMPARE(int(data.gEachTopAreaNumber), got.empty() ? 1 : 2);
         QCOMPARE(int(data.gTopAreaPointTotalNumber), 3 + int(got.size()));
@@ -369,12 +370,14 @@ class WallsTest : public QObject {
         BuildingData data;
         data.gEachTopAreaNumber = Count(roofs);
         data.gTopAreaPointTotalNumber = Count(points);
-        QCOMPARE(RegisterTracedRoof(*t, data) == AppendResult::Ok, accepted);
+        QCOMPARE(RegisterTracedRoof(data, t->TracedRoofOutline(), nullptr, nullptr).roof ==
+                     AppendResult::Ok,
+                 accepted);
         QCOMPARE(int(data.gEachTopAreaNumber), roofs + (accepted ? 1 : 0));
         QCOMPARE(int(data.gTopAreaPointTotalNumber), points + (accepted ? 4 : 0));
     }
 
-    void registerLongestWall_data() {
+    void registerWallWithRoof_data() {
         QTest::addColumn<int>("walls");
         QTest::addColumn<bool>("candidate");
         QTest::addColumn<bool>("registered");
@@ -383,7 +386,7 @@ class WallsTest : public QObject {
         QTest::newRow("wall table full") << 801 << true << false;
         QTest::newRow("no candidate") << 3 << false << false;
     }
-    void registerLongestWall() {
+    void registerWallWithRoof() {
         QFETCH(int, walls);
         QFETCH(bool, candidate);
         QFETCH(bool, registered);
@@ -395,8 +398,15 @@ class WallsTest : public QObject {
         }
         BuildingData data;
         data.gWallEdgeNumber = Count(walls);
-        const std::optional<WallLine> wall = RegisterLongestWall(*t, data, 7);
-        QCOMPARE(wall.has_value(), registered);
+        // Seven roofs before it: the traced one becomes roof 7.
+        data.gEachTopAreaNumber = 7;
+        const std::optional<WallLine> wall = t->LongestWall();
+        QCOMPARE(wall.has_value(), candidate);
+        const TracedRegistration r =
+            RegisterTracedRoof(data, {{40, 0}, {60, 0}, {60, 10}, {40, 0}},
+                               wall ? &wall->top : nullptr, wall ? &wall->bottom : nullptr);
+        QCOMPARE(r.roof, AppendResult::Ok);
+        QCOMPARE(r.wall == AppendResult::Ok, registered);
         QCOMPARE(int(data.gWallEdgeNumber), walls + (registered ? 1 : 0));
         if (registered) {
             QCOMPARE(wall->top, (PicturePoint{50, 0}));

@@ -8,51 +8,18 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <string>
 
+#include "data/Editing.h"
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "tools/realpics/TownParts.h"
 
 namespace realpics {
 
-namespace {
+namespace parts {
 
 using velmora::PicturePoint;
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 680;
-// Painted at this many times the size, then scaled down: antialiased edges.
-constexpr int kOversample = 3;
-
-class Random {
-  public:
-    explicit Random(unsigned seed) : engine_(seed) {}
-    double Uniform(double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(engine_);
-    }
-    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine_); }
-
-  private:
-    std::mt19937 engine_;
-};
-
-struct View {
-    double theta = 0;
-    double f = 0;
-    double m = 1; // metres per picture unit at the image plane
-
-    // Picture position of the plan point (x, y) lifted h metres.
-    std::optional<QPointF> Seen(double x, double y, double h) const {
-        const auto p = velmora::ImagePoint(theta, f, x, y, h);
-        if (!p)
-            return std::nullopt;
-        return QPointF(p->x / m, p->y / m);
-    }
-    // Plan position of the ground seen at picture position p.
-    QPointF Ground(QPointF p) const {
-        const auto g = velmora::PlanPoint(theta, f, p.x() * m, p.y() * m, 0);
-        return g ? QPointF(g->x, g->y) : QPointF();
-    }
-};
 
 // The camera of sample preset `preset` for a picture `width` pixels wide.
 View ViewOf(int preset, int width) {
@@ -65,7 +32,7 @@ View ViewOf(int preset, int width) {
     return {d->gSlideAngle * velmora::kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
 }
 
-QColor Grey(int g, int tint = 0) {
+QColor Grey(int g, int tint) {
     return QColor(std::clamp(g + tint, 0, 255), std::clamp(g, 0, 255),
                   std::clamp(g - tint, 0, 255));
 }
@@ -329,13 +296,44 @@ void AddNoise(QImage& image, Random& r) {
     }
 }
 
-} // namespace
+} // namespace parts
+
+using namespace parts;
 
 double DistanceToOutline(const std::vector<PicturePoint>& corners, PicturePoint p) {
     QPolygonF poly;
     for (const PicturePoint& c : corners)
         poly << QPointF(c.x, c.y);
     return EdgeDistance(poly, QPointF(p.x, p.y));
+}
+
+namespace {
+
+double WorstCorner(const std::vector<PicturePoint>& outline, const TrueBuilding& b) {
+    if (outline.size() < 4)
+        return -1;
+    double worst = 0;
+    for (const PicturePoint& p : outline)
+        worst = std::max(worst, DistanceToOutline(b.roof, p));
+    return worst;
+}
+
+} // namespace
+
+velmora::GreyRaster PlainGrey(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    velmora::GreyRaster out(rgb.width(), rgb.height());
+    for (int row = 0; row < rgb.height(); ++row) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(row));
+        for (int col = 0; col < rgb.width(); ++col)
+            out.SetRgb(col, row, qRed(in[col]), qGreen(in[col]), qBlue(in[col]));
+    }
+    return out;
+}
+
+velmora::TraceCamera CameraOf(int preset, int width) {
+    const View v = ViewOf(preset, width);
+    return {v.theta, v.f, v.m};
 }
 
 std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset, int width,
@@ -348,20 +346,65 @@ std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset,
     for (const TrueBuilding& b : buildings) {
         TraceOutcome o;
         velmora::ResetAllDataBuildingData(*data);
-        if (tracer->TraceRoof(b.click.x, b.click.y)) {
+        if (!tracer->TraceRoof(b.click.x, b.click.y)) {
+            o.refused = "not the dominant grey";
+        } else {
             o.outline = tracer->TracedRoofOutline();
-            if (o.outline.size() >= 4) {
-                o.worstCorner = 0;
-                for (const PicturePoint& p : o.outline)
-                    o.worstCorner = std::max(o.worstCorner, DistanceToOutline(b.roof, p));
+            o.worstCorner = WorstCorner(o.outline, b);
+            tracer->FindWall();
+            const std::optional<velmora::WallLine> wall = tracer->LongestWall();
+            const PicturePoint* top = wall ? &wall->top : nullptr;
+            const PicturePoint* bottom = wall ? &wall->bottom : nullptr;
+            const velmora::TracedRegistration r =
+                velmora::RegisterTracedRoof(*data, o.outline, top, bottom);
+            if (r.roof != velmora::AppendResult::Ok)
+                o.refused = "no outline";
+            else if (r.wall == velmora::AppendResult::Ok) {
+                o.wall = wall;
+                o.height =
+                    velmora::WallHeight(v.theta, v.f, v.m * wall->bottom.y, v.m * wall->top.y);
+            } else {
+                o.noWall = "no wall line found";
             }
-            if (velmora::RegisterTracedRoof(*tracer, *data) == velmora::AppendResult::Ok) {
-                tracer->FindWall();
-                o.wall = velmora::RegisterLongestWall(*tracer, *data, 0);
-                if (o.wall)
-                    o.height = velmora::WallHeight(v.theta, v.f, v.m * o.wall->bottom.y,
-                                                   v.m * o.wall->top.y);
-            }
+        }
+        out.push_back(std::move(o));
+    }
+    return out;
+}
+
+std::vector<TraceOutcome> TraceEachChecked(const velmora::TraceInput& input, int preset, int width,
+                                           const std::vector<TrueBuilding>& buildings) {
+    const velmora::TraceCamera camera = CameraOf(preset, width);
+    auto tracer = std::make_unique<velmora::RoofTracer>();
+    tracer->SetInput(&input);
+    std::vector<TraceOutcome> out;
+    for (const TrueBuilding& b : buildings) {
+        TraceOutcome o;
+        const velmora::TraceResult r = tracer->Trace(b.click.x, b.click.y, &camera);
+        switch (r.refusal) {
+        case velmora::TraceRefusal::None:
+            break;
+        case velmora::TraceRefusal::NotOnRoof:
+            o.refused = "not an even roof surface";
+            break;
+        case velmora::TraceRefusal::NoClosedEdge:
+            o.refused = "no closed roof edge";
+            break;
+        case velmora::TraceRefusal::NoOutline:
+            o.refused = "no outline";
+            break;
+        }
+        o.outline = r.outline;
+        o.worstCorner = WorstCorner(o.outline, b);
+        o.searched = r.height.height;
+        o.support = r.height.support;
+        o.rival = r.height.rival;
+        if (r.wall) {
+            o.wall = r.wall;
+            o.height = velmora::LineHeight(*r.wall, camera);
+        } else if (r.refusal == velmora::TraceRefusal::None) {
+            o.noWall = r.height.verdict == velmora::HeightVerdict::TwoHeights ? "two heights fit"
+                                                                              : "evidence too weak";
         }
         out.push_back(std::move(o));
     }

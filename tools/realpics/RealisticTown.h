@@ -24,7 +24,7 @@ struct TrueBuilding {
 };
 
 struct RealisticPicture {
-    QImage image;   // as decoded from the JPEG file
+    QImage image;   // as decoded from the JPEG file (flat-fill pictures: as drawn)
     int preset = 1; // altitude presets of sample picture 1 or 2
     int quality = 0;
     std::vector<TrueBuilding> buildings;
@@ -41,10 +41,24 @@ struct TraceOutcome {
     double worstCorner = -1;                    // px from the true outline; -1 without corners
     std::optional<velmora::WallLine> wall;
     std::optional<double> height; // metres, from the wall
+    std::string refused;          // why the click traced nothing; empty when it traced
+    std::string noWall;           // why no wall was registered with a traced roof
+    double searched = 0;          // the height search's best height (0: not run)
+    double support = 0;           // and its support
+    double rival = 0;             // the other height when two fit
 };
+// The click as the window ran it before the height search: the dominant-grey
+// gate, the roof stages, the wall stage's longest line unchecked.
 // `grey`: what the tracer reads; `preset` and `width` give the view.
 std::vector<TraceOutcome> TraceEach(const velmora::GreyRaster& grey, int preset, int width,
                                     const std::vector<TrueBuilding>& buildings);
+// The click as the window runs it now: RoofTracer::Trace with the camera.
+std::vector<TraceOutcome> TraceEachChecked(const velmora::TraceInput& input, int preset, int width,
+                                           const std::vector<TrueBuilding>& buildings);
+// The camera of sample preset `preset` for a picture `width` pixels wide.
+velmora::TraceCamera CameraOf(int preset, int width);
+// The picture's grey copy as the window makes it, floor((R + G + B) / 3).
+velmora::GreyRaster PlainGrey(const QImage& image);
 
 // Distance from p to the closed outline through `corners`.
 double DistanceToOutline(const std::vector<velmora::PicturePoint>& corners,

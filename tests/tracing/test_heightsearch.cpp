@@ -1,0 +1,258 @@
+// One click on synthetic buildings drawn through the camera of sample preset
+// 1: the roof is traced whatever its grey, and a wall (with its height) is
+// given only where the picture's edges settle the height.
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "data/Scenes.h"
+#include "geometry/CameraModel.h"
+#include "tracing/HeightSearch.h"
+#include "tracing/RoofTracer.h"
+
+using namespace velmora;
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 680;
+
+TraceCamera PresetCamera() {
+    const AltitudeTexts& t = SamplePicturePresets(1);
+    auto d = std::make_unique<BuildingData>();
+    UpdateViewGeometry(*d,
+                       {std::string(t.verHeight), std::string(t.verHeightm),
+                        std::string(t.incliHeight), std::string(t.incliHeightm)},
+                       kWidth);
+    return {d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
+}
+
+struct Plan {
+    double x = 0;
+    double y = 0;
+};
+
+PicturePoint Seen(const TraceCamera& c, Plan p, double h) {
+    const auto q = ImagePoint(c.thetaRad, c.slantRange, p.x, p.y, h);
+    return q ? PicturePoint{float(q->x / c.metresPerUnit), float(q->y / c.metresPerUnit)}
+             : PicturePoint{};
+}
+
+bool Inside(const std::vector<PicturePoint>& poly, double x, double y) {
+    bool in = false;
+    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
+        if ((poly[i].y > y) != (poly[j].y > y) &&
+            x < (poly[j].x - poly[i].x) * (y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
+            in = !in;
+    return in;
+}
+
+void Fill(GreyRaster& p, const std::vector<PicturePoint>& poly, int grey) {
+    for (int row = 0; row < p.Height(); ++row)
+        for (int col = 0; col < p.Width(); ++col)
+            if (Inside(poly, col - p.Width() / 2.0 + 0.5, p.Height() / 2.0 - row - 0.5))
+                p.Set(col, row, grey);
+}
+
+GreyRaster Ground(int lo, int hi) {
+    GreyRaster p(kWidth, kHeight);
+    std::mt19937 random(7);
+    for (int row = 0; row < kHeight; ++row)
+        for (int col = 0; col < kWidth; ++col)
+            p.Set(col, row, std::uniform_int_distribution<int>(lo, hi)(random));
+    return p;
+}
+
+struct Building {
+    PicturePoint centre; // picture position of the footprint's centre on the ground
+    double width = 36;   // metres
+    double depth = 24;   // metres
+    double turn = 0;     // degrees
+    double height = 20;  // metres
+    int roofGrey = 210;
+    int faceGrey = 150;     // 0: no faces drawn
+    int windowContrast = 0; // per cent darker
+};
+
+// Draws the building; returns its roof outline in the picture.
+std::vector<PicturePoint> Draw(GreyRaster& p, const TraceCamera& c, const Building& b) {
+    const auto centre = PlanPoint(c.thetaRad, c.slantRange, b.centre.x * c.metresPerUnit,
+                                  b.centre.y * c.metresPerUnit, 0);
+    const double a = b.turn * kDegToRad;
+    std::vector<Plan> plan;
+    for (const auto& [u, v] : {std::pair{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}})
+        plan.push_back({centre->x + std::cos(a) * u * b.width - std::sin(a) * v * b.depth,
+                        centre->y + std::sin(a) * u * b.width + std::cos(a) * v * b.depth});
+    const Plan foot{0, -c.slantRange * std::sin(c.thetaRad)};
+    for (std::size_t i = 0; i < plan.size() && b.faceGrey > 0; ++i) {
+        const Plan s = plan[i], e = plan[(i + 1) % plan.size()];
+        // Counter-clockwise: the outward normal is to the right of the edge.
+        const double nx = e.y - s.y, ny = s.x - e.x;
+        if (nx * (foot.x - (s.x + e.x) / 2) + ny * (foot.y - (s.y + e.y) / 2) <= 0)
+            continue;
+        Fill(p, {Seen(c, s, b.height), Seen(c, e, b.height), Seen(c, e, 0), Seen(c, s, 0)},
+             b.faceGrey);
+        if (b.windowContrast == 0)
+            continue;
+        auto at = [&](double t) { return Plan{s.x + (e.x - s.x) * t, s.y + (e.y - s.y) * t}; };
+        for (double z = 1.0; z + 1.5 < b.height - 0.8; z += 3.3)
+            Fill(p,
+                 {Seen(c, at(0.08), z + 1.5), Seen(c, at(0.92), z + 1.5), Seen(c, at(0.92), z),
+                  Seen(c, at(0.08), z)},
+                 b.faceGrey * (100 - b.windowContrast) / 100);
+    }
+    std::vector<PicturePoint> roof;
+    for (const Plan& q : plan)
+        roof.push_back(Seen(c, q, b.height));
+    Fill(p, roof, b.roofGrey);
+    return roof;
+}
+
+PicturePoint Middle(const std::vector<PicturePoint>& roof) {
+    PicturePoint m;
+    for (const PicturePoint& q : roof) {
+        m.x += q.x / float(roof.size());
+        m.y += q.y / float(roof.size());
+    }
+    return {std::round(m.x), std::round(m.y)};
+}
+
+double WorstCorner(const std::vector<PicturePoint>& traced, const std::vector<PicturePoint>& roof) {
+    std::vector<PicturePoint> closed = roof;
+    closed.push_back(roof.front());
+    double worst = 0;
+    for (const PicturePoint& q : traced) {
+        double best = 1e9;
+        for (std::size_t i = 0; i + 1 < closed.size(); ++i) {
+            const PicturePoint a = closed[i], b = closed[i + 1];
+            const double dx = b.x - a.x, dy = b.y - a.y;
+            const double u =
+                std::clamp(((q.x - a.x) * dx + (q.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+            best = std::min(best, std::hypot(q.x - a.x - u * dx, q.y - a.y - u * dy));
+        }
+        worst = std::max(worst, best);
+    }
+    return worst;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Building)
+
+class HeightSearchTest : public QObject {
+    Q_OBJECT
+    TraceCamera camera_ = PresetCamera();
+
+  private slots:
+    // Rows of windows are edges across the face at every storey; the height
+    // must still come from the face's foot and corners.
+    void facadeWithWindowRows_data() {
+        QTest::addColumn<Building>("building");
+        auto b = [](double h, double turn, int contrast, int face) {
+            Building x;
+            x.centre = {0, -60};
+            x.height = h;
+            x.turn = turn;
+            x.windowContrast = contrast;
+            x.faceGrey = face;
+            return x;
+        };
+        QTest::newRow("12 m, faint rows") << b(12, 0, 10, 150);
+        QTest::newRow("25 m, turned 20 degrees") << b(25, 20, 20, 140);
+        QTest::newRow("40 m, strong rows, turned -25 degrees") << b(40, -25, 30, 150);
+        QTest::newRow("18 m, dark face") << b(18, 8, 20, 70);
+    }
+    void facadeWithWindowRows() {
+        QFETCH(Building, building);
+        GreyRaster picture = Ground(85, 105);
+        const std::vector<PicturePoint> roof = Draw(picture, camera_, building);
+        const TraceInput input = PrepareTraceInput(picture);
+        auto tracer = std::make_unique<RoofTracer>();
+        tracer->SetInput(&input);
+        const TraceResult r = tracer->Trace(Middle(roof).x, Middle(roof).y, &camera_);
+        QCOMPARE(r.refusal, TraceRefusal::None);
+        QVERIFY2(r.wall.has_value(), qPrintable(QString("best %1 m, support %2, rival %3 m")
+                                                    .arg(r.height.height)
+                                                    .arg(r.height.support)
+                                                    .arg(r.height.rival)));
+        const std::optional<double> h = LineHeight(*r.wall, camera_);
+        QVERIFY(h.has_value());
+        QVERIFY2(std::fabs(*h - building.height) <= 1.5, qPrintable(QString::number(*h)));
+    }
+
+    // Each roof is traced from its own grey, not the picture's most common one.
+    void roofsOfDifferentGreys_data() {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        QTest::newRow("200 and 215") << 200 << 215;
+        QTest::newRow("215 and 200") << 215 << 200;
+        QTest::newRow("188 and 203") << 188 << 203;
+        QTest::newRow("212 and 227") << 212 << 227;
+    }
+    void roofsOfDifferentGreys() {
+        QFETCH(int, left);
+        QFETCH(int, right);
+        GreyRaster picture = Ground(85, 105);
+        Building a;
+        a.centre = {-180, -40};
+        a.roofGrey = left;
+        a.windowContrast = 15;
+        Building b = a;
+        b.centre = {180, -40};
+        b.roofGrey = right;
+        b.turn = 15;
+        const std::vector<PicturePoint> roofA = Draw(picture, camera_, a);
+        const std::vector<PicturePoint> roofB = Draw(picture, camera_, b);
+        // A third roof of the first grey makes that grey the commoner one.
+        Building c = a;
+        c.centre = {0, 200};
+        c.width = 50;
+        Draw(picture, camera_, c);
+        const TraceInput input = PrepareTraceInput(picture);
+        auto tracer = std::make_unique<RoofTracer>();
+        tracer->SetInput(&input);
+        for (const auto& roof : {roofA, roofB}) {
+            const TraceResult r = tracer->Trace(Middle(roof).x, Middle(roof).y, &camera_);
+            QCOMPARE(r.refusal, TraceRefusal::None);
+            QVERIFY(r.outline.size() >= 5);
+            QVERIFY2(WorstCorner(r.outline, roof) <= 3,
+                     qPrintable(QString::number(WorstCorner(r.outline, roof))));
+        }
+    }
+
+    // A roof with nothing below it that could tell its height: registered
+    // without a wall.
+    void noHeightFits_data() {
+        QTest::addColumn<int>("lo");
+        QTest::addColumn<int>("hi");
+        QTest::addColumn<bool>("withCamera");
+        QTest::newRow("even ground") << 95 << 95 << true;
+        QTest::newRow("noisy ground") << 80 << 110 << true;
+        QTest::newRow("no camera") << 80 << 110 << false;
+    }
+    void noHeightFits() {
+        QFETCH(int, lo);
+        QFETCH(int, hi);
+        QFETCH(bool, withCamera);
+        GreyRaster picture = Ground(lo, hi);
+        Building b;
+        b.centre = {0, -60};
+        b.faceGrey = 0;
+        const std::vector<PicturePoint> roof = Draw(picture, camera_, b);
+        const TraceInput input = PrepareTraceInput(picture);
+        auto tracer = std::make_unique<RoofTracer>();
+        tracer->SetInput(&input);
+        const TraceResult r =
+            tracer->Trace(Middle(roof).x, Middle(roof).y, withCamera ? &camera_ : nullptr);
+        QCOMPARE(r.refusal, TraceRefusal::None);
+        QVERIFY(WorstCorner(r.outline, roof) <= 3);
+        QVERIFY(!r.wall.has_value());
+        QCOMPARE(r.searched, withCamera);
+        QVERIFY(r.height.verdict != HeightVerdict::Found);
+    }
+};
+
+QTEST_APPLESS_MAIN(HeightSearchTest)
+#include "test_heightsearch.moc"
