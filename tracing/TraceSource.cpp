@@ -6,15 +6,94 @@
 #include <utility>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-
 namespace velmora {
 
 namespace {
 
+// The 25 window pixels go into a sorting network for 32 values whose other
+// 7 inputs are 3 blacks and 4 whites, so the window's median (its 13th
+// value) comes out 16th of the 32.
+constexpr int kWindow = 25;
+constexpr int kPadded = 32;
+constexpr int kBlackPads = 3;
+constexpr int kMedianSlot = kBlackPads + kWindow / 2;
+// Pixels filtered side by side: each compare-exchange of the network runs
+// over this many lanes at once, which the compiler turns into vector min/max.
+constexpr int kLanes = 32;
 // Horizontal neighbour pairs in a whole 5 x 5 window.
 constexpr int kWindowPairs = 20;
+
+using Comparator = std::pair<std::uint8_t, std::uint8_t>;
+
+struct MedianNetwork {
+    std::vector<Comparator> comparators; // on the 25 window slots
+    int median = 0;                      // the slot that ends up holding the median
+};
+
+// Batcher's odd-even merge sort of 32 values, worked out on the known pads
+// (a compare-exchange with a black below or a white above does nothing; one
+// with them the other way round only swaps which slot holds what), then cut
+// to the compare-exchanges that the median depends on.
+MedianNetwork MakeMedianNetwork() {
+    std::vector<Comparator> all;
+    for (int p = 1; p < kPadded; p *= 2)
+        for (int k = p; k >= 1; k /= 2)
+            for (int j = k % p; j + k < kPadded; j += 2 * k)
+                for (int i = 0; i < std::min(k, kPadded - j - k); ++i)
+                    if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
+                        all.emplace_back(std::uint8_t(i + j), std::uint8_t(i + j + k));
+    enum Kind { Pixel, Black, White };
+    std::array<int, kPadded> slot{}; // where each network position's value is kept
+    std::array<Kind, kPadded> kind{};
+    for (int i = 0; i < kPadded; ++i) {
+        slot[i] = i;
+        kind[i] = i < kWindow ? Pixel : i < kWindow + kBlackPads ? Black : White;
+    }
+    std::vector<Comparator> pixels;
+    for (const auto& [i, j] : all) {
+        if (kind[i] == Black || kind[j] == White)
+            continue;
+        if (kind[i] == White || kind[j] == Black) {
+            std::swap(slot[i], slot[j]);
+            std::swap(kind[i], kind[j]);
+            continue;
+        }
+        pixels.emplace_back(std::uint8_t(slot[i]), std::uint8_t(slot[j]));
+    }
+    MedianNetwork net;
+    net.median = slot[kMedianSlot];
+    std::array<bool, kWindow> needed{};
+    needed[std::size_t(net.median)] = true;
+    for (auto it = pixels.rbegin(); it != pixels.rend(); ++it) {
+        if (needed[it->first] || needed[it->second]) {
+            needed[it->first] = needed[it->second] = true;
+            net.comparators.push_back(*it);
+        }
+    }
+    std::reverse(net.comparators.begin(), net.comparators.end());
+    return net;
+}
+
+const MedianNetwork& Network() {
+    static const MedianNetwork network = MakeMedianNetwork();
+    return network;
+}
+
+// The compare-exchanges over one block of lanes; built for AVX2 too where
+// the processor has it (one 32-byte vector a value).
+__attribute__((target_clones("avx2", "default"))) void
+SortLanes(std::uint8_t (&v)[kWindow][kLanes], const Comparator* network, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        std::uint8_t* __restrict a = v[network[k].first];
+        std::uint8_t* __restrict b = v[network[k].second];
+        for (int l = 0; l < kLanes; ++l) {
+            const std::uint8_t lo = std::min(a[l], b[l]);
+            const std::uint8_t hi = std::max(a[l], b[l]);
+            a[l] = lo;
+            b[l] = hi;
+        }
+    }
+}
 
 } // namespace
 
@@ -24,10 +103,35 @@ GreyRaster Median5x5(const GreyRaster& plain) {
     GreyRaster out(width, height);
     if (width == 0 || height == 0)
         return out;
-    // OpenCV's median repeats the edge pixels outwards for this window size.
-    const cv::Mat in(height, width, CV_8UC1, const_cast<std::uint8_t*>(plain.RowData(0)));
-    cv::Mat result(height, width, CV_8UC1, out.RowData(0));
-    cv::medianBlur(in, result, 5);
+    const MedianNetwork& network = Network();
+    // Each source row widened by two repeated pixels on either side.
+    const int padded = width + 4;
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(padded) * 5);
+    alignas(32) std::uint8_t v[kWindow][kLanes];
+
+    for (int row = 0; row < height; ++row) {
+        for (int dy = 0; dy < 5; ++dy) {
+            const std::uint8_t* src = plain.RowData(std::clamp(row + dy - 2, 0, height - 1));
+            std::uint8_t* dst = rows.data() + static_cast<std::size_t>(dy) * padded;
+            std::copy(src, src + width, dst + 2);
+            dst[0] = dst[1] = src[0];
+            dst[width + 2] = dst[width + 3] = src[width - 1];
+        }
+        std::uint8_t* result = out.RowData(row);
+        for (int x0 = 0; x0 < width; x0 += kLanes) {
+            const int lanes = std::min(kLanes, width - x0);
+            for (int dy = 0; dy < 5; ++dy) {
+                const std::uint8_t* r = rows.data() + static_cast<std::size_t>(dy) * padded + x0;
+                for (int dx = 0; dx < 5; ++dx) {
+                    std::uint8_t* lane = v[dy * 5 + dx];
+                    std::copy(r + dx, r + dx + lanes, lane);
+                    std::fill(lane + lanes, lane + kLanes, std::uint8_t(0));
+                }
+            }
+            SortLanes(v, network.comparators.data(), network.comparators.size());
+            std::copy(v[network.median], v[network.median] + lanes, result + x0);
+        }
+    }
     return out;
 }
 
