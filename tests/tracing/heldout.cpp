@@ -39,9 +39,9 @@ class HeldOutTest : public QObject {
     }
 
   private:
-    static constexpr int kRoofPercent = 85;
-    static constexpr int kGoodPercent = 60;
-    static constexpr int kWrongPercent = 2;
+    static constexpr int kRoofPercent = 88;
+    static constexpr int kGoodPercent = 75;
+    static constexpr int kWrongPercent = 1;
 };
 
 QTEST_GUILESS_MAIN(HeldOutTest)
