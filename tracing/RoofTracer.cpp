@@ -22,15 +22,18 @@ constexpr int kDominantLow = 190;
 constexpr int kDominantHigh = 230;
 constexpr int kClickTolerance = 10;
 
-// The clicked surface: a 9 x 9 window whose median lies within the greys
+// The clicked surface: a 3 x 3 window (of the cleaned copy, where fixtures
+// and lines of a pixel or two are gone) whose median lies within the greys
 // roofs show, and at least 6 in 10 of its pixels within kSamplingBand of it.
-constexpr int kSurfaceHalf = 4;
+constexpr int kSurfaceHalf = 1;
 constexpr int kLightestRoofLow = 150;
 constexpr int kLightestRoofHigh = 250;
 constexpr int kEvenTenths = 6;
 // The wall stage's line is kept when its height lies this close (metres)
 // to the one the edges support.
 constexpr double kAgreement = 1.5;
+// The support the edges must give a height the wall stage's line agrees with.
+constexpr double kConfirmedSupport = 0.4;
 
 // Roof-grey estimate.
 constexpr int kSamplingBand = 10;
@@ -210,6 +213,17 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
         return out;
     out.searched = true;
     out.height = SearchHeight(out.outline, *camera, *edges_);
+    const std::optional<double> stagedHeight = staged ? LineHeight(*staged, *camera) : std::nullopt;
+    // Two measures that agree, the wall stage's line and the edges' best
+    // height, need less support than the edges alone.
+    if (out.height.verdict == HeightVerdict::TooWeak && stagedHeight &&
+        out.height.support >= kConfirmedSupport &&
+        std::fabs(*stagedHeight - out.height.height) <= kAgreement) {
+        out.height.verdict = HeightVerdict::Found;
+        out.height.height = *stagedHeight;
+        out.wall = staged;
+        return out;
+    }
     if (out.height.verdict != HeightVerdict::Found)
         return out;
     out.wall = out.height.wall;

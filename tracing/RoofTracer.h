@@ -137,7 +137,7 @@ class RoofTracer {
     // The mode of the greys around the click within 15 of `seed` (by default
     // the click's own grey).
     void EstimateRoofGrey(int seed = -1);
-    // The median grey of the 9 x 9 pixels around the click, or -1 when the
+    // The median grey of the 3 x 3 pixels around the click, or -1 when the
     // click is not on an even, light surface.
     int ClickSurfaceGrey() const;
     void FillRoofRegion();
