@@ -14,10 +14,10 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "picture/GreyPicture.h"
 #include "tools/realpics/RealisticTown.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
-#include "workspace/GreyPicture.h"
 
 using namespace velmora;
 using realpics::TrueBuilding;

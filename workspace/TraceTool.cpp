@@ -5,10 +5,10 @@
 
 #include "data/Conventions.h"
 #include "data/Editing.h"
+#include "picture/GreyPicture.h"
 #include "tracing/RoofTracer.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
-#include "workspace/GreyPicture.h"
 #include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
