@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/InputLineFrm.h"
+#include "app/PictureFiles.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/EditSession.h"
@@ -41,10 +42,6 @@ QString LastPiece(BuildingData& d, const QString& nativePath) {
 QString Extension(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     return dot < 0 ? QString() : path.mid(dot + 1);
-}
-
-std::string FilePathBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
 }
 
 // Every table and view parameter a project file carries.

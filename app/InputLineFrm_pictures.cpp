@@ -1,17 +1,12 @@
-// Loading the inclined picture: a user's JPEG or BMP file, or one of the two
-// built-in sample pictures.
-#include <QBuffer>
-#include <QFile>
+// Loading the inclined picture: a user's picture file in any format Qt's
+// image plugins read, or one of the two built-in sample pictures.
 #include <QImage>
-#include <QImageReader>
 #include <algorithm>
-#include <cmath>
-#include <unistd.h>
 
 #include "app/InputLineFrm.h"
 #include "app/PictureFiles.h"
-#include "data/PictureCheck.h"
 #include "data/Scenes.h"
+#include "picture/SystemNames.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/BuiltInFiles.h"
 #include "workspace/PhotoEditor.h"
@@ -34,78 +29,37 @@ bool IsPictureFileName(const QString& name) {
     if (dot < 0)
         return false;
     const QString ext = name.mid(dot + 1);
-    // Exactly these spellings: mixed case is not taken.
-    return ext == QLatin1String("bmp") || ext == QLatin1String("jpg") ||
-           ext == QLatin1String("BMP") || ext == QLatin1String("JPG");
+    // All lower or all upper case: mixed case is not taken.
+    if (ext != ext.toLower() && ext != ext.toUpper())
+        return false;
+    return PictureSuffixes().contains(ext.toLower());
 }
 
 QString SamplePictureResource(int picture) {
     return QStringLiteral(":/samples/sample%1.png").arg(picture);
 }
 
-int PictureAllocationLimitMB() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    // Without an answer, Qt's own default.
-    if (pages <= 0 || pageSize <= 0)
-        return 256;
-    const double mb = static_cast<double>(pages) * static_cast<double>(pageSize) / 4 / 1048576;
-    return static_cast<int>(std::clamp(mb, 256.0, 1.0e6));
+std::string FilePathBytes(const QString& path) {
+    return ExistingPathBytes(path);
 }
 
-QString PictureSizeProblem(QSize size) {
-    if (!size.isValid())
-        return QString();
-    // Decoded with four bytes a pixel.
-    const double mb = 4.0 * size.width() * size.height() / 1048576;
-    if (mb <= PictureAllocationLimitMB())
-        return QString();
-    return QStringLiteral(
-               "画像が大きすぎます（%1 × %2 ピクセル、約 %3 MB。読み込めるのは約 %4 MB まで）。")
-        .arg(size.width())
-        .arg(size.height())
-        .arg(std::ceil(mb), 0, 'f', 0)
-        .arg(PictureAllocationLimitMB());
-}
-
-PictureRead ReadPictureFile(const QString& path) {
-    PictureRead r;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.problem = QStringLiteral("画像ファイルを読み込めません。");
-        return r;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    if (CheckPictureData(std::string_view(
-            bytes.constData(), static_cast<std::size_t>(bytes.size()))) == PictureData::Truncated) {
-        r.problem = QStringLiteral("画像ファイルが途中で切れています。");
-        return r;
-    }
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    // The file's content decides the decoder, not its name.
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    r.problem = PictureSizeProblem(reader.size());
-    if (!r.problem.isEmpty())
-        return r;
-    QImageReader::setAllocationLimit(PictureAllocationLimitMB());
-    r.picture = reader.read();
-    if (r.picture.isNull())
-        r.problem = QStringLiteral("画像ファイルを読み込めません。");
-    return r;
+QString PictureDialogFilter() {
+    // Lower and upper case: the dialog matches names as the file system
+    // spells them.
+    QStringList patterns;
+    for (const QString& suffix : PictureSuffixes())
+        patterns << QStringLiteral("*.") + suffix;
+    for (const QString& suffix : PictureSuffixes())
+        patterns << QStringLiteral("*.") + suffix.toUpper();
+    const QString all = patterns.join(u' ');
+    return QStringLiteral("画像ファイル (%1)|%1|").arg(all);
 }
 
 void InputLineFrm::OPenPhotoMenu_Click() {
     if (SaveInsteadOfReplacing())
         return;
     const std::optional<QString> chosen =
-        prompts_.OpenFile(this,
-                          QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|") +
-                              QStringLiteral("jpg ファイル (*.bmp)|*.bmp|"),
-                          QStringLiteral("*.jpg"));
+        prompts_.OpenFile(this, PictureDialogFilter(), QStringLiteral("*.jpg"));
     // Nothing chosen or not a picture name: no busy pointer was shown, and
     // the tool in use keeps its own pointer.
     if (!chosen || chosen->isEmpty())
@@ -118,14 +72,14 @@ void InputLineFrm::OPenPhotoMenu_Click() {
     PictureRead read;
     {
         BusyCursor busy;
-        read = ReadPictureFile(*chosen);
+        read = ReadPicture(FilePathBytes(*chosen));
     }
     const QImage& picture = read.picture;
     if (picture.isNull()) {
         // The data is already cleared; the caption keeps naming the picture
         // still shown, and the user learns why nothing changed. A picture
         // cut short is not shown at all: roofs would be traced in its padding.
-        prompts_.Message(this, read.problem + QStringLiteral("\n") + name);
+        prompts_.Message(this, PictureProblemJapanese(read) + QStringLiteral("\n") + name);
         editor_->SetDefaultCursors();
         return;
     }

@@ -4,28 +4,25 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <string>
+
+#include "picture/PictureReader.h"
 
 namespace velmora {
 
 // The last piece of a path ("\" or "/" separated).
 QString PictureFileName(const QString& path);
-// True for names whose text after the last "." is bmp, jpg, BMP or JPG.
+// True for names whose text after the last "." is the suffix of a readable
+// picture format, all in lower or all in upper case.
 bool IsPictureFileName(const QString& name);
 // Resource path of sample picture n.
 QString SamplePictureResource(int picture);
 
-// The most memory one decoded picture may take, in megabytes: a quarter of
-// the machine's memory, since the views and the tracer's grey copy need
-// about three times the picture again.
-int PictureAllocationLimitMB();
-// Why a picture of this size cannot be loaded; empty when it can.
-QString PictureSizeProblem(QSize size);
+// The open dialog's filter: every readable format in one entry, JPEG first.
+QString PictureDialogFilter();
 
-// A picture file's picture, or why there is none (the message's first line).
-struct PictureRead {
-    QImage picture;
-    QString problem;
-};
-PictureRead ReadPictureFile(const QString& path);
+// The system's bytes of a file name a dialog answered (names that are not
+// UTF-8 included).
+std::string FilePathBytes(const QString& path);
 
 } // namespace velmora

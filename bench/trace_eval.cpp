@@ -19,11 +19,11 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "picture/GreyPicture.h"
 #include "tools/realpics/RealisticTown.h"
 #include "tools/realpics/WideTown.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
-#include "workspace/GreyPicture.h"
 
 using namespace velmora;
 using realpics::TrueBuilding;

@@ -1,12 +1,20 @@
 #include "cli/CliSupport.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <algorithm>
+#include <optional>
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 
 #include "data/ProjectFile.h"
+#include "data/SafeFile.h"
 #include "geometry/CameraModel.h"
+#include "picture/SystemNames.h"
 
 namespace velmora::cli {
 
@@ -14,9 +22,9 @@ Project ReadProject(const QString& path) {
     Project p;
     p.path = path;
     p.data = std::make_unique<BuildingData>();
-    const FileResult r = ReadProjectFile(*p.data, QFile::encodeName(path).toStdString(), p.view);
+    const FileResult r = ReadProjectFile(*p.data, PathBytes(path), p.view);
     if (!r.ok)
-        throw Failure(path + QStringLiteral(": ") + QString::fromStdString(r.error));
+        throw Failure(path + QStringLiteral(": ") + QString::fromStdString(r.English()));
     // The file keeps no plan positions: they are worked out as the plan map
     // does, heights first, with the picture's width (the saved view less
     // its border).
@@ -58,17 +66,112 @@ double ParseNumber(const QString& text, const QString& what) {
     return v;
 }
 
-void WriteOutput(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty() || path == QStringLiteral("-")) {
-        if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) !=
-                static_cast<std::size_t>(bytes.size()) ||
-            std::fflush(stdout) != 0)
-            throw Failure(QStringLiteral("cannot write to standard output"));
-        return;
+namespace {
+
+bool IsStdout(const QString& path) {
+    return path.isEmpty() || path == QStringLiteral("-");
+}
+
+QString Text(const std::string& s) {
+    return ArgumentText(s.c_str());
+}
+
+// A file's identity: device and inode of the file or, for one not yet there,
+// of its folder with its name.
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string name; // empty for an existing file
+    bool operator==(const Identity&) const = default;
+};
+
+std::optional<Identity> IdentityOf(const SaveTarget& t) {
+    if (t.exists)
+        return Identity{t.device, t.inode, {}};
+    std::filesystem::path folder = t.file.parent_path();
+    if (folder.empty())
+        folder = ".";
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return std::nullopt; // staging will say why
+    return Identity{st.st_dev, st.st_ino, t.file.filename().string()};
+}
+
+void WriteStdout(const QByteArray& bytes) {
+    if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) !=
+            static_cast<std::size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        throw Failure(QStringLiteral("cannot write to standard output: ") +
+                      QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
+
+void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
+                  const QStringList& inputs) {
+    std::vector<Identity> inputIds;
+    for (const QString& in : inputs) {
+        struct stat st {};
+        if (::stat(PathBytes(in).c_str(), &st) == 0)
+            inputIds.push_back({st.st_dev, st.st_ino, {}});
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(path + QStringLiteral(": cannot write: ") + file.errorString());
+    struct Planned {
+        QString path;
+        SaveTarget target;
+        const QByteArray* bytes;
+    };
+    std::vector<Planned> files;
+    std::vector<Identity> outputIds;
+    const QByteArray* toStdout = nullptr;
+    for (const auto& [path, bytes] : outputs) {
+        if (IsStdout(path)) {
+            if (toStdout)
+                throw UsageError(QStringLiteral("two outputs go to standard output"));
+            toStdout = &bytes;
+            continue;
+        }
+        Planned p{path, {}, &bytes};
+        if (const SaveError e = ResolveSaveTarget(PathBytes(path), p.target))
+            throw Failure(Text(SaveErrorText(e)));
+        if (const std::optional<Identity> id = IdentityOf(p.target)) {
+            if (p.target.exists &&
+                std::find(inputIds.begin(), inputIds.end(), *id) != inputIds.end())
+                throw Failure(path + QStringLiteral(": is an input of this command; not "
+                                                    "written over"));
+            if (std::find(outputIds.begin(), outputIds.end(), *id) != outputIds.end())
+                throw Failure(path + QStringLiteral(": names the same file as another output"));
+            outputIds.push_back(*id);
+        }
+        files.push_back(std::move(p));
+    }
+    std::vector<std::unique_ptr<StagedFile>> staged;
+    for (const Planned& p : files) {
+        staged.push_back(std::make_unique<StagedFile>());
+        const std::string_view bytes(p.bytes->constData(),
+                                     static_cast<std::size_t>(p.bytes->size()));
+        if (const SaveError e = staged.back()->Stage(p.target, bytes))
+            throw Failure(Text(SaveErrorText(e)));
+    }
+    if (toStdout)
+        WriteStdout(*toStdout);
+    for (std::size_t i = 0; i < staged.size(); ++i)
+        if (const SaveError e = staged[i]->Commit())
+            throw Failure(Text(SaveErrorText(e)));
+}
+
+void WriteOutput(const QString& path, const QByteArray& bytes, const QStringList& inputs) {
+    WriteOutputs({{path, bytes}}, inputs);
+}
+
+void WarnRoofs(const QString& file, const std::vector<Count>& roofs, const QString& why) {
+    if (roofs.empty())
+        return;
+    QStringList names;
+    for (const Count r : roofs)
+        names << QString::number(r);
+    std::fprintf(stderr, "velmora-cli: %s: %s %s: %s\n", PathBytes(file).c_str(),
+                 roofs.size() == 1 ? "roof" : "roofs", qPrintable(names.join(QStringLiteral(", "))),
+                 qPrintable(why));
 }
 
 QString Fixed(double v, int decimals) {

@@ -5,11 +5,15 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "data/BuildingData.h"
+#include "picture/SystemNames.h"
 
 namespace velmora::cli {
 
@@ -47,9 +51,24 @@ std::pair<double, double> ParseOrigin(const QString& text);
 // One finite number.
 double ParseNumber(const QString& text, const QString& what);
 
-// Writes `bytes` to `path` through a temporary file in the same folder that
-// replaces the target only when complete; "-" or an empty path is stdout.
-void WriteOutput(const QString& path, const QByteArray& bytes);
+// Writes every output of a run after all of them are complete, all or
+// nothing: each target is checked first (absent or a regular file, not one
+// of `inputs`, not another output of the run; compared by device and inode),
+// then every new content is written and synced beside its target, and only
+// then are they put in place. "-" or an empty path is standard output,
+// written after the files are ready and before they replace the old ones.
+// A failure throws with the system's reason and leaves every target as it
+// was.
+void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
+                  const QStringList& inputs);
+// One output.
+void WriteOutput(const QString& path, const QByteArray& bytes, const QStringList& inputs = {});
+
+// One warning line on stderr naming the roofs of `file` it concerns:
+// "velmora-cli: FILE: roofs 2, 5: WHY". Nothing for no roofs.
+void WarnRoofs(const QString& file, const std::vector<Count>& roofs, const QString& why);
+inline const QString kCrossingWarning =
+    QStringLiteral("outline crosses itself (a corner dragged across the roof); left out");
 
 // Numbers as the outputs print them: fixed, `decimals` places, no "-0".
 QString Fixed(double v, int decimals);

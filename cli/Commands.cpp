@@ -2,8 +2,12 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
@@ -31,7 +35,8 @@ const char* const kUsage =
     "          [--date YYYY-MM-DD --origin LAT,LON --utc-offset HOURS]\n"
     "      the elevation mask the buildings cast at a receiver, and a sky plot\n"
     "\n"
-    "'velmora-cli COMMAND --help' describes each command.\n";
+    "'velmora-cli COMMAND --help' describes each command; 'velmora-cli --version' names the\n"
+    "version.\n";
 
 // Qt's own notices (a missing runtime folder of the offscreen platform and
 // the like) would break the one-line error contract of stderr; only its
@@ -41,10 +46,21 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::fprintf(stderr, "velmora-cli: %s\n", qPrintable(message));
 }
 
+// What was printed must have arrived: a full disk or a closed standard
+// output is a failure, not a success.
+int FinishStdout() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "velmora-cli: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 bool ParseCommandLine(QCommandLineParser& parser, const QStringList& args, int minPositional,
-                      int maxPositional) {
+                      int maxPositional, const QStringList& repeatable) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
@@ -53,6 +69,12 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& args, int m
     full[0] = QStringLiteral("velmora-cli ") + args[0];
     if (!parser.parse(full))
         throw UsageError(parser.errorText());
+    // Taking the last of two values would silently drop the other.
+    for (const QString& name : parser.optionNames())
+        if (!repeatable.contains(name) && parser.values(name).size() > 1)
+            throw UsageError(
+                QStringLiteral("%1%2 is given more than once")
+                    .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         // The usage line names the command, not only the program.
@@ -69,7 +91,18 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& args, int m
 }
 
 int Main(int argc, char** argv) {
-    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // A closed standard stream would be taken by the next file opened, and
+    // the messages meant for it would land in an output file. Read-only
+    // /dev/null keeps the numbers taken and makes every write to it fail.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (null >= 0 && null != fd) {
+                ::dup2(null, fd);
+                ::close(null);
+            }
+        }
+    const QString command = argc > 1 ? ArgumentText(argv[1]) : QString();
     // Only the sky plot draws text, which needs the GUI library's fonts; it
     // never shows a window, so no display is needed.
     qInstallMessageHandler(QuietQtMessages);
@@ -81,17 +114,24 @@ int Main(int argc, char** argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // Taken from argv itself: Qt's own list loses file names that are not
+    // UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << ArgumentText(argv[i]);
     try {
         if (command == QStringLiteral("trace"))
-            return TraceCommand(args);
+            return TraceCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("report"))
-            return ReportCommand(args);
+            return ReportCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("export"))
-            return ExportCommand(args);
+            return ExportCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("skymask"))
-            return SkyMaskCommand(args);
+            return SkyMaskCommand(args) == 0 ? FinishStdout() : 1;
+        if (command == QStringLiteral("--version")) {
+            std::printf("velmora-cli %s\n", VELMORA_VERSION);
+            return FinishStdout();
+        }
         if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
             command == QStringLiteral("help")) {
             std::fputs(kUsage, stdout);

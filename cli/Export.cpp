@@ -67,17 +67,84 @@ class LocalToWgs84 {
     PJ* pj_ = nullptr;
 };
 
-double RingArea(const std::vector<std::array<double, 2>>& ring) {
+double RingArea(const Ring& ring) {
     double twice = 0;
     for (std::size_t i = 0; i + 1 < ring.size(); ++i)
         twice += ring[i][0] * ring[i + 1][1] - ring[i + 1][0] * ring[i][1];
     return twice / 2;
 }
 
+// The part of a closed ring on one side of the meridian `cut` (keep < 0:
+// west of it, > 0: east), as Sutherland and Hodgman clip: corners on the
+// cut land on it exactly.
+Ring ClipAt(const Ring& ring, double cut, int keep) {
+    const auto inside = [&](const std::array<double, 2>& p) {
+        return keep < 0 ? p[0] <= cut : p[0] >= cut;
+    };
+    Ring out;
+    for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
+        const auto& a = ring[i];
+        const auto& b = ring[i + 1];
+        if (inside(a))
+            out.push_back(a);
+        if (inside(a) != inside(b) && a[0] != cut && b[0] != cut) {
+            const double t = (cut - a[0]) / (b[0] - a[0]);
+            out.push_back({cut, a[1] + t * (b[1] - a[1])});
+        }
+    }
+    if (!out.empty())
+        out.push_back(out.front());
+    return out;
+}
+
+// Rounded to 7 decimals, corners closer than the rounding made one, closed,
+// counter-clockwise; empty when no area is left.
+Ring Finished(const Ring& raw) {
+    Ring ring;
+    for (std::size_t i = 0; i + 1 < raw.size(); ++i) {
+        const std::array<double, 2> c{Degrees7(raw[i][0]), Degrees7(raw[i][1])};
+        if (ring.empty() || ring.back() != c)
+            ring.push_back(c);
+    }
+    while (ring.size() > 1 && ring.back() == ring.front())
+        ring.pop_back();
+    if (ring.size() < 3)
+        return {};
+    ring.push_back(ring.front());
+    const double area = RingArea(ring);
+    if (area == 0)
+        return {};
+    if (area < 0)
+        std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
 } // namespace
 
+std::vector<Ring> CutAtAntimeridian(const Ring& ring) {
+    bool east = false, west = false;
+    for (const auto& c : ring) {
+        east = east || c[0] > 180;
+        west = west || c[0] < -180;
+    }
+    if (!east && !west)
+        return {ring};
+    // A footprint is far smaller than the globe: it crosses one of the two.
+    const double cut = east ? 180 : -180;
+    const double shift = east ? -360 : 360;
+    Ring near = ClipAt(ring, cut, east ? -1 : 1);
+    Ring far = ClipAt(ring, cut, east ? 1 : -1);
+    for (auto& c : far)
+        c[0] += shift;
+    std::vector<Ring> out;
+    for (Ring* part : {&near, &far})
+        if (part->size() >= 4)
+            out.push_back(std::move(*part));
+    return out;
+}
+
 std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double latitude,
-                                              double longitude, std::vector<Count>* skipped) {
+                                              double longitude, LeftOut* leftOut) {
     const LocalToWgs84 toWgs84(latitude, longitude);
     const std::vector<Footprint> footprints = NorthUpFootprints(d);
     // All corners in one call: PROJ's set-up per call costs more than the work.
@@ -90,31 +157,36 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
     std::vector<BuildingPolygon> out;
     std::size_t next = 0;
     for (const Footprint& f : footprints) {
+        Ring raw;
+        for (std::size_t i = 0; i < f.ring.size(); ++i, ++next) {
+            // Longitudes continuous around the origin's: PROJ wraps them
+            // into -180 ... 180, which would tear a building at the
+            // antimeridian into a band round the globe.
+            double lon = coords[next].xy.x;
+            lon = longitude + std::remainder(lon - longitude, 360.0);
+            raw.push_back({lon, coords[next].xy.y});
+        }
+        if (f.crossesItself) {
+            if (leftOut)
+                leftOut->crossing.push_back(f.roof);
+            continue;
+        }
         BuildingPolygon b;
         b.roof = f.roof;
-        b.height = f.height;
-        for (std::size_t i = 0; i < f.ring.size(); ++i, ++next) {
-            const std::array<double, 2> c{Degrees7(coords[next].xy.x), Degrees7(coords[next].xy.y)};
-            // Corners closer than the rounding become one.
-            if (b.ring.empty() || b.ring.back() != c)
-                b.ring.push_back(c);
+        if (f.heightState == RoofHeight::Measured)
+            b.height = f.height;
+        if (!raw.empty())
+            raw.push_back(raw.front());
+        for (const Ring& part : CutAtAntimeridian(raw)) {
+            Ring ring = Finished(part);
+            if (!ring.empty())
+                b.parts.push_back(std::move(ring));
         }
-        while (b.ring.size() > 1 && b.ring.back() == b.ring.front())
-            b.ring.pop_back();
-        if (b.ring.size() < 3) {
-            if (skipped)
-                skipped->push_back(f.roof);
+        if (b.parts.empty()) {
+            if (leftOut)
+                leftOut->noArea.push_back(f.roof);
             continue;
         }
-        b.ring.push_back(b.ring.front());
-        const double area = RingArea(b.ring);
-        if (area == 0) {
-            if (skipped)
-                skipped->push_back(f.roof);
-            continue;
-        }
-        if (area < 0)
-            std::reverse(b.ring.begin(), b.ring.end());
         out.push_back(std::move(b));
     }
     return out;
@@ -124,14 +196,22 @@ QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings) {
     using json = nlohmann::ordered_json;
     json features = json::array();
     for (const BuildingPolygon& b : buildings) {
-        json ring = json::array();
-        for (const auto& c : b.ring)
-            ring.push_back({c[0], c[1]});
+        json polygons = json::array();
+        for (const Ring& part : b.parts) {
+            json ring = json::array();
+            for (const auto& c : part)
+                ring.push_back({c[0], c[1]});
+            polygons.push_back(json::array({ring}));
+        }
+        // A height that was not measured is null, which RFC 7946 allows.
+        const json height = b.height ? json(std::round(*b.height * 100) / 100) : json();
+        const json geometry = polygons.size() == 1
+                                  ? json{{"type", "Polygon"}, {"coordinates", polygons[0]}}
+                                  : json{{"type", "MultiPolygon"}, {"coordinates", polygons}};
         features.push_back(
             {{"type", "Feature"},
-             {"properties",
-              {{"roof", b.roof}, {"height", std::round(b.height * 100) / 100}, {"min_height", 0}}},
-             {"geometry", {{"type", "Polygon"}, {"coordinates", json::array({ring})}}}});
+             {"properties", {{"roof", b.roof}, {"height", height}, {"min_height", 0}}},
+             {"geometry", geometry}});
     }
     const json collection = {{"type", "FeatureCollection"}, {"features", features}};
     return QByteArray::fromStdString(collection.dump() + "\n");
@@ -147,9 +227,13 @@ QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString&
     x.writeStartElement(QStringLiteral("Document"));
     x.writeTextElement(QStringLiteral("name"), name);
     for (const BuildingPolygon& b : buildings) {
-        const QString height = Fixed(b.height, 2);
+        // A building of unknown height lies flat on the ground.
+        const QString height = b.height ? Fixed(*b.height, 2) : QStringLiteral("unknown");
+        const QString z = b.height ? height : QStringLiteral("0");
         x.writeStartElement(QStringLiteral("Placemark"));
-        x.writeTextElement(QStringLiteral("name"), QStringLiteral("roof %1").arg(b.roof));
+        x.writeTextElement(QStringLiteral("name"),
+                           b.height ? QStringLiteral("roof %1").arg(b.roof)
+                                    : QStringLiteral("roof %1 (height unknown)").arg(b.roof));
         x.writeStartElement(QStringLiteral("ExtendedData"));
         for (const auto& [key, value] : {std::pair{QStringLiteral("roof"), QString::number(b.roof)},
                                          std::pair{QStringLiteral("height"), height}}) {
@@ -159,22 +243,31 @@ QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString&
             x.writeEndElement();
         }
         x.writeEndElement();
-        x.writeStartElement(QStringLiteral("Polygon"));
-        x.writeTextElement(QStringLiteral("extrude"), QStringLiteral("1"));
-        x.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("relativeToGround"));
-        x.writeStartElement(QStringLiteral("outerBoundaryIs"));
-        x.writeStartElement(QStringLiteral("LinearRing"));
-        QString coordinates;
-        for (const auto& c : b.ring)
-            coordinates +=
-                QStringLiteral("%1,%2,%3 ")
-                    .arg(QString::number(c[0], 'f', 7), QString::number(c[1], 'f', 7), height);
-        coordinates.chop(1);
-        x.writeTextElement(QStringLiteral("coordinates"), coordinates);
-        x.writeEndElement(); // LinearRing
-        x.writeEndElement(); // outerBoundaryIs
-        x.writeEndElement(); // Polygon
-        x.writeEndElement(); // Placemark
+        if (b.parts.size() > 1)
+            x.writeStartElement(QStringLiteral("MultiGeometry"));
+        for (const Ring& part : b.parts) {
+            x.writeStartElement(QStringLiteral("Polygon"));
+            x.writeTextElement(QStringLiteral("extrude"),
+                               b.height ? QStringLiteral("1") : QStringLiteral("0"));
+            x.writeTextElement(QStringLiteral("altitudeMode"),
+                               b.height ? QStringLiteral("relativeToGround")
+                                        : QStringLiteral("clampToGround"));
+            x.writeStartElement(QStringLiteral("outerBoundaryIs"));
+            x.writeStartElement(QStringLiteral("LinearRing"));
+            QString coordinates;
+            for (const auto& c : part)
+                coordinates +=
+                    QStringLiteral("%1,%2,%3 ")
+                        .arg(QString::number(c[0], 'f', 7), QString::number(c[1], 'f', 7), z);
+            coordinates.chop(1);
+            x.writeTextElement(QStringLiteral("coordinates"), coordinates);
+            x.writeEndElement(); // LinearRing
+            x.writeEndElement(); // outerBoundaryIs
+            x.writeEndElement(); // Polygon
+        }
+        if (b.parts.size() > 1)
+            x.writeEndElement(); // MultiGeometry
+        x.writeEndElement();     // Placemark
     }
     x.writeEndElement(); // Document
     x.writeEndElement(); // kml
@@ -207,16 +300,23 @@ int ExportCommand(const QStringList& args) {
         throw UsageError(QStringLiteral("--origin LAT,LON is required"));
     const auto [lat, lon] = ParseOrigin(p.value(QStringLiteral("origin")));
     const Project project = ReadProject(p.positionalArguments().at(0));
-    std::vector<Count> skipped;
+    LeftOut leftOut;
     const std::vector<BuildingPolygon> buildings =
-        BuildingPolygons(*project.data, lat, lon, &skipped);
-    for (const Count roof : skipped)
-        std::fprintf(stderr, "velmora-cli: %s: roof %d has no area and is left out\n",
-                     qPrintable(project.path), roof);
+        BuildingPolygons(*project.data, lat, lon, &leftOut);
+    WarnRoofs(project.path, leftOut.noArea, QStringLiteral("no area; left out"));
+    WarnRoofs(project.path, leftOut.crossing, kCrossingWarning);
+    std::vector<Count> unknown;
+    for (const BuildingPolygon& b : buildings)
+        if (!b.height)
+            unknown.push_back(b.roof);
+    WarnRoofs(project.path, unknown,
+              QStringLiteral("height unknown (no wall line, or one drawn upwards); exported "
+                             "without a height"));
     WriteOutput(p.value(QStringLiteral("output")),
                 format == QStringLiteral("kml")
                     ? KmlText(buildings, QFileInfo(project.path).completeBaseName())
-                    : GeoJsonText(buildings));
+                    : GeoJsonText(buildings),
+                {project.path});
     return 0;
 }
 

@@ -6,27 +6,41 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "data/BuildingData.h"
 
 namespace velmora::cli {
 
-// One building: its closed outer ring, counter-clockwise, [lon, lat] in
-// degrees rounded to 7 decimals, the first corner repeated at the end.
+using Ring = std::vector<std::array<double, 2>>;
+
+// One building: closed outer rings, counter-clockwise, [lon, lat] in degrees
+// rounded to 7 decimals, the first corner repeated at the end. One ring, or
+// one on each side of the antimeridian for a building that straddles it
+// (cut at exactly 180 and -180 degrees).
 struct BuildingPolygon {
     Count roof = 0;
-    double height = 0; // metres
-    std::vector<std::array<double, 2>> ring;
+    std::optional<double> height; // metres; none when it was not measured
+    std::vector<Ring> parts;
+};
+
+// Roofs that are not exported, and why.
+struct LeftOut {
+    std::vector<Count> noArea;
+    std::vector<Count> crossing; // the outline crosses itself
 };
 
 // The north-up footprints placed around the ground point at the picture
 // centre (latitude, longitude in degrees) with a transverse Mercator
-// projection centred there. Roofs without an area are left out and named
-// in `skipped`.
+// projection centred there. Roofs without an area and roofs whose outline
+// crosses itself are left out and named in `leftOut`.
 std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double latitude,
-                                              double longitude,
-                                              std::vector<Count>* skipped = nullptr);
+                                              double longitude, LeftOut* leftOut = nullptr);
+
+// A closed ring cut at the antimeridian: longitudes continuous around the
+// origin's (they may run past 180 or -180) in, rings within -180 ... 180 out.
+std::vector<Ring> CutAtAntimeridian(const Ring& ring);
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);

@@ -10,10 +10,22 @@
 
 namespace velmora::cli {
 
-// Per roof its corners and wall lines (picture coordinates), height, plan
-// footprint area and centroid (north-up plan frame), then the totals.
-nlohmann::ordered_json ReportJson(const std::vector<Project>& projects);
-QString ReportText(const std::vector<Project>& projects);
+struct ReportTotals {
+    std::size_t files = 0;
+    int roofs = 0;
+    int walls = 0;
+    double area = 0;
+};
+
+// Per roof of one file its corners and wall lines (picture coordinates),
+// height (none when not measured), plan footprint area and centroid
+// (north-up plan frame), and the file's totals, which are also added to
+// `totals`. Roofs whose outline crosses itself are left out with a warning.
+nlohmann::ordered_json ReportFileJson(const Project& p, ReportTotals& totals);
+QString ReportFileText(const Project& p, ReportTotals& totals);
+nlohmann::ordered_json ReportUnitsJson();
+nlohmann::ordered_json ReportTotalsJson(const ReportTotals& t);
+QString ReportTotalsText(const ReportTotals& t);
 
 int ReportCommand(const QStringList& args);
 

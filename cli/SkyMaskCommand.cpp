@@ -190,8 +190,10 @@ int SkyMaskCommand(const QStringList& args) {
     SunClock date;
     SunSite site;
     if (withSun) {
-        const QDate d = QDate::fromString(p.value(QStringLiteral("date")), Qt::ISODate);
-        if (!d.isValid())
+        // The day only: Qt's ISO reading would also take a time after it.
+        const QString text = p.value(QStringLiteral("date"));
+        const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (!d.isValid() || text.size() != 10)
             throw UsageError(QStringLiteral("--date %1: expected a date YYYY-MM-DD")
                                  .arg(p.value(QStringLiteral("date"))));
         date.year = d.year();
@@ -205,13 +207,30 @@ int SkyMaskCommand(const QStringList& args) {
     }
 
     const Project project = ReadProject(p.positionalArguments().at(0));
-    const std::vector<Footprint> footprints = NorthUpFootprints(*project.data);
+    // Only buildings of a measured height cast a mask: one of unknown height
+    // is neither open sky nor a wall of some made-up height.
+    std::vector<Footprint> footprints;
+    std::vector<Count> crossing, unknown;
+    for (Footprint& f : NorthUpFootprints(*project.data)) {
+        if (f.crossesItself)
+            crossing.push_back(f.roof);
+        else if (f.heightState != RoofHeight::Measured)
+            unknown.push_back(f.roof);
+        if (!f.crossesItself)
+            footprints.push_back(std::move(f));
+    }
+    WarnRoofs(project.path, crossing, kCrossingWarning);
+    WarnRoofs(project.path, unknown,
+              QStringLiteral("height unknown (no wall line, or one drawn upwards); left out of the "
+                             "mask"));
     const PlanXY at{x, y};
     if (const std::optional<Count> roof = FootprintAt(footprints, at))
         throw Failure(QStringLiteral("%1: the point (%2, %3) lies inside roof %4; a receiver must "
                                      "stand outside the buildings")
                           .arg(project.path, Fixed(x, 2), Fixed(y, 2))
                           .arg(*roof));
+    std::erase_if(footprints,
+                  [](const Footprint& f) { return f.heightState != RoofHeight::Measured; });
     const SkyScene scene(footprints, at, antenna);
     const std::vector<double> mask = scene.Mask(1);
 
@@ -223,6 +242,15 @@ int SkyMaskCommand(const QStringList& args) {
         QStringLiteral("azimuth: degrees clockwise from true north; elevation: degrees above the "
                        "horizon that buildings cover (0: open sky)"),
         QStringLiteral("azimuth elevation")};
+    if (!unknown.empty() || !crossing.empty()) {
+        QStringList names;
+        for (const Count r : unknown)
+            names << QString::number(r);
+        for (const Count r : crossing)
+            names << QString::number(r);
+        header.insert(2, QStringLiteral("left out (height or outline unknown): roofs ") +
+                             names.join(QStringLiteral(", ")));
+    }
     SunDay day;
     QString sunCaption;
     if (withSun) {
@@ -242,19 +270,19 @@ int SkyMaskCommand(const QStringList& args) {
         header.insert(2, QStringLiteral("sun on ") + sunCaption);
     }
     // Both outputs are made before either is written.
-    const QByteArray maskBytes = MaskText(mask, header);
-    QByteArray plotBytes;
+    std::vector<std::pair<QString, QByteArray>> outputs{
+        {p.value(QStringLiteral("output")), MaskText(mask, header)}};
     if (!plot.isEmpty()) {
         SkyPlotInput in{
             mask,
             QStringLiteral("Sky mask of %1 at %2").arg(QFileInfo(project.path).fileName(), where),
             withSun ? &day : nullptr, sunCaption};
-        plotBytes = SkyPlotBytes(in, plot);
+        QByteArray plotBytes = SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())
             throw Failure(plot + QStringLiteral(": the plot could not be drawn"));
-        WriteOutput(plot, plotBytes);
+        outputs.emplace_back(plot, std::move(plotBytes));
     }
-    WriteOutput(p.value(QStringLiteral("output")), maskBytes);
+    WriteOutputs(outputs, {project.path});
     return 0;
 }
 

@@ -1,23 +1,22 @@
 #include "cli/Trace.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "data/Conventions.h"
 #include "data/Editing.h"
-#include "data/PictureCheck.h"
 #include "data/ProjectFile.h"
 #include "geometry/Altitudes.h"
 #include "geometry/CameraModel.h"
+#include "picture/GreyPicture.h"
+#include "picture/PictureReader.h"
 #include "tracing/RoofTracer.h"
-#include "workspace/GreyPicture.h"
 
 namespace velmora::cli {
 
@@ -27,6 +26,11 @@ QString Num(double v) {
     return QString::number(v, 'g', 7);
 }
 
+// A value as typed, to the last digit that tells it from a limit.
+QString Exact(double v) {
+    return QString::number(v, 'g', 15);
+}
+
 QString Point(PicturePoint p) {
     return QStringLiteral("(%1, %2)").arg(Num(p.x), Num(p.y));
 }
@@ -34,6 +38,13 @@ QString Point(PicturePoint p) {
 // The four altitude boxes as the window holds them after the metres were
 // typed: each feet box follows its metres box.
 AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
+    // Checked as numbers first: the boxes' texts of a huge value read as
+    // something else entirely.
+    for (const double m : {verMetres, incliMetres})
+        if (!(m >= 0 && m <= 1500))
+            throw UsageError(
+                QStringLiteral("--altitudes: %1 m: each altitude must lie within 0 ... 1500 m")
+                    .arg(Exact(m)));
     AltitudeBoxTexts t;
     t.verMetres = QString::number(verMetres, 'g', 10).toStdString();
     t.incliMetres = QString::number(incliMetres, 'g', 10).toStdString();
@@ -57,8 +68,7 @@ AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
         else if (v.message == kAltitudeRatioMessage)
             why = QStringLiteral("the inclined view's altitude must be at most 90 % of the plan "
                                  "view's");
-        throw UsageError(QStringLiteral("--altitudes: ") + why + QStringLiteral(" (") +
-                         QString::fromStdString(v.message) + QStringLiteral(")"));
+        throw UsageError(QStringLiteral("--altitudes: ") + why);
     }
     return t;
 }
@@ -69,37 +79,21 @@ GreyRaster TraceSource(const QImage& picture) {
     return TraceSourceOf(picture);
 }
 
-QImage ReadPicture(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(path + QStringLiteral(": cannot open: ") + file.errorString());
-    QByteArray bytes = file.readAll();
-    file.close();
-    if (CheckPictureData(std::string_view(
-            bytes.constData(), static_cast<std::size_t>(bytes.size()))) == PictureData::Truncated)
-        throw Failure(path + QStringLiteral(": the picture file is cut short"));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    if (format != "jpeg" && format != "bmp")
-        throw Failure(path + QStringLiteral(": not a JPEG or BMP picture"));
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        throw Failure(path + QStringLiteral(": cannot decode the picture: ") +
-                      reader.errorString());
-    return picture;
+QImage ReadPictureFile(const QString& path) {
+    PictureRead read = ReadPicture(PathBytes(path));
+    if (read.picture.isNull())
+        throw Failure(path + QStringLiteral(": ") + PictureProblemEnglish(read));
+    return std::move(read.picture);
 }
 
 TraceOutcome TracePicture(const TraceRequest& request) {
     if (!(request.north >= 0 && request.north <= 360))
         throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
-                             .arg(Num(request.north)));
+                             .arg(Exact(request.north)));
     if (request.clicks.empty())
         throw UsageError(QStringLiteral("give at least one --click X,Y"));
     const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
-    const QImage picture = ReadPicture(request.picture);
+    const QImage picture = ReadPictureFile(request.picture);
     const int w = picture.width(), h = picture.height();
     for (const PicturePoint& c : request.clicks) {
         int column = 0, row = 0;
@@ -199,7 +193,8 @@ int TraceCommand(const QStringList& args) {
         "Traces the roofs at the given picture points with the one-click tool of velmora and "
         "writes the project file the window would save.\nPicture coordinates as in the window: "
         "origin at the picture's centre, x to the right, y upwards, one unit a pixel."));
-    p.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("JPEG or BMP picture"));
+    p.addPositionalArgument(QStringLiteral("picture"),
+                            QStringLiteral("picture file (JPEG, PNG, BMP, TIFF, ...)"));
     p.addOption({QStringLiteral("altitudes"),
                  QStringLiteral("camera altitudes in metres of the plan view (V) and the "
                                 "inclined view (S)"),
@@ -214,7 +209,7 @@ int TraceCommand(const QStringList& args) {
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("project file to write (default: the picture's name with .dat)"),
                  QStringLiteral("OUT.dat")});
-    if (!ParseCommandLine(p, args, 1, 1))
+    if (!ParseCommandLine(p, args, 1, 1, {QStringLiteral("click")}))
         return 0;
 
     TraceRequest r;
@@ -235,12 +230,16 @@ int TraceCommand(const QStringList& args) {
     }
 
     TraceOutcome out = TracePicture(r);
-    const FileResult written =
-        WriteProjectFile(*out.data, out.view, QFile::encodeName(output).toStdString());
-    if (!written.ok)
-        throw Failure(output + QStringLiteral(": ") + QString::fromStdString(written.error));
+    // The clicks' lines first: when they cannot be printed, nothing is
+    // written.
     for (const QString& line : out.lines)
         std::printf("%s\n", qPrintable(line));
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw Failure(QStringLiteral("cannot write to standard output: ") +
+                      QString::fromLocal8Bit(std::strerror(errno)) +
+                      QStringLiteral("; nothing written"));
+    WriteOutput(output, QByteArray::fromStdString(ProjectFileText(*out.data, out.view)),
+                {r.picture});
     std::printf("%s: %d roofs, %d wall lines\n", qPrintable(output), out.data->gEachTopAreaNumber,
                 out.data->gWallEdgeNumber);
     return 0;

@@ -17,9 +17,10 @@ namespace velmora::cli {
 // of the command line goes through here.
 GreyRaster TraceSource(const QImage& picture);
 
-// Reads a JPEG or BMP picture as the window does (a file cut short is
-// refused; the content decides the format).
-QImage ReadPicture(const QString& path);
+// Reads a picture as the window does (any format Qt's image plugins read,
+// decided by the content; refused from its header when too large, and when
+// cut short).
+QImage ReadPictureFile(const QString& path);
 
 struct TraceRequest {
     QString picture;

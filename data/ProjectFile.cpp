@@ -1,5 +1,7 @@
 #include "data/ProjectFile.h"
 
+#include "data/SafeFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,18 +143,23 @@ void ClearTables(BuildingData& d) {
 
 class ReadFailure {
   public:
-    ReadFailure(int line, std::string what) : line_(line), what_(std::move(what)) {}
+    ReadFailure(int line, std::string what, std::string english = {})
+        : line_(line), what_(std::move(what)), english_(std::move(english)) {}
     FileResult Result() const {
         FileResult r;
         r.ok = false;
         r.line = line_;
-        r.error = line_ > 0 ? "line " + std::to_string(line_) + ": " + what_ : what_;
+        const std::string prefix = line_ > 0 ? "line " + std::to_string(line_) + ": " : "";
+        r.error = prefix + what_;
+        if (!english_.empty())
+            r.english = prefix + english_;
         return r;
     }
 
   private:
     int line_;
     std::string what_;
+    std::string english_;
 };
 
 // Hands out the lines of the text; LF or CR LF ends a line.
@@ -250,8 +257,10 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     // Every written file has numbers here; blank lines or other text would
     // otherwise open as an empty project and replace the user's work.
     if (!f.AnyNumber())
-        throw ReadFailure(lines.Number(), "画像表示の行に数値がありません。"
-                                          "プロジェクト ファイルではありません。");
+        throw ReadFailure(lines.Number(),
+                          "画像表示の行に数値がありません。"
+                          "プロジェクト ファイルではありません。",
+                          "the picture view line holds no number: not a project file");
     ViewGeometry view;
     view.height = static_cast<float>(f.Number(0));
     view.width = static_cast<float>(f.Number(1));
@@ -320,9 +329,12 @@ void ParseInto(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     viewOut = view;
 }
 
-std::string TooLarge(std::uintmax_t bytes) {
-    return "ファイルが大きすぎます（" + std::to_string(bytes) + " バイト、上限 " +
-           std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB）。";
+ReadFailure TooLarge(std::uintmax_t bytes) {
+    return ReadFailure(0,
+                       "ファイルが大きすぎます（" + std::to_string(bytes) + " バイト、上限 " +
+                           std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB）。",
+                       "the file is too large (" + std::to_string(bytes) + " bytes; at most " +
+                           std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB)");
 }
 
 // The format is ASCII: a NUL (UTF-16 and binary files) or a byte above 0x7F
@@ -336,24 +348,36 @@ void CheckAscii(std::string_view text) {
         return;
     const int line = 1 + static_cast<int>(std::count(text.begin(), bad, '\n'));
     const char* kind = "NUL バイト";
+    const char* english = "a NUL byte";
     char hex[40];
+    char hexEnglish[40];
     if (*bad != 0) {
-        std::snprintf(hex, sizeof hex, "ASCII 以外のバイト（0x%02X）",
-                      static_cast<unsigned>(static_cast<unsigned char>(*bad)));
+        const auto b = static_cast<unsigned>(static_cast<unsigned char>(*bad));
+        std::snprintf(hex, sizeof hex, "ASCII 以外のバイト（0x%02X）", b);
+        std::snprintf(hexEnglish, sizeof hexEnglish, "a byte outside ASCII (0x%02X)", b);
         kind = hex;
+        english = hexEnglish;
     }
-    throw ReadFailure(line, std::string(kind) +
-                                "があります。プロジェクト ファイルは ASCII のテキストです"
-                                "（UTF-16 や Shift_JIS などのファイルは読めません）。");
+    throw ReadFailure(line,
+                      std::string(kind) + "があります。プロジェクト ファイルは ASCII のテキストです"
+                                          "（UTF-16 や Shift_JIS などのファイルは読めません）。",
+                      std::string(english) +
+                          ": a project file is ASCII text (UTF-16 or Shift_JIS files cannot be "
+                          "read)");
 }
 
 // A failed result built without letting an allocation failure escape.
-FileResult Failed(std::string_view what, std::string_view detail = {}) noexcept {
+FileResult Failed(std::string_view what, std::string_view detail = {},
+                  std::string_view english = {}) noexcept {
     FileResult r;
     r.ok = false;
     try {
         r.error = what;
         r.error += detail;
+        if (!english.empty()) {
+            r.english = english;
+            r.english += detail;
+        }
     } catch (...) {
         // Out of memory: a failure without its reason is still a failure.
     }
@@ -363,7 +387,7 @@ FileResult Failed(std::string_view what, std::string_view detail = {}) noexcept 
 FileResult ParseText(BuildingData& d, std::string_view text, ViewGeometry& viewOut) {
     try {
         if (text.size() > kMaxFileBytes)
-            throw ReadFailure(0, TooLarge(text.size()));
+            throw TooLarge(text.size());
         // Many Windows editors start a saved file with a UTF-8 byte-order mark.
         if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
             text.remove_prefix(kByteOrderMark.size());
@@ -377,14 +401,17 @@ FileResult ParseText(BuildingData& d, std::string_view text, ViewGeometry& viewO
 }
 
 FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& viewOut) {
-    const auto fail = [&d](std::string what) {
+    // The system's reason, as the window shows it and in English.
+    const auto fail = [&d, &path](const char* japanese, const char* english, int error) {
         ClearTables(d);
-        return Failed(what);
+        const std::string reason = std::error_code(error, std::generic_category()).message();
+        return Failed(std::string(japanese) + "（" + reason + "）: " + path, {},
+                      std::string(english) + ": " + reason);
     };
     // O_NONBLOCK: opening a pipe must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return fail("cannot open " + path);
+        return fail("ファイルを開けません", "cannot open", errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -392,11 +419,19 @@ FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& view
     // Only a plain file: a folder opens but has no text, and a pipe or device
     // would block or never end.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return fail("cannot open " + path);
+    if (::fstat(fd, &st) != 0)
+        return fail("ファイルを開けません", "cannot open", errno);
+    if (!S_ISREG(st.st_mode)) {
+        ClearTables(d);
+        return Failed("通常のファイルではないので開けません: " + path, {},
+                      S_ISDIR(st.st_mode) ? "is a folder, not a project file"
+                                          : "not a regular file");
+    }
     // Decided from the size alone, before any memory is taken for the text.
-    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > kMaxFileBytes)
-        return fail(TooLarge(static_cast<std::uintmax_t>(st.st_size)));
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > kMaxFileBytes) {
+        ClearTables(d);
+        return TooLarge(static_cast<std::uintmax_t>(st.st_size)).Result();
+    }
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t got = 0;
     while (got < text.size()) {
@@ -404,7 +439,7 @@ FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& view
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return fail("cannot read " + path);
+            return fail("ファイルを読み込めません", "cannot read", errno);
         if (n == 0)
             break; // the file shrank since fstat
         got += static_cast<std::size_t>(n);
@@ -415,159 +450,37 @@ FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& view
 
 // --- writing -------------------------------------------------------------
 
-// The file a save really replaces: symbolic links are followed, as editors
-// do, so a link keeps pointing at a file that holds the new text (a dangling
-// link gets its target created). nullopt for a loop of links.
-std::optional<std::filesystem::path> FollowLinks(std::filesystem::path p) {
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st {};
-        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return p;
-        std::error_code ec;
-        const std::filesystem::path to = std::filesystem::read_symlink(p, ec);
-        if (ec)
-            return std::nullopt;
-        p = to.is_absolute() ? to : p.parent_path() / to;
+// The save's failure as the window shows it.
+std::string SaveFailureText(const SaveError& e) {
+    const std::string reason =
+        e.error != 0 ? ": " + std::error_code(e.error, std::generic_category()).message() : "";
+    switch (e.fault) {
+    case SaveFault::None:
+        return {};
+    case SaveFault::NoFileName:
+        return e.path.empty() ? "ファイル名がありません。" : "ファイル名がありません: " + e.path;
+    case SaveFault::LinkLoop:
+        return "シンボリック リンクをたどれません（循環しています）: " + e.path;
+    case SaveFault::Folder:
+        return "同じ名前のフォルダがあります: " + e.path;
+    case SaveFault::NotRegular:
+        return "通常のファイルではないので上書きしません: " + e.path;
+    case SaveFault::ReadOnly:
+        return "書き込みが許可されていないファイルなので上書きしません: " + e.path;
+    case SaveFault::CreateTemp:
+        return "一時ファイルを作れません: " + e.path + reason;
+    case SaveFault::Write:
+    case SaveFault::SetMode:
+        return "書き込めません: " + e.path + reason;
+    case SaveFault::Replace:
+        return "置き換えられません: " + e.path + reason;
     }
-    return std::nullopt;
-}
-
-// The mode a plain create gives a new file: 0666 less the umask. Linux shows
-// the umask in /proc; umask() would change it for every thread for a moment.
-mode_t NewFileMode() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Umask:", 0) == 0)
-            return 0666 & ~static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// The temporary file of a save: closed, and removed unless it took the
-// target's place, on every way out.
-class TempFile {
-  public:
-    TempFile() = default;
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        Close();
-        if (!name_.empty() && !placed_)
-            ::unlink(name_.c_str());
-    }
-
-    // A fresh name in `folder`, created exclusively and never through a link:
-    // a name planted there beforehand cannot redirect the save.
-    bool Create(const std::filesystem::path& folder) {
-        static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-        std::random_device device;
-        std::mt19937_64 rng((static_cast<std::uint64_t>(device()) << 32) ^ device());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = ".velmora-";
-            for (int i = 0; i < 12; ++i)
-                name += kAlphabet[rng() % (sizeof kAlphabet - 1)];
-            name += ".tmp";
-            const std::string candidate = (folder / name).string();
-            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                         0600);
-            if (fd_ >= 0) {
-                name_ = candidate;
-                return true;
-            }
-            if (errno != EEXIST)
-                return false;
-        }
-        return false;
-    }
-
-    bool Write(std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t n = ::write(fd_, text.data(), text.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            text.remove_prefix(static_cast<std::size_t>(n));
-        }
-        return true;
-    }
-
-    int Fd() const { return fd_; }
-    const std::string& Name() const { return name_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-    void Placed() { placed_ = true; }
-
-  private:
-    int fd_ = -1;
-    std::string name_;
-    bool placed_ = false;
-};
-
-std::string ErrnoText() {
-    return std::error_code(errno, std::generic_category()).message();
+    return e.path + reason;
 }
 
 FileResult WriteFile(BuildingData& d, const ViewGeometry& view, const std::string& path) {
-    namespace fs = std::filesystem;
-    const auto fail = [](std::string what) { return Failed(what); };
-    if (path.empty())
-        return fail("no file name");
-    if (!fs::path(path).has_filename())
-        return fail("no file name in " + path);
-    const std::optional<fs::path> resolved = FollowLinks(path);
-    if (!resolved)
-        return fail("シンボリック リンクをたどれません（循環しています）: " + path);
-    const fs::path& target = *resolved;
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
-        return fail("同じ名前のフォルダがあります: " + target.string());
-    if (exists && !S_ISREG(st.st_mode))
-        return fail("通常のファイルではないので上書きしません: " + target.string());
-    // Replacing goes through the folder, so a file the user may not write
-    // would otherwise be replaced without a word.
-    if (exists && ::access(target.c_str(), W_OK) != 0 &&
-        (errno == EACCES || errno == EPERM || errno == EROFS))
-        return fail("書き込みが許可されていないファイルなので上書きしません: " + target.string());
-
-    const std::string text = ProjectFileText(d, view);
-    TempFile temp;
-    if (!temp.Create(folder))
-        return fail("cannot create a temporary file in " + folder.string() + ": " + ErrnoText());
-    if (!temp.Write(text))
-        return fail("cannot write " + temp.Name() + ": " + ErrnoText());
-    if (exists && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0) {
-        // Keeping the owner is a courtesy only root (or the owner, for the
-        // group) can give; the save goes on without it.
-    }
-    // The new file keeps the mode of the one it replaces.
-    const mode_t mode = exists ? st.st_mode & 07777 : NewFileMode();
-    if (::fchmod(temp.Fd(), mode) != 0)
-        return fail("cannot set the mode of " + temp.Name() + ": " + ErrnoText());
-    // On disk before the rename, so a power cut leaves the old or the new
-    // file, never an empty one.
-    if (::fsync(temp.Fd()) != 0 || !temp.Close())
-        return fail("cannot write " + temp.Name() + ": " + ErrnoText());
-    if (::rename(temp.Name().c_str(), target.c_str()) != 0)
-        return fail("cannot replace " + target.string() + ": " + ErrnoText());
-    temp.Placed();
-    // Makes the rename itself durable. The file is already replaced, so a
-    // folder that cannot be synced (some file systems refuse) is no failure.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (const SaveError e = SaveFile(path, ProjectFileText(d, view)))
+        return Failed(SaveFailureText(e), {}, SaveErrorText(e));
     d.gTempDataSTS = ToVBool(WorthKeepingAsTempData(d));
     return {};
 }
@@ -626,9 +539,9 @@ FileResult WriteProjectFile(BuildingData& d, const ViewGeometry& view, const std
     try {
         return WriteFile(d, view, path);
     } catch (const std::bad_alloc&) {
-        return Failed("メモリが足りないため保存できません。");
+        return Failed("メモリが足りないため保存できません。", {}, "out of memory");
     } catch (const std::exception& e) {
-        return Failed("保存中にエラーが起きました: ", e.what());
+        return Failed("保存中にエラーが起きました: ", e.what(), "cannot save: ");
     }
 }
 
@@ -639,10 +552,10 @@ FileResult ReadProjectText(BuildingData& d, std::string_view text, ViewGeometry&
         return ParseText(d, text, viewOut);
     } catch (const std::bad_alloc&) {
         ClearTables(d);
-        return Failed("メモリが足りないため読み込めません。");
+        return Failed("メモリが足りないため読み込めません。", {}, "out of memory");
     } catch (const std::exception& e) {
         ClearTables(d);
-        return Failed("読み込み中にエラーが起きました: ", e.what());
+        return Failed("読み込み中にエラーが起きました: ", e.what(), "cannot read: ");
     }
 }
 
@@ -651,10 +564,10 @@ FileResult ReadProjectFile(BuildingData& d, const std::string& path, ViewGeometr
         return ReadFile(d, path, viewOut);
     } catch (const std::bad_alloc&) {
         ClearTables(d);
-        return Failed("メモリが足りないため読み込めません。");
+        return Failed("メモリが足りないため読み込めません。", {}, "out of memory");
     } catch (const std::exception& e) {
         ClearTables(d);
-        return Failed("読み込み中にエラーが起きました: ", e.what());
+        return Failed("読み込み中にエラーが起きました: ", e.what(), "cannot read: ");
     }
 }
 

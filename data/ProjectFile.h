@@ -25,6 +25,11 @@ struct FileResult {
     int line = 0;
     // Human-readable reason, already prefixed with "line N: " when line > 0.
     std::string error;
+    // The same in English where `error` is in Japanese (velmora-cli's
+    // output is English); empty when `error` is English already.
+    std::string english;
+
+    const std::string& English() const { return english.empty() ? error : english; }
 };
 
 // The exact text the writer puts on disk (CR LF line ends). Counts outside

@@ -7,6 +7,7 @@
 
 #include "data/Conventions.h"
 #include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 
 namespace velmora {
 
@@ -44,10 +45,17 @@ void AppendCaption(DrawList& ops, double captionY) {
                                DrawMode::Copy));
 }
 
+// A roof whose outline crosses itself has no area: its label is red so the
+// user sees which one to mend.
+Rgb LabelColour(const BuildingData& d, int roof) {
+    return RoofOutlineCrossesItself(d, static_cast<Count>(roof)) ? kCrossedOutlineColour
+                                                                 : kCaptionColour;
+}
+
 void AppendLabel(DrawList& ops, const BuildingData& d, int roof, float rate, DrawMode mode) {
     if (const auto at = LabelPosition(d, static_cast<Count>(roof), rate))
         ops.push_back(DrawOp::Text(at->x, at->y, HeightLabel(d.gFlatTopHeight[roof]),
-                                   kLabelPointSize, true, kCaptionColour, mode));
+                                   kLabelPointSize, true, LabelColour(d, roof), mode));
 }
 
 } // namespace
@@ -239,7 +247,7 @@ MapDrawing DrawNorthUpFlatMap(const BuildingData& d, const MapScaleTables& t, Co
         if (run->count > 0)
             m.ops.push_back(DrawOp::Text(sx / run->count * rate, sy / run->count * rate,
                                          HeightLabel(d.gFlatTopHeight[i]), kLabelPointSize, true,
-                                         kCaptionColour, DrawMode::Copy));
+                                         LabelColour(d, i), DrawMode::Copy));
     }
     return m;
 }

@@ -59,6 +59,8 @@ inline constexpr Rgb kScaleBarColour{0, 0, 200};
 inline constexpr Rgb kScaleLabelColour{0, 0, 192};
 inline constexpr Rgb kNorthArrowColour{0, 176, 0};
 inline constexpr Rgb kNorthUpRoofColour{255, 128, 255};
+// The label of a roof whose outline crosses itself.
+inline constexpr Rgb kCrossedOutlineColour{230, 0, 0};
 inline constexpr int kCaptionPointSize = 16;
 inline constexpr int kLabelPointSize = 14;
 

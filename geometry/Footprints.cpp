@@ -11,6 +11,88 @@ PlanXY NorthUpPoint(const BuildingData& d, double x, double y) {
     return {x, y};
 }
 
+RoofHeight RoofHeightOf(const BuildingData& d, Count roof) {
+    const auto walls = static_cast<std::size_t>(
+        std::clamp<int>(d.gWallEdgeNumber, 0, static_cast<int>(kWallCapacity)));
+    bool wall = false;
+    for (std::size_t w = 0; w < walls && !wall; ++w)
+        wall = d.gWallEdgefotEachTopArea[w] == roof;
+    if (!wall)
+        return RoofHeight::NoWallLine;
+    const double h = d.gFlatTopHeight[static_cast<std::size_t>(roof)];
+    return std::isfinite(h) && h > 0 ? RoofHeight::Measured : RoofHeight::NotAboveGround;
+}
+
+namespace {
+
+// -1, 0 or 1: the side of line a-b that p lies on.
+int Side(PlanXY a, PlanXY b, PlanXY p) {
+    const double cross = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+    const double scale = std::max(
+        {std::fabs(b.x - a.x), std::fabs(b.y - a.y), std::fabs(p.x - a.x), std::fabs(p.y - a.y)});
+    if (std::fabs(cross) <= 1e-12 * scale * scale)
+        return 0;
+    return cross > 0 ? 1 : -1;
+}
+
+// p on the segment a-b, given the three are in line.
+bool Within(PlanXY a, PlanXY b, PlanXY p) {
+    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+bool SegmentsMeet(PlanXY a, PlanXY b, PlanXY c, PlanXY d) {
+    const int s1 = Side(a, b, c), s2 = Side(a, b, d), s3 = Side(c, d, a), s4 = Side(c, d, b);
+    if (s1 * s2 < 0 && s3 * s4 < 0)
+        return true;
+    return (s1 == 0 && Within(a, b, c)) || (s2 == 0 && Within(a, b, d)) ||
+           (s3 == 0 && Within(c, d, a)) || (s4 == 0 && Within(c, d, b));
+}
+
+} // namespace
+
+bool OutlineCrossesItself(std::span<const PlanXY> ring) {
+    const std::size_t n = ring.size();
+    if (n < 3)
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const PlanXY a = ring[i], b = ring[(i + 1) % n];
+        // Neighbours share a corner; they cross only by doubling back.
+        const PlanXY next = ring[(i + 2) % n];
+        if (Side(a, b, next) == 0 &&
+            (b.x - a.x) * (next.x - b.x) + (b.y - a.y) * (next.y - b.y) < 0)
+            return true;
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1)
+                continue; // the closing edge and the first share corner 0
+            if (SegmentsMeet(a, b, ring[j], ring[(j + 1) % n]))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool RoofOutlineCrossesItself(const BuildingData& d, Count roof) {
+    if (roof < 0 || roof >= d.gEachTopAreaNumber || static_cast<std::size_t>(roof) >= kRoofCapacity)
+        return false;
+    const int points =
+        std::clamp<int>(d.gTopAreaPointTotalNumber, 0, static_cast<int>(kPointCapacity));
+    const int start = d.gEachTopAreaStartNum[static_cast<std::size_t>(roof)];
+    const int count = d.gEachTopAreaPointNum[static_cast<std::size_t>(roof)];
+    if (start < 0 || count <= 0 || start + count > points)
+        return false;
+    std::vector<PlanXY> ring;
+    for (int i = start; i < start + count; ++i) {
+        const PlanXY p{d.gFlatTopAreaX[static_cast<std::size_t>(i)],
+                       d.gFlatTopAreaY[static_cast<std::size_t>(i)]};
+        if (ring.empty() || ring.back().x != p.x || ring.back().y != p.y)
+            ring.push_back(p);
+    }
+    while (ring.size() > 1 && ring.back().x == ring.front().x && ring.back().y == ring.front().y)
+        ring.pop_back();
+    return OutlineCrossesItself(ring);
+}
+
 std::vector<Footprint> NorthUpFootprints(const BuildingData& d) {
     const int roofs = std::clamp<int>(d.gEachTopAreaNumber, 0, static_cast<int>(kRoofCapacity));
     const int points =
@@ -24,6 +106,7 @@ std::vector<Footprint> NorthUpFootprints(const BuildingData& d) {
         Footprint f;
         f.roof = static_cast<Count>(r);
         f.height = d.gFlatTopHeight[static_cast<std::size_t>(r)];
+        f.heightState = RoofHeightOf(d, f.roof);
         const int start = d.gEachTopAreaStartNum[static_cast<std::size_t>(r)];
         const int count = d.gEachTopAreaPointNum[static_cast<std::size_t>(r)];
         if (start >= 0 && count > 0 && start + count <= points) {
@@ -41,6 +124,7 @@ std::vector<Footprint> NorthUpFootprints(const BuildingData& d) {
                 f.ring.pop_back();
             if (f.ring.size() < 3)
                 f.ring.clear();
+            f.crossesItself = OutlineCrossesItself(f.ring);
         }
         out.push_back(std::move(f));
     }

@@ -12,10 +12,24 @@
 
 namespace velmora {
 
+// Whether a roof's height was measured. Only a wall line measures a
+// height: a roof without one has none (not 0 m), and a wall line drawn
+// upwards gives a height below the ground, which is no height either.
+enum class RoofHeight {
+    Measured,
+    NoWallLine,
+    NotAboveGround, // 0 m or less: the wall line runs upwards or has no length
+};
+
+// The one decision every output makes before it uses gFlatTopHeight.
+RoofHeight RoofHeightOf(const BuildingData& d, Count roof);
+
 struct Footprint {
     Count roof = 0;           // index in the roof table
     std::vector<PlanXY> ring; // corners in file order, no closing repeat
     double height = 0;        // gFlatTopHeight, metres
+    RoofHeight heightState = RoofHeight::Measured;
+    bool crossesItself = false; // see OutlineCrossesItself
 };
 
 // A plan point (gFlatTopAreaX/Y) turned north-up.
@@ -31,6 +45,15 @@ double SignedArea(std::span<const PlanXY> ring);
 
 // Area centroid; the mean of the corners for a ring without area.
 PlanXY Centroid(std::span<const PlanXY> ring);
+
+// True when two edges of the closed ring meet anywhere but at the corner
+// they share (a bow-tie, a pentagram, an edge doubling back on the one
+// before): such an outline has no area of its own.
+bool OutlineCrossesItself(std::span<const PlanXY> ring);
+
+// The same for a roof's plan outline (gFlatTopAreaX/Y, as the plan map draws
+// it); false for a roof whose run is not in the point store.
+bool RoofOutlineCrossesItself(const BuildingData& d, Count roof);
 
 // True for a point inside the ring or on its boundary (even-odd rule).
 bool RingContains(std::span<const PlanXY> ring, PlanXY p);

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/InputLineFrm.h"
-#include "workspace/GreyPicture.h"
+#include "picture/GreyPicture.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/WorkingArea.h"

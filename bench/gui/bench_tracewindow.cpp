@@ -9,9 +9,9 @@
 
 #include "app/InputLineFrm.h"
 #include "data/Scenes.h"
+#include "picture/GreyPicture.h"
 #include "tracing/RoofTracer.h"
 #include "workspace/EditSession.h"
-#include "workspace/GreyPicture.h"
 #include "workspace/PhotoEditor.h"
 #include "workspace/Prompts.h"
 

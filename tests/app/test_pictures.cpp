@@ -3,6 +3,7 @@
 // temporary folder.
 #include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,8 +21,13 @@ using namespace velmora::testing;
 
 namespace {
 
-const QString kPictureFilter =
-    QStringLiteral("3D画像ファイル (*.jpg)|*.jpg|jpg ファイル (*.bmp)|*.bmp|");
+// The open dialog offers every readable format in one entry, JPEG first.
+bool IsPictureFilter(const QString& filter) {
+    return filter.startsWith(QStringLiteral("画像ファイル (*.jpg *.jpeg *.")) &&
+           filter.contains(QStringLiteral(" *.png ")) &&
+           filter.contains(QStringLiteral(" *.bmp ")) &&
+           filter.contains(QStringLiteral(" *.JPG ")) && DialogNameFilters(filter).size() == 1;
+}
 
 // A record with one roof and one wall, so that clearing shows.
 QByteArray Encoded(const QImage& img, const char* format) {
@@ -94,9 +100,13 @@ class PicturesTest : public QObject {
         QTest::newRow("mixed Jpg") << "/a/roofs.Jpg"
                                    << "roofs.Jpg" << false;
         QTest::newRow("png") << "/a/roofs.png"
-                             << "roofs.png" << false;
+                             << "roofs.png" << true;
         QTest::newRow("jpeg") << "/a/roofs.jpeg"
-                              << "roofs.jpeg" << false;
+                              << "roofs.jpeg" << true;
+        QTest::newRow("upper PNG") << "/a/roofs.PNG"
+                                   << "roofs.PNG" << true;
+        QTest::newRow("not a picture") << "/a/roofs.dat"
+                                       << "roofs.dat" << false;
         QTest::newRow("no dot in name") << "/a.jpg/roofs"
                                         << "roofs" << false;
         QTest::newRow("trailing dot") << "/a/roofs.jpg."
@@ -123,7 +133,10 @@ class PicturesTest : public QObject {
         QTest::newRow("bmp, odd size") << "site.bmp" << QByteArray("BMP") << 77 << 55 << true;
         QTest::newRow("BMP holding a jpeg") << "site.BMP" << QByteArray("JPG") << 64 << 48 << true;
         QTest::newRow("Jpg ignored") << "site.Jpg" << QByteArray("JPG") << 121 << 83 << false;
-        QTest::newRow("png ignored") << "site.png" << QByteArray("PNG") << 121 << 83 << false;
+        QTest::newRow("png") << "site.png" << QByteArray("PNG") << 121 << 83 << true;
+        if (QImageWriter::supportedImageFormats().contains("tiff"))
+            QTest::newRow("tiff") << "site.tif" << QByteArray("TIFF") << 99 << 70 << true;
+        QTest::newRow("dat ignored") << "site.dat" << QByteArray("PNG") << 121 << 83 << false;
     }
     void openPicture() {
         QFETCH(QString, file);
@@ -153,7 +166,7 @@ class PicturesTest : public QObject {
         w.Menus().OPenPhotoMenu->trigger();
 
         QCOMPARE(f.prompts.asked().size(), std::size_t(1));
-        QCOMPARE(f.prompts.asked()[0].text, kPictureFilter);
+        QVERIFY2(IsPictureFilter(f.prompts.asked()[0].text), qPrintable(f.prompts.asked()[0].text));
         QCOMPARE(f.prompts.asked()[0].initialName, QStringLiteral("*.jpg"));
         if (!loads) {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
@@ -202,7 +215,7 @@ class PicturesTest : public QObject {
     void noPictureChosenKeepsTheTool_data() {
         QTest::addColumn<QString>("answer"); // empty: dialog cancelled
         QTest::newRow("cancelled") << QString();
-        QTest::newRow("png ignored") << "roofs.png";
+        QTest::newRow("not a picture name ignored") << "roofs.dat";
         QTest::newRow("Jpg ignored") << "roofs.Jpg";
     }
     void noPictureChosenKeepsTheTool() {
@@ -229,6 +242,28 @@ class PicturesTest : public QObject {
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
+    // A picture whose name is Shift_JIS bytes (from a Windows archive): the
+    // dialog answers with Qt's reading of the name, which has lost the
+    // bytes; the window still opens the file it names.
+    void nonUtf8PictureName() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        const QByteArray bytes = QFile::encodeName(f.Path(QString())) + "\x93\x8c\x8b\x9e.jpg";
+        const QByteArray encoded = Encoded(NoisePicture(64, 48, 5), "JPG");
+        FILE* out = std::fopen(bytes.constData(), "wb");
+        QVERIFY(out);
+        QCOMPARE(std::fwrite(encoded.constData(), 1, std::size_t(encoded.size()), out),
+                 std::size_t(encoded.size()));
+        std::fclose(out);
+        const QString shown = QFile::decodeName(bytes);
+        QVERIFY(!QFile::exists(shown)); // Qt alone cannot find it again
+        f.prompts.AnswerFile(shown);
+        w.OPenPhotoMenu_Click();
+        QCOMPARE(f.prompts.Texts(), QStringList());
+        QCOMPARE(w.Work().PhotoPic2->Picture().size(), QSize(64, 48));
+    }
+
     void undecodablePicture_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
@@ -237,6 +272,8 @@ class PicturesTest : public QObject {
         const QByteArray jpeg = Encoded(NoisePicture(120, 80, 9), "JPG");
         const QByteArray bmp = Encoded(NoisePicture(120, 80, 9), "BMP");
         QTest::newRow("text") << QByteArray("not a picture at all\n") << unreadable;
+        QTest::newRow("png cut short")
+            << Encoded(NoisePicture(120, 80, 9), "PNG").left(300) << unreadable;
         QTest::newRow("empty") << QByteArray() << unreadable;
         QTest::newRow("jpeg header only") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF", 10) << cut;
         QTest::newRow("jpeg cut short") << jpeg.left(jpeg.size() * 6 / 10) << cut;

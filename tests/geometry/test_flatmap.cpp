@@ -206,6 +206,28 @@ class FlatMapTest : public QObject {
         QCOMPARE(label->y1, y);
     }
 
+    // A roof whose outline crosses itself has its label in red, in both
+    // plan maps; a sound one beside it keeps the usual colour.
+    void crossedOutlineLabel_data() {
+        QTest::addColumn<bool>("northUp");
+        QTest::addColumn<int>("active"); // the highlighted roof, -1 none
+        QTest::newRow("plan map") << false << -1;
+        QTest::newRow("plan map, crossed roof highlighted") << false << 1;
+        QTest::newRow("north-up map") << true << -1;
+    }
+    void crossedOutlineLabel() {
+        QFETCH(bool, northUp);
+        QFETCH(int, active);
+        BuildingData d;
+        AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 12);
+        AddPlanRoof(d, {{20, 0}, {30, 10}, {30, 0}, {20, 10}}, 8); // a bow-tie
+        const MapDrawing m = northUp ? DrawNorthUpFlatMap(d, Tables(), 26)
+                                     : DrawFlatLineMap(d, Tables(), 26, Count(active));
+        QVERIFY(FindText(m.ops, "12m") && FindText(m.ops, "8m"));
+        QCOMPARE(FindText(m.ops, "12m")->colour, kCaptionColour);
+        QCOMPARE(FindText(m.ops, "8m")->colour, kCrossedOutlineColour);
+    }
+
     void highlightedMap() {
         BuildingData d;
         AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 9.6f);

@@ -64,6 +64,73 @@ class SkyTest : public QObject {
                  qPrintable(QString("%1, %2").arg(c.x).arg(c.y)));
     }
 
+    void outlineCrossesItself_data() {
+        QTest::addColumn<QList<QPointF>>("ring");
+        QTest::addColumn<bool>("crosses");
+        using L = QList<QPointF>;
+        QTest::newRow("square") << L{{0, 0}, {10, 0}, {10, 10}, {0, 10}} << false;
+        QTest::newRow("square, clockwise") << L{{0, 0}, {0, 10}, {10, 10}, {10, 0}} << false;
+        QTest::newRow("L shape") << L{{0, 0}, {0, 13}, {2, 13}, {2, 2}, {4, 2}, {4, 0}} << false;
+        QTest::newRow("corner in line with its neighbours")
+            << L{{0, 0}, {5, 0}, {10, 0}, {10, 10}, {0, 10}} << false;
+        QTest::newRow("bow-tie") << L{{0, 0}, {10, 10}, {10, 0}, {0, 10}} << true;
+        QTest::newRow("pentagram")
+            << L{{0, 10}, {5.9, -8.1}, {-9.5, 3.1}, {9.5, 3.1}, {-5.9, -8.1}} << true;
+        QTest::newRow("edge doubling back")
+            << L{{0, 0}, {10, 0}, {10, 10}, {10, 5}, {0, 10}} << true;
+        QTest::newRow("two squares touching at a corner")
+            << L{{0, 0}, {10, 0}, {10, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 10}, {0, 10}}
+            << true;
+        QTest::newRow("corner on another edge")
+            << L{{0, 0}, {10, 0}, {10, 10}, {5, 0}, {0, 10}} << true;
+        QTest::newRow("triangle") << L{{0, 0}, {10, 0}, {5, 8}} << false;
+    }
+    void outlineCrossesItself() {
+        QFETCH(QList<QPointF>, ring);
+        QFETCH(bool, crosses);
+        std::vector<PlanXY> plan;
+        for (const QPointF& p : ring)
+            plan.push_back({p.x(), p.y()});
+        QCOMPARE(OutlineCrossesItself(plan), crosses);
+        // Where the ring starts does not matter.
+        std::rotate(plan.begin(), plan.begin() + 1, plan.end());
+        QCOMPARE(OutlineCrossesItself(plan), crosses);
+        // Nor does the record it comes from.
+        std::vector<PicturePoint> corners;
+        for (const QPointF& p : ring)
+            corners.push_back({float(p.x()), float(p.y())});
+        const auto d = PlanRecord(corners, 10, 0);
+        QCOMPARE(RoofOutlineCrossesItself(*d, 0), crosses);
+        QCOMPARE(NorthUpFootprints(*d)[0].crossesItself, crosses);
+    }
+
+    void roofHeight_data() {
+        QTest::addColumn<float>("height");
+        QTest::addColumn<int>("wallOwner"); // -1: no wall line
+        QTest::addColumn<int>("expected");
+        QTest::newRow("wall line, 12 m") << 12.0f << 0 << int(RoofHeight::Measured);
+        QTest::newRow("no wall line, 0 m") << 0.0f << -1 << int(RoofHeight::NoWallLine);
+        QTest::newRow("no wall line, a height in the file")
+            << 12.0f << -1 << int(RoofHeight::NoWallLine);
+        QTest::newRow("wall line of another roof") << 12.0f << 1 << int(RoofHeight::NoWallLine);
+        QTest::newRow("wall drawn upwards") << -50.0f << 0 << int(RoofHeight::NotAboveGround);
+        QTest::newRow("wall of no length") << 0.0f << 0 << int(RoofHeight::NotAboveGround);
+        QTest::newRow("not a number") << std::nanf("") << 0 << int(RoofHeight::NotAboveGround);
+    }
+    void roofHeight() {
+        QFETCH(float, height);
+        QFETCH(int, wallOwner);
+        QFETCH(int, expected);
+        auto d = PlanRecord(kBox, height, 0);
+        std::vector<PicturePoint> other = kBox;
+        other.push_back(other.front());
+        QVERIFY(AppendTopArea(*d, other) == AppendResult::Ok);
+        if (wallOwner >= 0)
+            AppendWallEdge(*d, {15, 5}, {15, -5}, Count(wallOwner));
+        QCOMPARE(int(RoofHeightOf(*d, 0)), expected);
+        QCOMPARE(int(NorthUpFootprints(*d)[0].heightState), expected);
+    }
+
     void pointInFootprint_data() {
         QTest::addColumn<double>("x");
         QTest::addColumn<double>("y");

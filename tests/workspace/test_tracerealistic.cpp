@@ -6,8 +6,8 @@
 
 #include <cmath>
 
+#include "picture/GreyPicture.h"
 #include "tools/realpics/RealisticTown.h"
-#include "workspace/GreyPicture.h"
 
 using namespace velmora;
 

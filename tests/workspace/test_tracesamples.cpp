@@ -9,9 +9,9 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "picture/GreyPicture.h"
 #include "support/Images.h"
 #include "tracing/RoofTracer.h"
-#include "workspace/GreyPicture.h"
 
 using namespace velmora;
 using namespace velmora::testing;

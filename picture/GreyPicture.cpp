@@ -1,4 +1,4 @@
-#include "workspace/GreyPicture.h"
+#include "picture/GreyPicture.h"
 
 #include "tracing/TraceSource.h"
 
