@@ -97,6 +97,17 @@ foreach(package velmora libdaylin1 libdaylin-dev)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${package})
 endforeach()
 
+# --- Licence texts ----------------------------------------------------------
+# The programs are under the GPL, the library under the LGPL (which adds to
+# the GPL, so it travels with both texts). A plain install puts them where
+# distributions other than Debian look (share/licenses/<name>); the Debian
+# packages leave this component out, as their copyright files name the texts
+# in /usr/share/common-licenses instead.
+install(FILES ${CMAKE_SOURCE_DIR}/COPYING DESTINATION ${CMAKE_INSTALL_DATADIR}/licenses/velmora
+        COMPONENT licences)
+install(FILES ${CMAKE_SOURCE_DIR}/COPYING ${CMAKE_SOURCE_DIR}/COPYING.LESSER
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/licenses/libdaylin COMPONENT licences)
+
 # --- CPack ----------------------------------------------------------------
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
