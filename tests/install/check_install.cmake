@@ -164,10 +164,10 @@ set(launcher ${root}/${LIBEXECDIR}/velmora/velmora-start)
 if(NOT exec STREQUAL "Exec=\"${launcher}\" %f;TryExec=${launcher}")
   fail("desktop entry: ${exec}, not ${launcher}")
 endif()
-file(STRINGS ${root}/${DATADIR}/applications/velmora.desktop types REGEX "^MimeType=")
+file(READ ${root}/${DATADIR}/applications/velmora.desktop entry)
 foreach(type image/jpeg image/bmp)
-  if(NOT types MATCHES "[=;]${type};")
-    fail("desktop entry: ${type} is not among ${types}")
+  if(NOT entry MATCHES "\nMimeType=([^\n]*;)?${type};")
+    fail("desktop entry: ${type} is not among its MimeType")
   endif()
 endforeach()
 find_program(DESKTOP_VALIDATE desktop-file-validate)
@@ -206,6 +206,7 @@ endforeach()
 
 # The tree moved elsewhere as a whole still works: nothing below is changed.
 set(moved ${SCRATCH}/moved)
+file(REMOVE_RECURSE ${moved} ${SCRATCH}/home) # left by a failed run
 file(RENAME ${root} ${moved})
 
 # The launcher finds the program installed beside it (the version needs no
@@ -225,7 +226,7 @@ find_program(LDD ldd REQUIRED)
 execute_process(COMMAND ${LDD} ${moved}/${LIBEXECDIR}/daylin/daylin-host
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(found "")
-if(out MATCHES "libdaylin\\.so\\.1 => ([^ ]+)")
+if(out MATCHES "libdaylin\\.so\\.1 => (/[^ ]+)")
   get_filename_component(found ${CMAKE_MATCH_1} REALPATH)
 endif()
 get_filename_component(want ${moved}/${LIBDIR}/libdaylin.so.1.0 REALPATH)
