@@ -99,6 +99,8 @@
 // "<file>.lock" beside the file (a link's target) from reading it to
 // replacing it by renaming a complete new file over it, so concurrent
 // writers lose no entries; daylin::registry::Update() takes part in this.
+// A writer waits at most three seconds for another one's lock; past that,
+// the entry points fail (DaylinSelfRegClass) as for any registry error.
 // daylin writes:
 //
 //   [{F54B5950-59B8-4B15-A121-F8B4C68A3132}]      one section per class id

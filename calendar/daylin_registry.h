@@ -21,8 +21,10 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -218,19 +220,26 @@ inline std::optional<QByteArray> Target(const QString& path) {
 }
 
 // An exclusive lock on `name` (created when missing) held until the
-// descriptor closes. flock() rather than fcntl() locks: those belong to the
-// whole process and would not keep two of its threads apart.
-inline Descriptor Lock(const QByteArray& name) {
+// descriptor closes, or none when another holder keeps it past `wait`: a
+// writer stuck with the lock must not hang every host that registers.
+// flock() rather than fcntl() locks: those belong to the whole process and
+// would not keep two of its threads apart. flock() cannot time out, so it
+// is tried without blocking every millisecond (a change holds the lock for
+// a few milliseconds, so a waiter still finds it free between changes).
+inline Descriptor Lock(const QByteArray& name, std::chrono::milliseconds wait) {
     Descriptor fd(::open(name.constData(),
                          O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW, 0666));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return Descriptor();
     }
-    while (::flock(fd.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() >= deadline) {
             return Descriptor();
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return fd;
 }
@@ -282,17 +291,21 @@ inline std::optional<File> Read(const QString& path) {
     return contents ? std::optional<File>(Parse(contents->bytes)) : std::nullopt;
 }
 
+// How long a writer waits for another writer's lock before it gives up.
+inline constexpr std::chrono::milliseconds kLockWait{3000};
+
 // Edits the file as one step among writers that all use this function:
 // locks "<file>.lock" beside it, reads it, calls change(File&) and replaces
 // the file when the bytes changed (creating it and its folder when missing).
 // False, with the file untouched, when it is not a regular file or cannot be
-// locked, read or written.
-template <typename Change> bool Update(const QString& path, Change&& change) {
+// read or written, or when another writer holds the lock longer than `wait`.
+template <typename Change>
+bool Update(const QString& path, Change&& change, std::chrono::milliseconds wait = kLockWait) {
     const std::optional<QByteArray> target = detail::Target(path);
     if (!target || !QDir().mkpath(QFileInfo(QFile::decodeName(*target)).absolutePath())) {
         return false;
     }
-    const detail::Descriptor lock = detail::Lock(*target + ".lock");
+    const detail::Descriptor lock = detail::Lock(*target + ".lock", wait);
     if (lock.get() < 0) {
         return false;
     }

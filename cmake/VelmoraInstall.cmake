@@ -20,15 +20,28 @@ endif()
 # manual/); Sample1/ does not: the temporary data file belongs to the user.
 
 # The desktop menu starts velmora through a launcher that moves to the
-# user's data folder first.
-set(VELMORA_LAUNCHER ${CMAKE_INSTALL_FULL_LIBEXECDIR}/velmora/velmora-start)
-set(VELMORA_EXECUTABLE ${CMAKE_INSTALL_FULL_BINDIR}/velmora)
+# user's data folder first. The launcher finds the program from its own
+# place, so the tree works below whatever prefix it is installed to.
+file(RELATIVE_PATH VELMORA_LAUNCHER_TO_PROGRAM ${CMAKE_INSTALL_FULL_LIBEXECDIR}/velmora
+     ${CMAKE_INSTALL_FULL_BINDIR})
 configure_file(${VELMORA_PACKAGING_DIR}/velmora-start.in ${generated}/velmora-start @ONLY)
-configure_file(${VELMORA_PACKAGING_DIR}/velmora.desktop.in ${generated}/velmora.desktop @ONLY)
 install(PROGRAMS ${generated}/velmora-start DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/velmora
         COMPONENT velmora)
-install(FILES ${generated}/velmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
-        COMPONENT velmora)
+# A desktop entry needs the launcher's absolute path (it is not on the
+# PATH), so the entry is written when installing, for the prefix installed
+# to (cmake --install --prefix), not the one configured.
+if(IS_ABSOLUTE ${CMAKE_INSTALL_LIBEXECDIR})
+  set(launcher_at_install ${CMAKE_INSTALL_LIBEXECDIR}/velmora/velmora-start)
+else()
+  set(launcher_at_install "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/velmora/velmora-start")
+endif()
+install(CODE "
+  set(VELMORA_LAUNCHER \"${launcher_at_install}\")
+  configure_file(\"${VELMORA_PACKAGING_DIR}/velmora.desktop.in\"
+                 \"${generated}/installed/velmora.desktop\" @ONLY)
+  file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+       TYPE FILE FILES \"${generated}/installed/velmora.desktop\")"
+  COMPONENT velmora)
 install(FILES ${VELMORA_PACKAGING_DIR}/io.github.velmora.velmora.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT velmora)
 
@@ -59,6 +72,10 @@ set(headers daylin.h daylin_export.h daylin_registry.h MonthGrid.h)
 list(TRANSFORM headers PREPEND ${CMAKE_SOURCE_DIR}/calendar/)
 install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/daylin
         COMPONENT libdaylin-dev)
+# The prefix is found from the file's own place (${pcfiledir}), so a tree
+# installed or moved anywhere answers its own folders.
+file(RELATIVE_PATH DAYLIN_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" DAYLIN_PC_TO_PREFIX "${DAYLIN_PC_TO_PREFIX}")
 configure_file(${VELMORA_PACKAGING_DIR}/daylin.pc.in ${generated}/daylin.pc @ONLY)
 install(FILES ${generated}/daylin.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
         COMPONENT libdaylin-dev)
@@ -74,6 +91,10 @@ install(FILES ${generated}/daylinConfig.cmake ${generated}/daylinConfigVersion.c
 # The example host: an example, not a command, so not on the PATH.
 install(TARGETS daylin-host RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/daylin
         COMPONENT libdaylin-dev)
+# It finds the library from its own place wherever the tree is installed.
+file(RELATIVE_PATH host_to_library ${CMAKE_INSTALL_FULL_LIBEXECDIR}/daylin
+     ${CMAKE_INSTALL_FULL_LIBDIR})
+set_target_properties(daylin-host PROPERTIES INSTALL_RPATH "$ORIGIN/${host_to_library}")
 install(FILES ${CMAKE_SOURCE_DIR}/calendar/host/main.cpp
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/libdaylin-dev/examples/host COMPONENT libdaylin-dev)
 
@@ -96,6 +117,17 @@ foreach(package velmora libdaylin1 libdaylin-dev)
   install(FILES ${VELMORA_PACKAGING_DIR}/copyright ${generated}/changelog.Debian.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${package})
 endforeach()
+
+# --- Licence texts ----------------------------------------------------------
+# The programs are under the GPL, the library under the LGPL (which adds to
+# the GPL, so it travels with both texts). A plain install puts them where
+# distributions other than Debian look (share/licenses/<name>); the Debian
+# packages leave this component out, as their copyright files name the texts
+# in /usr/share/common-licenses instead.
+install(FILES ${CMAKE_SOURCE_DIR}/COPYING DESTINATION ${CMAKE_INSTALL_DATADIR}/licenses/velmora
+        COMPONENT licences)
+install(FILES ${CMAKE_SOURCE_DIR}/COPYING ${CMAKE_SOURCE_DIR}/COPYING.LESSER
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/licenses/libdaylin COMPONENT licences)
 
 # --- CPack ----------------------------------------------------------------
 set(CPACK_GENERATOR DEB)

@@ -29,6 +29,9 @@ constexpr int kClientHeight = 10725;
 constexpr double kAreaWidth = 850;
 constexpr double kAreaHeight = 900;
 constexpr double kStretch = 1.2;
+// The page area in twips.
+constexpr int kDocWidth = 11295;
+constexpr int kDocHeight = 9855;
 constexpr int kStepUnits = 50;
 
 struct Page {
@@ -97,7 +100,7 @@ Manual4Frm::Manual4Frm(const std::string& appPath, QWidget* owner)
     BackPic->setPalette(white);
     DocPic = new QWidget(BackPic);
     DocPic->setObjectName(QStringLiteral("DocPic"));
-    DocPic->setGeometry(Twips(0, 0, 11295, 9855));
+    DocPic->setGeometry(Twips(0, 0, kDocWidth, kDocHeight));
     DocPic->setAutoFillBackground(true);
     DocPic->setPalette(white);
     DocImg = new QLabel(DocPic);
@@ -125,6 +128,14 @@ const char* Manual4Frm::PageFile(int page) {
 
 int Manual4Frm::PageHeight(int page) {
     return page >= 0 && page < kManualPages ? kPages[page].height : 0;
+}
+
+QSize Manual4Frm::ShownPageSize(int page) {
+    // As PlaceImage() puts it in the page area of its fixed size.
+    const double ux = Px(kDocWidth) / kAreaWidth;
+    const double uy = Px(kDocHeight) / kAreaHeight;
+    return QSize(static_cast<int>(std::lround(kAreaWidth * ux)),
+                 static_cast<int>(std::lround(PageHeight(page) * kStretch * uy)));
 }
 
 QString Manual4Frm::PageTitle(int page) {

@@ -4,6 +4,7 @@
 // program directory.
 #pragma once
 
+#include <QSize>
 #include <QWidget>
 #include <array>
 #include <string>
@@ -42,6 +43,10 @@ class Manual4Frm : public QWidget {
     static const char* PageFile(int page);
     static int PageHeight(int page);
     static QString PageTitle(int page);
+    // The size in pixels the page picture is shown at (the page area's
+    // width, and 1.2 times the page height in the area's taller units):
+    // pictures drawn in this proportion are shown undistorted.
+    static QSize ShownPageSize(int page);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

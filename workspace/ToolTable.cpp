@@ -14,7 +14,7 @@ constexpr std::array<ToolRow, kToolCount> kTools{{
     {"ポイント移動",  "ポイントの移動",   "移動(&M)",       "MovePen.ICO",   "POINT14.ICO",   {-13, 13},     true,  true,  true,  true,  true,  true,  false, false, false, true,  true},
     {"ポイント追加",  "ポイントの追加",   "追加(&A)",       "AddPen.ICO",    nullptr,         {-1, 0},       true,  false, true,  true,  false, false, false, false, false, true,  true},
     {"ポイント削除",  "ポイントの削除",   "削除(&D)",       "Remove.ICO",    nullptr,         {-1, 0},       true,  false, true,  true,  false, false, false, false, false, true,  true},
-    {"ビル屋上",      "ポイントの削除",   nullptr,          "ARW10NW2.ICO",  nullptr,         {-10, 10},     true,  true,  true,  false, false, false, true,  true,  false, true,  false},
+    {"ビル屋上",      "１クリックでの屋上、壁ライン描画", nullptr,          "ARW10NW2.ICO",  nullptr,         {-10, 10},     true,  true,  true,  false, false, false, true,  true,  false, true,  false},
 }};
 // clang-format on
 

@@ -134,9 +134,10 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         const QStringList captions{"選択",         "拡大縮小",     "屋上ライン",   "側壁ライン",
                                    "ポイント移動", "ポイント追加", "ポイント削除", "ビル屋上"};
-        const QStringList tips{"ラインの選択",     "拡大縮小",       "屋上ラインの描画",
-                               "側壁ラインの描画", "ポイントの移動", "ポイントの追加",
-                               "ポイントの削除",   "ポイントの削除"};
+        const QStringList tips{"ラインの選択",     "拡大縮小",
+                               "屋上ラインの描画", "側壁ラインの描画",
+                               "ポイントの移動",   "ポイントの追加",
+                               "ポイントの削除",   "１クリックでの屋上、壁ライン描画"};
         for (int i = 0; i < 8; ++i) {
             QCOMPARE(w.Work().InputModeRbn->Button(i)->text(), captions[i]);
             QCOMPARE(w.Work().InputModeRbn->Button(i)->toolTip(), tips[i]);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
+#include <cmath>
 
 #include "manual/Manual4Frm.h"
 #include "support/Window.h"
@@ -124,8 +125,9 @@ class ManualTest : public QObject {
         QCOMPARE(m.ImageHeight(), 1330.8);
     }
 
-    // The pages the build renders: the nine pictures in their proportions,
-    // each source titled as its page and with a page's worth of text.
+    // The pages the build renders: the nine pictures in the proportion the
+    // window shows them in (not stretched), each source titled as its page
+    // and with a page's worth of text.
     void generatedPages_data() {
         QTest::addColumn<int>("page");
         for (int i = 0; i < kManualPages; ++i)
@@ -136,7 +138,18 @@ class ManualTest : public QObject {
         const QImage picture(
             QDir(ProgramDir()).filePath(QStringLiteral("Pic01/") + Manual4Frm::PageFile(page)));
         QVERIFY(!picture.isNull());
-        QCOMPARE(picture.width() * Manual4Frm::PageHeight(page), picture.height() * 850);
+        Manual4Frm m(ProgramDir().toStdString());
+        m.ItemName1Lbl_Click(page);
+        const QSize shown = m.DocImg->size();
+        QCOMPARE(shown, Manual4Frm::ShownPageSize(page));
+        // Scaled to the width shown, the picture is as tall as shown, to the pixel.
+        const double scaledHeight = double(picture.height()) * shown.width() / picture.width();
+        QVERIFY2(std::abs(scaledHeight - shown.height()) <= 1.0,
+                 qPrintable(QStringLiteral("%1 x %2 shown as %3 x %4")
+                                .arg(picture.width())
+                                .arg(picture.height())
+                                .arg(shown.width())
+                                .arg(shown.height())));
         QFile source(QStringLiteral(VELMORA_SOURCE_DIR "/manual/pages/page%1.html").arg(page));
         QVERIFY(source.open(QIODevice::ReadOnly));
         QTextDocument doc;

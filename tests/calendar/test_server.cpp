@@ -7,10 +7,13 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "daylin.h"
@@ -54,6 +57,54 @@ DaylinClassFactory* GetFactory() {
     }
     return static_cast<DaylinClassFactory*>(object);
 }
+
+// Another process that holds the lock of a registry file until Release()
+// (or its end), as a second installer stuck in the middle of a change would.
+class LockHolder {
+  public:
+    explicit LockHolder(const QByteArray& lockFile) {
+        int ready[2];
+        int release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) { // only async-signal-safe calls from here on
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(lockFile.constData(), O_RDWR | O_CREAT, 0666);
+            char c = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &c, 1);
+            (void)!::read(release[0], &c, 1); // returns when the parent closes it
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        release_ = release[1];
+        char c = 0;
+        held_ = pid_ > 0 && ::read(ready[0], &c, 1) == 1 && c == 'y';
+        ::close(ready[0]);
+    }
+    ~LockHolder() { Release(); }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool Held() const { return held_; }
+    // Returns once the holder has ended, so the lock is free.
+    void Release() {
+        if (release_ >= 0) {
+            ::close(std::exchange(release_, -1));
+        }
+        if (pid_ > 0) {
+            ::waitpid(std::exchange(pid_, -1), nullptr, 0);
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int release_ = -1;
+    bool held_ = false;
+};
 
 } // namespace
 
@@ -221,6 +272,67 @@ class ServerTest : public QObject {
             }
         }
         QCOMPARE(missing, QStringList());
+    }
+
+    // A lock held by another process delays a change by at most the wait;
+    // past it the change fails and the file stays as it was.
+    void heldLockIsWaitedForBriefly_data() {
+        QTest::addColumn<int>("releasedAfterMs"); // -1: held throughout
+        QTest::addColumn<bool>("written");
+        QTest::newRow("held throughout") << -1 << false;
+        QTest::newRow("released within the wait") << 150 << true;
+        QTest::newRow("released just after the wait") << 900 << false;
+    }
+    void heldLockIsWaitedForBriefly() {
+        QFETCH(int, releasedAfterMs);
+        QFETCH(bool, written);
+        constexpr std::chrono::milliseconds kWait(600);
+        const QByteArray before = Contents();
+        LockHolder holder(QFile::encodeName(QFileInfo(path_).canonicalFilePath() + ".lock"));
+        QVERIFY(holder.Held());
+        std::thread releaser([&] {
+            if (releasedAfterMs >= 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(releasedAfterMs));
+                holder.Release();
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const bool updated = daylin::registry::Update(
+            path_, [](File& file) { file.Append(QStringLiteral("late"), {}); }, kWait);
+        const qint64 waited = clock.elapsed();
+        releaser.join();
+        holder.Release();
+        QCOMPARE(updated, written);
+        QCOMPARE(Contents() == before, !written);
+        if (written) {
+            QVERIFY2(waited >= releasedAfterMs && waited < kWait.count(),
+                     qPrintable(QString::number(waited)));
+        } else {
+            QVERIFY2(waited >= kWait.count() && waited < kWait.count() + 2000,
+                     qPrintable(QString::number(waited)));
+        }
+    }
+
+    // Registration gives up after its few seconds as for any registry error,
+    // and works again once the other writer is done.
+    void registrationGivesUpOnAHeldLock() {
+        const QByteArray before = Contents();
+        LockHolder holder(QFile::encodeName(QFileInfo(path_).canonicalFilePath() + ".lock"));
+        QVERIFY(holder.Held());
+        QElapsedTimer clock;
+        clock.start();
+        auto call = std::async(std::launch::async, &DllRegisterServer);
+        if (call.wait_for(std::chrono::seconds(15)) == std::future_status::timeout) {
+            holder.Release(); // lets the call end, so the test does not hang
+            QFAIL("registration waits for the lock without end");
+        }
+        QCOMPARE(call.get(), DaylinSelfRegClass);
+        QVERIFY(clock.elapsed() >= daylin::registry::kLockWait.count());
+        QCOMPARE(Contents(), before);
+        holder.Release();
+        QCOMPARE(DllRegisterServer(), DaylinOk);
+        QVERIFY(Contents() != before);
     }
 
     void classObject_data() {

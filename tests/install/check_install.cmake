@@ -1,6 +1,7 @@
-# Installs the build tree into a scratch prefix, once per package component
-# and once whole, and checks what a user and a host program find there.
-#   cmake -DBUILD=<build dir> -DSCRATCH=<dir> -DBINDIR=... -DLIBDIR=...
+# Installs the build tree into a scratch prefix (never the configured one),
+# once per package component and once whole, and checks what a user and a
+# host program find there, after moving the whole tree elsewhere.
+#   cmake -DBUILD=<build dir> -DSOURCE=<source dir> -DSCRATCH=<dir> -DBINDIR=... -DLIBDIR=...
 #         -DLIBEXECDIR=... -DINCLUDEDIR=... -DDATADIR=... -DMANDIR=...
 #         -DINSTALL_PREFIX=<configured prefix> -DCLI=<ON|OFF> -DCXX=<compiler>
 #         -P check_install.cmake
@@ -77,14 +78,60 @@ foreach(package velmora libdaylin1 libdaylin-dev)
   list(APPEND all ${${package}})
 endforeach()
 
-# Everything installed belongs to one of the packages.
+# Everything installed belongs to one of the packages, or is a licence text
+# (left out of the packages: Debian's copyright file names its own copies).
+set(licences ${DATADIR}/licenses/velmora/COPYING ${DATADIR}/licenses/libdaylin/COPYING
+             ${DATADIR}/licenses/libdaylin/COPYING.LESSER)
+list(APPEND all ${licences})
 set(root ${SCRATCH}/all)
 install_into(${root})
 files_below(${root} got)
 list(SORT all)
 if(NOT got STREQUAL all)
   list(JOIN got "\n  " have)
-  fail("the whole install differs from the three packages together:\n  ${have}")
+  fail("the whole install differs from the three packages and the licences:\n  ${have}")
+endif()
+
+# The licence texts: the GPL beside the programs, the LGPL and the GPL it
+# adds to beside the library, and the copyright file naming the licence of
+# every file group with a text for each (DEP-5).
+foreach(text ${licences})
+  get_filename_component(name ${text} NAME)
+  file(SHA256 ${root}/${text} got)
+  file(SHA256 ${SOURCE}/${name} want)
+  file(STRINGS ${root}/${text} title LIMIT_COUNT 1)
+  string(STRIP "${title}" title)
+  if(name STREQUAL "COPYING")
+    set(expected "GNU GENERAL PUBLIC LICENSE")
+  else()
+    set(expected "GNU LESSER GENERAL PUBLIC LICENSE")
+  endif()
+  if(NOT got STREQUAL want OR NOT title STREQUAL expected)
+    fail("${text} is not the source's ${name} ('${title}')")
+  endif()
+endforeach()
+file(STRINGS ${root}/${DATADIR}/doc/velmora/copyright copyright)
+set(group "")
+set(used)
+set(texts)
+foreach(line IN LISTS copyright)
+  if(line MATCHES "^Files: (.*)")
+    set(group "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^License: (.*)")
+    if(group STREQUAL "")
+      list(APPEND texts "${CMAKE_MATCH_1}")
+    else()
+      list(APPEND used "${group}=${CMAKE_MATCH_1}")
+    endif()
+    set(group "")
+  endif()
+endforeach()
+if(NOT used STREQUAL "*=GPL-3+;calendar/*=LGPL-3+" OR NOT texts STREQUAL "GPL-3+;LGPL-3+")
+  fail("copyright file: groups ${used}, licence texts ${texts}")
+endif()
+file(READ ${root}/${DATADIR}/metainfo/io.github.velmora.velmora.metainfo.xml metainfo)
+if(NOT metainfo MATCHES "<project_license>GPL-3.0-or-later</project_license>")
+  fail("metainfo: the program's licence is not GPL-3.0-or-later")
 endif()
 
 # The library's links, as ldconfig and the linker want them.
@@ -110,12 +157,19 @@ foreach(s ${icon_sizes})
   endif()
 endforeach()
 
-# The desktop entry starts the launcher that is installed.
-file(STRINGS ${root}/${DATADIR}/applications/velmora.desktop exec REGEX "^Exec=")
-string(REPLACE "Exec=${INSTALL_PREFIX}/" "" launcher "${exec}")
-if(NOT launcher STREQUAL "${LIBEXECDIR}/velmora/velmora-start")
-  fail("desktop entry: ${exec}")
+# The desktop entry starts the launcher installed, below the prefix given
+# to cmake --install (not the configured one), with the file to open.
+file(STRINGS ${root}/${DATADIR}/applications/velmora.desktop exec REGEX "^(Try)?Exec=")
+set(launcher ${root}/${LIBEXECDIR}/velmora/velmora-start)
+if(NOT exec STREQUAL "Exec=\"${launcher}\" %f;TryExec=${launcher}")
+  fail("desktop entry: ${exec}, not ${launcher}")
 endif()
+file(READ ${root}/${DATADIR}/applications/velmora.desktop entry)
+foreach(type image/jpeg image/bmp)
+  if(NOT entry MATCHES "\nMimeType=([^\n]*;)?${type};")
+    fail("desktop entry: ${type} is not among its MimeType")
+  endif()
+endforeach()
 find_program(DESKTOP_VALIDATE desktop-file-validate)
 find_program(APPSTREAMCLI appstreamcli)
 foreach(tool DESKTOP_VALIDATE APPSTREAMCLI)
@@ -135,43 +189,73 @@ if(NOT rc EQUAL 0)
   fail("appstreamcli validate: ${out}")
 endif()
 
-# The launcher starts velmora in the user's data folder: $XDG_DATA_HOME when
-# it is an absolute path, else ~/.local/share. A stand-in program reports
-# the folder it was started in.
-file(READ ${root}/${LIBEXECDIR}/velmora/velmora-start script)
-set(standin ${SCRATCH}/standin)
-file(WRITE ${standin} "#!/bin/sh\npwd\n")
-file(CHMOD ${standin} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
-string(REGEX REPLACE "exec \"[^\"]*\"" "exec \"${standin}\"" script "${script}")
-file(WRITE ${SCRATCH}/launcher "${script}")
-set(home ${SCRATCH}/home)
-foreach(case "${SCRATCH}/xdg;${SCRATCH}/xdg/velmora" "relative/dir;${home}/.local/share/velmora"
-        ";${home}/.local/share/velmora")
-  list(GET case 0 xdg)
-  list(GET case 1 want)
-  file(REMOVE_RECURSE ${home} ${SCRATCH}/xdg)
-  file(MAKE_DIRECTORY ${home})
-  execute_process(COMMAND env HOME=${home} XDG_DATA_HOME=${xdg} sh ${SCRATCH}/launcher
-                  WORKING_DIRECTORY ${SCRATCH} OUTPUT_VARIABLE out OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT out STREQUAL want)
-    fail("launcher with XDG_DATA_HOME='${xdg}' starts in '${out}', not ${want}")
+# Nothing installed names the folder it was installed to, nor the
+# configured prefix, except the desktop entry (which must name a path).
+foreach(text ${LIBEXECDIR}/velmora/velmora-start ${LIBDIR}/pkgconfig/daylin.pc
+             ${LIBDIR}/cmake/daylin/daylinConfig.cmake ${LIBDIR}/cmake/daylin/daylinTargets.cmake)
+  file(READ ${root}/${text} content)
+  string(FIND "${content}" "${root}" at_root)
+  set(at_prefix -1)
+  if(NOT text MATCHES "cmake$") # those name Qt's folders, which may share a prefix
+    string(FIND "${content}" "${INSTALL_PREFIX}/" at_prefix)
+  endif()
+  if(NOT at_root EQUAL -1 OR NOT at_prefix EQUAL -1)
+    fail("${text} names an absolute installed folder")
   endif()
 endforeach()
 
-# A host finds daylin through pkg-config (the file moved to the scratch
-# prefix, as if installed there) ...
+# The tree moved elsewhere as a whole still works: nothing below is changed.
+set(moved ${SCRATCH}/moved)
+file(REMOVE_RECURSE ${moved} ${SCRATCH}/home) # left by a failed run
+file(RENAME ${root} ${moved})
+
+# The launcher finds the program installed beside it (the version needs no
+# display) and starts it in the user's data folder.
+set(home ${SCRATCH}/home)
+file(MAKE_DIRECTORY ${home})
+execute_process(COMMAND env -u XDG_DATA_HOME HOME=${home} ${moved}/${LIBEXECDIR}/velmora/velmora-start
+                        --version
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^velmora [0-9]+\\.[0-9]+\n$"
+   OR NOT IS_DIRECTORY ${home}/.local/share/velmora)
+  fail("installed launcher --version: exit ${rc}: ${out}${err}")
+endif()
+
+# The example host finds the library of its own tree.
+find_program(LDD ldd REQUIRED)
+execute_process(COMMAND ${LDD} ${moved}/${LIBEXECDIR}/daylin/daylin-host
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(found "")
+if(out MATCHES "libdaylin\\.so\\.1 => (/[^ ]+)")
+  get_filename_component(found ${CMAKE_MATCH_1} REALPATH)
+endif()
+get_filename_component(want ${moved}/${LIBDIR}/libdaylin.so.1.0 REALPATH)
+if(NOT found STREQUAL want)
+  fail("daylin-host loads libdaylin.so.1 from '${found}', not ${want}:\n${out}${err}")
+endif()
+
+# A host finds daylin through pkg-config ...
 find_program(PKG_CONFIG pkg-config REQUIRED)
-file(READ ${root}/${LIBDIR}/pkgconfig/daylin.pc pc)
-string(REPLACE "prefix=${INSTALL_PREFIX}\n" "prefix=${root}\n" pc "${pc}")
-file(WRITE ${SCRATCH}/pkgconfig/daylin.pc "${pc}")
-set(ENV{PKG_CONFIG_PATH} ${SCRATCH}/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} ${moved}/${LIBDIR}/pkgconfig)
 execute_process(COMMAND ${PKG_CONFIG} --cflags --libs daylin
                 RESULT_VARIABLE rc OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE
                 ERROR_VARIABLE err)
+separate_arguments(flag_list UNIX_COMMAND "${flags}")
+set(include_dir "")
+set(library_dir "")
+foreach(flag ${flag_list})
+  if(flag MATCHES "^-I(.*daylin)$")
+    get_filename_component(include_dir ${CMAKE_MATCH_1} REALPATH)
+  elseif(flag MATCHES "^-L(.*)$")
+    get_filename_component(library_dir ${CMAKE_MATCH_1} REALPATH)
+  endif()
+endforeach()
+get_filename_component(want_include ${moved}/${INCLUDEDIR}/daylin REALPATH)
+get_filename_component(want_library ${moved}/${LIBDIR} REALPATH)
 if(NOT rc EQUAL 0)
   fail("pkg-config daylin: ${err}")
-elseif(NOT flags MATCHES "-I${root}/${INCLUDEDIR}/daylin( |$)" OR NOT flags MATCHES "-ldaylin"
-       OR NOT flags MATCHES "-L${root}/${LIBDIR}( |$)" OR NOT flags MATCHES "-lQt6Widgets")
+elseif(NOT include_dir STREQUAL want_include OR NOT library_dir STREQUAL want_library
+       OR NOT flags MATCHES "-ldaylin" OR NOT flags MATCHES "-lQt6Widgets")
   fail("pkg-config daylin gives: ${flags}")
 endif()
 
@@ -199,11 +283,14 @@ foreach(d ${dirs})
     set(found ${d})
   endif()
 endforeach()
-if(NOT found OR NOT EXISTS ${lib})
+get_filename_component(lib ${lib} REALPATH)
+get_filename_component(tree ${TREE} REALPATH)
+if(NOT found OR NOT EXISTS ${lib} OR NOT lib MATCHES "^${tree}/")
   message(FATAL_ERROR "daylin::daylin: includes ${dirs}, library ${lib}")
 endif()
 ]])
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${host} -B ${host}/build -DCMAKE_PREFIX_PATH=${root}
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${host} -B ${host}/build -DCMAKE_PREFIX_PATH=${moved}
+                        -DTREE=${moved}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
   fail("find_package(daylin): ${out}")

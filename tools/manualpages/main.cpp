@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QUrl>
+#include <cmath>
 #include <cstdio>
 
 #include "Shots.h"
@@ -55,9 +56,16 @@ void LayOut(QTextDocument& doc, const QString& html, int height, const QString& 
                  qPrintable(name), int(doc.size().height()), height);
 }
 
+// The page's height when it is laid out 850 wide: the proportion the viewer
+// shows it in, so that text, circles and screenshots keep their shape.
+int LayoutHeight(int page) {
+    const QSize shown = velmora::Manual4Frm::ShownPageSize(page);
+    return static_cast<int>(std::lround(double(kPageWidth) * shown.height() / shown.width()));
+}
+
 bool RenderPage(int page, const QString& html, const QMap<QString, QImage>& shots,
                 const QDir& out) {
-    const int height = velmora::Manual4Frm::PageHeight(page);
+    const int height = LayoutHeight(page);
     QTextDocument doc;
     doc.setDocumentMargin(kMargin);
     QFont font(QStringLiteral("Noto Sans CJK JP"));
