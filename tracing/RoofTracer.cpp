@@ -201,8 +201,8 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     TraceRoofContour(ExtractRegionBoundary());
     FindRoofCorners();
     out.outline = TracedRoofOutline();
-    // Three corners and the closing point at least.
-    if (out.outline.size() < 4) {
+    // An outline without corners is refused, as the roof stages always did.
+    if (out.outline.empty()) {
         out.refusal = TraceRefusal::NoOutline;
         out.outline.clear();
         return out;
