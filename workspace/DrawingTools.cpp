@@ -1,6 +1,6 @@
-// The roof and wall tools of the inclined view: click marks, XOR rubber
-// bands, and the appends through the editing core. The height of a new wall
-// is measured at once.
+// The roof and wall tools of the inclined view: click marks, rubber bands
+// on the view's overlay, and the appends through the editing core. The
+// height of a new wall is measured at once.
 #include "data/Conventions.h"
 #include "data/Editing.h"
 #include "workspace/EditSession.h"
@@ -16,9 +16,11 @@ void RoofTool::MouseDown(int button, QPointF p) {
         return;
     EditSession& s = env_.Session();
     PictureView& v = env_.View();
+    // The band to the click becomes the outline's edge.
+    v.CommitOverlay();
     v.SetMode(DrawMode::Xor);
     v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
-    anchor_ = last_ = QPointF(x, y);
+    anchor_ = QPointF(x, y);
 
     const RoofClickResult r = RoofToolClick(s.Data(), outline_, x, y);
     switch (r.kind) {
@@ -42,14 +44,14 @@ void RoofTool::MouseDown(int button, QPointF p) {
 void RoofTool::MouseMove(int, QPointF p) {
     if (!InSlopeView() || outline_.pDrawPointNum <= 0)
         return;
-    PictureView& v = env_.View();
-    const QColor c = ToQColor(kRoofRubberColour);
-    const DrawMode mode = v.Mode();
-    v.SetMode(DrawMode::Xor);
-    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
-    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
-    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
-    v.SetMode(mode);
+    const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    // Back on the last corner, the band has no length and shows nothing.
+    if (to == anchor_) {
+        env_.View().ClearOverlay();
+        return;
+    }
+    env_.View().SetOverlay(
+        {DrawOp::Line(anchor_.x(), anchor_.y(), to.x(), to.y(), kRoofRubberColour, DrawMode::Xor)});
 }
 
 void WallTool::MouseDown(int button, QPointF p) {
@@ -63,7 +65,7 @@ void WallTool::MouseDown(int button, QPointF p) {
     case WallClickKind::Nothing:
         break;
     case WallClickKind::StartPicked:
-        last_ = QPointF(start_.pWallStartX, start_.pWallStartY);
+        v.ClearOverlay();
         v.Circle(start_.pWallStartX, start_.pWallStartY, kMarkerRadius, ToQColor(kWallDrawColour));
         break;
     case WallClickKind::WallAdded:
@@ -84,10 +86,9 @@ void WallTool::MouseMove(int, QPointF p) {
     if (!InSlopeView() || start_.pWallStartSet != 1)
         return;
     PictureView& v = env_.View();
-    const QColor c = ToQColor(kWallDrawColour);
-    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
-    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
-    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
+    const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    v.SetOverlay({DrawOp::Line(start_.pWallStartX, start_.pWallStartY, to.x(), to.y(),
+                               kWallDrawColour, v.Mode())});
     env_.Session().CountEdit();
 }
 

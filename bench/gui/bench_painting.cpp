@@ -1,9 +1,8 @@
 // Painting through the main window on a 788 x 678 view with every table at
 // capacity: the whole inclined-view redraw with a roof selected and the
 // whole plan map, and one step of dragging a roof corner with the move tool.
-// A redraw of what the view shows draws only what differs, and a drawing
-// just cleared is kept aside: each whole redraw is made on a cleared view,
-// of another roof selected than the last.
+// Each whole redraw is made on a cleared view, of another roof selected
+// than the last.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
