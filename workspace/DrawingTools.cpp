@@ -3,8 +3,8 @@
 // height of a new wall is measured at once.
 #include "data/Conventions.h"
 #include "data/Editing.h"
+#include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
-#include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
 
@@ -15,7 +15,7 @@ void RoofTool::MouseDown(int button, QPointF p) {
     if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
-    PictureView& v = env_.View();
+    DrawingSurface& v = env_.Surface();
     // The band to the click becomes the outline's edge.
     v.CommitOverlay();
     v.SetMode(DrawMode::Xor);
@@ -47,10 +47,10 @@ void RoofTool::MouseMove(int, QPointF p) {
     const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
     // Back on the last corner, the band has no length and shows nothing.
     if (to == anchor_) {
-        env_.View().ClearOverlay();
+        env_.Surface().ClearOverlay();
         return;
     }
-    env_.View().SetOverlay(
+    env_.Surface().SetOverlay(
         {DrawOp::Line(anchor_.x(), anchor_.y(), to.x(), to.y(), kRoofRubberColour, DrawMode::Xor)});
 }
 
@@ -59,8 +59,8 @@ void WallTool::MouseDown(int button, QPointF p) {
     if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
-    PictureView& v = env_.View();
-    const WallClickResult r = WallToolClick(s.Data(), s.pActiveTopArea, start_, x, y);
+    DrawingSurface& v = env_.Surface();
+    const WallClickResult r = WallToolClick(s.Data(), s.ActiveRoof(), start_, x, y);
     switch (r.kind) {
     case WallClickKind::Nothing:
         break;
@@ -69,23 +69,22 @@ void WallTool::MouseDown(int button, QPointF p) {
         v.Circle(start_.pWallStartX, start_.pWallStartY, kMarkerRadius, ToQColor(kWallDrawColour));
         break;
     case WallClickKind::WallAdded:
-        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
         env_.ShowWallHeight(start_.pWallStartY, y);
         s.CountEdit();
         break;
     case WallClickKind::Refused:
-        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
         env_.ShowRefusal(r.refusal);
         break;
     }
-    s.pDownX = x;
-    s.pDownY = y;
+    s.SetDown(x, y);
 }
 
 void WallTool::MouseMove(int, QPointF p) {
     if (!InSlopeView() || start_.pWallStartSet != 1)
         return;
-    PictureView& v = env_.View();
+    DrawingSurface& v = env_.Surface();
     const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
     v.SetOverlay({DrawOp::Line(start_.pWallStartX, start_.pWallStartY, to.x(), to.y(),
                                kWallDrawColour, v.Mode())});

@@ -1,4 +1,5 @@
 #include "workspace/PictureView.h"
+#include "workspace/FigurePainter.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -7,7 +8,9 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <qdrawutil.h>
+#include <vector>
 
 namespace velmora {
 
@@ -54,74 +57,10 @@ QPointF PixelCentre(QPointF p) {
     return QPointF(Cell(p.x()) + 0.5, Cell(p.y()) + 0.5);
 }
 
-QColor ColourOf(Rgb c) {
-    return QColor(c.r, c.g, c.b);
-}
-
 Rgb RgbOf(QColor c) {
     return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
                static_cast<std::uint8_t>(c.blue())};
 }
-
-// One painter's state over a list of figures: mode, pen and font are set
-// only when a figure needs other ones, which keeps a redraw of thousands
-// of figures cheap.
-class FigurePainter {
-  public:
-    FigurePainter(QPainter& p, int penWidth, const QFont& base)
-        : p_(p), penWidth_(penWidth), baseFont_(base) {
-        p_.setRenderHint(QPainter::Antialiasing, false);
-        p_.setRenderHint(QPainter::TextAntialiasing, false);
-        p_.setBrush(Qt::NoBrush);
-    }
-
-    void Use(const DrawOp& op) {
-        if (!modeSet_ || op.mode != mode_) {
-            p_.setCompositionMode(op.mode == DrawMode::Xor ? QPainter::RasterOp_SourceXorDestination
-                                                           : QPainter::CompositionMode_SourceOver);
-            mode_ = op.mode;
-            modeSet_ = true;
-        }
-        if (!penSet_ || !(op.colour == colour_)) {
-            QPen pen(ColourOf(op.colour));
-            pen.setWidth(penWidth_);
-            pen.setCapStyle(Qt::SquareCap);
-            pen.setJoinStyle(Qt::MiterJoin);
-            p_.setPen(pen);
-            colour_ = op.colour;
-            penSet_ = true;
-        }
-    }
-
-    // The ascent of the font now set.
-    int UseFont(int pointSize, bool bold) {
-        if (!fontSet_ || pointSize != pointSize_ || bold != bold_) {
-            QFont f = baseFont_;
-            f.setPointSize(std::max(pointSize, 1));
-            f.setBold(bold);
-            f.setStyleStrategy(QFont::NoAntialias);
-            p_.setFont(f);
-            ascent_ = p_.fontMetrics().ascent();
-            pointSize_ = pointSize;
-            bold_ = bold;
-            fontSet_ = true;
-        }
-        return ascent_;
-    }
-
-    QPainter& Painter() { return p_; }
-
-  private:
-    QPainter& p_;
-    int penWidth_;
-    QFont baseFont_;
-    bool modeSet_ = false, penSet_ = false, fontSet_ = false;
-    DrawMode mode_ = DrawMode::Copy;
-    Rgb colour_{};
-    int pointSize_ = 0;
-    bool bold_ = false;
-    int ascent_ = 0;
-};
 
 QImage NewSurface(QSize size) {
     QImage img(size, QImage::Format_RGB32);
@@ -242,12 +181,31 @@ void PictureView::PaintFigures(QPainter& p, DrawList::const_iterator first,
                                DrawList::const_iterator last, QPoint origin) {
     FigurePainter fp(p, drawWidth_, font());
     const QPointF shift(origin);
+    // Opaque lines of one colour in a row go to the painter together: a
+    // redraw at capacity is mostly such runs. Exclusive-or lines are drawn
+    // one by one, so that where two of them cross both still combine.
+    std::vector<QLineF> run;
+    const auto flush = [&] {
+        if (!run.empty())
+            p.drawLines(run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
     for (auto it = first; it != last; ++it) {
         const DrawOp& op = *it;
         if (op.kind == DrawOp::Kind::Clear)
             continue;
-        fp.Use(op);
         const QPointF a = PixelCentre(ToPixel(op.x1, op.y1)) + shift;
+        if (op.kind == DrawOp::Kind::Line && op.mode == DrawMode::Copy && !run.empty() &&
+            it != first && std::prev(it)->kind == DrawOp::Kind::Line &&
+            std::prev(it)->mode == DrawMode::Copy && std::prev(it)->colour == op.colour) {
+            const QPointF b = PixelCentre(ToPixel(op.x2, op.y2)) + shift;
+            if (a != b) {
+                run.emplace_back(a, b);
+                continue;
+            }
+        }
+        flush();
+        fp.Use(op);
         switch (op.kind) {
         case DrawOp::Kind::Clear:
             break;
@@ -255,6 +213,8 @@ void PictureView::PaintFigures(QPainter& p, DrawList::const_iterator first,
             const QPointF b = PixelCentre(ToPixel(op.x2, op.y2)) + shift;
             if (a == b)
                 p.drawPoint(a);
+            else if (op.mode == DrawMode::Copy)
+                run.emplace_back(a, b);
             else
                 p.drawLine(a, b);
             break;
@@ -278,6 +238,7 @@ void PictureView::PaintFigures(QPainter& p, DrawList::const_iterator first,
         }
         }
     }
+    flush();
 }
 
 void PictureView::Line(double x1, double y1, double x2, double y2, QColor c) {

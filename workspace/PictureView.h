@@ -19,22 +19,25 @@
 #include <QString>
 #include <QWidget>
 
+#include "data/BuildingData.h"
 #include "data/DrawList.h"
+#include "workspace/DrawingSurface.h"
 
 class QPainter;
 
 namespace velmora {
 
-class PictureView : public QWidget {
+class PictureView : public QWidget, public DrawingSurface {
     Q_OBJECT
   public:
-    // Sunken frame width on each side: the outer size is the inner size + 4.
-    static constexpr int kBorder = 2;
+    // Sunken frame width on each side: the outer size is the inner size
+    // plus twice this.
+    static constexpr int kBorder = kViewBorder;
 
     // Mouse buttons as the handlers receive them.
-    static constexpr int kLeftButton = 1;
-    static constexpr int kRightButton = 2;
-    static constexpr int kMiddleButton = 4;
+    static constexpr int kLeftButton = velmora::kLeftButton;
+    static constexpr int kRightButton = velmora::kRightButton;
+    static constexpr int kMiddleButton = velmora::kMiddleButton;
 
     explicit PictureView(QWidget* parent = nullptr);
 
@@ -72,33 +75,33 @@ class PictureView : public QWidget {
     QColor BackColor() const { return back_; }
 
     // Drawing state.
-    void SetMode(velmora::DrawMode m) { mode_ = m; }
-    velmora::DrawMode Mode() const { return mode_; }
-    void SetDrawWidth(int w) { drawWidth_ = w < 1 ? 1 : w; }
+    void SetMode(velmora::DrawMode m) override { mode_ = m; }
+    velmora::DrawMode Mode() const override { return mode_; }
+    void SetDrawWidth(int w) override { drawWidth_ = w < 1 ? 1 : w; }
     int DrawWidth() const { return drawWidth_; }
 
     // Drawing on the base, in user coordinates, in the current mode.
     // Clearing puts the picture back and drops the overlay.
     void Cls();
-    void Line(double x1, double y1, double x2, double y2, QColor c);
+    void Line(double x1, double y1, double x2, double y2, QColor c) override;
     // Radius in units of the x axis.
-    void Circle(double x, double y, double radius, QColor c);
+    void Circle(double x, double y, double radius, QColor c) override;
     // Outline of the rectangle with corners (x1, y1) and (x2, y2).
     void Box(double x1, double y1, double x2, double y2, QColor c);
     // Text with its top-left corner at (x, y).
     void Print(double x, double y, const QString& text, int pointSize, bool bold, QColor c);
     // Paints a list of figures onto the base in order, each in its own mode,
     // with one painter; the view is left in the mode of the last one.
-    void Paint(const DrawList& ops);
+    void Paint(const DrawList& ops) override;
 
     // The overlay: figures shown over the base until replaced, each in its
     // own mode. Erasing one costs a repaint of its rectangle.
-    void SetOverlay(velmora::DrawList ops);
-    void ClearOverlay() { SetOverlay({}); }
+    void SetOverlay(velmora::DrawList ops) override;
+    void ClearOverlay() override { SetOverlay({}); }
     const velmora::DrawList& Overlay() const { return overlay_; }
     // Draws the overlay into the base for good and empties it (a rubber
     // band that became an edge).
-    void CommitOverlay();
+    void CommitOverlay() override;
 
     // Colour of the shown pixel (base and overlay) under (x, y) as
     // R + 256 G + 65536 B, or -1 outside the inner area.

@@ -7,9 +7,9 @@
 #include "data/Editing.h"
 #include "tracing/RoofTracer.h"
 #include "workspace/BuiltInFiles.h"
+#include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
 #include "workspace/GreyPicture.h"
-#include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
 
@@ -62,18 +62,18 @@ void TraceTool::DoubleClick() {
 void TraceTool::TraceRoofAtClick() {
     EditSession& s = env_.Session();
     BuildingData& data = s.Data();
-    if (FindTopAreaAt(data, s.pDownX, s.pDownY) >= 0) {
+    if (FindTopAreaAt(data, s.DownX(), s.DownY()) >= 0) {
         env_.Message(QStringLiteral("この屋上は既にセットされています。"));
         return;
     }
-    PictureView& view = env_.View();
+    DrawingSurface& view = env_.Surface();
     // Told after the hourglass is gone.
     EditRefusal refusal = EditRefusal::None;
     {
         BusyCursor busy;
         RefreshTraceSource();
         RoofTracer& tracer = work_->tracer;
-        if (tracer.TraceRoof(s.pDownX, s.pDownY)) {
+        if (tracer.TraceRoof(s.DownX(), s.DownY())) {
             for (const PreviewLine& l : tracer.CornerPreview())
                 view.Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
             // An outline of fewer than two points gives no corners and is
@@ -92,16 +92,16 @@ void TraceTool::TraceRoofAtClick() {
                 // The roof tool's outline and the wall tool's start begin anew.
                 roof_.ClearOutline();
                 env_.ShowSlopeLineMap(-1, -1);
-                s.pActiveTopArea = static_cast<Count>(data.gEachTopAreaNumber - 1);
+                s.SetActiveRoof(static_cast<Count>(data.gEachTopAreaNumber - 1));
                 tracer.FindWall();
                 const std::optional<WallLine> wall =
-                    RegisterLongestWall(tracer, data, s.pActiveTopArea);
+                    RegisterLongestWall(tracer, data, s.ActiveRoof());
                 if (wall) {
                     view.Line(wall->top.x, wall->top.y, wall->bottom.x, wall->bottom.y,
                               kWallPreview);
                     view.Circle(wall->top.x, wall->top.y, 2, kWallPreview);
                     view.Circle(wall->bottom.x, wall->bottom.y, 2, kWallPreview);
-                    env_.ShowSlopeLineMap(s.pActiveTopArea, data.gWallEdgeNumber + 1);
+                    env_.ShowSlopeLineMap(s.ActiveRoof(), data.gWallEdgeNumber + 1);
                 } else if (tracer.LongestWall()) {
                     // A wall was found but the wall table is full.
                     refusal = EditRefusal::WallTableFull;
