@@ -48,7 +48,8 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
     editor_->SetMenuItems(menus_.Edit);
     ConnectMenus();
 
-    // 1. Top-left corner of the screen.
+    // The window opens in the screen's top-left corner, as large as the
+    // screen allows.
     QSize size(kDefaultWidth, kDefaultHeight - kTitleAllowance);
     if (const QScreen* s = screen()) {
         const QRect avail = s->availableGeometry();
@@ -57,29 +58,23 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
     resize(size);
     move(0, 0);
 
-    // 2. The program directory is where the program was started.
+    // The program directory is where the program was started.
     data_.gAppPath = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
 
-    // 3. (The picture views' centred coordinates are set up by the working
-    // area, the dial's by the dial.)
+    // The inclined view works in centred picture coordinates.
     work_->Picture().CentrePhotoPic();
 
-    // 4.
+    // An empty record, no roof selected, nothing to save, no sample loaded;
+    // the first activation still to come.
     data_.gEachTopAreaNumber = 0;
-    Session().pActiveTopArea = -1;
+    Session().SetActiveRoof(-1);
     state_.pFirstActivate = kTrue;
-
-    // 6.
     editor_->ResetAllDataBuildingData();
-    // 7. (The plan map's zoom tables are made with the session.)
-    // 9.
-    Session().pChangeCount = 0;
+    Session().SetChangeCount(0);
     state_.pSampleLoaded = kFalse;
     state_.pDataFileName = {QStringLiteral("*.dat"), QStringLiteral("LineData5.dat"),
                             QStringLiteral("LineData10.dat")};
-    // 10. (The tracing keeps its work tables in its own record; step 8's
-    // grid set-up has no counterpart.)
-    // 11.
+    // With no roof selected there is none to remove.
     menus_.Edit.Remove1TopAreaMenu->setEnabled(false);
 }
 
@@ -102,9 +97,9 @@ void InputLineFrm::ConnectMenus() {
     connect(m.Edit.DispSlopeMapMenu, &QAction::triggered, e, &PhotoEditor::SelectSlopeView);
     connect(m.Edit.DispFlatMapMenu, &QAction::triggered, e, &PhotoEditor::SelectFlatView);
     connect(m.StopDrawLineMenu, &QAction::triggered, e, &PhotoEditor::StopDrawLineMenu_Click);
-    for (int i = 0; i < kToolCount; ++i)
-        if (QAction* item = m.Edit.InputModeMenu[static_cast<std::size_t>(i)])
-            connect(item, &QAction::triggered, e, [e, i] { e->InputModeMenu_Click(i); });
+    for (ToolId t : AllTools())
+        if (QAction* item = m.Edit.InputModeMenu[static_cast<std::size_t>(Index(t))])
+            connect(item, &QAction::triggered, e, [e, t] { e->InputModeMenu_Click(t); });
     connect(m.Edit.ChangeBillHeightMenu, &QAction::triggered, e,
             &PhotoEditor::ChangeBillHeightMenu_Click);
     connect(m.Edit.Remove1TopAreaMenu, &QAction::triggered, e,
@@ -143,14 +138,14 @@ void InputLineFrm::Form_Activate() {
 }
 
 void InputLineFrm::CloseCmd_Click() {
-    if (Session().pViewMode != 2)
+    if (Session().View() != ViewMode::Plan)
         work_->SlopeOrFlatRbn->SetValue(1, true);
     if (!SaveInsteadOfReplacing())
         ClosingSequence();
 }
 
 bool InputLineFrm::SaveInsteadOfReplacing() {
-    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1)
+    if (IsTrue(state_.pSampleLoaded) || Session().ChangeCount() < 1)
         return false;
     if (!prompts_.Question(this, kSaveQuestion))
         return false;
@@ -159,14 +154,14 @@ bool InputLineFrm::SaveInsteadOfReplacing() {
 }
 
 void InputLineFrm::ClosingSequence() {
-    Session().pChangeCount = 0;
+    Session().SetChangeCount(0);
     // Only a file that was really written is worth reading back.
     data_.gTempDataSTS = ToVBool(SaveTempDataFile());
     close();
 }
 
 void InputLineFrm::closeEvent(QCloseEvent* e) {
-    if (IsTrue(state_.pSampleLoaded) || Session().pChangeCount < 1) {
+    if (IsTrue(state_.pSampleLoaded) || Session().ChangeCount() < 1) {
         e->accept();
         return;
     }

@@ -133,7 +133,7 @@ void InputLineFrm::OpenDataMenu_Click() {
 
 void InputLineFrm::SaveDataMenu_Click() {
     // Heights and plan points are refreshed by the plan map.
-    if (Session().pViewMode != 2)
+    if (Session().View() != ViewMode::Plan)
         work_->SlopeOrFlatRbn->SetValue(1, true);
     const std::optional<QString> chosen =
         prompts_.SaveFile(this, kSaveFilter, state_.pDataFileName[0]);
@@ -167,7 +167,7 @@ void InputLineFrm::SaveDataMenu_Click() {
                                    QString::fromStdString(r.error));
         return;
     }
-    Session().pChangeCount = 0;
+    Session().SetChangeCount(0);
     state_.pSampleLoaded = kFalse;
 }
 

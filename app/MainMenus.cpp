@@ -44,8 +44,9 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     e.EditPhotoLineMenu->addSeparator();
     m.StopDrawLineMenu = item(e.EditPhotoLineMenu, "StopDrawLineMenu", "中止");
     e.EditPhotoLineMenu->addSeparator();
-    for (int i = 0; i < kToolCount; ++i) {
-        const char* text = ToolRowOf(i).menuText;
+    for (ToolId t : AllTools()) {
+        const int i = Index(t);
+        const char* text = ToolRowOf(t).menuText;
         if (!text)
             continue;
         QAction* a = item(e.EditPhotoLineMenu, "InputModeMenu", text);

@@ -5,8 +5,8 @@
 
 #include "data/EditHistory.h"
 #include "data/Editing.h"
-#include "data/SlopeView.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
+#include "drawing/SlopeView.h"
 
 using namespace velmora;
 

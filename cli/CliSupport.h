@@ -31,7 +31,7 @@ class UsageError : public Failure {
 
 // The window's picture view has a 2-pixel border on each side; the view
 // size saved in a project file includes it.
-inline constexpr int kViewBorder = 2;
+using velmora::kViewBorder;
 
 struct Project {
     QString path;

@@ -30,6 +30,10 @@ struct ViewGeometry {
     friend bool operator==(const ViewGeometry&, const ViewGeometry&) = default;
 };
 
+// The picture view's sunken frame: this many pixels on each side, included
+// in the view size a project stores.
+inline constexpr int kViewBorder = 2;
+
 struct BuildingData {
     // View parameters.
     float gNorthAngle = 0;

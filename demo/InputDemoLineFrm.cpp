@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "data/SlopeView.h"
 #include "demo/DemoMarkers.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
+#include "drawing/SlopeView.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/NorthDial.h"
 #include "workspace/PicturePane.h"
@@ -313,21 +313,21 @@ void InputDemoLineFrm::SlopeOrFlatRbn_Click(int index, bool down) {
     if (!down)
         return;
     PictureView& photo = *work_->PhotoPic;
-    int view = 0;
+    ViewMode view = ViewMode::None;
     if (index == 0) {
         photo.SetDrawWidth(2);
-        view = kSlopeView;
+        view = ViewMode::Inclined;
     } else if (index == 1) {
         photo.RemovePicture();
         photo.Cls();
-        view = kFlatView;
+        view = ViewMode::Plan;
     } else {
         return;
     }
     // Only the buttons that depend on the view change.
-    for (int t = 0; t < kToolCount; ++t)
-        if (ToolEnabledIn(t, kSlopeView) != ToolEnabledIn(t, kFlatView))
-            work_->InputModeRbn->Button(t)->setEnabled(ToolEnabledIn(t, view));
+    for (ToolId t : AllTools())
+        if (ToolEnabledIn(t, ViewMode::Inclined) != ToolEnabledIn(t, ViewMode::Plan))
+            work_->InputModeRbn->Button(Index(t))->setEnabled(ToolEnabledIn(t, view));
 }
 
 // ---------------------------------------------------------------- step clock

@@ -10,8 +10,8 @@
 #include <array>
 
 #include "data/BuildingData.h"
-#include "data/DemoSteps.h"
 #include "data/DrawList.h"
+#include "demo/DemoSteps.h"
 
 class QFrame;
 class QLabel;

@@ -1,10 +1,10 @@
-// The roof and wall tools of the inclined view: click marks, XOR rubber
-// bands, and the appends through the editing core. The height of a new wall
-// is measured at once.
+// The roof and wall tools of the inclined view: click marks, rubber bands
+// on the view's overlay, and the appends through the editing core. The
+// height of a new wall is measured at once.
 #include "data/Conventions.h"
 #include "data/Editing.h"
+#include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
-#include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
 
@@ -15,10 +15,12 @@ void RoofTool::MouseDown(int button, QPointF p) {
     if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
-    PictureView& v = env_.View();
+    DrawingSurface& v = env_.Surface();
+    // The band to the click becomes the outline's edge.
+    v.CommitOverlay();
     v.SetMode(DrawMode::Xor);
     v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
-    anchor_ = last_ = QPointF(x, y);
+    anchor_ = QPointF(x, y);
 
     const RoofClickResult r = RoofToolClick(s.Data(), outline_, x, y);
     switch (r.kind) {
@@ -42,14 +44,14 @@ void RoofTool::MouseDown(int button, QPointF p) {
 void RoofTool::MouseMove(int, QPointF p) {
     if (!InSlopeView() || outline_.pDrawPointNum <= 0)
         return;
-    PictureView& v = env_.View();
-    const QColor c = ToQColor(kRoofRubberColour);
-    const DrawMode mode = v.Mode();
-    v.SetMode(DrawMode::Xor);
-    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
-    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
-    v.Line(anchor_.x(), anchor_.y(), last_.x(), last_.y(), c);
-    v.SetMode(mode);
+    const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    // Back on the last corner, the band has no length and shows nothing.
+    if (to == anchor_) {
+        env_.Surface().ClearOverlay();
+        return;
+    }
+    env_.Surface().SetOverlay(
+        {DrawOp::Line(anchor_.x(), anchor_.y(), to.x(), to.y(), kRoofRubberColour, DrawMode::Xor)});
 }
 
 void WallTool::MouseDown(int button, QPointF p) {
@@ -57,37 +59,35 @@ void WallTool::MouseDown(int button, QPointF p) {
     if (!DrawingPress(button, p, x, y))
         return;
     EditSession& s = env_.Session();
-    PictureView& v = env_.View();
-    const WallClickResult r = WallToolClick(s.Data(), s.pActiveTopArea, start_, x, y);
+    DrawingSurface& v = env_.Surface();
+    const WallClickResult r = WallToolClick(s.Data(), s.ActiveRoof(), start_, x, y);
     switch (r.kind) {
     case WallClickKind::Nothing:
         break;
     case WallClickKind::StartPicked:
-        last_ = QPointF(start_.pWallStartX, start_.pWallStartY);
+        v.ClearOverlay();
         v.Circle(start_.pWallStartX, start_.pWallStartY, kMarkerRadius, ToQColor(kWallDrawColour));
         break;
     case WallClickKind::WallAdded:
-        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
         env_.ShowWallHeight(start_.pWallStartY, y);
         s.CountEdit();
         break;
     case WallClickKind::Refused:
-        env_.ShowSlopeLineMap(s.pActiveTopArea, s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
         env_.ShowRefusal(r.refusal);
         break;
     }
-    s.pDownX = x;
-    s.pDownY = y;
+    s.SetDown(x, y);
 }
 
 void WallTool::MouseMove(int, QPointF p) {
     if (!InSlopeView() || start_.pWallStartSet != 1)
         return;
-    PictureView& v = env_.View();
-    const QColor c = ToQColor(kWallDrawColour);
-    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
-    last_ = QPointF(static_cast<float>(p.x()), static_cast<float>(p.y()));
-    v.Line(start_.pWallStartX, start_.pWallStartY, last_.x(), last_.y(), c);
+    DrawingSurface& v = env_.Surface();
+    const QPointF to(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    v.SetOverlay({DrawOp::Line(start_.pWallStartX, start_.pWallStartY, to.x(), to.y(),
+                               kWallDrawColour, v.Mode())});
     env_.Session().CountEdit();
 }
 

@@ -4,9 +4,14 @@
 
 namespace velmora {
 
+EditSession::EditSession(BuildingData& data) : data_(data) {
+    InitMapScaleTables(mapTables_);
+    history_.Mark(data_, -1);
+}
+
 void EditSession::AddToCount() {
-    if (pChangeCount < std::numeric_limits<Count>::max())
-        ++pChangeCount;
+    if (changeCount_ < std::numeric_limits<Count>::max())
+        ++changeCount_;
 }
 
 void EditSession::CountEdit() {
@@ -25,7 +30,7 @@ void EditSession::Commit() {
     pending_ = false;
     const unsigned tag = tag_;
     tag_ = 0;
-    if (history_.Commit(data_, pActiveTopArea, tag))
+    if (history_.Commit(data_, activeRoof_, tag))
         Changed();
 }
 
@@ -34,7 +39,7 @@ void EditSession::BeginAction() {
         return;
     // An edit recorded outside any action ends here.
     Commit();
-    history_.Mark(data_, pActiveTopArea);
+    history_.Mark(data_, activeRoof_);
 }
 
 void EditSession::EndAction() {
@@ -58,7 +63,7 @@ bool EditSession::Undo(unsigned& tag) {
     if (held_)
         return false;
     Commit();
-    if (!history_.Undo(data_, pActiveTopArea, tag))
+    if (!history_.Undo(data_, activeRoof_, tag))
         return false;
     AddToCount();
     Changed();
@@ -69,7 +74,7 @@ bool EditSession::Redo(unsigned& tag) {
     if (held_)
         return false;
     Commit();
-    if (!history_.Redo(data_, pActiveTopArea, tag))
+    if (!history_.Redo(data_, activeRoof_, tag))
         return false;
     AddToCount();
     Changed();
@@ -79,7 +84,7 @@ bool EditSession::Redo(unsigned& tag) {
 void EditSession::StartNewHistory() {
     pending_ = false;
     tag_ = 0;
-    history_.Clear(data_, pActiveTopArea);
+    history_.Clear(data_, activeRoof_);
     Changed();
 }
 
@@ -89,10 +94,10 @@ void EditSession::Changed() {
 }
 
 void EditSession::RememberMarks(const SelectBox& box) {
-    pMarks.maxX = static_cast<float>(box.maxX);
-    pMarks.minX = static_cast<float>(box.minX);
-    pMarks.maxY = static_cast<float>(box.maxY);
-    pMarks.minY = static_cast<float>(box.minY);
+    marks_.maxX = static_cast<float>(box.maxX);
+    marks_.minX = static_cast<float>(box.minX);
+    marks_.maxY = static_cast<float>(box.maxY);
+    marks_.minY = static_cast<float>(box.minY);
 }
 
 } // namespace velmora

@@ -15,13 +15,14 @@
 #include "data/BuildingData.h"
 #include "data/DrawList.h"
 #include "data/EditHistory.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
+#include "workspace/ToolTable.h"
 
 namespace velmora {
 
 class EditSession {
   public:
-    explicit EditSession(BuildingData& data) : data_(data) { history_.Mark(data_, -1); }
+    explicit EditSession(BuildingData& data);
     EditSession(const EditSession&) = delete;
     EditSession& operator=(const EditSession&) = delete;
 
@@ -63,17 +64,31 @@ class EditSession {
     // the same handles.
     void RememberMarks(const SelectBox& box);
 
-    Count pActiveTopArea = -1;
-    Count pChangeCount = 0;
-    Count pViewMode = 0;  // 1 inclined view, 2 plan map
-    Count pInputMode = 0; // tool 0 ... 7
-    float pDownX = 0;
-    float pDownY = 0;
+    // The roof selected (-1 none).
+    Count ActiveRoof() const { return activeRoof_; }
+    void SetActiveRoof(Count roof) { activeRoof_ = roof; }
+    // Edits since the record was loaded or saved.
+    Count ChangeCount() const { return changeCount_; }
+    void SetChangeCount(Count n) { changeCount_ = n; }
+    ViewMode View() const { return view_; }
+    void SetView(ViewMode v) { view_ = v; }
+    ToolId CurrentTool() const { return tool_; }
+    void SetTool(ToolId t) { tool_ = t; }
+    // Where the last left press went down; the double-click acts there.
+    float DownX() const { return downX_; }
+    float DownY() const { return downY_; }
+    void SetDown(float x, float y) {
+        downX_ = x;
+        downY_ = y;
+    }
     // The selection handles currently on the view.
-    SelectBox pMarks{0, 0, 0, 0};
-    float pFlatMapRate = 0;
-    Count gMapScaleIndex = 0;
-    MapScaleTables MapTables;
+    const SelectBox& Marks() const { return marks_; }
+    // The plan map's zoom: its level and its rate in pixels per metre.
+    Count MapLevel() const { return mapLevel_; }
+    void SetMapLevel(Count level) { mapLevel_ = level; }
+    float FlatMapRate() const { return flatMapRate_; }
+    void SetFlatMapRate(float rate) { flatMapRate_ = rate; }
+    const MapScaleTables& MapTables() const { return mapTables_; }
 
   private:
     void AddToCount();
@@ -82,6 +97,16 @@ class EditSession {
 
     BuildingData& data_;
     EditHistory history_;
+    Count activeRoof_ = -1;
+    Count changeCount_ = 0;
+    ViewMode view_ = ViewMode::None;
+    ToolId tool_ = ToolId::Select;
+    float downX_ = 0;
+    float downY_ = 0;
+    SelectBox marks_{0, 0, 0, 0};
+    float flatMapRate_ = 0;
+    Count mapLevel_ = 0;
+    MapScaleTables mapTables_;
     int depth_ = 0;
     bool held_ = false;
     // An edit was counted or recorded in the action now running.

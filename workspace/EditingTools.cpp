@@ -3,27 +3,27 @@
 #include <algorithm>
 
 #include "data/Editing.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
+#include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
-#include "workspace/PictureView.h"
 #include "workspace/ToolTable.h"
 #include "workspace/Tools.h"
 
 namespace velmora {
 
 bool Tool::InSlopeView() {
-    return env_.Session().pViewMode == kSlopeView;
+    return env_.Session().View() == ViewMode::Inclined;
 }
 bool Tool::OnPlanMap() {
-    return env_.Session().pViewMode == kFlatView;
+    return env_.Session().View() == ViewMode::Plan;
 }
 
 bool Tool::DrawingPress(int button, QPointF p, float& x, float& y) {
-    if (!InSlopeView() || button != PictureView::kLeftButton)
+    if (!InSlopeView() || button != kLeftButton)
         return false;
     x = static_cast<float>(p.x());
     y = static_cast<float>(p.y());
-    env_.View().SetDrawWidth(2);
+    env_.Surface().SetDrawWidth(2);
     return true;
 }
 
@@ -38,9 +38,9 @@ void Tool::DoubleClick() {
 
 void Tool::SlopeDoubleClick() {
     EditSession& s = env_.Session();
-    const DoubleClickResult r =
-        velmora::SlopeDoubleClick(s.Data(), s.pInputMode, s.pActiveTopArea, s.pDownX, s.pDownY);
-    s.pActiveTopArea = r.active;
+    const DoubleClickResult r = velmora::SlopeDoubleClick(
+        s.Data(), static_cast<Count>(Index(s.CurrentTool())), s.ActiveRoof(), s.DownX(), s.DownY());
+    s.SetActiveRoof(r.active);
     if (r.redraw.needed)
         env_.ShowSlopeLineMap(r.redraw.active, r.redraw.wallFlag);
     env_.SetRemoveRoofMenu(r.removeRoofMenu);
@@ -50,7 +50,7 @@ void Tool::SlopeDoubleClick() {
 }
 
 void SelectTool::Chosen() {
-    env_.Session().pActiveTopArea = -1;
+    env_.Session().SetActiveRoof(-1);
     if (InSlopeView())
         env_.ShowSlopeLineMap(-1, -1);
     else
@@ -65,35 +65,34 @@ void SelectTool::DoubleClick() {
     if (!OnPlanMap())
         return;
     EditSession& s = env_.Session();
-    const Count i = FindFlatTopAreaAt(s.Data(), s.pFlatMapRate, s.pDownX, s.pDownY);
+    const Count i = FindFlatTopAreaAt(s.Data(), s.FlatMapRate(), s.DownX(), s.DownY());
     if (i >= 0) {
-        s.pActiveTopArea = i;
+        s.SetActiveRoof(i);
         env_.ShowFlatLineMap(i);
         env_.SetChangeHeightMenu(true);
     } else {
         env_.ShowFlatLineMap(-1);
         env_.SetChangeHeightMenu(false);
-        s.pActiveTopArea = -1;
+        s.SetActiveRoof(-1);
     }
 }
 
 void ZoomTool::MouseDown(int button, QPointF) {
     if (!OnPlanMap())
         return;
-    if (button != PictureView::kLeftButton && button != PictureView::kRightButton)
+    if (button != kLeftButton && button != kRightButton)
         return;
     EditSession& s = env_.Session();
-    const Count level = static_cast<Count>(std::clamp<int>(s.gMapScaleIndex, 0, kMaxMapLevel));
-    s.gMapScaleIndex = ZoomLevelAfterClick(level, button == PictureView::kLeftButton);
-    const MapDrawing map =
-        DrawFlatLineMap(s.Data(), s.MapTables, s.gMapScaleIndex, s.pActiveTopArea);
-    s.pFlatMapRate = map.flatMapRate;
+    const Count level = static_cast<Count>(std::clamp<int>(s.MapLevel(), 0, kMaxMapLevel));
+    s.SetMapLevel(ZoomLevelAfterClick(level, button == kLeftButton));
+    const MapDrawing map = DrawFlatLineMap(s.Data(), s.MapTables(), s.MapLevel(), s.ActiveRoof());
+    s.SetFlatMapRate(map.flatMapRate);
     DrawList ops = map.ops;
-    const DrawList bar = DrawMapScaleBar(s.MapTables, s.gMapScaleIndex, map.modeAfter);
+    const DrawList bar = DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter);
     ops.insert(ops.end(), bar.begin(), bar.end());
     const DrawList arrow = DrawNorthArrow(map.modeAfter);
     ops.insert(ops.end(), arrow.begin(), arrow.end());
-    PictureView& v = env_.View();
+    DrawingSurface& v = env_.Surface();
     v.Paint(ops);
     v.SetMode(map.modeAfter);
     if (map.marks)
@@ -101,17 +100,17 @@ void ZoomTool::MouseDown(int button, QPointF) {
 }
 
 void MoveTool::MouseDown(int button, QPointF p) {
-    if (button != PictureView::kLeftButton)
+    if (button != kLeftButton)
         return;
     EditSession& s = env_.Session();
     float x = static_cast<float>(p.x());
     float y = static_cast<float>(p.y());
     if (InSlopeView()) {
-        env_.View().SetDrawWidth(2);
+        env_.Surface().SetDrawWidth(2);
         MoveGrab g;
         g.pGrabbed = 0;
-        if (s.pActiveTopArea >= 0) {
-            const PointOrWallHit hit = FindActivePointOrWallEnd(s.Data(), s.pActiveTopArea, x, y);
+        if (s.ActiveRoof() >= 0) {
+            const PointOrWallHit hit = FindActivePointOrWallEnd(s.Data(), s.ActiveRoof(), x, y);
             g = GrabFromHit(hit);
             // The drag starts on the point itself.
             if (hit.kind > 0) {
@@ -121,8 +120,8 @@ void MoveTool::MouseDown(int button, QPointF p) {
         }
         grab_ = g;
     } else if (OnPlanMap()) {
-        const Count k = s.pActiveTopArea >= 0
-                            ? FindFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, x, y)
+        const Count k = s.ActiveRoof() >= 0
+                            ? FindFlatPoint(s.Data(), s.ActiveRoof(), s.FlatMapRate(), x, y)
                             : Count{-1};
         grab_.pGrabPoint = k >= 0 ? k : Count{-1};
         grab_.pGrabbed = k >= 0 ? 1 : 0;
@@ -131,8 +130,7 @@ void MoveTool::MouseDown(int button, QPointF p) {
     } else {
         return;
     }
-    s.pDownX = x;
-    s.pDownY = y;
+    s.SetDown(x, y);
 }
 
 void MoveTool::MouseMove(int, QPointF p) {
@@ -143,13 +141,13 @@ void MoveTool::MouseMove(int, QPointF p) {
     const float y = static_cast<float>(p.y());
     DragStep step;
     if (InSlopeView())
-        step = MoveSlopePoint(s.Data(), s.pActiveTopArea, grab_, s.pMarks, x, y);
+        step = MoveSlopePoint(s.Data(), s.ActiveRoof(), grab_, s.Marks(), x, y);
     else if (OnPlanMap())
-        step = MoveFlatPoint(s.Data(), s.pActiveTopArea, s.pFlatMapRate, grab_.pGrabPoint, s.pMarks,
+        step = MoveFlatPoint(s.Data(), s.ActiveRoof(), s.FlatMapRate(), grab_.pGrabPoint, s.Marks(),
                              x, y);
     else
         return;
-    PictureView& v = env_.View();
+    DrawingSurface& v = env_.Surface();
     const DrawMode mode = v.Mode();
     v.Paint(step.ops);
     v.SetMode(mode);
@@ -160,7 +158,7 @@ void MoveTool::MouseMove(int, QPointF p) {
 }
 
 void MoveTool::MouseUp(int button, QPointF) {
-    if (button != PictureView::kLeftButton || grab_.pGrabbed != 1)
+    if (button != kLeftButton || grab_.pGrabbed != 1)
         return;
     if (InSlopeView()) {
         const BuildingData& d = env_.Session().Data();

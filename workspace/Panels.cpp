@@ -27,8 +27,9 @@ ToolPanel::ToolPanel(QWidget* parent)
     setObjectName(QStringLiteral("LineEditFlm"));
     auto* grid = new QGridLayout(this);
     InputModeRbn->setObjectName(QStringLiteral("InputModeRbn"));
-    for (int i = 0; i < kToolCount; ++i) {
-        const ToolRow& t = ToolRowOf(i);
+    for (ToolId tool : AllTools()) {
+        const int i = Index(tool);
+        const ToolRow& t = ToolRowOf(tool);
         QPushButton* b = InputModeRbn->AddButton(QString::fromUtf8(t.caption),
                                                  QString::fromUtf8(t.toolTip), this);
         b->setObjectName(QStringLiteral("InputModeRbn%1").arg(i));

@@ -52,7 +52,7 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     void SetMenuItems(const EditMenuItems& items);
     EditSession& Session() override { return session_; }
     // The tool objects, by index of the tool table.
-    Tool& ToolAt(int tool) { return *tools_[static_cast<std::size_t>(tool)]; }
+    Tool& ToolAt(ToolId tool) { return *tools_[static_cast<std::size_t>(Index(tool))]; }
     RoofTool& Roof() { return *roof_; }
     WallTool& Wall() { return *wall_; }
     MoveTool& Move() { return *move_; }
@@ -87,9 +87,9 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     Count ValidateAltitudes();
 
     // ---- Tools and the mouse ----
-    void ChooseTool(int index, ToolEntry entry);
-    void InputModeRbn_Click(int index, bool down);
-    void InputModeMenu_Click(int index) { ChooseTool(index, ToolEntry::Menu); }
+    void ChooseTool(ToolId tool, ToolEntry entry);
+    void InputModeRbn_Click(ToolId tool, bool down);
+    void InputModeMenu_Click(ToolId tool) { ChooseTool(tool, ToolEntry::Menu); }
     void StopDrawLineMenu_Click();
     void SetDefaultCursors();
     void SetToolCursor(const char* file) override;
@@ -162,7 +162,7 @@ class PhotoEditor : public QObject, private ToolEnvironment {
         DrawMode modeAfter = DrawMode::Copy;
     };
     ViewDrawing CurrentViewDrawing();
-    PictureView& View() override;
+    DrawingSurface& Surface() override;
     const QImage& UntouchedPicture() override;
     void Message(const QString& text) override;
     void ClearHeight() override;
@@ -170,7 +170,10 @@ class PhotoEditor : public QObject, private ToolEnvironment {
     void SetChangeHeightMenu(bool enabled) override;
     void CheckViewItems(bool slope);
     // Enables each tool's button and menu item for the view.
-    void EnableToolsFor(int viewMode);
+    void EnableToolsFor(ViewMode view);
+    void Register(ToolId id, std::unique_ptr<Tool> tool) {
+        tools_[static_cast<std::size_t>(Index(id))] = std::move(tool);
+    }
 
     WorkingArea& work_;
     Prompts& prompts_;

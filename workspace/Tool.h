@@ -12,16 +12,17 @@
 namespace velmora {
 
 class EditSession;
-class PictureView;
+class DrawingSurface;
 class Prompts;
 
-// What a tool may use: the session, the picture view, the messages, the
-// cursors and the redraws of the working area.
+// What a tool may use: the session, the drawing on the picture view, the
+// messages, the cursors, the redraws of the working area and the state of
+// the edit menu's items, all without seeing a widget.
 class ToolEnvironment {
   public:
     virtual ~ToolEnvironment() = default;
     virtual EditSession& Session() = 0;
-    virtual PictureView& View() = 0;
+    virtual DrawingSurface& Surface() = 0;
     // The picture as loaded, without the drawing (PhotoPic2's).
     virtual const QImage& UntouchedPicture() = 0;
     virtual void Message(const QString& text) = 0;

@@ -1,61 +1,120 @@
 #include "workspace/ToolTable.h"
 
+#include <iterator>
+
 namespace velmora {
 
 namespace {
 
-// clang-format off
-constexpr std::array<ToolRow, kToolCount> kTools{{
-    //  caption         tip                 menu              cursor           plan menu        hot spot       slope  flat   sB     sM     fB     fM     valid  outln  wall   down   menu
-    {"選択",          "ラインの選択",     "選択(&S)",       nullptr,         nullptr,         {0, 0},        true,  true,  true,  true,  true,  true,  false, false, false, true,  true},
-    {"拡大縮小",      "拡大縮小",         "拡大縮小(&Z)",   "Magnify.cur",   nullptr,         {0, 0},        false, true,  true,  false, true,  false, false, true,  false, false, false},
-    {"屋上ライン",    "屋上ラインの描画", "屋上ライン(&T)", "RedPen.ICO",    nullptr,         {-14, 14},     true,  false, true,  true,  false, false, true,  true,  false, true,  true},
-    {"側壁ライン",    "側壁ラインの描画", "側壁ライン(&W)", "BluePen.ICO",   nullptr,         {-14, 14},     true,  false, true,  true,  false, false, true,  false, true,  true,  true},
-    {"ポイント移動",  "ポイントの移動",   "移動(&M)",       "MovePen.ICO",   "POINT14.ICO",   {-13, 13},     true,  true,  true,  true,  true,  true,  false, false, false, true,  true},
-    {"ポイント追加",  "ポイントの追加",   "追加(&A)",       "AddPen.ICO",    nullptr,         {-1, 0},       true,  false, true,  true,  false, false, false, false, false, true,  true},
-    {"ポイント削除",  "ポイントの削除",   "削除(&D)",       "Remove.ICO",    nullptr,         {-1, 0},       true,  false, true,  true,  false, false, false, false, false, true,  true},
-    {"ビル屋上",      "１クリックでの屋上、壁ライン描画", nullptr,          "ARW10NW2.ICO",  nullptr,         {-10, 10},     true,  true,  true,  false, false, false, true,  true,  false, true,  false},
-}};
-// clang-format on
+using enum ToolFlag;
+
+// One row per tool, in the order of ToolId.
+constexpr ToolRow kTools[] = {
+    {.caption = "選択",
+     .toolTip = "ラインの選択",
+     .menuText = "選択(&S)",
+     .flags = OnInclined | OnPlan | InclinedButton | InclinedMenu | PlanButton | PlanMenu |
+              StoresDown | EditMenu},
+    {.caption = "拡大縮小",
+     .toolTip = "拡大縮小",
+     .menuText = "拡大縮小(&Z)",
+     .cursor = "Magnify.cur",
+     .flags = OnPlan | InclinedButton | PlanButton | ClearsOutline},
+    {.caption = "屋上ライン",
+     .toolTip = "屋上ラインの描画",
+     .menuText = "屋上ライン(&T)",
+     .cursor = "RedPen.ICO",
+     .hotSpot = {-14, 14},
+     .flags = OnInclined | InclinedButton | InclinedMenu | Validates | ClearsOutline | StoresDown |
+              EditMenu},
+    {.caption = "側壁ライン",
+     .toolTip = "側壁ラインの描画",
+     .menuText = "側壁ライン(&W)",
+     .cursor = "BluePen.ICO",
+     .hotSpot = {-14, 14},
+     .flags = OnInclined | InclinedButton | InclinedMenu | Validates | ClearsWallStart |
+              StoresDown | EditMenu},
+    {.caption = "ポイント移動",
+     .toolTip = "ポイントの移動",
+     .menuText = "移動(&M)",
+     .cursor = "MovePen.ICO",
+     .planMenuCursor = "POINT14.ICO",
+     .hotSpot = {-13, 13},
+     .flags = OnInclined | OnPlan | InclinedButton | InclinedMenu | PlanButton | PlanMenu |
+              StoresDown | EditMenu},
+    {.caption = "ポイント追加",
+     .toolTip = "ポイントの追加",
+     .menuText = "追加(&A)",
+     .cursor = "AddPen.ICO",
+     .hotSpot = {-1, 0},
+     .flags = OnInclined | InclinedButton | InclinedMenu | StoresDown | EditMenu},
+    {.caption = "ポイント削除",
+     .toolTip = "ポイントの削除",
+     .menuText = "削除(&D)",
+     .cursor = "Remove.ICO",
+     .hotSpot = {-1, 0},
+     .flags = OnInclined | InclinedButton | InclinedMenu | StoresDown | EditMenu},
+    {.caption = "ビル屋上",
+     .toolTip = "１クリックでの屋上、壁ライン描画",
+     .cursor = "ARW10NW2.ICO",
+     .hotSpot = {-10, 10},
+     .flags =
+         OnInclined | OnPlan | InclinedButton | Validates | ClearsOutline | StoresDown | StaysDown},
+};
+static_assert(std::size(kTools) == kToolCount, "one row per tool");
+
+constexpr std::array<ToolId, kToolCount> MakeAllTools() {
+    std::array<ToolId, kToolCount> all{};
+    for (int i = 0; i < kToolCount; ++i)
+        all[static_cast<std::size_t>(i)] = static_cast<ToolId>(i);
+    return all;
+}
+constexpr std::array<ToolId, kToolCount> kAllTools = MakeAllTools();
 
 } // namespace
 
-bool IsTool(int tool) {
-    return tool >= 0 && tool < kToolCount;
+std::optional<ToolId> ToolAt(int index) {
+    if (index < 0 || index >= kToolCount)
+        return std::nullopt;
+    return static_cast<ToolId>(index);
 }
 
-const ToolRow& ToolRowOf(int tool) {
-    return kTools[static_cast<std::size_t>(IsTool(tool) ? tool : kSelectTool)];
+const std::array<ToolId, kToolCount>& AllTools() {
+    return kAllTools;
 }
 
-QPointF HotSpotPosition(int tool, double x, double y) {
-    if (!IsTool(tool))
-        return QPointF(x, y);
+const ToolRow& ToolRowOf(ToolId tool) {
+    const int i = Index(tool);
+    return kTools[i >= 0 && i < kToolCount ? i : 0];
+}
+
+QPointF HotSpotPosition(ToolId tool, double x, double y) {
     return QPointF(x, y) + ToolRowOf(tool).hotSpot;
 }
 
-bool ToolActs(int tool, int viewMode, ToolEntry entry) {
-    if (!IsTool(tool))
-        return false;
+bool ToolActs(ToolId tool, ViewMode view, ToolEntry entry) {
     const ToolRow& s = ToolRowOf(tool);
     const bool button = entry == ToolEntry::Button;
-    if (viewMode == kSlopeView)
-        return button ? s.slopeButton : s.slopeMenu;
-    if (viewMode == kFlatView)
-        return button ? s.flatButton : s.flatMenu;
+    switch (view) {
+    case ViewMode::Inclined:
+        return s.Has(button ? ToolFlag::InclinedButton : ToolFlag::InclinedMenu);
+    case ViewMode::Plan:
+        return s.Has(button ? ToolFlag::PlanButton : ToolFlag::PlanMenu);
+    case ViewMode::None:
+        break;
+    }
     return false;
 }
 
-const char* ToolCursor(int tool, int viewMode, ToolEntry entry) {
+const char* ToolCursor(ToolId tool, ViewMode view, ToolEntry entry) {
     const ToolRow& s = ToolRowOf(tool);
-    if (viewMode == kFlatView && entry == ToolEntry::Menu && s.planMenuCursor)
+    if (view == ViewMode::Plan && entry == ToolEntry::Menu && s.planMenuCursor)
         return s.planMenuCursor;
     return s.cursor;
 }
 
-bool ToolEnabledIn(int tool, int viewMode) {
-    const ToolRow& s = ToolRowOf(tool);
-    return viewMode == kFlatView ? s.enabledFlat : s.enabledSlope;
+bool ToolEnabledIn(ToolId tool, ViewMode view) {
+    return ToolRowOf(tool).Has(view == ViewMode::Plan ? ToolFlag::OnPlan : ToolFlag::OnInclined);
 }
 
 } // namespace velmora

@@ -39,9 +39,8 @@ class RoofTool final : public Tool {
 
   private:
     OutlineBuffer outline_;
-    // The last click and the rubber band's far end.
+    // The last click, where the rubber band starts.
     QPointF anchor_;
-    QPointF last_;
 };
 
 // Draws a wall line from a corner of the active roof down to the ground.
@@ -56,7 +55,6 @@ class WallTool final : public Tool {
 
   private:
     WallStart start_;
-    QPointF last_;
 };
 
 // Drags a roof point or wall end (inclined view) or a plan point (plan map).

@@ -9,8 +9,8 @@
 #include "picture/GreyPicture.h"
 #include "tracing/RoofTracer.h"
 #include "workspace/BuiltInFiles.h"
+#include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
-#include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/Tools.h"
 
@@ -63,11 +63,11 @@ void TraceTool::DoubleClick() {
 void TraceTool::TraceRoofAtClick() {
     EditSession& s = env_.Session();
     BuildingData& data = s.Data();
-    if (FindTopAreaAt(data, s.pDownX, s.pDownY) >= 0) {
+    if (FindTopAreaAt(data, s.DownX(), s.DownY()) >= 0) {
         env_.Message(QStringLiteral("この屋上は既にセットされています。"));
         return;
     }
-    PictureView& view = env_.View();
+    DrawingSurface& view = env_.Surface();
     // Told after the hourglass is gone.
     EditRefusal refusal = EditRefusal::None;
     {
@@ -78,7 +78,7 @@ void TraceTool::TraceRoofAtClick() {
         env_.RefreshViewGeometry();
         const TraceCamera camera{data.gSlideAngle * kDegToRad, data.gFlatHeight,
                                  data.gPhotoMetrePerUnit};
-        const TraceResult r = tracer.Trace(s.pDownX, s.pDownY, &camera);
+        const TraceResult r = tracer.Trace(s.DownX(), s.DownY(), &camera);
         if (r.refusal == TraceRefusal::None) {
             for (const PreviewLine& l : tracer.CornerPreview())
                 view.Line(l.from.x, l.from.y, l.to.x, l.to.y, ToQColor(kRoofColour));
@@ -99,14 +99,14 @@ void TraceTool::TraceRoofAtClick() {
                 // The roof tool's outline and the wall tool's start begin anew.
                 roof_.ClearOutline();
                 env_.ShowSlopeLineMap(-1, -1);
-                s.pActiveTopArea = static_cast<Count>(data.gEachTopAreaNumber - 1);
+                s.SetActiveRoof(static_cast<Count>(data.gEachTopAreaNumber - 1));
                 const bool walled = added.wall == AppendResult::Ok;
                 if (walled) {
                     view.Line(r.wall->top.x, r.wall->top.y, r.wall->bottom.x, r.wall->bottom.y,
                               kWallPreview);
                     view.Circle(r.wall->top.x, r.wall->top.y, 2, kWallPreview);
                     view.Circle(r.wall->bottom.x, r.wall->bottom.y, 2, kWallPreview);
-                    env_.ShowSlopeLineMap(s.pActiveTopArea, data.gWallEdgeNumber + 1);
+                    env_.ShowSlopeLineMap(s.ActiveRoof(), data.gWallEdgeNumber + 1);
                 } else if (added.wall == AppendResult::WallTableFull) {
                     refusal = EditRefusal::WallTableFull;
                 }

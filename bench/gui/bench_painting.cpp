@@ -1,9 +1,8 @@
 // Painting through the main window on a 788 x 678 view with every table at
 // capacity: the whole inclined-view redraw with a roof selected and the
 // whole plan map, and one step of dragging a roof corner with the move tool.
-// A redraw of what the view shows draws only what differs, and a drawing
-// just cleared is kept aside: each whole redraw is made on a cleared view,
-// of another roof selected than the last.
+// Each whole redraw is made on a cleared view, of another roof selected
+// than the last.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -28,7 +27,6 @@ using namespace velmora;
 namespace {
 
 constexpr int kSelected = 250;
-constexpr int kMoveTool = 4;
 
 // A window over sample picture 2 (788 x 678) holding the full record.
 struct FullWindow {
@@ -45,7 +43,7 @@ struct FullWindow {
             data = *full;
             data.gAppPath = appPath;
         }
-        w->Session().pActiveTopArea = kSelected;
+        w->Session().SetActiveRoof(kSelected);
     }
     bool Ok(benchmark::State& state) const {
         if (data.gTopAreaPointTotalNumber != kPointCapacity ||
@@ -81,7 +79,7 @@ void PlanMapRedraw(benchmark::State& state) {
     if (!f.Ok(state))
         return;
     f.w->Editor().SelectFlatView();
-    if (f.w->Session().pViewMode != 2) {
+    if (f.w->Session().View() != ViewMode::Plan) {
         state.SkipWithError("the plan map did not open");
         return;
     }
@@ -102,9 +100,9 @@ void DragStep(benchmark::State& state) {
     if (!f.Ok(state))
         return;
     f.w->Editor().SelectSlopeView();
-    f.w->Editor().InputModeRbn_Click(kMoveTool, true);
-    f.w->Session().pInputMode = kMoveTool;
-    f.w->Session().pActiveTopArea = kSelected; // entering the view clears the selection
+    f.w->Editor().InputModeRbn_Click(ToolId::Move, true);
+    f.w->Session().SetTool(ToolId::Move);
+    f.w->Session().SetActiveRoof(kSelected); // entering the view clears the selection
     f.w->Editor().ShowSlopeLineMap(kSelected, -1);
     const auto first = static_cast<std::size_t>(f.data.gEachTopAreaStartNum[kSelected]);
     const QPointF corner(f.data.gTopAreaX[first], f.data.gTopAreaY[first]);

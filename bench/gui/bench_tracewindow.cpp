@@ -30,15 +30,14 @@ void WholeDoubleClick(benchmark::State& state) {
     ScriptedPrompts prompts;
     InputLineFrm w(data, prompts);
     w.LoadSamplePhoto(1);
-    w.Editor().InputModeRbn_Click(7, true);
-    w.Session().pInputMode = 7;
-    w.Session().pViewMode = 1;
+    w.Editor().InputModeRbn_Click(ToolId::Trace, true);
+    w.Session().SetTool(ToolId::Trace);
+    w.Session().SetView(ViewMode::Inclined);
     const PicturePoint p = Click();
     for (auto _ : state) {
         state.PauseTiming();
         ResetAllDataBuildingData(data);
-        w.Session().pDownX = p.x;
-        w.Session().pDownY = p.y;
+        w.Session().SetDown(p.x, p.y);
         state.ResumeTiming();
         w.Editor().PhotoPic_DblClick();
     }

@@ -38,7 +38,7 @@ struct FullHistory {
         }
         if (plan)
             w->Editor().SelectFlatView();
-        w->Session().pActiveTopArea = kSelected;
+        w->Session().SetActiveRoof(kSelected);
         // Each step turns north or moves a point: the whole record is kept
         // with it.
         for (std::size_t i = 0; i < EditHistory::kDepth; ++i) {
@@ -58,7 +58,8 @@ struct FullHistory {
         const EditHistory& h = w->Session().History();
         if (data.gTopAreaPointTotalNumber != kPointCapacity ||
             data.gEachTopAreaNumber != kRoofCapacity || data.gWallEdgeNumber != kWallCapacity ||
-            h.UndoSteps() != EditHistory::kDepth || w->Session().pViewMode != (plan ? 2 : 1)) {
+            h.UndoSteps() != EditHistory::kDepth ||
+            w->Session().View() != (plan ? ViewMode::Plan : ViewMode::Inclined)) {
             state.SkipWithError("not 100 steps at capacity in the view asked for");
             return false;
         }

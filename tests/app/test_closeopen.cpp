@@ -96,7 +96,7 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = ToVBool(sample);
-        w.Session().pChangeCount = Count(changes);
+        w.Session().SetChangeCount(Count(changes));
         f.data->gTempDataSTS = kTrue;
         f.prompts.Clear();
         if (answer >= 0)
@@ -115,10 +115,10 @@ class CloseOpenTest : public QObject {
         QCOMPARE(f.data->gTempDataSTS, Count(tempStatus));
         // The command looks at the plan map first (the altitudes pass).
         if (Via(via) == Via::Command)
-            QCOMPARE(w.Session().pViewMode, Count(2));
+            QCOMPARE(w.Session().View(), ViewMode::Plan);
         // A cancelled save leaves the edits marked unsaved.
         if (!closed)
-            QCOMPARE(w.Session().pChangeCount, Count(changes));
+            QCOMPARE(w.Session().ChangeCount(), Count(changes));
     }
 
     // A count at its largest value stays there: closing still asks.
@@ -133,7 +133,7 @@ class CloseOpenTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         f.SetGoodAltitudes();
-        w.Session().pChangeCount = std::numeric_limits<Count>::max();
+        w.Session().SetChangeCount(std::numeric_limits<Count>::max());
         w.Work().AzimusTxt->setText(QStringLiteral("10"));
         QTest::keyClick(w.Work().AzimusTxt, Qt::Key_Return); // a typed bearing is one more edit
         f.prompts.Clear();
@@ -181,7 +181,7 @@ class CloseOpenTest : public QObject {
         QCOMPARE(again.Work().IncliHeightmTxt->text(), QString("102"));
         QCOMPARE(again.Work().VerHeightTxt->text(), QString("1962"));
         QCOMPARE(again.Work().IncliHeightTxt->text(), QString("335"));
-        QCOMPARE(again.Session().pViewMode, Count(2)); // the plan map is selected
+        QCOMPARE(again.Session().View(), ViewMode::Plan); // the plan map is selected
         QVERIFY(f.prompts.Texts().isEmpty());
     }
 
@@ -195,7 +195,7 @@ class CloseOpenTest : public QObject {
         f.Create();
         f.ShowActive();
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QCOMPARE(f.window->Session().pViewMode, Count(1));
+        QCOMPARE(f.window->Session().View(), ViewMode::Inclined);
     }
 
     void failedTemporaryWriteIsNotReadBack() {
@@ -250,7 +250,7 @@ class CloseOpenTest : public QObject {
         WriteText(f.Path(relative), SmallProject(45, 589, 134));
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kTrue;
-        w.Session().pChangeCount = 3;
+        w.Session().SetChangeCount(3);
         const QString title = w.windowTitle();
         f.prompts.Clear();
         f.prompts.AnswerFile(cancel ? std::nullopt : std::optional<QString>(f.Path(relative)));
@@ -263,7 +263,7 @@ class CloseOpenTest : public QObject {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
             QCOMPARE(w.windowTitle(), "データファイル/" + name);
             QCOMPARE(w.State().pDataFileName[0], name);
-            QCOMPARE(w.Session().pChangeCount, Count(0));
+            QCOMPARE(w.Session().ChangeCount(), Count(0));
             QCOMPARE(w.State().pSampleLoaded, kFalse);
             QCOMPARE(f.data->gNorthAngle, 45.0f);
             QCOMPARE(w.Work().AzimusTxt->text(), QString("45"));
@@ -276,14 +276,14 @@ class CloseOpenTest : public QObject {
             // The dial points north-east: its point's centre on the circle at 45 degrees.
             QVERIFY(std::abs(w.Work().Dial().PointImgLeft + 10 - 63.64f) < 0.01f);
             QVERIFY(std::abs(w.Work().Dial().PointImgTop - 10 - 63.64f) < 0.01f);
-            QCOMPARE(w.Session().pViewMode, Count(1));
+            QCOMPARE(w.Session().View(), ViewMode::Inclined);
             QCOMPARE(PixelAt(*w.Work().PhotoPic, 35, 11), qRgb(255, 0, 200)); // roof edge drawn
         } else {
             // Nothing opened, nothing lost: the edits still count.
             QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
             QCOMPARE(w.windowTitle(), title);
             QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
-            QCOMPARE(w.Session().pChangeCount, Count(3));
+            QCOMPARE(w.Session().ChangeCount(), Count(3));
             QCOMPARE(w.State().pSampleLoaded, kTrue);
         }
         QVERIFY(f.prompts.Texts().isEmpty());
@@ -304,7 +304,7 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kFalse;
-        w.Session().pChangeCount = 2;
+        w.Session().SetChangeCount(2);
         w.State().pDataFileName[0] = QStringLiteral("earlier.dat");
         w.setWindowTitle(QStringLiteral("データファイル/earlier.dat"));
         const QImage screen = w.Work().PhotoPic->Surface().copy();
@@ -323,7 +323,7 @@ class CloseOpenTest : public QObject {
         QCOMPARE(f.data->gSourceHeight, 598.0f);
         QCOMPARE(w.windowTitle(), QString("データファイル/earlier.dat"));
         QCOMPARE(w.State().pDataFileName[0], QString("earlier.dat"));
-        QCOMPARE(w.Session().pChangeCount, Count(2));
+        QCOMPARE(w.Session().ChangeCount(), Count(2));
         QCOMPARE(w.Work().VerHeightTxt->text(), QString("1962"));
         QCOMPARE(w.Work().PhotoPic->size(), size);
         QCOMPARE(CountDifferences(screen, w.Work().PhotoPic->Surface()), 0);
@@ -375,7 +375,7 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kTrue;
-        w.Session().pChangeCount = 5;
+        w.Session().SetChangeCount(5);
         w.State().pDataFileName[0] = QStringLiteral("site.dat");
         const QString title = w.windowTitle();
         f.prompts.Clear();
@@ -406,11 +406,11 @@ class CloseOpenTest : public QObject {
             QVERIFY(std::abs(back->gFlatTopHeight[0] - f.data->gFlatTopHeight[0]) <= 0.05f);
             QVERIFY(back->gFlatTopHeight[0] > 10);
         }
-        QCOMPARE(w.Session().pChangeCount, Count(cleared ? 0 : 5));
+        QCOMPARE(w.Session().ChangeCount(), Count(cleared ? 0 : 5));
         QCOMPARE(w.State().pSampleLoaded, cleared ? kFalse : kTrue);
         QCOMPARE(w.State().pDataFileName[0], QString("site.dat"));
         QCOMPARE(w.windowTitle(), title);
-        QCOMPARE(w.Session().pViewMode, Count(2));
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
     }
 
     void overwriteAsksFirst_data() {
@@ -425,7 +425,7 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kFalse;
-        w.Session().pChangeCount = 4;
+        w.Session().SetChangeCount(4);
         WriteText(f.Path("old.dat"), "old");
         f.prompts.Clear();
         f.prompts.AnswerFile(f.Path("old.dat"));
@@ -433,7 +433,7 @@ class CloseOpenTest : public QObject {
         w.SaveDataMenu_Click();
         QCOMPARE(f.prompts.Texts(), QStringList{kOverwrite});
         QCOMPARE(ReadAll(f.Path("old.dat")) == "old", !ok);
-        QCOMPARE(w.Session().pChangeCount, Count(ok ? 0 : 4));
+        QCOMPARE(w.Session().ChangeCount(), Count(ok ? 0 : 4));
         // After Cancel the close command still offers to save.
         f.prompts.Clear();
         f.prompts.AnswerQuestion(false);
@@ -448,14 +448,14 @@ class CloseOpenTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kFalse;
-        w.Session().pChangeCount = 1;
+        w.Session().SetChangeCount(1);
         f.prompts.Clear();
         f.prompts.AnswerQuestion(true);
         f.prompts.AnswerFile(f.Path("kept.dat"));
         w.CloseCmd_Click();
         QVERIFY(w.isVisible());
         QVERIFY(QFileInfo::exists(f.Path("kept.dat")));
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         // Now it closes without asking.
         f.prompts.Clear();
         w.close();

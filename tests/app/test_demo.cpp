@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "data/DemoSteps.h"
+#include "demo/DemoSteps.h"
 #include "demo/InputDemoLineFrm.h"
 #include "support/Window.h"
 
@@ -276,16 +276,16 @@ class DemoTest : public QObject {
         d.To(2, 3);
         WorkingArea& a = d.w->Work();
         a.ClearPhotoCmd->click();
-        QTest::mouseClick(a.InputModeRbn->Button(2), Qt::LeftButton);
+        QTest::mouseClick(a.InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
         QCOMPARE(a.ClearPhotoCmd->text(), QString("画像消去"));
         QVERIFY(a.PhotoPic->HasPicture());
         QTest::mouseClick(a.SlopeOrFlatRbn->Button(1), Qt::LeftButton);
         QVERIFY(!a.PhotoPic->HasPicture());
-        QVERIFY(a.InputModeRbn->Button(1)->isEnabled());
-        QVERIFY(!a.InputModeRbn->Button(2)->isEnabled());
+        QVERIFY(a.InputModeRbn->Button(Index(ToolId::Zoom))->isEnabled());
+        QVERIFY(!a.InputModeRbn->Button(Index(ToolId::Roof))->isEnabled());
         QTest::mouseClick(a.SlopeOrFlatRbn->Button(0), Qt::LeftButton);
-        QVERIFY(!a.InputModeRbn->Button(1)->isEnabled());
-        QVERIFY(a.InputModeRbn->Button(2)->isEnabled());
+        QVERIFY(!a.InputModeRbn->Button(Index(ToolId::Zoom))->isEnabled());
+        QVERIFY(a.InputModeRbn->Button(Index(ToolId::Roof))->isEnabled());
         // The clock goes on: the pen keeps walking.
         const int at = d.w->Pens().pPenPointIndex;
         d.Tick();
@@ -321,7 +321,7 @@ class DemoTest : public QObject {
         w.LoadSampleData(2);
         w.Work().AzimusTxt->setText(QStringLiteral("30"));
         w.Work().Dial().AzimusTxt_Enter();
-        w.Session().pActiveTopArea = 2;
+        w.Session().SetActiveRoof(2);
         const QString before = f.Path(QStringLiteral("before.dat"));
         const QString after = f.Path(QStringLiteral("after.dat"));
         const ViewGeometry view = w.Work().Picture().PictureGeometry();
@@ -333,9 +333,9 @@ class DemoTest : public QObject {
                                w.Work().IncliHeightmTxt->text(),
                                w.Work().AzimusTxt->text(),
                                QString::number(w.Work().Dial().PointImgLeft),
-                               QString::number(w.Session().pChangeCount),
-                               QString::number(w.Session().pActiveTopArea),
-                               QString::number(w.Session().pViewMode)};
+                               QString::number(w.Session().ChangeCount()),
+                               QString::number(w.Session().ActiveRoof()),
+                               QString::number(int(w.Session().View()))};
         };
         const QStringList boxesBefore = boxes();
 

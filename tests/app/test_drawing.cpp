@@ -81,7 +81,7 @@ class DrawingTest : public QObject {
         InputLineFrm& w = DrawingWindow(f);
         const QList<Corner> roofA{{-200, 100}, {-100, 100}, {-100, 150}, {-200, 150}};
         const QList<Corner> roofB{{50, -50}, {150, -50}, {150, 20}, {50, 20}};
-        w.Editor().InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(ToolId::Roof);
         for (const QList<Corner>* roof : {&roofA, &roofB}) {
             for (const Corner& c : *roof) {
                 Press(w, c.x(), c.y());
@@ -92,7 +92,7 @@ class DrawingTest : public QObject {
             QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
         }
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 0}));
-        const Count afterRoofs = w.Session().pChangeCount;
+        const Count afterRoofs = w.Session().ChangeCount();
         QCOMPARE(afterRoofs, Count(2));
 
         // Walls: pick a corner of the selected roof, then the ground below.
@@ -103,14 +103,14 @@ class DrawingTest : public QObject {
         const QList<Wall> walls{{0, {-199, 101}, {-200, 100}, {-205, 30}},
                                 {0, {-101, 99}, {-100, 100}, {-95, 35}},
                                 {1, {149, -51}, {150, -50}, {155, -120}}};
-        w.Editor().InputModeMenu_Click(3);
+        w.Editor().InputModeMenu_Click(ToolId::Wall);
         QList<double> heights;
         int moves = 0;
         for (const Wall& wall : walls) {
-            if (w.Session().pActiveTopArea != wall.roof) {
+            if (w.Session().ActiveRoof() != wall.roof) {
                 const Corner inside = (wall.roof == 0 ? roofA : roofB)[0] + QPointF(20, 20);
                 DoubleClick(w, inside.x(), inside.y());
-                QCOMPARE(w.Session().pActiveTopArea, Count(wall.roof));
+                QCOMPARE(w.Session().ActiveRoof(), Count(wall.roof));
                 QVERIFY(w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
             }
             Press(w, wall.near.x(), wall.near.y());
@@ -127,7 +127,7 @@ class DrawingTest : public QObject {
             heights << shown.toDouble();
         }
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 3}));
-        QCOMPARE(w.Session().pChangeCount, Count(afterRoofs + 3 + moves));
+        QCOMPARE(w.Session().ChangeCount(), Count(afterRoofs + 3 + moves));
         // The longer wall line of roof 0 stands for the taller building.
         QVERIFY(heights[0] > heights[1]);
         QVERIFY(heights[1] > 0);
@@ -175,12 +175,12 @@ class DrawingTest : public QObject {
         QFETCH(int, buffered);
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.Editor().InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(ToolId::Roof);
         for (const QPointF& c : clicks)
             MousePress(w, c.x(), c.y());
         QCOMPARE(int(f.data->gEachTopAreaNumber), roofs);
         QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), buffered);
-        QCOMPARE(int(w.Session().pChangeCount), roofs);
+        QCOMPARE(int(w.Session().ChangeCount()), roofs);
         if (roofs == 1) {
             const int last = f.data->gTopAreaPointTotalNumber - 1;
             QCOMPARE(f.data->gTopAreaX[last], 0.0f);
@@ -194,7 +194,7 @@ class DrawingTest : public QObject {
     void rubberBandLeavesNothingBehind() {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.Editor().InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(ToolId::Roof);
         Press(w, 0, 0);
         const QImage afterClick = w.Work().PhotoPic->Surface().copy();
         for (int i = 1; i <= 5; ++i)
@@ -221,63 +221,63 @@ class DrawingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
-        w.Editor().InputModeMenu_Click(3);
+        w.Editor().InputModeMenu_Click(ToolId::Wall);
         if (select)
             DoubleClick(w, 50, 40);
-        QCOMPARE(w.Session().pActiveTopArea, Count(select ? 0 : -1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(select ? 0 : -1));
         Press(w, 100 + dx, 80);
         QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), started);
-        QCOMPARE(w.Session().pDownX, float(100 + dx));
+        QCOMPARE(w.Session().DownX(), float(100 + dx));
         if (started == 1) {
             QCOMPARE(w.Editor().Wall().Start().pWallStartX, 100.0f);
             QCOMPARE(w.Editor().Wall().Start().pWallStartY, 80.0f);
         }
         Press(w, 130, -20);
         QCOMPARE(int(f.data->gWallEdgeNumber), started);
-        QCOMPARE(int(w.Session().pChangeCount), started);
+        QCOMPARE(int(w.Session().ChangeCount()), started);
         if (started == 1)
             QCOMPARE(f.data->gWallEdgefotEachTopArea[0], Count(0));
     }
 
     void changeCountStopsAtItsLargestValue_data() {
-        QTest::addColumn<int>("tool");
-        QTest::newRow("roof closed") << 2;
-        QTest::newRow("wall rubber band") << 3;
-        QTest::newRow("point dragged") << 4;
+        QTest::addColumn<ToolId>("tool");
+        QTest::newRow("roof closed") << ToolId::Roof;
+        QTest::newRow("wall rubber band") << ToolId::Wall;
+        QTest::newRow("point dragged") << ToolId::Move;
     }
     void changeCountStopsAtItsLargestValue() {
-        QFETCH(int, tool);
+        QFETCH(ToolId, tool);
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
         w.Editor().InputModeMenu_Click(tool);
         constexpr Count kMost = std::numeric_limits<Count>::max();
-        if (tool == 2) {
+        if (tool == ToolId::Roof) {
             for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}})
                 Press(w, c.x(), c.y());
-            w.Session().pChangeCount = kMost;
+            w.Session().SetChangeCount(kMost);
             Press(w, -299, 1);
             QCOMPARE(int(f.data->gEachTopAreaNumber), 2);
-        } else if (tool == 3) {
+        } else if (tool == ToolId::Wall) {
             DoubleClick(w, 50, 40);
             Press(w, 100, 80);
             QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), 1);
-            w.Session().pChangeCount = kMost;
+            w.Session().SetChangeCount(kMost);
             Hover(w, 120, -20);
         } else {
             // The move tool's tip is 13 units left of and below the pointer.
             emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 50 + 13, 40 - 13);
             emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, 50 + 13, 40 - 13);
             emit w.Work().PhotoPic->DoubleClick();
-            QCOMPARE(w.Session().pActiveTopArea, Count(0));
+            QCOMPARE(w.Session().ActiveRoof(), Count(0));
             emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 100 + 13, 80 - 13);
             QCOMPARE(int(w.Editor().Move().Grab().pGrabbed), 1);
-            w.Session().pChangeCount = kMost;
+            w.Session().SetChangeCount(kMost);
             emit w.Work().PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, 90 - 13);
             QCOMPARE(f.data->gTopAreaX[2], 110.0f);
         }
         // Wrapping to a negative count would let the window close unasked.
-        QCOMPARE(w.Session().pChangeCount, kMost);
+        QCOMPARE(w.Session().ChangeCount(), kMost);
     }
 
     void fullTablesRefuseWithAMessage() {
@@ -288,12 +288,12 @@ class DrawingTest : public QObject {
             AppendTopArea(*f.data, {{0, 0}, {1, 0}, {0, 0}});
         QCOMPARE(std::size_t(f.data->gEachTopAreaNumber), kRoofCapacity);
         const Counts before = CountsOf(*f.data);
-        w.Editor().InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(ToolId::Roof);
         f.prompts.Clear();
         for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}, {-299, 1}})
             Press(w, c.x(), c.y());
         QCOMPARE(CountsOf(*f.data), before);
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         const std::string_view text = RefusalMessage(EditRefusal::RoofTableFull);
         QVERIFY(!f.prompts.Texts().isEmpty());
         QVERIFY(f.prompts.Texts().contains(QString::fromUtf8(text.data(), qsizetype(text.size()))));

@@ -70,15 +70,15 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QCOMPARE(QString::fromStdString(f.data->gAppPath), QDir::toNativeSeparators(f.dir.path()));
         QCOMPARE(w.pos(), QPoint(0, 0));
-        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(-1));
         QCOMPARE(w.State().pFirstActivate, kTrue);
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         QCOMPARE(w.State().pSampleLoaded, kFalse);
         QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
         QCOMPARE(w.State().pDataFileName[1], QString("LineData5.dat"));
         QCOMPARE(w.State().pDataFileName[2], QString("LineData10.dat"));
         QVERIFY(!w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         // Centred picture coordinates with y up for both views.
         for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             const double iw = v->InnerWidth(), ih = v->InnerHeight();
@@ -163,10 +163,10 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         w.Work().SlopeOrFlatRbn->SetValue(0, false);
-        w.Session().pViewMode = 0;
+        w.Session().SetView(ViewMode::None);
         f.ShowActive();
         QCOMPARE(w.State().pFirstActivate, kFalse);
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
         // Later activations do nothing.
         w.Work().SlopeOrFlatRbn->SetValue(0, false);
@@ -203,15 +203,15 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetAltitudes(ver, incli);
         f.prompts.Clear();
-        w.Editor().InputModeMenu_Click(4); // a tool that must survive
+        w.Editor().InputModeMenu_Click(ToolId::Move); // a tool that must survive
         const QSize size = w.Work().PhotoPic->size();
         if (byMenu)
             w.Menus().Edit.DispFlatMapMenu->trigger();
         else
             QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
         QCOMPARE(f.prompts.Texts(), QStringList{message});
-        QCOMPARE(w.Session().pViewMode, Count(1));
-        QCOMPARE(w.Session().pInputMode, Count(4));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Move);
         QCOMPARE(w.Work().PhotoPic->size(), size);
         QCOMPARE(w.Work().SlopeOrFlatRbn->Down(), -1);
         // The menu checks its item before the switch runs; the button
@@ -232,44 +232,44 @@ class MainWindowTest : public QObject {
         const QSize pictureSize = w.Work().PhotoPic->size();
         const double scale[4] = {w.Work().PhotoPic->ScaleLeft(), w.Work().PhotoPic->ScaleTop(),
                                  w.Work().PhotoPic->ScaleWidth(), w.Work().PhotoPic->ScaleHeight()};
-        w.Session().pActiveTopArea = 2;
+        w.Session().SetActiveRoof(2);
         w.Menus().Edit.ChangeBillHeightMenu->setEnabled(true);
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(4));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Move);
 
         QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
-        QCOMPARE(w.Session().pViewMode, Count(2));
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
         QVERIFY(f.prompts.Texts().isEmpty());
         QVERIFY(w.Menus().Edit.DispFlatMapMenu->isChecked());
         QVERIFY(!w.Menus().Edit.DispSlopeMapMenu->isChecked());
         QCOMPARE(ButtonAvailability(w), QString("11001001"));
         QCOMPARE(MenuAvailability(w), QString("1100100"));
         QVERIFY(!w.Menus().Edit.ChangeBillHeightMenu->isEnabled());
-        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(-1));
         // Releasing the move button while still in the inclined view
         // returned the tool to select.
         QCOMPARE(w.Work().InputModeRbn->Down(), -1);
-        QCOMPARE(w.Session().pInputMode, Count(0));
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Select);
         QVERIFY(!w.Work().PhotoPic->HasPicture());
         QCOMPARE(w.Work().PhotoPic->size(), QSize(785, 657));
         QCOMPARE(w.Work().PhotoPic->ScaleLeft(), -380.0);
         QCOMPARE(w.Work().PhotoPic->ScaleTop(), 326.0);
         QCOMPARE(w.Work().PhotoPic->ScaleWidth(), 781.0);
         QCOMPARE(w.Work().PhotoPic->ScaleHeight(), -653.0);
-        QCOMPARE(w.Session().pFlatMapRate,
-                 w.Session().MapTables.gMapRate[std::size_t(w.Session().gMapScaleIndex)]);
+        QCOMPARE(w.Session().FlatMapRate(),
+                 w.Session().MapTables().gMapRate[std::size_t(w.Session().MapLevel())]);
         // Heights were measured: every sample roof has wall lines.
         for (int r = 0; r < f.data->gEachTopAreaNumber; ++r)
             QVERIFY(f.data->gFlatTopHeight[std::size_t(r)] > 10);
 
-        QTest::mouseClick(w.Work().InputModeRbn->Button(1), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(1));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Zoom)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
         QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(0), Qt::LeftButton);
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QCOMPARE(ButtonAvailability(w), QString("10111111"));
         QCOMPARE(MenuAvailability(w), QString("1011111"));
         // The tool survives the way back; its button is up.
-        QCOMPARE(w.Session().pInputMode, Count(1));
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
         QCOMPARE(w.Work().InputModeRbn->Down(), -1);
         // The picture stays hidden, but size and coordinates are the
         // picture's again.
@@ -327,30 +327,40 @@ class MainWindowTest : public QObject {
     // ---- Tools ----
 
     void toolButtonsInTheInclinedView_data() {
-        QTest::addColumn<int>("index");
+        QTest::addColumn<ToolId>("tool");
         QTest::addColumn<bool>("altitudesOk");
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<ToolId>("mode");
         QTest::addColumn<int>("down");
         QTest::addColumn<QString>("cursor");
         QTest::addColumn<int>("drawPoints");
         QTest::addColumn<int>("wallStart");
         QTest::addColumn<bool>("message");
         // Before each press: tool 4 active, pDrawPointNum 5, pWallStartSet 1.
-        QTest::newRow("select") << 0 << false << 0 << 0 << "" << 5 << 1 << false;
-        QTest::newRow("roof") << 2 << true << 2 << 2 << "RedPen.ICO" << 0 << 1 << false;
-        QTest::newRow("roof refused") << 2 << false << 0 << -1 << "" << 5 << 1 << true;
-        QTest::newRow("wall") << 3 << true << 3 << 3 << "BluePen.ICO" << 5 << 0 << false;
-        QTest::newRow("wall refused") << 3 << false << 0 << -1 << "" << 5 << 1 << true;
-        QTest::newRow("move") << 4 << false << 4 << 4 << "MovePen.ICO" << 5 << 1 << false;
-        QTest::newRow("add") << 5 << false << 5 << 5 << "AddPen.ICO" << 5 << 1 << false;
-        QTest::newRow("delete") << 6 << false << 6 << 6 << "Remove.ICO" << 5 << 1 << false;
-        QTest::newRow("one-click") << 7 << true << 7 << 7 << "ARW10NW2.ICO" << 0 << 1 << false;
-        QTest::newRow("one-click refused") << 7 << false << 0 << -1 << "" << 5 << 1 << true;
+        QTest::newRow("select") << ToolId::Select << false << ToolId::Select << 0 << "" << 5 << 1
+                                << false;
+        QTest::newRow("roof") << ToolId::Roof << true << ToolId::Roof << 2 << "RedPen.ICO" << 0 << 1
+                              << false;
+        QTest::newRow("roof refused")
+            << ToolId::Roof << false << ToolId::Select << -1 << "" << 5 << 1 << true;
+        QTest::newRow("wall") << ToolId::Wall << true << ToolId::Wall << 3 << "BluePen.ICO" << 5
+                              << 0 << false;
+        QTest::newRow("wall refused")
+            << ToolId::Wall << false << ToolId::Select << -1 << "" << 5 << 1 << true;
+        QTest::newRow("move") << ToolId::Move << false << ToolId::Move << 4 << "MovePen.ICO" << 5
+                              << 1 << false;
+        QTest::newRow("add") << ToolId::AddPoint << false << ToolId::AddPoint << 5 << "AddPen.ICO"
+                             << 5 << 1 << false;
+        QTest::newRow("delete") << ToolId::DeletePoint << false << ToolId::DeletePoint << 6
+                                << "Remove.ICO" << 5 << 1 << false;
+        QTest::newRow("one-click")
+            << ToolId::Trace << true << ToolId::Trace << 7 << "ARW10NW2.ICO" << 0 << 1 << false;
+        QTest::newRow("one-click refused")
+            << ToolId::Trace << false << ToolId::Select << -1 << "" << 5 << 1 << true;
     }
     void toolButtonsInTheInclinedView() {
-        QFETCH(int, index);
+        QFETCH(ToolId, tool);
         QFETCH(bool, altitudesOk);
-        QFETCH(int, mode);
+        QFETCH(ToolId, mode);
         QFETCH(int, down);
         QFETCH(QString, cursor);
         QFETCH(int, drawPoints);
@@ -360,92 +370,99 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         if (altitudesOk)
             f.SetGoodAltitudes();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         w.Editor().Roof().Outline().pDrawPointNum = 5;
         w.Editor().Wall().Start().pWallStartSet = 1;
-        w.Session().pActiveTopArea = 1;
+        w.Session().SetActiveRoof(1);
         f.prompts.Clear();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(index), Qt::LeftButton);
-        QCOMPARE(int(w.Session().pInputMode), mode);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(tool)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), mode);
         QCOMPARE(w.Work().InputModeRbn->Down(), down);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
         QCOMPARE(CursorName(f, w.Work().BasePic), cursor);
         QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
         QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
         QCOMPARE(f.prompts.Texts(), message ? QStringList{kMissing} : QStringList{});
-        QCOMPARE(w.Session().pActiveTopArea, Count(index == 0 ? -1 : 1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(tool == ToolId::Select ? -1 : 1));
     }
 
     void toolMenuItemsInTheInclinedView_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<ToolId>("tool");
+        QTest::addColumn<ToolId>("mode");
         QTest::addColumn<QString>("cursor");
         QTest::addColumn<int>("drawPoints");
         QTest::addColumn<int>("wallStart");
         // No altitudes: the menu never checks them.
-        QTest::newRow("select") << 0 << 0 << "" << 5 << 1;
-        QTest::newRow("zoom does nothing") << 1 << 6 << "Remove.ICO" << 5 << 1;
-        QTest::newRow("roof") << 2 << 2 << "RedPen.ICO" << 0 << 1;
-        QTest::newRow("wall") << 3 << 3 << "BluePen.ICO" << 5 << 0;
-        QTest::newRow("move") << 4 << 4 << "MovePen.ICO" << 5 << 1;
-        QTest::newRow("add") << 5 << 5 << "AddPen.ICO" << 5 << 1;
-        QTest::newRow("delete") << 6 << 6 << "Remove.ICO" << 5 << 1;
+        QTest::newRow("select") << ToolId::Select << ToolId::Select << "" << 5 << 1;
+        QTest::newRow("zoom does nothing")
+            << ToolId::Zoom << ToolId::DeletePoint << "Remove.ICO" << 5 << 1;
+        QTest::newRow("roof") << ToolId::Roof << ToolId::Roof << "RedPen.ICO" << 0 << 1;
+        QTest::newRow("wall") << ToolId::Wall << ToolId::Wall << "BluePen.ICO" << 5 << 0;
+        QTest::newRow("move") << ToolId::Move << ToolId::Move << "MovePen.ICO" << 5 << 1;
+        QTest::newRow("add") << ToolId::AddPoint << ToolId::AddPoint << "AddPen.ICO" << 5 << 1;
+        QTest::newRow("delete") << ToolId::DeletePoint << ToolId::DeletePoint << "Remove.ICO" << 5
+                                << 1;
     }
     void toolMenuItemsInTheInclinedView() {
-        QFETCH(int, index);
-        QFETCH(int, mode);
+        QFETCH(ToolId, tool);
+        QFETCH(ToolId, mode);
         QFETCH(QString, cursor);
         QFETCH(int, drawPoints);
         QFETCH(int, wallStart);
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(6), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::DeletePoint)),
+                          Qt::LeftButton);
         w.Editor().Roof().Outline().pDrawPointNum = 5;
         w.Editor().Wall().Start().pWallStartSet = 1;
         f.prompts.Clear();
-        w.Menus().Edit.InputModeMenu[std::size_t(index)]->trigger();
-        QCOMPARE(int(w.Session().pInputMode), mode);
+        w.Menus().Edit.InputModeMenu[std::size_t(Index(tool))]->trigger();
+        QCOMPARE(w.Session().CurrentTool(), mode);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
         QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
         QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
         QVERIFY(f.prompts.Texts().isEmpty());
-        QCOMPARE(w.Work().InputModeRbn->Down(), 6); // the buttons are not touched
+        QCOMPARE(w.Work().InputModeRbn->Down(),
+                 Index(ToolId::DeletePoint)); // the buttons are not touched
     }
 
     void toolsOnThePlanMap_data() {
         QTest::addColumn<bool>("byMenu");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("mode");
+        QTest::addColumn<ToolId>("tool");
+        QTest::addColumn<ToolId>("mode");
         QTest::addColumn<QString>("cursor");
         // Before: move tool set from the plan map's button.
-        QTest::newRow("button select") << false << 0 << 0 << "";
-        QTest::newRow("button zoom") << false << 1 << 1 << "Magnify.cur";
-        QTest::newRow("button move") << false << 4 << 4 << "MovePen.ICO";
-        QTest::newRow("button one-click does nothing") << false << 7 << 4 << "MovePen.ICO";
-        QTest::newRow("menu select") << true << 0 << 0 << "";
-        QTest::newRow("menu zoom does nothing") << true << 1 << 4 << "MovePen.ICO";
-        QTest::newRow("menu move") << true << 4 << 4 << "POINT14.ICO";
-        QTest::newRow("menu roof does nothing") << true << 2 << 4 << "MovePen.ICO";
+        QTest::newRow("button select") << false << ToolId::Select << ToolId::Select << "";
+        QTest::newRow("button zoom") << false << ToolId::Zoom << ToolId::Zoom << "Magnify.cur";
+        QTest::newRow("button move") << false << ToolId::Move << ToolId::Move << "MovePen.ICO";
+        QTest::newRow("button one-click does nothing")
+            << false << ToolId::Trace << ToolId::Move << "MovePen.ICO";
+        QTest::newRow("menu select") << true << ToolId::Select << ToolId::Select << "";
+        QTest::newRow("menu zoom does nothing")
+            << true << ToolId::Zoom << ToolId::Move << "MovePen.ICO";
+        QTest::newRow("menu move") << true << ToolId::Move << ToolId::Move << "POINT14.ICO";
+        QTest::newRow("menu roof does nothing")
+            << true << ToolId::Roof << ToolId::Move << "MovePen.ICO";
     }
     void toolsOnThePlanMap() {
         QFETCH(bool, byMenu);
-        QFETCH(int, index);
-        QFETCH(int, mode);
+        QFETCH(ToolId, tool);
+        QFETCH(ToolId, mode);
         QFETCH(QString, cursor);
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.Editor().SelectFlatView();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString("MovePen.ICO"));
-        w.Session().pActiveTopArea = 0;
+        w.Session().SetActiveRoof(0);
         if (byMenu)
-            w.Editor().InputModeMenu_Click(index);
+            w.Editor().InputModeMenu_Click(tool);
         else
-            w.Work().InputModeRbn->SetValue(index, true);
-        QCOMPARE(int(w.Session().pInputMode), mode);
+            w.Work().InputModeRbn->SetValue(Index(tool), true);
+        QCOMPARE(w.Session().CurrentTool(), mode);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
-        QCOMPARE(w.Session().pActiveTopArea, Count(index == 0 ? -1 : 0));
+        QCOMPARE(w.Session().ActiveRoof(), Count(tool == ToolId::Select ? -1 : 0));
     }
 
     void releasingOnThePlanMapKeepsTheTool() {
@@ -453,20 +470,20 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
         w.Editor().SelectFlatView();
-        w.Work().InputModeRbn->SetValue(1, true);
-        w.Work().InputModeRbn->SetValue(1, false);
-        QCOMPARE(w.Session().pInputMode, Count(1));
+        w.Work().InputModeRbn->SetValue(Index(ToolId::Zoom), true);
+        w.Work().InputModeRbn->SetValue(Index(ToolId::Zoom), false);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
     }
 
     void oneClickWithoutAltitudesFromMoveTool() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         f.prompts.Clear();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(7), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Trace)), Qt::LeftButton);
         QCOMPARE(f.prompts.Texts(), QStringList{kMissing});
         QCOMPARE(w.Work().InputModeRbn->Down(), -1);
-        QCOMPARE(w.Session().pInputMode, Count(0));
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Select);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
     }
 
@@ -476,8 +493,8 @@ class MainWindowTest : public QObject {
         f.SetGoodAltitudes();
         const QCursor custom(Qt::CrossCursor);
         w.Work().PhotoPic->setCursor(custom);
-        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(2)); // the tool is chosen all the same
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Roof); // the tool is chosen all the same
         QCOMPARE(w.Work().PhotoPic->cursor().shape(), Qt::CrossCursor);
     }
 
@@ -518,20 +535,20 @@ class MainWindowTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kFalse;
-        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
-        w.Session().pChangeCount = 3;
-        w.Session().pActiveTopArea = 1;
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
+        w.Session().SetChangeCount(3);
+        w.Session().SetActiveRoof(1);
         w.Editor().Roof().Outline().pDrawPointNum = 2;
         const QImage screen = w.Work().PhotoPic->Surface().copy();
         w.Menus().StopDrawLineMenu->trigger();
-        QCOMPARE(w.Session().pInputMode, Count(0));
-        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Select);
+        QCOMPARE(w.Session().ActiveRoof(), Count(-1));
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
-        QCOMPARE(w.Work().InputModeRbn->Down(), 2);
+        QCOMPARE(w.Work().InputModeRbn->Down(), Index(ToolId::Roof));
         QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(2));
         QCOMPARE(CountDifferences(screen, w.Work().PhotoPic->Surface()), 0);
         // Stopping saves nothing: the edits still count as unsaved.
-        QCOMPARE(w.Session().pChangeCount, Count(3));
+        QCOMPARE(w.Session().ChangeCount(), Count(3));
     }
 
     void mousePositionsShiftToTheCursorTip_data() {
@@ -556,27 +573,26 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.ShowActive();
-        w.Session().pInputMode = Count(tool);
-        w.Session().pDownX = 1234;
-        w.Session().pDownY = 4321;
+        w.Session().SetTool(*ToolAt(tool));
+        w.Session().SetDown(1234, 4321);
         const QPoint at(PictureView::kBorder + 500, PictureView::kBorder + 100);
         const QPointF user = w.Work().PhotoPic->ToUser(QPointF(500, 100));
         QTest::mousePress(w.Work().PhotoPic, Qt::LeftButton, {}, at);
         QTest::mouseRelease(w.Work().PhotoPic, Qt::LeftButton, {}, at);
         if (stored) {
-            QCOMPARE(double(w.Session().pDownX), user.x() + dx);
-            QCOMPARE(double(w.Session().pDownY), user.y() + dy);
+            QCOMPARE(double(w.Session().DownX()), user.x() + dx);
+            QCOMPARE(double(w.Session().DownY()), user.y() + dy);
         } else {
-            QCOMPARE(w.Session().pDownX, 1234.0f);
-            QCOMPARE(w.Session().pDownY, 4321.0f);
+            QCOMPARE(w.Session().DownX(), 1234.0f);
+            QCOMPARE(w.Session().DownY(), 4321.0f);
         }
         // A right button press stores nothing.
-        w.Session().pDownX = 7;
+        w.Session().SetDown(7, w.Session().DownY());
         QTest::mousePress(w.Work().PhotoPic, Qt::RightButton, {}, at);
         QTest::mouseRelease(w.Work().PhotoPic, Qt::RightButton, {}, at);
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        QCOMPARE(w.Session().pDownX, 7.0f);
+        QCOMPARE(w.Session().DownX(), 7.0f);
     }
 
     void rightButtonOpensTheEditMenu_data() {
@@ -599,7 +615,7 @@ class MainWindowTest : public QObject {
             f.SetGoodAltitudes();
             w.Editor().SelectFlatView();
         }
-        w.Session().pInputMode = Count(tool);
+        w.Session().SetTool(*ToolAt(tool));
         // A point well inside the (small, headless) screen.
         const QPoint at = w.Work().PhotoPic->mapFromGlobal(QPoint(200, 150));
         QTest::mousePress(w.Work().PhotoPic, Qt::RightButton, {}, at);
@@ -626,20 +642,20 @@ class MainWindowTest : public QObject {
         w.LoadSampleData(2);
         w.Editor().ShowSlopeLineMap(-1, -1);
         const QImage before = w.Work().PhotoPic->Surface().copy();
-        w.Session().pActiveTopArea = 0;
+        w.Session().SetActiveRoof(0);
         w.Editor().ShowSlopeLineMap(0, 0); // a highlight that must not come back
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
 
         QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
         QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("戻す"));
         QVERIFY(!w.Work().PhotoPic->HasPicture());
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
-        QCOMPARE(w.Session().pInputMode, Count(4));
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Move);
         // Every outline, roof 0 and its walls included, on the empty box.
         QCOMPARE(PixelAt(*w.Work().PhotoPic, 187, -67.5), qRgb(255, 0, 200));
         QCOMPARE(PixelAt(*w.Work().PhotoPic, 102, -104), qRgb(0, 150, 255));
 
-        w.Session().pActiveTopArea = -1;
+        w.Session().SetActiveRoof(-1);
         QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
         QCOMPARE(w.Work().ClearPhotoCmd->text(), QString("画像消去"));
         QCOMPARE(w.Work().PhotoPic->Picture(), w.Work().PhotoPic2->Picture());
@@ -655,16 +671,16 @@ class MainWindowTest : public QObject {
         w.LoadSampleData(2);
         w.Editor().SelectFlatView();
         w.State().pDataFileName[0] = QStringLiteral("site.dat");
-        w.Session().pChangeCount = 4;
-        QTest::mouseClick(w.Work().InputModeRbn->Button(4), Qt::LeftButton);
+        w.Session().SetChangeCount(4);
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         QTest::mouseClick(w.Work().ResetDataCmd, Qt::LeftButton);
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QVERIFY(!w.Work().PhotoPic->HasPicture());
         QVERIFY(w.Work().PhotoPic2->HasPicture());
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
         QVERIFY(!w.Work().SlopeOrFlatRbn->Value(1));
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         QCOMPARE(w.State().pSampleLoaded, kFalse);
         QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
@@ -816,7 +832,7 @@ class MainWindowTest : public QObject {
         w.LoadSampleData(2);
         w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
                                                  w.Work().PhotoPic->InnerWidth());
-        w.Session().pActiveTopArea = Count(member);
+        w.Session().SetActiveRoof(Count(member));
         w.Editor().ShowSlopeLineMap(active, wallFlag);
         auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         // Roof 2: (101, 169) - (196, 166); its first wall (101, 169) - (90, 82).
@@ -827,10 +843,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.Work().PhotoPic->Mode(), active >= 0 ? DrawMode::Xor : DrawMode::Copy);
         if (active == 2) {
             // Handle box around roof 2's points (and its walls when drawn).
-            QCOMPARE(float(w.Session().pMarks.maxX), 196.0f);
-            QCOMPARE(float(w.Session().pMarks.minX), wallFlag >= 0 ? 62.0f : 68.0f);
-            QCOMPARE(float(w.Session().pMarks.maxY), 281.0f);
-            QCOMPARE(float(w.Session().pMarks.minY), wallFlag >= 0 ? 76.0f : 166.0f);
+            QCOMPARE(float(w.Session().Marks().maxX), 196.0f);
+            QCOMPARE(float(w.Session().Marks().minX), wallFlag >= 0 ? 62.0f : 68.0f);
+            QCOMPARE(float(w.Session().Marks().maxY), 281.0f);
+            QCOMPARE(float(w.Session().Marks().minY), wallFlag >= 0 ? 76.0f : 166.0f);
         }
     }
 
@@ -840,13 +856,13 @@ class MainWindowTest : public QObject {
         const std::vector<PicturePoint> one{{12, -7}};
         QCOMPARE(AppendTopArea(*f.data, one), AppendResult::Ok);
         const QImage blank = w.Work().PhotoPic->Surface().copy();
-        w.Session().pActiveTopArea = 0;
+        w.Session().SetActiveRoof(0);
         w.Editor().ShowSlopeLineMap(0, 0);
-        QCOMPARE(float(w.Session().pMarks.maxX), 12.0f);
-        QCOMPARE(float(w.Session().pMarks.minX), 12.0f);
-        QCOMPARE(float(w.Session().pMarks.maxY), -7.0f);
-        QCOMPARE(float(w.Session().pMarks.minY), -7.0f);
-        w.Session().pActiveTopArea = -1;
+        QCOMPARE(float(w.Session().Marks().maxX), 12.0f);
+        QCOMPARE(float(w.Session().Marks().minX), 12.0f);
+        QCOMPARE(float(w.Session().Marks().maxY), -7.0f);
+        QCOMPARE(float(w.Session().Marks().minY), -7.0f);
+        w.Session().SetActiveRoof(-1);
         w.Editor().ShowSlopeLineMap(-1, -1);
         QCOMPARE(CountDifferences(blank, w.Work().PhotoPic->Surface()), 0);
     }
@@ -856,13 +872,14 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         w.Work().PhotoPic->SetPicture(NoisePicture(781, 653, 8));
         w.LoadSampleData(2);
-        w.Session().pActiveTopArea = 3;
+        w.Session().SetActiveRoof(3);
         w.Editor().ShowSlopeLineMap(3, 0);
         const QImage selected = w.Work().PhotoPic->Surface().copy();
         w.Editor().EraseSelectMarks();
         QVERIFY(CountDifferences(selected, w.Work().PhotoPic->Surface()) > 0);
-        w.Editor().DrawSelectMarks(float(w.Session().pMarks.maxX), float(w.Session().pMarks.minX),
-                                   float(w.Session().pMarks.maxY), float(w.Session().pMarks.minY));
+        w.Editor().DrawSelectMarks(float(w.Session().Marks().maxX), float(w.Session().Marks().minX),
+                                   float(w.Session().Marks().maxY),
+                                   float(w.Session().Marks().minY));
         QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
         w.Editor().DrawSelectMarks(40, -40, 30, -30);
         w.Editor().EraseSelectMarks();
@@ -878,7 +895,7 @@ class MainWindowTest : public QObject {
         w.LoadSampleData(2);
         w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
                                                  w.Work().PhotoPic->InnerWidth());
-        w.Session().pActiveTopArea = 2;
+        w.Session().SetActiveRoof(2);
         w.Editor().ShowAllSlopeLines();
         auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         QCOMPARE(at(148.5, 167.5), qRgb(255, 0, 200));

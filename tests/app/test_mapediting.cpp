@@ -8,8 +8,8 @@
 #include <QtTest>
 #include <cmath>
 
+#include "drawing/FlatMap.h"
 #include "geometry/Compass.h"
-#include "geometry/FlatMap.h"
 #include "support/Window.h"
 
 using namespace velmora;
@@ -29,8 +29,9 @@ InputLineFrm& SlopeWindow(WindowFixture& f) {
 
 // The pointer position whose tool tip lies at (x, y): the add and delete
 // tools point one unit left of the pointer, the select tool at it.
-void DoubleClickAt(InputLineFrm& w, int tool, double x, double y) {
-    const double dx = (tool == 5 || tool == 6) ? 1 : 0;
+void DoubleClickAt(InputLineFrm& w, ToolId tool, double x, double y) {
+    // The point tools' tip is one unit left of the pointer.
+    const double dx = HotSpotPosition(tool, 0, 0).x() == -1 ? 1 : 0;
     emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, x + dx, y);
     emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, x + dx, y);
     emit w.Work().PhotoPic->DoubleClick();
@@ -54,7 +55,7 @@ class MapEditingTest : public QObject {
     Q_OBJECT
   private slots:
     void doubleClickEdits_data() {
-        QTest::addColumn<int>("tool");
+        QTest::addColumn<ToolId>("tool");
         QTest::addColumn<bool>("preselect");
         QTest::addColumn<QPointF>("at");
         QTest::addColumn<int>("active");
@@ -62,19 +63,21 @@ class MapEditingTest : public QObject {
         QTest::addColumn<int>("points");
         QTest::addColumn<int>("walls");
         QTest::addColumn<int>("changes");
-        QTest::newRow("select inside") << 0 << false << QPointF(50, 40) << 0 << true << 5 << 1 << 0;
+        QTest::newRow("select inside")
+            << ToolId::Select << false << QPointF(50, 40) << 0 << true << 5 << 1 << 0;
         QTest::newRow("select outside")
-            << 0 << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
+            << ToolId::Select << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
         QTest::newRow("insert on an edge")
-            << 5 << true << QPointF(50, 2) << 0 << true << 6 << 1 << 1;
-        QTest::newRow("delete a corner") << 6 << true << QPointF(0, 80) << 0 << true << 4 << 1 << 1;
+            << ToolId::AddPoint << true << QPointF(50, 2) << 0 << true << 6 << 1 << 1;
+        QTest::newRow("delete a corner")
+            << ToolId::DeletePoint << true << QPointF(0, 80) << 0 << true << 4 << 1 << 1;
         QTest::newRow("delete a wall end")
-            << 6 << true << QPointF(105, -10) << 0 << true << 5 << 0 << 1;
+            << ToolId::DeletePoint << true << QPointF(105, -10) << 0 << true << 5 << 0 << 1;
         QTest::newRow("delete misses")
-            << 6 << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
+            << ToolId::DeletePoint << true << QPointF(300, 300) << -1 << false << 5 << 1 << 0;
     }
     void doubleClickEdits() {
-        QFETCH(int, tool);
+        QFETCH(ToolId, tool);
         QFETCH(bool, preselect);
         QFETCH(QPointF, at);
         QFETCH(int, active);
@@ -87,16 +90,16 @@ class MapEditingTest : public QObject {
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
         AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
         if (preselect) {
-            DoubleClickAt(w, 0, 50, 40);
-            QCOMPARE(w.Session().pActiveTopArea, Count(0));
+            DoubleClickAt(w, ToolId::Select, 50, 40);
+            QCOMPARE(w.Session().ActiveRoof(), Count(0));
         }
         w.Editor().InputModeMenu_Click(tool);
         DoubleClickAt(w, tool, at.x(), at.y());
-        QCOMPARE(int(w.Session().pActiveTopArea), active);
+        QCOMPARE(int(w.Session().ActiveRoof()), active);
         QCOMPARE(w.Menus().Edit.Remove1TopAreaMenu->isEnabled(), menu);
         QCOMPARE(int(f.data->gTopAreaPointTotalNumber), points);
         QCOMPARE(int(f.data->gWallEdgeNumber), walls);
-        QCOMPARE(int(w.Session().pChangeCount), changes);
+        QCOMPARE(int(w.Session().ChangeCount()), changes);
     }
 
     void removingTheMiddleRoofMovesTheLaterOnes() {
@@ -107,19 +110,19 @@ class MapEditingTest : public QObject {
             AppendTopArea(*f.data, {{x, 0}, {x + 100, 0}, {x + 100, 80}, {x, 80}, {x, 0}});
             AppendWallEdge(*f.data, {x, 80}, {x, -20}, Count(r));
         }
-        DoubleClickAt(w, 0, -50, 40);
-        QCOMPARE(w.Session().pActiveTopArea, Count(1));
+        DoubleClickAt(w, ToolId::Select, -50, 40);
+        QCOMPARE(w.Session().ActiveRoof(), Count(1));
         w.Editor().Remove1TopAreaMenu_Click();
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
-        QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(-1));
         QVERIFY(!w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
-        QCOMPARE(w.Session().pChangeCount, Count(1));
+        QCOMPARE(w.Session().ChangeCount(), Count(1));
         QCOMPARE(f.data->gWallEdgefotEachTopArea[1], Count(1));
         QCOMPARE(f.data->gTopAreaX[5], 100.0f);
         // Nothing selected: nothing removed, nothing counted.
         w.Editor().Remove1TopAreaMenu_Click();
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 2}));
-        QCOMPARE(w.Session().pChangeCount, Count(1));
+        QCOMPARE(w.Session().ChangeCount(), Count(1));
     }
 
     void moveToolDragsAWallEnd() {
@@ -127,8 +130,8 @@ class MapEditingTest : public QObject {
         InputLineFrm& w = SlopeWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
         AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
-        DoubleClickAt(w, 0, 50, 40);
-        w.Editor().InputModeMenu_Click(4);
+        DoubleClickAt(w, ToolId::Select, 50, 40);
+        w.Editor().InputModeMenu_Click(ToolId::Move);
         w.Work().HeightTxt->clear();
         // The move tool points 13 units left of and below the pointer.
         emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 105 + 13, -10 - 13);
@@ -139,7 +142,7 @@ class MapEditingTest : public QObject {
         QCOMPARE(f.data->gSecondWallEdgeX[0], 110.0f);
         QCOMPARE(f.data->gSecondWallEdgeY[0], -40.0f);
         QVERIFY(!w.Work().HeightTxt->text().isEmpty());
-        QCOMPARE(w.Session().pChangeCount, Count(2));
+        QCOMPARE(w.Session().ChangeCount(), Count(2));
     }
 
     void planMapDrawsRoofsAndZooms_data() {
@@ -160,7 +163,7 @@ class MapEditingTest : public QObject {
         w.LoadSampleData(2);
         w.Work().Picture().SetPictureCoordinates(678, 788);
         w.Editor().SelectFlatView();
-        QCOMPARE(w.Session().pViewMode, Count(2));
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
         const QImage& s = w.Work().PhotoPic->Surface();
         QVERIFY(CountColour(s, kCaptionColour) > 30);
         QVERIFY(CountColour(s, kRoofColour) > 0);
@@ -168,16 +171,16 @@ class MapEditingTest : public QObject {
         const int j = f.data->gEachTopAreaStartNum[0];
         const double mx = (f.data->gFlatTopAreaX[j] + f.data->gFlatTopAreaX[j + 1]) / 2;
         const double my = (f.data->gFlatTopAreaY[j] + f.data->gFlatTopAreaY[j + 1]) / 2;
-        QCOMPARE(QColor(PixelAt(*w.Work().PhotoPic, mx * w.Session().pFlatMapRate,
-                                my * w.Session().pFlatMapRate)),
+        QCOMPARE(QColor(PixelAt(*w.Work().PhotoPic, mx * w.Session().FlatMapRate(),
+                                my * w.Session().FlatMapRate())),
                  Colour(kRoofColour));
 
-        w.Editor().InputModeRbn_Click(1, true);
-        QCOMPARE(w.Session().pInputMode, Count(1));
-        w.Session().gMapScaleIndex = Count(start);
+        w.Editor().InputModeRbn_Click(ToolId::Zoom, true);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
+        w.Session().SetMapLevel(Count(start));
         emit w.Work().PhotoPic->MouseDown(button, 0, 0);
-        QCOMPARE(int(w.Session().gMapScaleIndex), level);
-        QCOMPARE(w.Session().pFlatMapRate, w.Session().MapTables.gMapRate[std::size_t(level)]);
+        QCOMPARE(int(w.Session().MapLevel()), level);
+        QCOMPARE(w.Session().FlatMapRate(), w.Session().MapTables().gMapRate[std::size_t(level)]);
     }
 
     // On the plan map the handles sit at plan positions times a rate that
@@ -202,9 +205,9 @@ class MapEditingTest : public QObject {
             f.data->gFlatTopAreaX[std::size_t(j)] = plan[j][0];
             f.data->gFlatTopAreaY[std::size_t(j)] = plan[j][1];
         }
-        w.Session().pActiveTopArea = 0;
+        w.Session().SetActiveRoof(0);
         w.Editor().ShowFlatLineMap(0);
-        QCOMPARE(int(w.Session().gMapScaleIndex), level);
+        QCOMPARE(int(w.Session().MapLevel()), level);
         // White handles XOR the white canvas: black, and nothing else is.
         const Rgb black{0, 0, 0};
         QVERIFY(CountColour(w.Work().PhotoPic->Surface(), black) > 0);
@@ -229,13 +232,13 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.Session().pChangeCount = 0;
+        w.Session().SetChangeCount(0);
         w.Editor().SelectFlatView();
-        const auto label = LabelPosition(*f.data, 0, w.Session().pFlatMapRate);
+        const auto label = LabelPosition(*f.data, 0, w.Session().FlatMapRate());
         QVERIFY(label.has_value());
         emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, label->x, label->y);
         emit w.Work().PhotoPic->DoubleClick();
-        QCOMPARE(w.Session().pActiveTopArea, Count(0));
+        QCOMPARE(w.Session().ActiveRoof(), Count(0));
         QVERIFY(w.Menus().Edit.ChangeBillHeightMenu->isEnabled());
         const float before = f.data->gFlatTopHeight[0];
         QString asked;
@@ -249,7 +252,7 @@ class MapEditingTest : public QObject {
         w.Editor().ChangeBillHeightMenu_Click();
         QVERIFY(asked.contains(QStringLiteral("側壁ライン")));
         QCOMPARE(f.data->gFlatTopHeight[0], height < 0 ? before : float(height));
-        QCOMPARE(int(w.Session().pChangeCount), changes);
+        QCOMPARE(int(w.Session().ChangeCount()), changes);
     }
 
     void typedBearing_data() {
@@ -320,7 +323,7 @@ class MapEditingTest : public QObject {
         w.Editor().SelectFlatView();
         w.Work().Dial().MovePointImg(-10, 100); // north
         const QImage northUp = w.Work().PhotoPic->Surface();
-        const int changes = w.Session().pChangeCount;
+        const int changes = w.Session().ChangeCount();
         const auto held = Qt::MouseButtons(buttons);
         for (int i = 0; i < steps; ++i) {
             const QPointF at(px, py);
@@ -344,7 +347,7 @@ class MapEditingTest : public QObject {
             w.Work().AzimusPic->ToPixel(w.Work().Dial().PointImgLeft, w.Work().Dial().PointImgTop);
         QVERIFY(std::abs(w.Work().PointImg->x() - PictureView::kBorder - pixel.x()) <= 0.5);
         QVERIFY(std::abs(w.Work().PointImg->y() - PictureView::kBorder - pixel.y()) <= 0.5);
-        QCOMPARE(int(w.Session().pChangeCount), changes); // moving alone changes nothing
+        QCOMPARE(int(w.Session().ChangeCount()), changes); // moving alone changes nothing
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), northUp), 0);
 
         const Qt::MouseButton released = drags ? Qt::LeftButton : Qt::RightButton;
@@ -353,7 +356,7 @@ class MapEditingTest : public QObject {
                        Qt::NoModifier);
         QApplication::sendEvent(w.Work().PointImg, &up);
         if (!drags) {
-            QCOMPARE(int(w.Session().pChangeCount), changes);
+            QCOMPARE(int(w.Session().ChangeCount()), changes);
             QCOMPARE(double(f.data->gNorthAngle), 0.0);
             return;
         }
@@ -367,7 +370,7 @@ class MapEditingTest : public QObject {
         const double ncy = w.Work().Dial().PointImgTop - kCompassPointHalf;
         QVERIFY(std::abs(std::hypot(ncx, ncy) - kCompassRadius) < 1e-3);
         QVERIFY(std::abs(std::atan2(ncy, ncx) - std::atan2(cy, cx)) < 1e-6);
-        QCOMPARE(int(w.Session().pChangeCount), changes + 1);
+        QCOMPARE(int(w.Session().ChangeCount()), changes + 1);
         QVERIFY(CountDifferences(w.Work().PhotoPic->Surface(), northUp) > 0); // the map turned
     }
 

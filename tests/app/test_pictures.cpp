@@ -156,7 +156,7 @@ class PicturesTest : public QObject {
         FillSomeData(*f.data);
         w.State().pSampleLoaded = kTrue;
         w.Editor().SelectFlatView();
-        QCOMPARE(w.Session().pViewMode, Count(2));
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
         const QString caption = w.windowTitle();
         const QImage before = w.Work().PhotoPic2->Picture();
         QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
@@ -172,7 +172,7 @@ class PicturesTest : public QObject {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
             QCOMPARE(f.data->gNorthAngle, 30.0f);
             QCOMPARE(w.windowTitle(), caption);
-            QCOMPARE(w.Session().pViewMode, Count(2));
+            QCOMPARE(w.Session().View(), ViewMode::Plan);
             QCOMPARE(w.State().pSampleLoaded, kTrue);
             QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), before), 0);
             QCOMPARE(ready.count(), 0);
@@ -182,7 +182,7 @@ class PicturesTest : public QObject {
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(f.data->gNorthAngle, 0.0f);
         QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/") + file);
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
         QVERIFY(w.Menus().Edit.DispSlopeMapMenu->isChecked());
         QCOMPARE(w.State().pSampleLoaded, kFalse);
@@ -226,15 +226,15 @@ class PicturesTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         f.SetGoodAltitudes();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(2), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(2));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Roof);
         const QCursor tool = w.Work().PhotoPic->cursor();
         QCOMPARE(tool.shape(), Qt::BitmapCursor);
         f.prompts.AnswerFile(answer.isEmpty() ? std::nullopt
                                               : std::optional<QString>(f.Path(answer)));
         w.OPenPhotoMenu_Click();
-        QCOMPARE(w.Session().pInputMode, Count(2));
-        QCOMPARE(w.Work().InputModeRbn->Down(), 2);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Roof);
+        QCOMPARE(w.Work().InputModeRbn->Down(), Index(ToolId::Roof));
         for (const QWidget* v : {static_cast<QWidget*>(w.Work().PhotoPic), w.Work().BasePic}) {
             QCOMPARE(v->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(v->cursor().hotSpot(), tool.hotSpot());
@@ -413,7 +413,7 @@ class PicturesTest : public QObject {
 
         QCOMPARE(CountsOf(*f.data), (Counts{points, roofs, walls}));
         QCOMPARE(w.State().pSampleLoaded, kTrue);
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QVERIFY(CountDifferences(w.Work().PhotoPic->Surface(), empty) > 0);
         // Every roof's first edge is drawn in the roof colour at its middle.
         const BuildingData& d = *f.data;
@@ -444,10 +444,10 @@ class PicturesTest : public QObject {
         w.LoadSamplePhoto(set);
         if (fromPlanMap) {
             w.Editor().SelectFlatView();
-            QCOMPARE(w.Session().pViewMode, Count(2));
+            QCOMPARE(w.Session().View(), ViewMode::Plan);
         }
         w.LoadSampleData(set);
-        QCOMPARE(w.Session().pViewMode, Count(1));
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
         const QSize picture = w.Work().PhotoPic2->Picture().size();
         const BuildingData& d = *f.data;
         for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {

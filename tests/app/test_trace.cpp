@@ -84,8 +84,8 @@ class TraceWindowTest : public QObject {
 
     void ChooseOneClickTool(WindowFixture& f, InputLineFrm& w) {
         f.ShowActive();
-        QTest::mouseClick(w.Work().InputModeRbn->Button(7), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(7));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Trace)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Trace);
     }
 
   private slots:
@@ -105,7 +105,7 @@ class TraceWindowTest : public QObject {
         ChooseOneClickTool(f, w);
         const QCursor tool = w.Work().PhotoPic->cursor();
         w.Work().HeightTxt->setText(QStringLiteral("999.9"));
-        const Count changes = w.Session().pChangeCount;
+        const Count changes = w.Session().ChangeCount();
         const Counts before = CountsOf(*f.data);
 
         const PicturePoint click = s.clickPoints[std::size_t(roof)];
@@ -113,8 +113,8 @@ class TraceWindowTest : public QObject {
 
         const BuildingData& d = *f.data;
         QCOMPARE(d.gEachTopAreaNumber, Count(before.roofs + 1));
-        QCOMPARE(w.Session().pChangeCount, Count(changes + 1));
-        QCOMPARE(w.Session().pActiveTopArea, Count(d.gEachTopAreaNumber - 1));
+        QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
+        QCOMPARE(w.Session().ActiveRoof(), Count(d.gEachTopAreaNumber - 1));
         QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(0));
         QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
         QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -171,12 +171,12 @@ class TraceWindowTest : public QObject {
 
         // A second double-click inside the traced roof is refused.
         const Counts after = CountsOf(d);
-        const Count active = w.Session().pActiveTopArea;
+        const Count active = w.Session().ActiveRoof();
         QVERIFY(f.prompts.asked().empty());
         DoubleClickAt(w, click);
         QCOMPARE(CountsOf(d), after);
-        QCOMPARE(w.Session().pActiveTopArea, active);
-        QCOMPARE(w.Session().pChangeCount, Count(changes + 1));
+        QCOMPARE(w.Session().ActiveRoof(), active);
+        QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
         QCOMPARE(int(f.prompts.asked().size()), 1);
         QCOMPARE(f.prompts.asked()[0].kind, ScriptedPrompts::Kind::Message);
         QCOMPARE(f.prompts.asked()[0].text, kAlreadySet);
@@ -216,8 +216,8 @@ class TraceWindowTest : public QObject {
         ChooseOneClickTool(f, w);
         const QString earlier = QStringLiteral("45.6");
         w.Work().HeightTxt->setText(earlier);
-        w.Session().pActiveTopArea = -1;
-        const Count changes = w.Session().pChangeCount;
+        w.Session().SetActiveRoof(-1);
+        const Count changes = w.Session().ChangeCount();
         const Counts before = CountsOf(*f.data);
 
         DoubleClickAt(w, PixelPosition(600, 450, col, row));
@@ -225,16 +225,16 @@ class TraceWindowTest : public QObject {
         const Counts after = CountsOf(*f.data);
         QCOMPARE(after.roofs, before.roofs + roofsAdded);
         QCOMPARE(after.walls, before.walls);
-        QCOMPARE(w.Session().pChangeCount, Count(changes + roofsAdded));
+        QCOMPARE(w.Session().ChangeCount(), Count(changes + roofsAdded));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(f.prompts.asked().empty());
         if (roofsAdded) {
-            QCOMPARE(w.Session().pActiveTopArea, Count(after.roofs - 1));
+            QCOMPARE(w.Session().ActiveRoof(), Count(after.roofs - 1));
             // No wall of this building: the earlier height is not left standing.
             QCOMPARE(w.Work().HeightTxt->text(), QString());
         } else {
             QCOMPARE(after.points, before.points);
-            QCOMPARE(w.Session().pActiveTopArea, Count(-1));
+            QCOMPARE(w.Session().ActiveRoof(), Count(-1));
             QCOMPARE(w.Work().HeightTxt->text(), earlier);
         }
     }
@@ -276,7 +276,7 @@ class TraceWindowTest : public QObject {
                    SamplePicturePresets(1));
         ChooseOneClickTool(f, w);
         w.Editor().SelectFlatView();
-        w.Session().pInputMode = 7;
+        w.Session().SetTool(ToolId::Trace);
         emit w.Work().PhotoPic->DoubleClick();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
         QVERIFY(f.prompts.asked().empty());
@@ -296,7 +296,7 @@ class TraceWindowTest : public QObject {
         ChooseOneClickTool(f, w);
         DoubleClickAt(w, {0, 0});
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         QVERIFY(f.prompts.asked().empty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }

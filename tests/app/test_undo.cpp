@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "data/Scenes.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
 #include "support/Window.h"
 
 using namespace velmora;
@@ -51,13 +51,13 @@ void Click(InputLineFrm& w, QPointF p) {
     Mouse(w, 0, p);
     Mouse(w, 2, p);
 }
-void DoubleClick(InputLineFrm& w, int tool, QPointF p) {
+void DoubleClick(InputLineFrm& w, ToolId tool, QPointF p) {
     w.Editor().ChooseTool(tool, ToolEntry::Button);
     Click(w, p);
     emit w.Work().PhotoPic->DoubleClick();
 }
 void Drag(InputLineFrm& w, QPointF from, QPointF to) {
-    w.Editor().InputModeMenu_Click(4);
+    w.Editor().InputModeMenu_Click(ToolId::Move);
     Mouse(w, 0, from);
     Mouse(w, 1, (from + to) / 2);
     Mouse(w, 1, to);
@@ -83,8 +83,8 @@ InputLineFrm& Prepared(WindowFixture& f, bool plan) {
         }
         d.gFlatTopHeight[0] = 12;
         w.Editor().ShowFlatLineMap(-1);
-        const auto label = LabelPosition(d, 0, w.Session().pFlatMapRate);
-        DoubleClick(w, 0, label ? QPointF(label->x, label->y) : QPointF());
+        const auto label = LabelPosition(d, 0, w.Session().FlatMapRate());
+        DoubleClick(w, ToolId::Select, label ? QPointF(label->x, label->y) : QPointF());
     }
     return w;
 }
@@ -115,28 +115,28 @@ class UndoTest : public QObject {
         InputLineFrm& w = Prepared(f, plan);
         BuildingData& d = *f.data;
         if (select)
-            DoubleClick(w, 0, {50, 40});
-        QCOMPARE(w.Session().pActiveTopArea, Count(plan || select ? 0 : -1));
+            DoubleClick(w, ToolId::Select, {50, 40});
+        QCOMPARE(w.Session().ActiveRoof(), Count(plan || select ? 0 : -1));
         w.Editor().RedrawCurrentView();
         const BuildingData before = d;
-        const Count active = w.Session().pActiveTopArea;
+        const Count active = w.Session().ActiveRoof();
         const QImage drawnBefore = w.Work().PhotoPic->Surface();
-        const float rate = w.Session().pFlatMapRate;
+        const float rate = w.Session().FlatMapRate();
         w.Editor().AskBuildingHeight = [](QWidget*, const QString&, double) { return 33.0; };
         switch (Kind(kind)) {
         case Roof:
-            w.Editor().InputModeMenu_Click(2);
+            w.Editor().InputModeMenu_Click(ToolId::Roof);
             for (QPointF p : {QPointF(200, -200), {260, -200}, {260, -150}, {201, -199}})
                 Click(w, p);
             break;
         case Trace: {
             const PicturePoint p = SamplePictureScene(1).clickPoints[0];
-            DoubleClick(w, 7, {p.x, p.y});
+            DoubleClick(w, ToolId::Trace, {p.x, p.y});
             QCOMPARE(d.gWallEdgeNumber, Count(3)); // the roof came with its wall
             break;
         }
         case Wall:
-            w.Editor().InputModeMenu_Click(3);
+            w.Editor().InputModeMenu_Click(ToolId::Wall);
             Click(w, {0, 0});
             Click(w, {0, -60});
             break;
@@ -151,10 +151,10 @@ class UndoTest : public QObject {
                  QPointF(d.gFlatTopAreaX[0] - 5, d.gFlatTopAreaY[0] + 5) * rate);
             break;
         case Insert:
-            DoubleClick(w, 5, {50, 0});
+            DoubleClick(w, ToolId::AddPoint, {50, 0});
             break;
         case Delete:
-            DoubleClick(w, 6, {0, 80});
+            DoubleClick(w, ToolId::DeletePoint, {0, 80});
             break;
         case Remove:
             w.Editor().Remove1TopAreaMenu_Click();
@@ -176,22 +176,22 @@ class UndoTest : public QObject {
         }
         QVERIFY(!SameTables(d, before));
         const BuildingData after = d;
-        const Count activeAfter = w.Session().pActiveTopArea;
+        const Count activeAfter = w.Session().ActiveRoof();
         w.Editor().RedrawCurrentView();
         const QImage drawnAfter = w.Work().PhotoPic->Surface();
-        const Count changes = w.Session().pChangeCount;
+        const Count changes = w.Session().ChangeCount();
 
         QVERIFY(w.Menus().Edit.UndoMenu->isEnabled());
         w.Menus().Edit.UndoMenu->trigger();
         QVERIFY(SameTables(d, before));
-        QCOMPARE(w.Session().pActiveTopArea, active);
+        QCOMPARE(w.Session().ActiveRoof(), active);
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnBefore), 0);
-        QCOMPARE(w.Session().pChangeCount, Count(changes + 1));
+        QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
         QVERIFY(!w.Menus().Edit.UndoMenu->isEnabled());
 
         w.Menus().Edit.RedoMenu->trigger();
         QVERIFY(SameTables(d, after));
-        QCOMPARE(w.Session().pActiveTopArea, activeAfter);
+        QCOMPARE(w.Session().ActiveRoof(), activeAfter);
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnAfter), 0);
         QVERIFY(!w.Menus().Edit.RedoMenu->isEnabled());
 
@@ -220,7 +220,7 @@ class UndoTest : public QObject {
             return f.data->gNorthAngle;
         };
         north("45");
-        w.Editor().InputModeMenu_Click(2);
+        w.Editor().InputModeMenu_Click(ToolId::Roof);
         Click(w, {200, -200});
         const BuildingData drawing = *f.data;
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), 45.0f);
@@ -247,11 +247,11 @@ class UndoTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = Prepared(f, false);
         w.State().pSampleLoaded = kFalse;
-        DoubleClick(w, 0, {50, 40});
+        DoubleClick(w, ToolId::Select, {50, 40});
         w.Editor().Remove1TopAreaMenu_Click();
         f.prompts.AnswerFile(f.Path(QStringLiteral("saved.dat")));
         w.SaveDataMenu_Click();
-        QCOMPARE(w.Session().pChangeCount, Count(0));
+        QCOMPARE(w.Session().ChangeCount(), Count(0));
         w.Menus().Edit.UndoMenu->trigger();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(2));
         f.prompts.Clear();
@@ -291,7 +291,7 @@ class UndoTest : public QObject {
         f.ShowActive();
         f.SetGoodAltitudes();
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 0}});
-        w.Session().pChangeCount = Count(changes);
+        w.Session().SetChangeCount(Count(changes));
         w.State().pSampleLoaded = sample ? kTrue : kFalse;
         if (answer >= 0)
             f.prompts.AnswerQuestion(answer == 1);

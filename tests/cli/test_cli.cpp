@@ -170,8 +170,8 @@ class CliTest : public QObject {
         w.Work().IncliHeightmTxt->setText(QString::fromStdString(incliM));
         w.Work().VerHeightTxt->setText(QString::fromStdString(*verFt));
         w.Work().IncliHeightTxt->setText(QString::fromStdString(*incliFt));
-        QTest::mouseClick(w.Work().InputModeRbn->Button(7), Qt::LeftButton);
-        QCOMPARE(w.Session().pInputMode, Count(7));
+        QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Trace)), Qt::LeftButton);
+        QCOMPARE(w.Session().CurrentTool(), ToolId::Trace);
 
         QStringList args{"trace",       SamplePicture(),
                          "--altitudes", QString::fromStdString(verM + "," + incliM),
@@ -179,7 +179,7 @@ class CliTest : public QObject {
         QStringList shown;
         for (const PicturePoint& c : SamplePictureScene(1).clickPoints) {
             DoubleClickAt(w, c);
-            args << "--click" << QString("%1,%2").arg(w.Session().pDownX).arg(w.Session().pDownY);
+            args << "--click" << QString("%1,%2").arg(w.Session().DownX()).arg(w.Session().DownY());
             shown << w.Work().HeightTxt->text();
         }
         f.prompts.AnswerFile(Path("window.dat"));

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "data/Editing.h"
-#include "data/SlopeView.h"
+#include "drawing/SlopeView.h"
 #include "support/Records.h"
 
 using namespace velmora;

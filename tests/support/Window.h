@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDir>
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
@@ -18,8 +19,12 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolTable.h"
 #include "workspace/Tools.h"
 #include "workspace/WorkingArea.h"
+
+// Tools as test data.
+Q_DECLARE_METATYPE(velmora::ToolId)
 
 namespace velmora::testing {
 

@@ -47,20 +47,20 @@ class EditorTest : public QObject {
     void drawsARoofAndAWallAndShowsThePlanMap() {
         Area a;
         EditSession& s = a.editor.Session();
-        QCOMPARE(int(s.pViewMode), kSlopeView);
-        QTest::mouseClick(a.work.InputModeRbn->Button(kRoofTool), Qt::LeftButton);
-        QCOMPARE(int(s.pInputMode), kRoofTool);
+        QCOMPARE(s.View(), ViewMode::Inclined);
+        QTest::mouseClick(a.work.InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
+        QCOMPARE(s.CurrentTool(), ToolId::Roof);
         for (const QPointF c : {QPointF(-100, 50), QPointF(0, 50), QPointF(0, 120),
                                 QPointF(-100, 120), QPointF(-99, 51)})
             a.Press(c.x(), c.y());
         QCOMPARE(int(a.data.gEachTopAreaNumber), 1);
-        QCOMPARE(int(s.pChangeCount), 1);
+        QCOMPARE(int(s.ChangeCount()), 1);
 
         // Select the roof, then a wall from its first corner to the ground.
-        QTest::mouseClick(a.work.InputModeRbn->Button(kWallTool), Qt::LeftButton);
+        QTest::mouseClick(a.work.InputModeRbn->Button(Index(ToolId::Wall)), Qt::LeftButton);
         a.Press(-50, 80);
         emit a.work.PhotoPic->DoubleClick();
-        QCOMPARE(int(s.pActiveTopArea), 0);
+        QCOMPARE(int(s.ActiveRoof()), 0);
         a.Press(-100, 50);
         QCOMPARE(int(a.editor.Wall().Start().pWallStartSet), 1);
         a.Press(-100, -10);
@@ -68,7 +68,7 @@ class EditorTest : public QObject {
         QVERIFY(!a.work.HeightTxt->text().isEmpty());
 
         a.editor.SelectFlatView();
-        QCOMPARE(int(s.pViewMode), kFlatView);
+        QCOMPARE(s.View(), ViewMode::Plan);
         QVERIFY(a.data.gFlatTopHeight[0] > 0);
         QVERIFY(a.work.Picture().ShowsCanvas());
         a.editor.SelectSlopeView();
@@ -82,7 +82,7 @@ class EditorTest : public QObject {
         a.work.AzimusTxt->setText(QStringLiteral("45"));
         emit a.work.AzimusTxt->returnPressed();
         QCOMPARE(a.data.gNorthAngle, 45.0f);
-        QCOMPARE(int(a.editor.Session().pChangeCount), 1);
+        QCOMPARE(int(a.editor.Session().ChangeCount()), 1);
     }
 
     void clearPictureAndRestore() {

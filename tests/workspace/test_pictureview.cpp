@@ -1,6 +1,5 @@
 #include <QSignalSpy>
 #include <QtTest>
-#include <random>
 
 #include "support/Images.h"
 #include "workspace/PictureView.h"
@@ -43,40 +42,6 @@ void Draw(PictureView& v, Figure f, QColor c) {
         break;
     }
 }
-
-// A drawing of many figures of every kind and mode over the whole view
-// (and past it), as the inclined view and the plan map draw.
-DrawList RandomDrawing(std::mt19937& rng, int figures) {
-    std::uniform_real_distribution<double> x(-110, 110), y(-85, 85);
-    std::uniform_int_distribution<int> kind(0, 9), byte(0, 255);
-    DrawList ops{DrawOp::Clear()};
-    for (int i = 0; i < figures; ++i) {
-        const Rgb c{static_cast<std::uint8_t>(byte(rng)), static_cast<std::uint8_t>(byte(rng)),
-                    static_cast<std::uint8_t>(byte(rng))};
-        const DrawMode m = kind(rng) < 2 ? DrawMode::Xor : DrawMode::Copy;
-        switch (kind(rng)) {
-        case 0:
-            ops.push_back(DrawOp::Circle(x(rng), y(rng), kMarkerRadius, c, m));
-            break;
-        case 1:
-            ops.push_back(DrawOp::Box(x(rng), y(rng), x(rng), y(rng), c, m));
-            break;
-        case 2:
-            ops.push_back(DrawOp::Text(x(rng), y(rng), "26.3m", 9, true, c, m));
-            break;
-        case 3: {
-            const double at = y(rng);
-            ops.push_back(DrawOp::Line(x(rng), at, x(rng), at, c, m));
-            break;
-        }
-        default:
-            ops.push_back(DrawOp::Line(x(rng), y(rng), x(rng), y(rng), c, m));
-        }
-    }
-    return ops;
-}
-
-enum class Change { Moved, Removed, Inserted, Relabelled, FarOff, Overlaid, Nothing };
 
 } // namespace
 
@@ -252,103 +217,60 @@ class PictureViewTest : public QObject {
         QCOMPARE(CountDifferences(once, v.Surface()), 0);
     }
 
-    // A redraw that differs in a few figures draws only their pixels; it
-    // must match drawing the new list on a fresh view.
-    void redrawOfAFewChangesMatchesAWholeDrawing_data() {
-        QTest::addColumn<int>("change");
-        QTest::newRow("lines moved") << int(Change::Moved);
-        QTest::newRow("figures removed") << int(Change::Removed);
-        QTest::newRow("figures inserted") << int(Change::Inserted);
-        QTest::newRow("label changed") << int(Change::Relabelled);
-        QTest::newRow("line to far off") << int(Change::FarOff);
-        QTest::newRow("marks drawn since") << int(Change::Overlaid);
-        QTest::newRow("nothing changed") << int(Change::Nothing);
+    // The overlay shows over the base without touching it, until it is
+    // replaced, committed or cleared away with the drawing.
+    void overlayLiesOverTheBase_data() {
+        QTest::addColumn<int>("end");
+        QTest::addColumn<bool>("inBase");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("still shown") << 0 << false << true;
+        QTest::newRow("cleared") << 1 << false << false;
+        QTest::newRow("committed") << 2 << true << true;
+        QTest::newRow("view cleared") << 3 << false << false;
+        QTest::newRow("redrawn from a clear") << 4 << false << false;
     }
-    void redrawOfAFewChangesMatchesAWholeDrawing() {
-        QFETCH(int, change);
-        const QImage picture = NoisePicture(200, 150, 13);
-        for (unsigned seed = 1; seed <= 12; ++seed) {
-            std::mt19937 rng(seed);
-            const DrawList before = RandomDrawing(rng, 400);
-            DrawList after = before;
-            std::uniform_int_distribution<std::size_t> at(1, before.size() - 3);
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t i = at(rng);
-                switch (Change(change)) {
-                case Change::Moved:
-                    after[i] = DrawOp::Line(after[i].x1 + 7, after[i].y1 - 3, -after[i].x1, 20,
-                                            after[i].colour, after[i].mode);
-                    break;
-                case Change::Removed: // a roof's figures, once
-                    if (k == 0)
-                        after.erase(after.begin() + static_cast<std::ptrdiff_t>(i),
-                                    after.begin() + static_cast<std::ptrdiff_t>(i + 3));
-                    break;
-                case Change::Inserted:
-                    if (k == 0)
-                        after.insert(
-                            after.begin() + static_cast<std::ptrdiff_t>(i),
-                            {DrawOp::Box(-30, 20, 40, -25, Rgb{0, 255, 200}, DrawMode::Xor),
-                             DrawOp::Line(-90, 5, 80, 30, kWallColour, DrawMode::Copy)});
-                    break;
-                case Change::Relabelled:
-                    after[i] = DrawOp::Text(after[i].x1, after[i].y1, "傾斜図表示 8.5m", 12, true,
-                                            kCaptionColour, DrawMode::Copy);
-                    break;
-                case Change::FarOff:
-                    after[i] = DrawOp::Line(3, 4, 1e9, -4e8, kRoofColour, DrawMode::Copy);
-                    break;
-                case Change::Overlaid:
-                case Change::Nothing:
-                    break;
-                }
-            }
-            PictureView v, fresh;
-            for (PictureView* p : {&v, &fresh}) {
-                SetUpPictureView(*p, picture);
-                p->SetDrawWidth(2);
-            }
-            v.Paint(before);
-            if (Change(change) == Change::Overlaid) {
-                v.SetMode(DrawMode::Xor);
-                v.Line(-90, -60, 95, 70, Qt::green);
-                v.Circle(10, 10, 2, Qt::white);
-            }
-            v.Paint(after);
-            fresh.Paint(after);
-            QCOMPARE(CountDifferences(v.Surface(), fresh.Surface()), 0);
-            QCOMPARE(v.Mode(), fresh.Mode());
-        }
-    }
-
-    // A whole drawing replaced is kept aside and shown again when the same
-    // figures come back on the same picture, never on another one.
-    void aDrawingPutAsideComesBackOnlyOnItsPicture_data() {
-        QTest::addColumn<bool>("newPicture");
-        QTest::newRow("cleared, then drawn again") << false;
-        QTest::newRow("another picture between") << true;
-    }
-    void aDrawingPutAsideComesBackOnlyOnItsPicture() {
-        QFETCH(bool, newPicture);
-        std::mt19937 rng(3);
-        const DrawList full = RandomDrawing(rng, 300);
-        const QImage picture = NoisePicture(200, 150, 13), other = NoisePicture(200, 150, 14);
-        PictureView v, fresh;
-        for (PictureView* p : {&v, &fresh}) {
-            SetUpPictureView(*p, picture);
-            p->SetDrawWidth(2);
-        }
-        v.Paint(full);
-        if (newPicture) {
-            v.SetPicture(other);
-            fresh.SetPicture(other);
-        } else {
+    void overlayLiesOverTheBase() {
+        QFETCH(int, end);
+        QFETCH(bool, inBase);
+        QFETCH(bool, shown);
+        PictureView v;
+        const QImage picture = NoisePicture(90, 70, 17);
+        SetUpPictureView(v, picture);
+        v.SetDrawWidth(2);
+        v.SetMode(DrawMode::Copy);
+        const DrawOp band = DrawOp::Line(-30, 10, 35, -20, kRoofRubberColour, DrawMode::Xor);
+        v.SetOverlay({band});
+        const int under = CountDifferences(picture, v.Base());
+        QCOMPARE(under, 0);
+        switch (end) {
+        case 1:
+            v.ClearOverlay();
+            break;
+        case 2:
+            v.CommitOverlay();
+            QVERIFY(v.Overlay().empty());
+            // Committing leaves the view's own mode as it was.
+            QCOMPARE(v.Mode(), DrawMode::Copy);
+            break;
+        case 3:
             v.Cls();
+            break;
+        case 4:
+            v.Paint({DrawOp::Clear()});
+            break;
+        default:
+            break;
         }
-        v.Paint(DrawList{DrawOp::Clear(), DrawOp::Line(0, 0, 9, 9, kRoofColour, DrawMode::Copy)});
-        v.Paint(full);
-        fresh.Paint(full);
-        QCOMPARE(CountDifferences(v.Surface(), fresh.Surface()), 0);
+        QCOMPARE(CountDifferences(picture, v.Base()) > 0, inBase);
+        QCOMPARE(CountDifferences(picture, v.Surface()) > 0, shown);
+        // What shows equals the band drawn straight on a fresh view.
+        if (shown) {
+            PictureView fresh;
+            SetUpPictureView(fresh, picture);
+            fresh.SetDrawWidth(2);
+            fresh.Paint({band});
+            QCOMPARE(CountDifferences(fresh.Base(), v.Surface()), 0);
+        }
     }
 
     void mouseEventsArriveInUserCoordinates_data() {

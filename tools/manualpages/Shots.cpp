@@ -99,7 +99,7 @@ QImage CursorStrip(const QString& icoDir) {
     p.setFont(f);
     const int cell = strip.width() / kToolCount;
     for (int t = 0; t < kToolCount; ++t) {
-        const ToolRow& s = ToolRowOf(t);
+        const ToolRow& s = ToolRowOf(*ToolAt(t));
         QImage icon;
         if (s.cursor) {
             if (const auto c = ReadCursorFile(QDir(icoDir).filePath(QString::fromLatin1(s.cursor))))
@@ -138,7 +138,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     // Sample picture 1, then its roofs traced one by one.
     w.Menus().LoadSamplePhotoMenu->trigger();
     shots[QStringLiteral("main-sample1")] = Grab(&w);
-    a.InputModeRbn->SetValue(kTraceTool, true);
+    a.InputModeRbn->SetValue(Index(ToolId::Trace), true);
     for (const PicturePoint& c : SamplePictureScene(1).clickPoints) {
         const QPointF tip = w.Editor().HotSpotPosition(0, 0);
         emit a.PhotoPic->MouseDown(PictureView::kLeftButton, c.x - tip.x(), c.y - tip.y());
@@ -155,7 +155,8 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     shots[QStringLiteral("main-sample2")] = Grab(&w);
     shots[QStringLiteral("altitudes")] = Grab(&a.Altitudes());
     shots[QStringLiteral("views")] = Grab(a.SlopeOrFlatRbn->Button(0)->parentWidget());
-    shots[QStringLiteral("tools")] = Grab(a.InputModeRbn->Button(0)->parentWidget());
+    shots[QStringLiteral("tools")] =
+        Grab(a.InputModeRbn->Button(Index(ToolId::Select))->parentWidget());
     shots[QStringLiteral("side")] = Grab(a.Altitudes().parentWidget());
     shots[QStringLiteral("file-menu")] =
         MenuShot(w, w.Menus().OpenFileMenu, w.Menus().OPenPhotoMenu);
@@ -163,7 +164,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     shots[QStringLiteral("cursors")] = CursorStrip(icoDir);
 
     // Roof 0 selected, as its double-click does.
-    w.Session().pActiveTopArea = 0;
+    w.Session().SetActiveRoof(0);
     w.Editor().ShowSlopeLineMap(0, 0);
     shots[QStringLiteral("selected-roof")] = CropAroundRoof(w, 0);
 
@@ -183,7 +184,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     // A new roof being drawn, then a wall of roof 0.
     w.Editor().SelectSlopeView();
     a.ClearPhotoCmd->click(); // "戻す": the picture back
-    w.Editor().InputModeMenu_Click(kRoofTool);
+    w.Editor().InputModeMenu_Click(ToolId::Roof);
     for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
         Press(w, c.x(), c.y());
     const QPointF tip = w.Editor().HotSpotPosition(0, 0);
@@ -191,15 +192,15 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     shots[QStringLiteral("roof-drawing")] = CropAround(*a.PhotoPic, -330, -230, -250, -180);
     Press(w, -330, -180);
     Press(w, -329, -249);
-    w.Editor().InputModeMenu_Click(kWallTool);
+    w.Editor().InputModeMenu_Click(ToolId::Wall);
     Press(w, 150, -30);
     emit a.PhotoPic->DoubleClick();
-    const int j = data.gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().pActiveTopArea)];
+    const int j = data.gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().ActiveRoof())];
     const double tx = data.gTopAreaX[static_cast<std::size_t>(j)];
     const double ty = data.gTopAreaY[static_cast<std::size_t>(j)];
     Press(w, tx, ty);
     Press(w, tx - 18, ty - 84);
-    shots[QStringLiteral("wall-drawing")] = CropAroundRoof(w, w.Session().pActiveTopArea);
+    shots[QStringLiteral("wall-drawing")] = CropAroundRoof(w, w.Session().ActiveRoof());
 
     // The height dialog as the plan map's menu item shows it.
     {

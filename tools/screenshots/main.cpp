@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     // Sample picture 1 with every roof traced by the one-click tool, each
     // double-click where the tool's tip points at the roof, then its plan map.
     w.Menus().LoadSamplePhotoMenu->trigger();
-    w.Work().InputModeRbn->SetValue(7, true);
+    w.Work().InputModeRbn->SetValue(velmora::Index(velmora::ToolId::Trace), true);
     for (const velmora::PicturePoint& c : velmora::SamplePictureScene(1).clickPoints) {
         emit w.Work().PhotoPic->MouseDown(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
         emit w.Work().PhotoPic->MouseUp(velmora::PictureView::kLeftButton, c.x + 10, c.y - 10);
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     w.Menus().LoadSample2DataMenu->trigger();
     Shoot(w, out, QStringLiteral("3-sample2"));
     // Roof 0 selected, as a double-click on it does.
-    w.Session().pActiveTopArea = 0;
+    w.Session().SetActiveRoof(0);
     w.Editor().ShowSlopeLineMap(0, 0);
     Shoot(w, out, QStringLiteral("3-sample2-roof0"));
 
@@ -209,17 +209,17 @@ int main(int argc, char** argv) {
         emit w.Work().PhotoPic->MouseDown(velmora::PictureView::kLeftButton, x + 14, y - 14);
         emit w.Work().PhotoPic->MouseUp(velmora::PictureView::kLeftButton, x + 14, y - 14);
     };
-    w.Editor().InputModeMenu_Click(2);
+    w.Editor().InputModeMenu_Click(velmora::ToolId::Roof);
     for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
         press(c.x(), c.y());
     emit w.Work().PhotoPic->MouseMove(0, -320 + 14, -190 - 14);
     Shoot(w, out, QStringLiteral("7-drawing-roof"));
     press(-330, -180);
     press(-329, -249);
-    w.Editor().InputModeMenu_Click(3);
+    w.Editor().InputModeMenu_Click(velmora::ToolId::Wall);
     press(-300, -220);
     emit w.Work().PhotoPic->DoubleClick();
-    const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().pActiveTopArea)];
+    const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().ActiveRoof())];
     const double tx = data->gTopAreaX[static_cast<std::size_t>(j)];
     const double ty = data->gTopAreaY[static_cast<std::size_t>(j)];
     press(tx, ty);

@@ -1,4 +1,4 @@
-#include "data/SlopeView.h"
+#include "drawing/SlopeView.h"
 
 #include <algorithm>
 #include <utility>

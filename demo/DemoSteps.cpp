@@ -1,4 +1,4 @@
-#include "data/DemoSteps.h"
+#include "demo/DemoSteps.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "data/Editing.h"
-#include "geometry/FlatMap.h"
+#include "drawing/FlatMap.h"
 
 using namespace velmora;
 
