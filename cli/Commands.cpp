@@ -7,6 +7,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
+#include "cli/GnssCommand.h"
 #include "cli/Report.h"
 #include "cli/SkyMaskCommand.h"
 #include "cli/Trace.h"
@@ -30,6 +31,10 @@ const char* const kUsage =
     "  skymask FILE.dat --at X,Y [--antenna-height H] [-o MASK.txt] [--plot SKY.png|SKY.svg]\n"
     "          [--date YYYY-MM-DD --origin LAT,LON --utc-offset HOURS]\n"
     "      the elevation mask the buildings cast at a receiver, and a sky plot\n"
+    "  gnss FILE.dat --at X,Y --origin LAT,LON (--nav FILE [--nav FILE ...] | --tle FILE)\n"
+    "          --start YYYY-MM-DDTHH:MM:SSZ --hours H --step SECONDS [--json] [-o OUT]\n"
+    "          [--plot SKY.png|SKY.svg] [--chart DOP.png|DOP.svg]\n"
+    "      satellites seen among the buildings over a period, with DOPs\n"
     "\n"
     "'velmora-cli COMMAND --help' describes each command.\n";
 
@@ -74,7 +79,7 @@ int Main(int argc, char** argv) {
     // never shows a window, so no display is needed.
     qInstallMessageHandler(QuietQtMessages);
     std::unique_ptr<QCoreApplication> app;
-    if (command == QStringLiteral("skymask")) {
+    if (command == QStringLiteral("skymask") || command == QStringLiteral("gnss")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -92,6 +97,8 @@ int Main(int argc, char** argv) {
             return ExportCommand(args);
         if (command == QStringLiteral("skymask"))
             return SkyMaskCommand(args);
+        if (command == QStringLiteral("gnss"))
+            return GnssCommand(args);
         if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
             command == QStringLiteral("help")) {
             std::fputs(kUsage, stdout);
@@ -102,7 +109,7 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask"}.contains(command))
+            !QStringList{"trace", "report", "export", "skymask", "gnss"}.contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

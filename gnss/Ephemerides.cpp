@@ -97,15 +97,22 @@ bool Healthy(char system, int svh) {
     return svh == 0;
 }
 
-bool BroadcastPosition(const Nav& nav, int sat, char system, gtime_t t, double rs[3]) {
+using Fix = Ephemerides::Fix;
+
+Fix BroadcastFix(const Nav& nav, int sat, char system, gtime_t t, double rs[3]) {
     double out[6], dts[2], var = 0;
     int svh = 0;
-    if (!rtk::satpos(t, t, sat, rtk::kEphBroadcast, nav.buffer.p, out, dts, &var, &svh))
-        return false;
-    if (!Healthy(system, svh) || !(out[0] * out[0] + out[1] * out[1] + out[2] * out[2] > 0))
-        return false;
+    if (!rtk::satpos(t, t, sat, rtk::kEphBroadcast, nav.buffer.p, out, dts, &var, &svh) ||
+        !(out[0] * out[0] + out[1] * out[1] + out[2] * out[2] > 0))
+        return Fix::NoEphemeris;
+    if (!Healthy(system, svh))
+        return Fix::Unhealthy;
     std::copy(out, out + 3, rs);
-    return true;
+    return Fix::Position;
+}
+
+bool BroadcastPosition(const Nav& nav, int sat, char system, gtime_t t, double rs[3]) {
+    return BroadcastFix(nav, sat, system, t, rs) == Fix::Position;
 }
 
 // The GPS time of each sample across a UTC period, the last instant included.
@@ -334,18 +341,18 @@ std::vector<std::string> Ephemerides::FilesCoveringNone(UtcSeconds from, UtcSeco
     return out;
 }
 
-bool Ephemerides::Position(const Satellite& s, std::int64_t gpst, double fraction,
-                           double rs[3]) const {
+Ephemerides::Fix Ephemerides::Position(const Satellite& s, std::int64_t gpst, double fraction,
+                                       double rs[3]) const {
     const gtime_t t = Gpst(gpst, fraction);
     if (!impl_->isTle)
-        return BroadcastPosition(*impl_->all, s.number, s.system, t, rs);
+        return BroadcastFix(*impl_->all, s.number, s.system, t, rs);
     // An empty designator would match every entry without one.
     const std::string desig = s.designator.empty() ? std::string("-") : s.designator;
     double out[6];
     if (!rtk::tle_pos(t, "", s.catalog.c_str(), desig.c_str(), impl_->tle.p, impl_->erp.p, out))
-        return false;
+        return Fix::NoEphemeris;
     std::copy(out, out + 3, rs);
-    return true;
+    return Fix::Position;
 }
 
 } // namespace velmora::gnss

@@ -53,9 +53,10 @@ class Ephemerides {
                                                double sample = 600) const;
 
     // Earth-fixed position in metres at GPS time `gpst` (UTC seconds plus
-    // the leap seconds, with a fraction); false where no ephemeris valid then
-    // exists or it marks the satellite unhealthy.
-    bool Position(const Satellite& s, std::int64_t gpst, double fraction, double rs[3]) const;
+    // the leap seconds, with a fraction), where an ephemeris valid then exists
+    // and does not mark the satellite unhealthy.
+    enum class Fix { Position, NoEphemeris, Unhealthy };
+    Fix Position(const Satellite& s, std::int64_t gpst, double fraction, double rs[3]) const;
 
   private:
     struct Impl;

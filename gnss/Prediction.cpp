@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace velmora::gnss {
 
@@ -24,11 +25,19 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
         if (sat.system == 0 || s.systems.find(sat.system) != std::string::npos)
             p.satellites.push_back(std::move(sat));
     }
-    std::string systems;
-    for (const Satellite& sat : p.satellites)
-        if (sat.system && systems.find(sat.system) == std::string::npos)
-            systems += sat.system;
 
+    // Per satellite: the last light time, and the first instant it may rise
+    // to the horizon again. Its elevation changes no faster than its speed
+    // (at most the escape speed at its radius, plus the earth's turning)
+    // over its distance, so below the horizon whole stretches are passed
+    // over.
+    struct Track {
+        double tau = 0.075;
+        int rounds = 2;
+        UtcSeconds hiddenUntil = 0;
+    };
+    std::vector<Track> tracks(p.satellites.size());
+    constexpr double kGm = 3.986004418e14;
     p.epochs.reserve(total);
     std::vector<Direction> open, seen;
     for (std::size_t k = 0; k < total; ++k) {
@@ -41,18 +50,35 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
         const std::int64_t gpst = e.utc + static_cast<std::int64_t>(GpsMinusUtc(e.utc));
         open.clear();
         seen.clear();
-        std::string positioned;
         for (std::size_t i = 0; i < p.satellites.size(); ++i) {
             const Satellite& sat = p.satellites[i];
-            const auto d = LookAt(p.receiver, [&](double before, double rs[3]) {
-                const double whole = std::floor(before);
-                return orbits.Position(sat, gpst - 1 - static_cast<std::int64_t>(whole),
-                                       1 - (before - whole), rs);
-            });
-            if (!d)
+            Track& track = tracks[i];
+            if (e.utc < track.hiddenUntil)
                 continue;
-            if (sat.system && positioned.find(sat.system) == std::string::npos)
-                positioned += sat.system;
+            Ephemerides::Fix fix = Ephemerides::Fix::Position;
+            double radius = 0, range = 0;
+            const auto d = LookAt(
+                p.receiver,
+                [&](double before, double rs[3]) {
+                    const double whole = std::floor(before);
+                    fix = orbits.Position(sat, gpst - 1 - static_cast<std::int64_t>(whole),
+                                          1 - (before - whole), rs);
+                    radius = std::sqrt(rs[0] * rs[0] + rs[1] * rs[1] + rs[2] * rs[2]);
+                    return fix == Ephemerides::Fix::Position;
+                },
+                track.tau, track.rounds, range);
+            if (fix == Ephemerides::Fix::NoEphemeris)
+                e.missing.push_back(i);
+            if (!d) {
+                track.rounds = 2;
+                continue;
+            }
+            track.rounds = 1;
+            if (d->elevation < -1 && radius > 0) {
+                const double rate = (std::sqrt(2 * kGm / radius) + 500) / range; // rad/s
+                const double seconds = (-d->elevation - 0.5) * std::numbers::pi / 180 / rate;
+                track.hiddenUntil = e.utc + static_cast<UtcSeconds>(seconds);
+            }
             if (d->elevation < 0)
                 continue;
             SatelliteSky v{i, *d, SkyState::BelowMask};
@@ -69,7 +95,6 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             }
             e.satellites.push_back(v);
         }
-        e.incomplete = positioned.size() < systems.size();
         e.open = DopsOf(open, s.mask);
         e.withBuildings = DopsOf(seen, s.mask);
         p.epochs.push_back(std::move(e));
@@ -91,6 +116,12 @@ Summary Summarise(const Prediction& p, int step) {
     std::size_t goodOpen = 0, goodWith = 0, runOpen = 0, runWith = 0, maxOpen = 0, maxWith = 0;
     double above = 0, visible = 0;
     for (const EpochSky& e : p.epochs) {
+        if (!e.missing.empty()) {
+            // Unknown: neither a position nor a gap; a stretch ends here.
+            ++s.incompleteEpochs;
+            runOpen = runWith = 0;
+            continue;
+        }
         const bool o = GivesPosition(e.open, e.aboveMask);
         const bool w = GivesPosition(e.withBuildings, e.visible);
         goodOpen += o;
@@ -101,9 +132,10 @@ Summary Summarise(const Prediction& p, int step) {
         maxWith = std::max(maxWith, runWith);
         above += e.aboveMask;
         visible += e.visible;
-        s.incompleteEpochs += e.incomplete;
     }
-    const double n = static_cast<double>(s.epochs);
+    const double n = static_cast<double>(s.epochs - s.incompleteEpochs);
+    if (n == 0)
+        return s;
     s.shareOpen = static_cast<double>(goodOpen) / n;
     s.shareWithBuildings = static_cast<double>(goodWith) / n;
     s.meanAboveMask = above / n;

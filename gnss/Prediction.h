@@ -39,7 +39,9 @@ struct EpochSky {
     std::vector<SatelliteSky> satellites; // those above the horizon
     int aboveMask = 0, visible = 0;
     std::optional<Dops> open, withBuildings;
-    bool incomplete = false; // a system of the set had no orbit at this epoch
+    // Satellites of the set with no valid ephemeris at this epoch: their
+    // place is unknown, so the counts may be short.
+    std::vector<std::size_t> missing;
 };
 
 struct Prediction {
@@ -63,8 +65,9 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
 // PDOP is at most 6.
 bool GivesPosition(const std::optional<Dops>& d, int count);
 
+// Over the epochs without missing satellites only.
 struct Summary {
-    std::size_t epochs = 0;
+    std::size_t epochs = 0;                       // all, incompleteEpochs among them
     double shareOpen = 0, shareWithBuildings = 0; // of epochs giving a position
     double meanAboveMask = 0, meanVisible = 0;
     double longestGapOpen = 0, longestGapWithBuildings = 0; // seconds without a position

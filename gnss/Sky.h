@@ -34,11 +34,15 @@ struct Direction {
     double elevation = 0; // degrees above the horizontal
 };
 
-// The direction in which the receiver sees a satellite at `satellite`
-// (earth-fixed metres at the instant of reception): the signal left the
-// satellite a light time earlier, during which the earth turned, so
-// `position(t)` is asked for the satellite at `t` seconds before reception.
-template <class Position> std::optional<Direction> LookAt(const Receiver& r, Position&& position);
+// The direction in which the receiver sees a satellite: the signal left it
+// the light time `tau` before reception, during which the earth turned, so
+// `position(tau, rs)` is asked for the satellite's earth-fixed place `tau`
+// seconds before reception. `tau` starts as a guess (the last epoch's value
+// is good to a microsecond) and comes back refined after `rounds` rounds;
+// `range` is the distance in metres.
+template <class Position>
+std::optional<Direction> LookAt(const Receiver& r, Position&& position, double& tau, int rounds,
+                                double& range);
 
 // Azimuth and elevation of the direction from the receiver to an
 // earth-fixed point.
@@ -73,10 +77,11 @@ std::optional<Dops> DopsOf(std::span<const Direction> directions, double maskDeg
 inline constexpr double kLightSpeed = 299792458.0;
 inline constexpr double kEarthRotation = 7.2921151467e-5; // rad/s, IS-GPS
 
-template <class Position> std::optional<Direction> LookAt(const Receiver& r, Position&& position) {
-    double tau = 0.075; // a first guess of the light time, seconds
+template <class Position>
+std::optional<Direction> LookAt(const Receiver& r, Position&& position, double& tau, int rounds,
+                                double& range) {
     double rs[3] = {0, 0, 0};
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < rounds; ++i) {
         double at[3];
         if (!position(tau, at))
             return std::nullopt;
@@ -87,7 +92,8 @@ template <class Position> std::optional<Direction> LookAt(const Receiver& r, Pos
         rs[1] = -std::sin(a) * at[0] + std::cos(a) * at[1];
         rs[2] = at[2];
         const double dx = rs[0] - r.ecef[0], dy = rs[1] - r.ecef[1], dz = rs[2] - r.ecef[2];
-        tau = std::sqrt(dx * dx + dy * dy + dz * dz) / kLightSpeed;
+        range = std::sqrt(dx * dx + dy * dy + dz * dz);
+        tau = range / kLightSpeed;
     }
     return DirectionTo(r, rs);
 }
