@@ -149,6 +149,10 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     saveSky_ = new QPushButton(QStringLiteral("天空図を保存..."));
     saveChart_ = new QPushButton(QStringLiteral("グラフを保存..."));
     saveTable_ = new QPushButton(QStringLiteral("表を保存 (CSV)..."));
+    add->setObjectName(QStringLiteral("AddEphemeris"));
+    saveSky_->setObjectName(QStringLiteral("SaveSkyPlot"));
+    saveChart_->setObjectName(QStringLiteral("SaveChart"));
+    saveTable_->setObjectName(QStringLiteral("SaveTable"));
     for (QPushButton* b : {saveSky_, saveChart_, saveTable_})
         b->setEnabled(false);
     status_ = new QLabel;
