@@ -37,6 +37,13 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
         UtcSeconds hiddenUntil = 0;
     };
     std::vector<Track> tracks(p.satellites.size());
+    // Where each satellite was below the horizon: the instant and how long
+    // it must stay there at the least.
+    struct Hidden {
+        UtcSeconds utc;
+        double seconds;
+    };
+    std::vector<std::vector<Hidden>> below(p.satellites.size());
     constexpr double kGm = 3.986004418e14;
     p.epochs.reserve(total);
     std::vector<Direction> open, seen;
@@ -78,6 +85,7 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
                 const double rate = (std::sqrt(2 * kGm / radius) + 500) / range; // rad/s
                 const double seconds = (-d->elevation - 0.5) * std::numbers::pi / 180 / rate;
                 track.hiddenUntil = e.utc + static_cast<UtcSeconds>(seconds);
+                below[i].push_back({e.utc, seconds});
             }
             if (d->elevation < 0)
                 continue;
@@ -98,6 +106,20 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
         e.open = DopsOf(open, s.mask);
         e.withBuildings = DopsOf(seen, s.mask);
         p.epochs.push_back(std::move(e));
+    }
+    // A satellite without an ephemeris is missing only where it might have
+    // stood above the horizon: not within the time it needs to rise from
+    // where it was last or will next be seen below.
+    for (EpochSky& e : p.epochs) {
+        std::erase_if(e.missing, [&](std::size_t i) {
+            const std::vector<Hidden>& h = below[i];
+            const auto next = std::lower_bound(
+                h.begin(), h.end(), e.utc, [](const Hidden& a, UtcSeconds t) { return a.utc < t; });
+            const auto near = [&](const Hidden& a) {
+                return std::fabs(static_cast<double>(e.utc - a.utc)) < a.seconds;
+            };
+            return (next != h.end() && near(*next)) || (next != h.begin() && near(*(next - 1)));
+        });
     }
     if (progress)
         progress(total, total);
