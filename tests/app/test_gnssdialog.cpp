@@ -5,6 +5,8 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include "app/GnssDialog.h"
 #include "geometry/Footprints.h"
