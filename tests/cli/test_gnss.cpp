@@ -125,7 +125,8 @@ class GnssCommandTest : public QObject {
         QTest::newRow("nav and tle")
             << QStringList{"--tle", Data("TLE_GNSS_20121101.txt")} << 2 << "either";
         QTest::newRow("plot type") << QStringList{"--plot", "sky.jpg"} << 2 << "--plot";
-        QTest::newRow("receiver in a roof") << QStringList{"--at", "centroid"} << 1 << "inside roof 0";
+        QTest::newRow("receiver in a roof")
+            << QStringList{"--at", "centroid"} << 1 << "inside roof 0";
         QTest::newRow("nav of another period") << QStringList{"--nav", Data("brdc1820.10n")} << 1
                                                << "brdc1820.10n: covers none of the period";
         QTest::newRow("nav not RINEX") << QStringList{"--nav", Data("README.md")} << 1
