@@ -1,5 +1,6 @@
 // Creation, activation and closing of the main window; the demo and help
 // entries; where the built-in files are found.
+#include "app/GnssDialog.h"
 #include "app/InputLineFrm.h"
 
 #include <QAction>
@@ -109,6 +110,7 @@ void InputLineFrm::ConnectMenus() {
     connect(m.StartDemo1Menu, &QAction::triggered, this, &InputLineFrm::StartDemo1Menu_Click);
     connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
     connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
+    ConnectGnssMenu(*this);
     connect(work_->ResetDataCmd, &QPushButton::clicked, this, &InputLineFrm::ResetDataCmd_Click);
     connect(work_->CloseCmd, &QPushButton::clicked, this, &InputLineFrm::CloseCmd_Click);
 }

@@ -69,6 +69,10 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.StartDemo1Menu = item(m.StartDemoMenu, "StartDemo1Menu", "デモー１(&1)");
     m.StartDemo2Menu = item(m.StartDemoMenu, "StartDemo2Menu", "デモー２(&2)");
 
+    m.PredictMenu = bar->addMenu(QStringLiteral("予測(&P)"));
+    m.PredictMenu->setObjectName(QStringLiteral("PredictMenu"));
+    m.GnssMenu = item(m.PredictMenu, "GnssMenu", "GNSS受信予測(&G)...");
+
     m.HelpMenu = bar->addAction(QStringLiteral("ヘルプ(&H)"));
     m.HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     return m;

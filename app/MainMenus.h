@@ -1,5 +1,5 @@
-// The main window's menu bar: "ファイル(&F)", "編集(&E)", "デモ(&D)" and
-// "ヘルプ(&H)", with their items under their control names.
+// The main window's menu bar: "ファイル(&F)", "編集(&E)", "デモ(&D)",
+// "予測(&P)" and "ヘルプ(&H)", with their items under their control names.
 #pragma once
 
 #include "workspace/PhotoEditor.h"
@@ -27,6 +27,8 @@ struct MainMenus {
     QMenu* StartDemoMenu = nullptr;
     QAction* StartDemo1Menu = nullptr;
     QAction* StartDemo2Menu = nullptr;
+    QMenu* PredictMenu = nullptr;
+    QAction* GnssMenu = nullptr;
     QAction* HelpMenu = nullptr;
 };
 

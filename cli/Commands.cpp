@@ -11,6 +11,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
+#include "cli/GnssCommand.h"
 #include "cli/Report.h"
 #include "cli/SkyMaskCommand.h"
 #include "cli/Trace.h"
@@ -34,6 +35,10 @@ const char* const kUsage =
     "  skymask FILE.dat --at X,Y [--antenna-height H] [-o MASK.txt] [--plot SKY.png|SKY.svg]\n"
     "          [--date YYYY-MM-DD --origin LAT,LON --utc-offset HOURS]\n"
     "      the elevation mask the buildings cast at a receiver, and a sky plot\n"
+    "  gnss FILE.dat --at X,Y --origin LAT,LON (--nav FILE [--nav FILE ...] | --tle FILE)\n"
+    "          --start YYYY-MM-DDTHH:MM:SSZ --hours H --step SECONDS [--json] [-o OUT]\n"
+    "          [--plot SKY.png|SKY.svg] [--chart DOP.png|DOP.svg]\n"
+    "      satellites seen among the buildings over a period, with DOPs\n"
     "\n"
     "'velmora-cli COMMAND --help' describes each command; 'velmora-cli --version' names the\n"
     "version.\n";
@@ -107,7 +112,7 @@ int Main(int argc, char** argv) {
     // never shows a window, so no display is needed.
     qInstallMessageHandler(QuietQtMessages);
     std::unique_ptr<QCoreApplication> app;
-    if (command == QStringLiteral("skymask")) {
+    if (command == QStringLiteral("skymask") || command == QStringLiteral("gnss")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -128,6 +133,8 @@ int Main(int argc, char** argv) {
             return ExportCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("skymask"))
             return SkyMaskCommand(args) == 0 ? FinishStdout() : 1;
+        if (command == QStringLiteral("gnss"))
+            return GnssCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("--version")) {
             std::printf("velmora-cli %s\n", VELMORA_VERSION);
             return FinishStdout();
@@ -142,7 +149,7 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask"}.contains(command))
+            !QStringList{"trace", "report", "export", "skymask", "gnss"}.contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

@@ -1,109 +1,24 @@
 #include "cli/SkyMaskCommand.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDate>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
-#include <QPainterPath>
-#include <QSvgGenerator>
 #include <cmath>
 #include <numbers>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "plots/SkyPlot.h"
 
 namespace velmora::cli {
 
 namespace {
-
-constexpr int kPlotWidth = 640;
-constexpr int kPlotHeight = 720;
-constexpr double kPlotRadius = 260;
-const QPointF kPlotCentre(320, 330);
-
-// Zenith at the centre, the horizon on the outer ring, north up, east to
-// the right: the sky as GNSS sky plots show it.
-QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
-    const double r = kPlotRadius * (90 - std::clamp(elevationDeg, 0.0, 90.0)) / 90;
-    const double a = azimuthDeg * std::numbers::pi / 180;
-    return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
-}
 
 QString Clock(double hours) {
     const int minutes = static_cast<int>(std::lround(hours * 60));
     return QStringLiteral("%1:%2")
         .arg(minutes / 60, 2, 10, QChar(u'0'))
         .arg(minutes % 60, 2, 10, QChar(u'0'));
-}
-
-void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
-    g.setRenderHint(QPainter::Antialiasing);
-    g.fillRect(QRectF(0, 0, kPlotWidth, kPlotHeight), Qt::white);
-    QFont font = g.font();
-    font.setPixelSize(14);
-    g.setFont(font);
-    g.setPen(Qt::black);
-    g.drawText(QRectF(10, 8, kPlotWidth - 20, 40), Qt::AlignHCenter | Qt::TextWordWrap, in.title);
-
-    // The mask: the band between the horizon and the buildings' tops.
-    QPainterPath mask;
-    mask.setFillRule(Qt::OddEvenFill);
-    mask.addEllipse(kPlotCentre, kPlotRadius, kPlotRadius);
-    QPolygonF tops;
-    const std::size_t n = in.mask.size();
-    for (std::size_t i = 0; i < n; ++i)
-        tops << SkyPoint(360.0 * static_cast<double>(i) / static_cast<double>(n), in.mask[i]);
-    mask.addPolygon(tops);
-    mask.closeSubpath();
-    g.fillPath(mask, QColor(150, 150, 160));
-    g.setPen(QPen(QColor(70, 70, 80), 1.5));
-    g.drawPolygon(tops);
-
-    // Rings at 0, 30 and 60 degrees, spokes every 30 degrees of azimuth.
-    g.setPen(QPen(QColor(90, 90, 90), 1));
-    g.setBrush(Qt::NoBrush);
-    for (const int el : {0, 30, 60}) {
-        const double r = kPlotRadius * (90 - el) / 90;
-        g.drawEllipse(kPlotCentre, r, r);
-        g.drawText(SkyPoint(0, el) + QPointF(4, 14), QStringLiteral("%1°").arg(el));
-    }
-    for (int az = 0; az < 360; az += 30) {
-        g.drawLine(kPlotCentre, SkyPoint(az, 0));
-        static const QStringList kCardinal{QStringLiteral("N"), QStringLiteral("E"),
-                                           QStringLiteral("S"), QStringLiteral("W")};
-        const QString label = az % 90 == 0 ? kCardinal[az / 90] : QString::number(az);
-        const double a = az * std::numbers::pi / 180;
-        const QPointF at = kPlotCentre + QPointF((kPlotRadius + 18) * std::sin(a),
-                                                 -(kPlotRadius + 18) * std::cos(a));
-        g.drawText(QRectF(at.x() - 20, at.y() - 10, 40, 20), Qt::AlignCenter, label);
-    }
-
-    if (in.sun) {
-        // The sun's path: yellow in direct sun, dark red where blocked.
-        const std::vector<SunMinute>& s = in.sun->minutes;
-        for (std::size_t i = 1; i < s.size(); ++i) {
-            if (s[i].hours - s[i - 1].hours > 1.5 / 60)
-                continue;
-            g.setPen(QPen(s[i].blocked ? QColor(150, 30, 30) : QColor(240, 170, 0), 3));
-            g.drawLine(SkyPoint(s[i - 1].azimuth, s[i - 1].elevation),
-                       SkyPoint(s[i].azimuth, s[i].elevation));
-        }
-        g.setPen(Qt::black);
-        g.setBrush(QColor(240, 170, 0));
-        for (const SunMinute& m : s) {
-            // Hourly marks on the first minute of each hour.
-            if (std::lround(m.hours * 60 - 0.5) % 60 != 0)
-                continue;
-            const QPointF at = SkyPoint(m.azimuth, m.elevation);
-            g.drawEllipse(at, 4, 4);
-            g.drawText(at + QPointF(6, -6), QString::number(static_cast<int>(m.hours)));
-        }
-        g.setBrush(Qt::NoBrush);
-        g.drawText(QRectF(10, kPlotHeight - 80, kPlotWidth - 20, 70),
-                   Qt::AlignHCenter | Qt::TextWordWrap, in.sunCaption);
-    }
 }
 
 QByteArray MaskText(const std::vector<double>& mask, const QStringList& header) {
@@ -116,29 +31,6 @@ QByteArray MaskText(const std::vector<double>& mask, const QStringList& header) 
 }
 
 } // namespace
-
-QByteArray SkyPlotBytes(const SkyPlotInput& in, const QString& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(QSize(kPlotWidth, kPlotHeight));
-        svg.setViewBox(QRect(0, 0, kPlotWidth, kPlotHeight));
-        svg.setTitle(in.title);
-        QPainter g(&svg);
-        DrawSkyPlot(g, in);
-    } else {
-        QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
-        {
-            QPainter g(&image);
-            DrawSkyPlot(g, in);
-        }
-        image.save(&buffer, "PNG");
-    }
-    return bytes;
-}
 
 int SkyMaskCommand(const QStringList& args) {
     QCommandLineParser p;
@@ -273,11 +165,14 @@ int SkyMaskCommand(const QStringList& args) {
     std::vector<std::pair<QString, QByteArray>> outputs{
         {p.value(QStringLiteral("output")), MaskText(mask, header)}};
     if (!plot.isEmpty()) {
-        SkyPlotInput in{
+        plots::SkyPlotInput in{
             mask,
             QStringLiteral("Sky mask of %1 at %2").arg(QFileInfo(project.path).fileName(), where),
-            withSun ? &day : nullptr, sunCaption};
-        QByteArray plotBytes = SkyPlotBytes(in, plot);
+            withSun ? &day : nullptr,
+            sunCaption,
+            {},
+            {}};
+        QByteArray plotBytes = plots::SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())
             throw Failure(plot + QStringLiteral(": the plot could not be drawn"));
         outputs.emplace_back(plot, std::move(plotBytes));

@@ -1,0 +1,78 @@
+// Satellites over a period, epoch by epoch: above the elevation mask, and
+// visible or blocked among the buildings, with the dilutions of precision of
+// the open sky and of the sky the buildings leave.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "gnss/Ephemerides.h"
+#include "gnss/Sky.h"
+
+namespace velmora::gnss {
+
+struct PredictionSettings {
+    double latitude = 0, longitude = 0; // origin, degrees
+    double groundHeight = 0;            // ellipsoidal, metres
+    PlanXY at;                          // receiver, plan metres
+    double antenna = 1.5;
+    UtcSeconds start = 0;
+    double hours = 24;
+    int step = 30; // seconds
+    double mask = 10;
+    std::string systems = "GRECJ"; // letters of the systems counted
+};
+
+enum class SkyState { Visible, Blocked, BelowMask };
+
+struct SatelliteSky {
+    std::size_t satellite = 0; // index into Prediction::satellites
+    Direction direction;
+    SkyState state = SkyState::BelowMask;
+};
+
+struct EpochSky {
+    UtcSeconds utc = 0;
+    std::vector<SatelliteSky> satellites; // those above the horizon
+    int aboveMask = 0, visible = 0;
+    std::optional<Dops> open, withBuildings;
+    // Satellites of the set with no valid ephemeris at this epoch: their
+    // place is unknown, so the counts may be short.
+    std::vector<std::size_t> missing;
+};
+
+struct Prediction {
+    Receiver receiver;
+    std::vector<Satellite> satellites;
+    std::vector<EpochSky> epochs;
+    bool cancelled = false;
+};
+
+// The number of epochs of the settings' period: start, start + step, ...
+// up to start + hours.
+std::size_t EpochCount(const PredictionSettings& s);
+
+// `progress(done, total)` is called now and then; returning false stops the
+// run, which comes back with `cancelled` set and the epochs done so far.
+Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
+                   const PredictionSettings& s,
+                   const std::function<bool(std::size_t, std::size_t)>& progress = {});
+
+// An epoch gives a position when at least four satellites are seen and the
+// PDOP is at most 6.
+bool GivesPosition(const std::optional<Dops>& d, int count);
+
+// Over the epochs without missing satellites only.
+struct Summary {
+    std::size_t epochs = 0;                       // all, incompleteEpochs among them
+    double shareOpen = 0, shareWithBuildings = 0; // of epochs giving a position
+    double meanAboveMask = 0, meanVisible = 0;
+    double longestGapOpen = 0, longestGapWithBuildings = 0; // seconds without a position
+    std::size_t incompleteEpochs = 0;
+};
+Summary Summarise(const Prediction& p, int step);
+
+} // namespace velmora::gnss

@@ -1,0 +1,32 @@
+// Satellites seen and PDOP over time, under the open sky and among the
+// buildings, in one picture: counts above, PDOP below.
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace velmora::plots {
+
+struct DopChartEpoch {
+    double hours = 0; // since the start
+    int open = 0, withBuildings = 0;
+    std::optional<double> openPdop, withBuildingsPdop; // empty: no solution
+};
+
+struct DopChartInput {
+    QString title;
+    QString timeAxis; // what the hours count from
+    double spanHours = 24;
+    std::vector<DopChartEpoch> epochs;
+};
+
+QSize DopChartSize();
+void DrawDopChart(QPainter& g, const DopChartInput& in, QSize size);
+QByteArray DopChartBytes(const DopChartInput& in, const QString& path);
+
+} // namespace velmora::plots

@@ -1,0 +1,83 @@
+#include "plots/GnssPlots.h"
+
+#include <QDateTime>
+#include <map>
+
+namespace velmora::plots {
+
+using gnss::EpochSky;
+using gnss::Prediction;
+using gnss::SkyState;
+
+namespace {
+
+QColor SystemColour(char system) {
+    switch (system) {
+    case 'G':
+        return QColor(30, 90, 200);
+    case 'R':
+        return QColor(200, 40, 40);
+    case 'E':
+        return QColor(20, 140, 60);
+    case 'C':
+        return QColor(220, 120, 0);
+    case 'J':
+        return QColor(140, 40, 170);
+    default:
+        return QColor(60, 60, 60);
+    }
+}
+
+} // namespace
+
+QString UtcText(gnss::UtcSeconds t) {
+    return QDateTime::fromSecsSinceEpoch(t, Qt::UTC)
+        .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
+}
+
+SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
+                         std::span<const Footprint> prisms, const QString& title) {
+    SkyPlotInput in;
+    in.mask = SkyScene(prisms, s.at, s.antenna).Mask(1);
+    in.title = title;
+    std::map<std::size_t, std::pair<SkyTrack, std::size_t>> tracks; // last epoch seen
+    for (std::size_t k = 0; k < p.epochs.size(); ++k) {
+        for (const gnss::SatelliteSky& v : p.epochs[k].satellites) {
+            auto [it, added] = tracks.try_emplace(v.satellite);
+            SkyTrack& t = it->second.first;
+            if (added) {
+                t.label = QString::fromStdString(p.satellites[v.satellite].id);
+                t.colour = SystemColour(p.satellites[v.satellite].system);
+            }
+            using P = SkyTrackPoint;
+            const P::State state = v.state == SkyState::Visible   ? P::State::Visible
+                                   : v.state == SkyState::Blocked ? P::State::Blocked
+                                                                  : P::State::BelowMask;
+            t.points.push_back({v.direction.azimuth, v.direction.elevation, state,
+                                !added && it->second.second + 1 == k});
+            it->second.second = k;
+        }
+    }
+    for (auto& [index, track] : tracks)
+        in.tracks.push_back(std::move(track.first));
+    in.trackCaption = QStringLiteral("solid: seen; dashed: blocked by a building; light: below the "
+                                     "%1° mask. Grey: the buildings' mask.")
+                          .arg(s.mask);
+    return in;
+}
+
+DopChartInput GnssChart(const Prediction& p, const gnss::PredictionSettings& s,
+                        const QString& title) {
+    DopChartInput in;
+    in.title = title;
+    in.timeAxis = QStringLiteral("hours from %1").arg(UtcText(s.start));
+    in.spanHours = s.hours;
+    for (const EpochSky& e : p.epochs)
+        in.epochs.push_back(
+            {static_cast<double>(e.utc - s.start) / 3600, e.aboveMask, e.visible,
+             e.open ? std::optional<double>(e.open->pdop) : std::nullopt,
+             e.withBuildings ? std::optional<double>(e.withBuildings->pdop) : std::nullopt});
+    return in;
+}
+
+} // namespace velmora::plots

@@ -1,0 +1,183 @@
+#include "plots/SkyPlot.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "plots/PlotBytes.h"
+
+namespace velmora::plots {
+
+namespace {
+
+constexpr int kPlotWidth = 640;
+constexpr int kPlotHeight = 720;
+constexpr double kPlotRadius = 260;
+const QPointF kPlotCentre(320, 330);
+
+// Zenith at the centre, the horizon on the outer ring, north up, east to
+// the right: the sky as GNSS sky plots show it.
+QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
+    const double r = kPlotRadius * (90 - std::clamp(elevationDeg, 0.0, 90.0)) / 90;
+    const double a = azimuthDeg * std::numbers::pi / 180;
+    return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
+}
+
+// Tracks: solid where the satellite is seen, dashed where a building
+// blocks it, thin and light below the mask; each piece of one style is one
+// line so that its dashes run on. The id stands where the track rises
+// above the mask.
+void DrawTracks(QPainter& g, const SkyPlotInput& in) {
+    using S = SkyTrackPoint::State;
+    for (const SkyTrack& t : in.tracks) {
+        const QColor light = QColor::fromHsvF(t.colour.hsvHueF(), 0.25, 0.85);
+        auto pen = [&](S style) {
+            switch (style) {
+            case S::BelowMask:
+                return QPen(light, 1);
+            case S::Blocked:
+                return QPen(t.colour, 1.4, Qt::DashLine, Qt::FlatCap);
+            case S::Visible:
+                break;
+            }
+            return QPen(t.colour, 2.2, Qt::SolidLine, Qt::RoundCap);
+        };
+        QPolygonF run;
+        S style = S::Visible;
+        auto flush = [&] {
+            if (run.size() > 1) {
+                g.setPen(pen(style));
+                g.drawPolyline(run);
+            }
+            run.clear();
+        };
+        for (std::size_t i = 1; i < t.points.size(); ++i) {
+            const SkyTrackPoint& a = t.points[i - 1];
+            const SkyTrackPoint& b = t.points[i];
+            if (!b.joined) {
+                flush();
+                continue;
+            }
+            // A piece takes the worse of its ends' states.
+            const S s = (a.state == S::BelowMask || b.state == S::BelowMask) ? S::BelowMask
+                        : (a.state == S::Blocked || b.state == S::Blocked)   ? S::Blocked
+                                                                             : S::Visible;
+            if (s != style || run.isEmpty()) {
+                flush();
+                style = s;
+                run << SkyPoint(a.azimuth, a.elevation);
+            }
+            run << SkyPoint(b.azimuth, b.elevation);
+        }
+        flush();
+        QFont small = g.font();
+        small.setPixelSize(11);
+        const QFont keep = g.font();
+        g.setFont(small);
+        for (std::size_t i = 0; i < t.points.size(); ++i) {
+            const SkyTrackPoint& p = t.points[i];
+            const bool rises = p.state != S::BelowMask &&
+                               (i == 0 || !p.joined || t.points[i - 1].state == S::BelowMask);
+            if (!rises)
+                continue;
+            const QPointF at = SkyPoint(p.azimuth, p.elevation);
+            g.setPen(Qt::NoPen);
+            g.setBrush(t.colour);
+            g.drawEllipse(at, 2.5, 2.5);
+            g.setBrush(Qt::NoBrush);
+            g.setPen(t.colour.darker(140));
+            g.drawText(at + QPointF(4, -4), t.label);
+        }
+        g.setFont(keep);
+    }
+    if (!in.trackCaption.isEmpty()) {
+        g.setPen(Qt::black);
+        g.drawText(QRectF(10, kPlotHeight - 80, kPlotWidth - 20, 70),
+                   Qt::AlignHCenter | Qt::TextWordWrap, in.trackCaption);
+    }
+}
+
+} // namespace
+
+void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
+    g.setRenderHint(QPainter::Antialiasing);
+    g.fillRect(QRectF(0, 0, kPlotWidth, kPlotHeight), Qt::white);
+    QFont font = g.font();
+    font.setPixelSize(14);
+    g.setFont(font);
+    g.setPen(Qt::black);
+    g.drawText(QRectF(10, 8, kPlotWidth - 20, 40), Qt::AlignHCenter | Qt::TextWordWrap, in.title);
+
+    // The mask: the band between the horizon and the buildings' tops.
+    QPainterPath mask;
+    mask.setFillRule(Qt::OddEvenFill);
+    mask.addEllipse(kPlotCentre, kPlotRadius, kPlotRadius);
+    QPolygonF tops;
+    const std::size_t n = in.mask.size();
+    for (std::size_t i = 0; i < n; ++i)
+        tops << SkyPoint(360.0 * static_cast<double>(i) / static_cast<double>(n), in.mask[i]);
+    mask.addPolygon(tops);
+    mask.closeSubpath();
+    g.fillPath(mask, QColor(150, 150, 160));
+    g.setPen(QPen(QColor(70, 70, 80), 1.5));
+    g.drawPolygon(tops);
+
+    // Rings at 0, 30 and 60 degrees, spokes every 30 degrees of azimuth.
+    g.setPen(QPen(QColor(90, 90, 90), 1));
+    g.setBrush(Qt::NoBrush);
+    for (const int el : {0, 30, 60}) {
+        const double r = kPlotRadius * (90 - el) / 90;
+        g.drawEllipse(kPlotCentre, r, r);
+        g.drawText(SkyPoint(0, el) + QPointF(4, 14), QStringLiteral("%1°").arg(el));
+    }
+    for (int az = 0; az < 360; az += 30) {
+        g.drawLine(kPlotCentre, SkyPoint(az, 0));
+        static const QStringList kCardinal{QStringLiteral("N"), QStringLiteral("E"),
+                                           QStringLiteral("S"), QStringLiteral("W")};
+        const QString label = az % 90 == 0 ? kCardinal[az / 90] : QString::number(az);
+        const double a = az * std::numbers::pi / 180;
+        const QPointF at = kPlotCentre + QPointF((kPlotRadius + 18) * std::sin(a),
+                                                 -(kPlotRadius + 18) * std::cos(a));
+        g.drawText(QRectF(at.x() - 20, at.y() - 10, 40, 20), Qt::AlignCenter, label);
+    }
+
+    DrawTracks(g, in);
+
+    if (in.sun) {
+        // The sun's path: yellow in direct sun, dark red where blocked.
+        const std::vector<SunMinute>& s = in.sun->minutes;
+        for (std::size_t i = 1; i < s.size(); ++i) {
+            if (s[i].hours - s[i - 1].hours > 1.5 / 60)
+                continue;
+            g.setPen(QPen(s[i].blocked ? QColor(150, 30, 30) : QColor(240, 170, 0), 3));
+            g.drawLine(SkyPoint(s[i - 1].azimuth, s[i - 1].elevation),
+                       SkyPoint(s[i].azimuth, s[i].elevation));
+        }
+        g.setPen(Qt::black);
+        g.setBrush(QColor(240, 170, 0));
+        for (const SunMinute& m : s) {
+            // Hourly marks on the first minute of each hour.
+            if (std::lround(m.hours * 60 - 0.5) % 60 != 0)
+                continue;
+            const QPointF at = SkyPoint(m.azimuth, m.elevation);
+            g.drawEllipse(at, 4, 4);
+            g.drawText(at + QPointF(6, -6), QString::number(static_cast<int>(m.hours)));
+        }
+        g.setBrush(Qt::NoBrush);
+        g.drawText(QRectF(10, kPlotHeight - 80, kPlotWidth - 20, 70),
+                   Qt::AlignHCenter | Qt::TextWordWrap, in.sunCaption);
+    }
+}
+
+QSize SkyPlotSize() {
+    return {kPlotWidth, kPlotHeight};
+}
+
+QByteArray SkyPlotBytes(const SkyPlotInput& in, const QString& path) {
+    return PictureBytes(SkyPlotSize(), path, in.title, [&](QPainter& g) { DrawSkyPlot(g, in); });
+}
+
+} // namespace velmora::plots

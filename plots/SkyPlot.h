@@ -1,0 +1,44 @@
+// The polar sky plot: the elevation mask the buildings cast, shaded, with
+// the sun's path of a day or satellites' tracks over it.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <vector>
+
+#include "geometry/SkyMask.h"
+
+class QPainter;
+
+namespace velmora::plots {
+
+// A satellite's track: one point per epoch while it is above the horizon;
+// a point starts a new piece of line when `joined` is false.
+struct SkyTrackPoint {
+    double azimuth = 0, elevation = 0;
+    enum class State { Visible, Blocked, BelowMask } state = State::Visible;
+    bool joined = true;
+};
+struct SkyTrack {
+    QString label;
+    QColor colour;
+    std::vector<SkyTrackPoint> points;
+};
+
+struct SkyPlotInput {
+    std::vector<double> mask; // one elevation per degree of azimuth
+    QString title;
+    const SunDay* sun = nullptr;
+    QString sunCaption; // the day, place and minutes
+    std::vector<SkyTrack> tracks;
+    QString trackCaption;
+};
+
+QSize SkyPlotSize();
+void DrawSkyPlot(QPainter& g, const SkyPlotInput& in);
+// The plot as PNG or SVG bytes (by the extension of `path`).
+QByteArray SkyPlotBytes(const SkyPlotInput& in, const QString& path);
+
+} // namespace velmora::plots

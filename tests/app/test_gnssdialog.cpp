@@ -1,0 +1,170 @@
+// The GNSS reception dialog: its menu, the receiver picked on the plan map,
+// a run on real ephemerides with its outputs, cancelling, and a bad file.
+#include <QtTest>
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/GnssDialog.h"
+#include "geometry/Footprints.h"
+#include "support/Window.h"
+#include "workspace/RibbonGroup.h"
+
+using namespace velmora;
+using namespace velmora::testing;
+
+namespace {
+
+QString Data(const char* name) {
+    return QStringLiteral(VELMORA_GNSS_DATA "/") + name;
+}
+
+// Sample data 2 on a noise picture, in the plan map.
+void PlanMap(WindowFixture& f, InputLineFrm& w) {
+    f.SetGoodAltitudes();
+    w.LoadSampleData(2);
+    w.Work().PhotoPic->SetPicture(NoisePicture(784, 653, 5));
+    QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
+}
+
+GnssDialog* Prepared(WindowFixture& f, InputLineFrm& w, const QStringList& files, double hours,
+                     int step) {
+    GnssDialog* d = OpenGnssDialog(w);
+    for (const QString& file : files) {
+        f.prompts.AnswerFile(file);
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+    }
+    d->findChild<QDoubleSpinBox*>("Hours")->setValue(hours);
+    d->findChild<QSpinBox*>("Step")->setValue(step);
+    // Far from every building of the sample.
+    d->SetReceiver(400, 400);
+    return d;
+}
+
+} // namespace
+
+class GnssDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void menu() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        QStringList titles;
+        for (QAction* a : w.menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles.indexOf("予測(&P)") + 1, titles.indexOf("ヘルプ(&H)"));
+        QCOMPARE(w.Menus().GnssMenu->text(), QString("GNSS受信予測(&G)..."));
+        w.Menus().GnssMenu->trigger();
+        auto* d = w.findChild<GnssDialog*>("GnssDialog");
+        QVERIFY(d && d->isVisible() && !d->isModal());
+        w.Menus().GnssMenu->trigger();
+        QCOMPARE(w.findChildren<GnssDialog*>().size(), 1);
+    }
+
+    void pickOnPlanMap_data() {
+        QTest::addColumn<int>("roof");
+        QTest::newRow("roof 0") << 0;
+        QTest::newRow("roof 3") << 3;
+    }
+    void pickOnPlanMap() {
+        QFETCH(int, roof);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        PlanMap(f, w);
+        GnssDialog* d = OpenGnssDialog(w);
+        d->findChild<QPushButton*>("PickReceiver")->click();
+        // The map draws a roof's first corner at its plan point times the
+        // map rate; a click there gives the corner turned north-up.
+        const PictureView* v = w.Work().PhotoPic;
+        const double rate = w.Session().pFlatMapRate;
+        const int first = f.data->gEachTopAreaStartNum[std::size_t(roof)];
+        const double ux = f.data->gFlatTopAreaX[std::size_t(first)] * rate;
+        const double uy = f.data->gFlatTopAreaY[std::size_t(first)] * rate;
+        const QPoint pixel(
+            int(std::lround((ux - v->ScaleLeft()) / v->ScaleWidth() * v->InnerWidth())) +
+                PictureView::kBorder,
+            int(std::lround((uy - v->ScaleTop()) / v->ScaleHeight() * v->InnerHeight())) +
+                PictureView::kBorder);
+        QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, pixel);
+        const PlanXY want = NorthUpFootprints(*f.data)[std::size_t(roof)].ring[0];
+        const double tolerance = 1.5 / rate; // a pixel and a half
+        QVERIFY2(std::fabs(d->findChild<QDoubleSpinBox*>("ReceiverX")->value() - want.x) <
+                     tolerance,
+                 qPrintable(QString::number(d->findChild<QDoubleSpinBox*>("ReceiverX")->value())));
+        QVERIFY(std::fabs(d->findChild<QDoubleSpinBox*>("ReceiverY")->value() - want.y) <
+                tolerance);
+        // One click only: the next goes to the map again.
+        const double x = d->findChild<QDoubleSpinBox*>("ReceiverX")->value();
+        QTest::mouseClick(w.Work().PhotoPic, Qt::LeftButton, {}, pixel + QPoint(30, 30));
+        QCOMPARE(d->findChild<QDoubleSpinBox*>("ReceiverX")->value(), x);
+    }
+
+    void runAndSave() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        PlanMap(f, w);
+        GnssDialog* d = Prepared(
+            f, w, {Data("brdc3050.12n"), Data("brdc3050.12g"), Data("brdc3050.12q")}, 1, 60);
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY2(d->Result(), qPrintable(f.prompts.Texts().join("|")));
+        QCOMPARE(d->Result()->epochs.size(), 61u);
+        QVERIFY(!d->findChild<QLabel*>("SkyPlot")->pixmap().isNull());
+        QVERIFY(!d->findChild<QLabel*>("DopChart")->pixmap().isNull());
+
+        const QString csv = f.Path("gnss.csv");
+        f.prompts.AnswerFile(csv);
+        d->findChild<QPushButton*>("SaveTable")->click();
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 63); // header, 61 epochs, the last line's end
+        QVERIFY(lines[1].startsWith("2012-10-31T21:00:00Z,"));
+        const QString svg = f.Path("sky.svg");
+        f.prompts.AnswerFile(svg);
+        d->findChild<QPushButton*>("SaveSkyPlot")->click();
+        QFile sky(svg);
+        QVERIFY(sky.open(QIODevice::ReadOnly));
+        QVERIFY(sky.readAll().contains("<svg"));
+    }
+
+    void cancel() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        PlanMap(f, w);
+        GnssDialog* d = Prepared(f, w, {Data("brdc3050.12n")}, 24, 1);
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(d->Running());
+        d->Cancel();
+        QVERIFY(done.wait(60000));
+        QVERIFY(!d->Result());
+        QCOMPARE(d->findChild<QLabel*>("GnssStatus")->text(), QString("中止しました。"));
+    }
+
+    void badFile() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        PlanMap(f, w);
+        QFile bad(f.Path("bad.12n"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a navigation file\n");
+        bad.close();
+        GnssDialog* d = Prepared(f, w, {bad.fileName()}, 1, 60);
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY(!d->Result());
+        QVERIFY2(f.prompts.Texts().last().startsWith(bad.fileName() + ": line 1:"),
+                 qPrintable(f.prompts.Texts().join("|")));
+    }
+};
+
+QTEST_MAIN(GnssDialogTest)
+#include "test_gnssdialog.moc"
