@@ -114,6 +114,7 @@ void InputLineFrm::ConnectMenus() {
     connect(m.StartDemo1Menu, &QAction::triggered, this, &InputLineFrm::StartDemo1Menu_Click);
     connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
     connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
+    connect(m.ShadeMapMenu, &QAction::triggered, this, &InputLineFrm::ShadeMapMenu_Click);
     connect(work_->ResetDataCmd, &QPushButton::clicked, this, &InputLineFrm::ResetDataCmd_Click);
     connect(work_->CloseCmd, &QPushButton::clicked, this, &InputLineFrm::CloseCmd_Click);
 }

@@ -68,6 +68,10 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.StartDemo1Menu = item(m.StartDemoMenu, "StartDemo1Menu", "デモー１(&1)");
     m.StartDemo2Menu = item(m.StartDemoMenu, "StartDemo2Menu", "デモー２(&2)");
 
+    m.ForecastMenu = bar->addMenu(QStringLiteral("予測(&P)"));
+    m.ForecastMenu->setObjectName(QStringLiteral("ForecastMenu"));
+    m.ShadeMapMenu = item(m.ForecastMenu, "ShadeMapMenu", "日影図(&S)...");
+
     m.HelpMenu = bar->addAction(QStringLiteral("ヘルプ(&H)"));
     m.HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     return m;

@@ -27,6 +27,8 @@ struct MainMenus {
     QMenu* StartDemoMenu = nullptr;
     QAction* StartDemo1Menu = nullptr;
     QAction* StartDemo2Menu = nullptr;
+    QMenu* ForecastMenu = nullptr;
+    QAction* ShadeMapMenu = nullptr;
     QAction* HelpMenu = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
 #include "cli/Report.h"
+#include "cli/Shadow.h"
 #include "cli/SkyMaskCommand.h"
 #include "cli/Trace.h"
 
@@ -30,6 +31,11 @@ const char* const kUsage =
     "  skymask FILE.dat --at X,Y [--antenna-height H] [-o MASK.txt] [--plot SKY.png|SKY.svg]\n"
     "          [--date YYYY-MM-DD --origin LAT,LON --utc-offset HOURS]\n"
     "      the elevation mask the buildings cast at a receiver, and a sky plot\n"
+    "  shadow FILE.dat --origin LAT,LON --date YYYY-MM-DD [--from 8 --to 16]\n"
+    "         (--solar-time | --utc-offset HOURS) [--plane-height 4] [--cell 1] [--extent M]\n"
+    "         [--contours 2,3,4,5] [--hourly] [--json OUT] [--png MAP.png | --svg MAP.svg]\n"
+    "         [--geojson LINES.geojson]\n"
+    "      hours of shade on a measuring plane over a day: the shade-time map\n"
     "\n"
     "'velmora-cli COMMAND --help' describes each command.\n";
 
@@ -70,11 +76,11 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& args, int m
 
 int Main(int argc, char** argv) {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    // Only the sky plot draws text, which needs the GUI library's fonts; it
+    // Only the sky plot and the shade map draw text, which needs the GUI library's fonts; it
     // never shows a window, so no display is needed.
     qInstallMessageHandler(QuietQtMessages);
     std::unique_ptr<QCoreApplication> app;
-    if (command == QStringLiteral("skymask")) {
+    if (command == QStringLiteral("skymask") || command == QStringLiteral("shadow")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -92,6 +98,8 @@ int Main(int argc, char** argv) {
             return ExportCommand(args);
         if (command == QStringLiteral("skymask"))
             return SkyMaskCommand(args);
+        if (command == QStringLiteral("shadow"))
+            return ShadowCommand(args);
         if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
             command == QStringLiteral("help")) {
             std::fputs(kUsage, stdout);
@@ -102,7 +110,7 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask"}.contains(command))
+            !QStringList{"trace", "report", "export", "skymask", "shadow"}.contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/BuildingData.h"
+#include "geometry/CameraModel.h"
 
 namespace velmora::cli {
 
@@ -27,6 +28,11 @@ struct BuildingPolygon {
 std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double latitude,
                                               double longitude,
                                               std::vector<Count>* skipped = nullptr);
+
+// Plan points (metres east and north of that ground point) as [lon, lat]
+// in degrees rounded to 7 decimals, placed as the footprints are.
+std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,
+                                                double longitude);
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);
