@@ -108,7 +108,7 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         QCOMPARE(Titles(w.menuBar()->actions()),
-                 (QStringList{"ファイル(&F)", "編集(&E)", "デモ(&D)", "ヘルプ(&H)"}));
+                 (QStringList{"ファイル(&F)", "編集(&E)", "デモ(&D)", "予測(&P)", "ヘルプ(&H)"}));
         QCOMPARE(Titles(w.Menus().OpenFileMenu->actions()),
                  (QStringList{"画像ファイル読込み(&P)", "サンプル画像", "-", "データ読込み(&D)",
                               "サンプルデータ", "-", "データ保存(&S)"}));
