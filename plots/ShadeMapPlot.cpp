@@ -158,54 +158,65 @@ void DrawShadePlot(QPainter& g, const ShadePlotInput& in) {
     g.setBrush(Qt::NoBrush);
     g.drawRect(mapRect);
 
-    // Buildings: grey, hatched where no height was measured.
-    for (std::size_t k = 0; k < in.footprints.size(); ++k) {
-        const Footprint& b = in.footprints[k];
-        if (b.ring.size() < 3)
-            continue;
-        QPolygonF poly = Polyline(f, b.ring);
-        const bool measured = k < in.measured.size() && in.measured[k];
-        g.setPen(QPen(QColor(40, 40, 40), 1.2));
-        g.setBrush(measured ? QBrush(QColor(120, 120, 120))
-                            : QBrush(QColor(90, 90, 90), Qt::BDiagPattern));
-        g.drawPolygon(poly);
-    }
-
-    // Hourly outlines: thin dashed red, labelled by the hour.
-    QFont small = font;
-    small.setPixelSize(11);
-    g.setFont(small);
+    // The lines first, the buildings over them (lines run on across a
+    // building's cells), the labels last.
     for (const ShadeOutline& o : in.hourly)
         for (const PlanLine& l : o.lines) {
             g.setPen(QPen(QColor(200, 60, 60, 200), 0.8, Qt::DashLine));
             g.setBrush(Qt::NoBrush);
             g.drawPolyline(Polyline(f, l.points));
         }
-    // Short lines go unlabelled; each hour is named once, on its longest line.
-    const double labelLength = 0.08 * std::max(grid.nx * grid.cell, grid.ny * grid.cell);
-    for (const ShadeOutline& o : in.hourly) {
-        const PlanLine* longest = nullptr;
-        for (const PlanLine& l : o.lines)
-            if (!longest || LineLength(l) > LineLength(*longest))
-                longest = &l;
-        if (longest && LineLength(*longest) >= labelLength)
-            DrawLabel(g, f.At(longest->label), longest->labelAngleDeg, o.time, QColor(160, 30, 30));
-    }
-
-    // Lines of equal shade time, labelled in hours.
-    QFont bold = font;
-    bold.setPixelSize(12);
-    bold.setBold(true);
-    g.setFont(bold);
     for (const ShadeLevelLines& c : in.contours)
         for (const PlanLine& l : c.lines) {
             g.setPen(QPen(QColor(20, 20, 60), 1.8));
             g.setBrush(Qt::NoBrush);
             g.drawPolyline(Polyline(f, l.points));
         }
+
+    // Buildings: grey, hatched where no height was measured.
+    for (std::size_t k = 0; k < in.footprints.size(); ++k) {
+        const Footprint& b = in.footprints[k];
+        if (b.ring.size() < 3)
+            continue;
+        const bool measured = k < in.measured.size() && in.measured[k];
+        g.setPen(QPen(QColor(40, 40, 40), 1.2));
+        g.setBrush(QColor(measured ? 120 : 235, measured ? 120 : 235, measured ? 120 : 235));
+        g.drawPolygon(Polyline(f, b.ring));
+        if (!measured) {
+            g.setBrush(QBrush(QColor(90, 90, 90), Qt::BDiagPattern));
+            g.drawPolygon(Polyline(f, b.ring));
+        }
+    }
+
+    // Short lines and lines labelled inside a building go unlabelled; each
+    // hour is named once, on its longest line.
+    const double labelLength = 0.08 * std::max(grid.nx * grid.cell, grid.ny * grid.cell);
+    auto labelled = [&](const PlanLine& l) {
+        if (LineLength(l) < labelLength)
+            return false;
+        for (const Footprint& b : in.footprints)
+            if (b.ring.size() >= 3 && RingContains(b.ring, l.label))
+                return false;
+        return true;
+    };
+    QFont small = font;
+    small.setPixelSize(11);
+    g.setFont(small);
+    for (const ShadeOutline& o : in.hourly) {
+        const PlanLine* longest = nullptr;
+        for (const PlanLine& l : o.lines)
+            if (labelled(l) && (!longest || LineLength(l) > LineLength(*longest)))
+                longest = &l;
+        if (longest)
+            DrawLabel(g, f.At(longest->label), longest->labelAngleDeg, o.time, QColor(160, 30, 30));
+    }
+    QFont bold = font;
+    bold.setPixelSize(12);
+    bold.setBold(true);
+    g.setFont(bold);
     for (const ShadeLevelLines& c : in.contours)
         for (const PlanLine& l : c.lines)
-            if (LineLength(l) >= labelLength)
+            if (labelled(l))
                 DrawLabel(g, f.At(l.label), l.labelAngleDeg,
                           HoursText(c.hours) + QStringLiteral("h"), QColor(20, 20, 60));
 
