@@ -111,6 +111,7 @@ void InputLineFrm::ConnectMenus() {
     connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
     connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
     ConnectGnssMenu(*this);
+    connect(m.ShadeMapMenu, &QAction::triggered, this, &InputLineFrm::ShadeMapMenu_Click);
     connect(work_->ResetDataCmd, &QPushButton::clicked, this, &InputLineFrm::ResetDataCmd_Click);
     connect(work_->CloseCmd, &QPushButton::clicked, this, &InputLineFrm::CloseCmd_Click);
 }

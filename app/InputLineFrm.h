@@ -24,6 +24,7 @@ namespace velmora {
 class EditSession;
 class InputDemoLineFrm;
 class Manual4Frm;
+class ShadeMapDialog;
 class PhotoEditor;
 class Prompts;
 class WorkingArea;
@@ -71,6 +72,9 @@ class InputLineFrm : public QMainWindow {
     // The open manual window, if any.
     Manual4Frm* ManualWindow() const;
     void HelpMenu_Click();
+    // "日影図(&S)...": opens (or brings up) the shade-map dialog.
+    void ShadeMapMenu_Click();
+    ShadeMapDialog* ShadeMapWindow() const;
     QString BuiltInFile(const QString& relative) const;
     QString TempDataFilePath() const;
     bool SaveTempDataFile();
@@ -108,6 +112,7 @@ class InputLineFrm : public QMainWindow {
     WindowState state_;
     QPointer<InputDemoLineFrm> demo_;
     QPointer<Manual4Frm> manual_;
+    QPointer<ShadeMapDialog> shadeMap_;
 };
 
 } // namespace velmora

@@ -72,6 +72,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     m.PredictMenu = bar->addMenu(QStringLiteral("予測(&P)"));
     m.PredictMenu->setObjectName(QStringLiteral("PredictMenu"));
     m.GnssMenu = item(m.PredictMenu, "GnssMenu", "GNSS受信予測(&G)...");
+    m.ShadeMapMenu = item(m.PredictMenu, "ShadeMapMenu", "日影図(&S)...");
 
     m.HelpMenu = bar->addAction(QStringLiteral("ヘルプ(&H)"));
     m.HelpMenu->setObjectName(QStringLiteral("HelpMenu"));

@@ -29,6 +29,7 @@ struct MainMenus {
     QAction* StartDemo2Menu = nullptr;
     QMenu* PredictMenu = nullptr;
     QAction* GnssMenu = nullptr;
+    QAction* ShadeMapMenu = nullptr;
     QAction* HelpMenu = nullptr;
 };
 

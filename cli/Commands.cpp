@@ -13,6 +13,7 @@
 #include "cli/Export.h"
 #include "cli/GnssCommand.h"
 #include "cli/Report.h"
+#include "cli/Shadow.h"
 #include "cli/SkyMaskCommand.h"
 #include "cli/Trace.h"
 
@@ -39,6 +40,11 @@ const char* const kUsage =
     "          --start YYYY-MM-DDTHH:MM:SSZ --hours H --step SECONDS [--json] [-o OUT]\n"
     "          [--plot SKY.png|SKY.svg] [--chart DOP.png|DOP.svg]\n"
     "      satellites seen among the buildings over a period, with DOPs\n"
+    "  shadow FILE.dat --origin LAT,LON --date YYYY-MM-DD [--from 8 --to 16]\n"
+    "         (--solar-time | --utc-offset HOURS) [--plane-height 4] [--cell 1] [--extent M]\n"
+    "         [--contours 2,3,4,5] [--hourly] [--json OUT] [--png MAP.png | --svg MAP.svg]\n"
+    "         [--geojson LINES.geojson]\n"
+    "      hours of shade on a measuring plane over a day: the shade-time map\n"
     "\n"
     "'velmora-cli COMMAND --help' describes each command; 'velmora-cli --version' names the\n"
     "version.\n";
@@ -108,11 +114,12 @@ int Main(int argc, char** argv) {
             }
         }
     const QString command = argc > 1 ? ArgumentText(argv[1]) : QString();
-    // Only the sky plot draws text, which needs the GUI library's fonts; it
+    // Only the plots and the shade map draw text, which needs the GUI library's fonts; it
     // never shows a window, so no display is needed.
     qInstallMessageHandler(QuietQtMessages);
     std::unique_ptr<QCoreApplication> app;
-    if (command == QStringLiteral("skymask") || command == QStringLiteral("gnss")) {
+    if (command == QStringLiteral("skymask") || command == QStringLiteral("gnss") ||
+        command == QStringLiteral("shadow")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -135,6 +142,8 @@ int Main(int argc, char** argv) {
             return SkyMaskCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("gnss"))
             return GnssCommand(args) == 0 ? FinishStdout() : 1;
+        if (command == QStringLiteral("shadow"))
+            return ShadowCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("--version")) {
             std::printf("velmora-cli %s\n", VELMORA_VERSION);
             return FinishStdout();
@@ -149,7 +158,7 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask", "gnss"}.contains(command))
+            !QStringList{"trace", "report", "export", "skymask", "gnss", "shadow"}.contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

@@ -192,6 +192,21 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
     return out;
 }
 
+std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,
+                                                double longitude) {
+    const LocalToWgs84 toWgs84(latitude, longitude);
+    std::vector<PJ_COORD> coords;
+    coords.reserve(points.size());
+    for (const PlanXY& p : points)
+        coords.push_back(proj_coord(p.x, p.y, 0, 0));
+    toWgs84.Convert(coords);
+    std::vector<std::array<double, 2>> out;
+    out.reserve(coords.size());
+    for (const PJ_COORD& c : coords)
+        out.push_back({Degrees7(c.xy.x), Degrees7(c.xy.y)});
+    return out;
+}
+
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings) {
     using json = nlohmann::ordered_json;
     json features = json::array();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/BuildingData.h"
+#include "geometry/CameraModel.h"
 
 namespace velmora::cli {
 
@@ -41,6 +42,11 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 // A closed ring cut at the antimeridian: longitudes continuous around the
 // origin's (they may run past 180 or -180) in, rings within -180 ... 180 out.
 std::vector<Ring> CutAtAntimeridian(const Ring& ring);
+
+// Plan points (metres east and north of that ground point) as [lon, lat]
+// in degrees rounded to 7 decimals, placed as the footprints are.
+std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,
+                                                double longitude);
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);
