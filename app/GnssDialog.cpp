@@ -230,7 +230,7 @@ void GnssDialog::RemoveFile() {
 }
 
 void GnssDialog::Pick() {
-    if (window_.Session().pViewMode != kFlatView) {
+    if (window_.Session().View() != ViewMode::Plan) {
         window_.Ask().Message(
             this, QStringLiteral("平面図表示にしてから、受信点を平面図上でクリックしてください。"));
         return;
@@ -244,9 +244,9 @@ bool GnssDialog::eventFilter(QObject* watched, QEvent* event) {
     if (picking_ && watched == window_.Work().PhotoPic &&
         event->type() == QEvent::MouseButtonPress) {
         const auto* me = static_cast<QMouseEvent*>(event);
-        const double rate = window_.Session().pFlatMapRate;
+        const double rate = window_.Session().FlatMapRate();
         if (me->button() == Qt::LeftButton && rate > 0 &&
-            window_.Session().pViewMode == kFlatView) {
+            window_.Session().View() == ViewMode::Plan) {
             // The plan map draws plan metres times the map rate in canvas
             // units, turned as the picture; the receiver is given north-up.
             const QPointF user = window_.Work().PhotoPic->ToUser(

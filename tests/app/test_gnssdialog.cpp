@@ -81,7 +81,7 @@ class GnssDialogTest : public QObject {
         // The map draws a roof's first corner at its plan point times the
         // map rate; a click there gives the corner turned north-up.
         const PictureView* v = w.Work().PhotoPic;
-        const double rate = w.Session().pFlatMapRate;
+        const double rate = w.Session().FlatMapRate();
         const int first = f.data->gEachTopAreaStartNum[std::size_t(roof)];
         const double ux = f.data->gFlatTopAreaX[std::size_t(first)] * rate;
         const double uy = f.data->gFlatTopAreaY[std::size_t(first)] * rate;
