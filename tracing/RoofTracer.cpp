@@ -212,7 +212,16 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     if (camera == nullptr || edges_ == nullptr)
         return out;
     out.searched = true;
-    out.height = SearchHeight(out.outline, *camera, *edges_);
+    // The local frame may sit a fraction of a pixel off the picture's grid
+    // (a click between pixels), while every pixel it reads is a whole one:
+    // the search reads the edges where the traced pixels really lie, so a
+    // click a little to one side measures the same roof the same way.
+    const double grid = edges_->Width() / 2.0 - pLocalOffsetX;
+    const auto shift = static_cast<float>(grid - std::floor(grid));
+    std::vector<PicturePoint> onGrid = out.outline;
+    for (PicturePoint& p : onGrid)
+        p.x -= shift;
+    out.height = SearchHeight(onGrid, *camera, *edges_);
     const std::optional<double> stagedHeight = staged ? LineHeight(*staged, *camera) : std::nullopt;
     // Two measures that agree, the wall stage's line and the edges' best
     // height, need less support than the edges alone.
@@ -227,6 +236,11 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     if (out.height.verdict != HeightVerdict::Found)
         return out;
     out.wall = out.height.wall;
+    // Drawn from the traced roof corner, in the outline's own frame.
+    if (out.wall) {
+        out.wall->top.x += shift;
+        out.wall->bottom.x += shift;
+    }
     // The wall stage's own line stays where the picture's edges agree
     // with its height: it is where that stage saw the wall.
     if (staged) {

@@ -59,9 +59,12 @@ void CoreTrace(benchmark::State& state) {
         state.PauseTiming();
         ResetAllDataBuildingData(data);
         state.ResumeTiming();
-        if (tracer->TraceRoof(p.x, p.y) && RegisterTracedRoof(*tracer, data) == AppendResult::Ok) {
+        if (tracer->TraceRoof(p.x, p.y)) {
             tracer->FindWall();
-            benchmark::DoNotOptimize(RegisterLongestWall(*tracer, data, 0));
+            const std::optional<WallLine> wall = tracer->LongestWall();
+            benchmark::DoNotOptimize(RegisterTracedRoof(data, tracer->TracedRoofOutline(),
+                                                        wall ? &wall->top : nullptr,
+                                                        wall ? &wall->bottom : nullptr));
         }
     }
     if (data.gEachTopAreaNumber != 1 || data.gWallEdgeNumber != 1)

@@ -182,6 +182,52 @@ class HeightSearchTest : public QObject {
         QVERIFY2(std::fabs(*h - building.height) <= 1.5, qPrintable(QString::number(*h)));
     }
 
+    // A click lands anywhere within a pixel; the pixels traced are the same,
+    // so the height found and the wall's foot must be too.
+    void clickBetweenPixels_data() {
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<double>("turn");
+        for (const double f : {0.25, 0.5, 0.8, 0.99})
+            for (const double turn : {0.0, 12.0})
+                QTest::addRow("%.2f px, turned %.0f degrees", f, turn) << f << turn;
+    }
+    void clickBetweenPixels() {
+        QFETCH(double, fraction);
+        QFETCH(double, turn);
+        Building b;
+        b.centre = {0, -60};
+        b.height = 18;
+        b.turn = turn;
+        b.windowContrast = 20;
+        b.faceGrey = 140;
+        GreyRaster picture = Ground(85, 105);
+        const std::vector<PicturePoint> roof = Draw(picture, camera_, b);
+        const TraceInput input = PrepareTraceInput(picture);
+        auto tracer = std::make_unique<RoofTracer>();
+        tracer->SetInput(&input);
+        const PicturePoint click = Middle(roof);
+        const TraceResult whole = tracer->Trace(click.x, click.y, &camera_);
+        const TraceResult between = tracer->Trace(click.x + fraction, click.y, &camera_);
+        QCOMPARE(between.refusal, TraceRefusal::None);
+        QCOMPARE(between.height.verdict, whole.height.verdict);
+        QVERIFY2(std::fabs(between.height.height - whole.height.height) < 0.01 &&
+                     std::fabs(between.height.support - whole.height.support) < 0.005,
+                 qPrintable(QString("%1 m, support %2 against %3 m, support %4")
+                                .arg(between.height.height)
+                                .arg(between.height.support)
+                                .arg(whole.height.height)
+                                .arg(whole.height.support)));
+        QCOMPARE(between.wall.has_value(), whole.wall.has_value());
+        if (between.wall) {
+            QVERIFY(std::fabs(between.wall->bottom.y - whole.wall->bottom.y) < 0.01);
+            // The wall starts at a corner of the outline it was traced with.
+            QVERIFY(std::any_of(
+                between.outline.begin(), between.outline.end(), [&](const PicturePoint& q) {
+                    return std::hypot(q.x - between.wall->top.x, q.y - between.wall->top.y) < 0.01;
+                }));
+        }
+    }
+
     // Each roof is traced from its own grey, not the picture's most common one.
     void roofsOfDifferentGreys_data() {
         QTest::addColumn<int>("left");
