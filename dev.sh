@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build, run and test on a fresh Debian machine (run as root).
 #   ./dev.sh start   install what is missing, build, start velmora
 #   ./dev.sh test    install what is missing, build, run every test headless

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "GNSS受信予測": the satellites a receiver among the buildings of the open
 // record sees over a period, shown as the sky plot and the chart that
 // velmora-cli gnss draws, and saved as pictures and a table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creation, activation and closing of the main window; the demo and help
 // entries; where the built-in files are found.
 #include "app/GnssDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the working area with its editor, under the menus. It
 // holds the one building record of the program for its whole life and does
 // what only the main window does: opening and saving project files, the

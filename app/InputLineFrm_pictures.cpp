@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the inclined picture: a user's picture file in any format Qt's
 // image plugins read, or one of the two built-in sample pictures.
 #include <QImage>

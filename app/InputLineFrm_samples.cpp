@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in sample data sets.
 #include "app/InputLineFrm.h"
 #include "data/Scenes.h"

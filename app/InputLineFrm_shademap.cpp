@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shade-map entry of "予測(&P)".
 #include "app/InputLineFrm.h"
 #include "app/ShadeMapDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's menu bar: "ファイル(&F)", "編集(&E)", "デモ(&D)",
 // "予測(&P)" and "ヘルプ(&H)", with their items under their control names.
 #pragma once

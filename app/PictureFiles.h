@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of picture files and of the built-in sample pictures.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "日影図": the shade-time map of the current buildings, worked out for a
 // day, a measuring plane and a period, shown and saved as a plan map (PNG or
 // SVG) or as lines (GeoJSON). Modeless: the main window stays usable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What velmora is asked to do by its command line, and what the launcher
 // tells it, before and just after the main window appears.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up window: the title picture and the version for seven ticks of
 // 400 ms after it is shown, then the main window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A record filled to every capacity, shared by the benchmarks: 500 roofs of
 // 4 points and one of 1 fill the 2001 points and 501 roofs; 801 wall lines
 // fill the wall table. View values are those of sample data 2.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core side of the heaviest redraws and of one drag step on a record
 // filled to capacity (2001 points, 501 roofs, 801 walls) over a 788 x 678
 // picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights and plan points of a record filled to every capacity.
 #include <benchmark/benchmark.h>
 

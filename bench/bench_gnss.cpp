@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A day of satellites at 30 s steps, GPS + GLONASS + QZSS from the 2012
 // broadcast files, seen from a receiver among 100 buildings: reading the
 // files and the whole prediction.

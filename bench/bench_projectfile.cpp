@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write and read back a record filled to every capacity.
 #include <benchmark/benchmark.h>
 

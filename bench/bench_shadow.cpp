@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shade-time maps: 100 buildings on 200 m x 200 m at 1 m cells, the
 // winter solstice in Tokyo from 8:00 to 16:00 true solar time sampled every
 // minute; the lines of equal shade time of the result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sky mask of a receiver among the buildings of a record filled to
 // every capacity, at 1 degree steps.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click tracing on a synthetic scene of the size of a typical inclined
 // picture: several blocks with light roofs and darker wall faces on a
 // textured ground. Measures the whole core trace of one roof (gate, region,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How well one-click tracing does on pictures like real screenshots. Traces
 // every building of the wider realistic set (its tuning half and its
 // held-out half, and the flat-fill pictures among them), of the first

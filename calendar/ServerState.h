@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 #pragma once
 
 // Counts of live objects, for DllCanUnloadNow. Internal to the library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 #pragma once
 
 // daylin: an embeddable month-calendar control for Qt Widgets hosts.

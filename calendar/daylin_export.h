@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 #pragma once
 
 // Symbols of libdaylin are hidden unless marked: the library builds with

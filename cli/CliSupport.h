@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every command of velmora-cli shares: its failures, reading a project
 // file, number pairs from the command line and writing an output whole or
 // not at all.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of velmora-cli: one command word, then its arguments.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli export: the building footprints on the map, as GeoJSON
 // (RFC 7946) or KML, in WGS84 longitude and latitude.
 #pragma once

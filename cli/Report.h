@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli report: what a project file holds, roof by roof.
 #pragma once
 

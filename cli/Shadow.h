@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli shadow: shade-time maps of the buildings on a measuring plane
 // over a period of one day. The computation and its outputs are shared with
 // the window's shade-map dialog.

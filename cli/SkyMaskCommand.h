@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli skymask: the elevation mask that the buildings cast at a
 // receiver, as the plain text GNSS tools read and as a polar sky plot.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli trace: the one-click tool of the main window run at given
 // picture points, and the project file the window would save afterwards.
 #pragma once

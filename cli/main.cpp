@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: velmora's project files from the command line.
 #include "cli/Commands.h"
 

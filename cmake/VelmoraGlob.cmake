@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sources are collected per folder so that adding a file needs no edit of a
 # shared list.
 function(velmora_core_library name)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules and the Debian packages (CPack). Three components, one per
 # package: velmora (program, built-in files, desktop entry, icons, metainfo),
 # libdaylin1 (the library) and libdaylin-dev (header, pkg-config file, CMake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # velmora_add_test(<name> SOURCES <files...> LIBS <targets...> [CORE])
 # Every test is a QtTest executable; CORE marks tests of the Qt-free core,
 # which CI runs a second time under the sanitizers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one record of everything known about the buildings of the current
 // inclined picture and the two camera views. The program holds exactly one
 // instance (owned by the main window); core routines take it by reference so

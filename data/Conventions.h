@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number conventions shared by every part of velmora: how text becomes a
 // number, how numbers are rounded and how they are printed. Independent of
 // the C locale: "." is always the decimal point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing primitives computed by the core and painted by the views. The core
 // decides what is drawn where and in which colour; the view only maps the
 // coordinates (y up) to pixels and paints the list in order. Keeping the list

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the edits to a record. A step keeps a copy of everything
 // an edit may change (outlines, walls, heights, plan points, north
 // direction, active roof), each table only up to its last non-zero slot: an

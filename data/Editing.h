@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing and editing of roof outlines and wall lines on the record: the hit
 // tests, the table operations that keep the point store, roof table and wall
 // table consistent, and the decisions of the drawing and editing tools. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the bytes of a picture file hold the whole picture their headers
 // announce. Decoders fill a picture cut short with grey without a word, and
 // the tracer would then find roofs in the padding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A position in the inclined picture: origin at the picture's centre, x to
 // the right, y upwards, one unit a pixel.
 #pragma once

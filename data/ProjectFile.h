@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The project data file: one BuildingData record plus the picture view's
 // geometry as comma-separated text, one record per line, CR LF line ends.
 // It is also the hand-over format to the reception/sunshine predictor, so its

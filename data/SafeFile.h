@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a file so that a failure never damages it: the new content goes
 // to a temporary file with a fresh name beside the target (created
 // exclusively, never through a link), every write checked, synced to disk,

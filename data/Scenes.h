@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two built-in scenes: the buildings of the two sample pictures, as the
 // guided demos show them and as the sample data sets load them. Each scene is
 // stored once; the demo that draws it by hand (demo 1) uses the scene of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The narration of the two guided demos: the introduction panel's lines and
 // the seven steps, each with its narration line, its note and its length on
 // the step clock.

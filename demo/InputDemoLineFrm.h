@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guided-demo window: the main window's working area, made of the same
 // components, with narration and marker panels over the picture. A step
 // clock plays seven steps on a built-in scene; nothing of the demo reaches

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan map: zoom levels, the automatic choice of a level, and the
 // drawings of the map, its scale bar and north arrow as lists of primitives
 // in canvas units (one unit per pixel, y up, origin 380 pixels from the left

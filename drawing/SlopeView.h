@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full redraw of the inclined view as a list of primitives in picture
 // coordinates: every roof outline and wall line, the active roof highlighted
 // in XOR with its corner circles, wall lines and selection handles.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the project-file reader. Any bytes go to the reader;
 // a refused file must leave empty tables. An accepted file is prepared as the
 // plan map prepares a save (roof heights, plan points), written, and read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the daylin registry parser: any bytes survive
 // Parse/Serialize unchanged, and removing or appending a section leaves the
 // bytes of every other section as they were.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for one-click tracing on small pictures. The input's
 // first bytes give the picture's size and the click, the rest its greys
 // (repeated to fill it). The trace reads the cleaned copy, as the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera altitudes of the plan and the inclined picture: the rules by which a
 // feet box and its metres box follow each other, and the check run before the
 // plan map or a drawing tool is used. Pure functions; the window owns the

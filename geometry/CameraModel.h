@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measuring core: an ideal pinhole camera tilted by theta (gSlideAngle)
 // from the vertical, whose optical axis meets flat ground at the point seen
 // at the picture centre at slant range F (gFlatHeight). The picture is an

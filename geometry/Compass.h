@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The north-direction dial: where its point sits for a bearing, what a typed
 // bearing does, and where a dropped point snaps to. Compass units run from
 // -100 to 100 both ways, y up; the point is a 20 x 20 image placed by its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buildings as plan footprints in the north-up plan frame: metres on the
 // ground from the point seen at the picture centre, x to the east, y to the
 // north. The frame is the plan map turned by gNorthAngle exactly as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shade-time maps: how long each point of a horizontal measuring plane lies
 // in the buildings' shadows over a period of one day. Every footprint is a
 // prism from the ground up to its height; only the part above the plane can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How much sky a receiver sees among the buildings: every footprint is a
 // prism standing on flat ground up to its height, and the receiver looks
 // from a point of the north-up plan frame at some height above the ground.

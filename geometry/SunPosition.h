@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sun's position in the sky of a place: Jean Meeus' solar coordinates of
 // lower accuracy (Astronomical Algorithms, 2nd ed., ch. 25, with the nutation
 // of ch. 22 and the sidereal time of ch. 12; the apparent longitude is good to

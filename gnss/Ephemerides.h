@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Satellite orbits for a period: broadcast ephemerides from RINEX navigation
 // files (GPS, GLONASS, Galileo, BeiDou, QZSS) or a set of two-line elements.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Satellites over a period, epoch by epoch: above the elevation mask, and
 // visible or blocked among the buildings, with the dilutions of precision of
 // the open sky and of the sky the buildings leave.

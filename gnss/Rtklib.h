@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of RTKLIB (2.4.3, Debian's libRTKLib) this folder calls. The
 // library comes without its header; only functions whose arguments are plain
 // numbers or opaque records are used, so nothing here depends on the layout

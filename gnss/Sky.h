@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the satellites stand as seen from a receiver among the buildings:
 // the receiver's place on the WGS84 ellipsoid, azimuth and elevation of a
 // satellite, whether a building's prism stands in the line of sight, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operating-manual window: nine page titles on the left; the page
 // picture of the title clicked, stretched to the page area's width, in a
 // scrollable area on the right. The pages are pictures below Pic01/ of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grey copy of a picture, and the cleaned copy that the one-click tracer
 // reads.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way a picture file becomes a picture, for the window and for
 // velmora-cli alike: any format Qt's image plugins read, judged by its
 // content; refused from its header when it would not fit in memory, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names as the system has them. Linux names are bytes; Qt 6 turns the
 // bytes of a name that are not UTF-8 (a Shift_JIS name from a Windows
 // archive) into U+FFFD, after which the file cannot be found again.

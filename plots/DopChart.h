@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Satellites seen and PDOP over time, under the open sky and among the
 // buildings, in one picture: counts above, PDOP below.
 #pragma once

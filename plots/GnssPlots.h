@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A run of satellite predictions as the sky plot's tracks and the chart's
 // series.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawing as PNG or SVG bytes, by the extension of the file it is meant for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shade-time map drawn as a plan: north up, buildings, shade-time colour
 // bands, lines of equal shade time and hourly shadow outlines, with a north
 // arrow, a scale bar and a legend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The polar sky plot: the elevation mask the buildings cast, shaded, with
 // the sun's path of a day or satellites' tracks over it.
 #pragma once

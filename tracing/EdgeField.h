@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture's edges as the height search reads them: the grey gradient of
 // the median-filtered picture (5 x 5 median, then 3 x 3 Sobel), built once
 // per loaded picture. Gradients, not runs of equal grey: a facade's windows

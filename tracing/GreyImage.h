@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read access to the grey values of the untouched inclined picture, addressed
 // in picture coordinates (origin at the picture centre, x to the right, y
 // upwards, one unit per pixel). The tracer never sees the drawing surface.

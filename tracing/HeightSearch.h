@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The building's height read from the picture through the camera model.
 // For an assumed height the model says where each roof corner's vertical
 // edge runs (towards the nadir) and where the roof outline lands on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed neighbourhood tables of the boundary walk and the wall step: the
 // square rings around a cell, the order ring 1 is searched in, the index each
 // wider ring starts its search at, and the fans below a cell.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction of the traced outline to the corners of a polygon: start from
 // the outline's extreme points, split every side that strays more than 2
 // pixels from its chord, split the split parts once more, then flag corners

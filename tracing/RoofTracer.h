@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click roof tracing: from a double-click on a roof of the inclined
 // picture, find the roof as a region of nearly uniform grey, follow its
 // boundary into an ordered outline, reduce the outline to corners, and look

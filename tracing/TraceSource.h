@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture the one-click tracer reads. Real screenshots carry texture,
 // noise of a few grey levels, antialiased edges and JPEG blocks; the tracing
 // stages look for runs of equal grey and for bands around one grey, so they

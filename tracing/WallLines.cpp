@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The building's wall: a face of darker, uniform grey directly below the
 // roof's lowest corner. Its left and right edges are traced row by row, then
 // followed downwards from the roof corners; the longest path is the wall line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Storage shared by the tracing stages: the two byte maps over the local
 // analysis frame and the ordered point tables that carry results from one
 // stage to the next. Everything has a fixed capacity set once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame "画像高度入力データ": a feet box and a metres box per camera
 // altitude. While the user types in one, its partner follows in the other
 // unit; which unit drives is the one whose box last had the focus.

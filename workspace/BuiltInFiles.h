@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's built-in files (ico/, Pic01/, Sample1/) are found.
 #pragma once
 

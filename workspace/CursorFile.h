@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tool cursors from icon (.ICO) and cursor (.cur) files. An icon used as a
 // cursor takes its hot spot at the image centre; a cursor file names its own.
 #pragma once

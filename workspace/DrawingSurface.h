@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a tool may draw on: the picture view's base drawing and its overlay,
 // without the widget behind them.
 #pragma once

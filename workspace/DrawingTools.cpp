@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The roof and wall tools of the inclined view: click marks, rubber bands
 // on the view's overlay, and the appends through the editing core. The
 // height of a new wall is measured at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit commands of the working area: stop, clear or restore the picture,
 // remove a roof, change a building's height, set north, clear all data,
 // undo and redo, and the undo items that follow them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the edits act on: the building record, the active roof, the change
 // count, the view and the tool in use, the position the last press stored,
 // the plan map's zoom, and the selection handles now on the view. The one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tools that select and edit what is drawn: select, zoom, move, and the
 // double-click edits shared by the inclined view's tools.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The painter state the picture view keeps over a list of figures.
 #pragma once
 

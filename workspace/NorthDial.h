@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame "方向角": the dial `AzimusPic` with its point `PointImg`, and the
 // bearing box `AzimusTxt`. North is set by typing a bearing (Enter) or by
 // dragging the point and dropping it; either way the dial reports the new

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The view selector "表示設定" and the tool panel "ライン編集": each a frame
 // around a group of two-state buttons.
 #pragma once

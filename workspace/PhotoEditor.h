@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Editing on the working area: the tools and the mouse on the picture view,
 // the switch between the inclined view and the plan map, the redraws, and
 // the edit commands (stop, clear the picture, remove a roof, change a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working area's picture: the frame `BasePic` (this widget), the view `PhotoPic` the
 // user draws on, and its hidden untouched copy `PhotoPic2`. The plan map
 // borrows PhotoPic as its canvas; the picture's size and coordinates are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture box: a background picture with a drawing on top, measured in a
 // user coordinate system (scale left, top, width, height; a negative scale
 // height makes y grow upwards). Used for PhotoPic, PhotoPic2 and the compass

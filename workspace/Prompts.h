@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every message box and file dialog of the program goes through this one
 // interface, so that the commands can be driven headless: the Qt version
 // shows real dialogs, the scripted one answers from a queue and records what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A group of two-state buttons of which at most one is down. Pressing one
 // releases the one that was down first (its release event comes before the
 // press event). Setting a state from code raises the same events as a click,

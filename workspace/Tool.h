@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An editing tool: what a mouse action on the picture view means while the
 // tool is chosen. Each tool keeps its own state between clicks and reaches
 // the rest of the program only through its environment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing tools in one table: what their button and menu item show, the
 // cursor each sets, where the mouse position is shifted to, in which view
 // each is available and what choosing one does. Every switch over tools

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eight tools. The table in ToolTable.h says how each is chosen; here is
 // what each does with the mouse.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click tracing in the inclined view: a double-click with the tool
 // "ビル屋上" registers the roof under the click and the wall found below it,
 // and shows the building height.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small control factories shared by the working area's components.
 #pragma once
 

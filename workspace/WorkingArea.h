@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working area as the main window shows it: the picture on the left;
 // on the right the altitude panel, the north dial, the view selector, the
 // tool panel, the building height and the commands "全て消去", "画像消去"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli: the export of a record filled to every capacity, and the
 // whole program tracing the seven roofs of sample picture 1.
 #include <benchmark/benchmark.h>

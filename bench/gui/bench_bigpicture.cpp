@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A large real picture (10000 x 8000 JPEG): loading it through the main
 // window's picture command (decode, both views, the tracer's grey copy) and
 // the grey copy alone, beside the copy made through a converted picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting through the main window on a 788 x 678 view with every table at
 // capacity: the whole inclined-view redraw with a roof selected and the
 // whole plan map, and one step of dragging a roof corner with the move tool.

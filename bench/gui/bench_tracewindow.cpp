@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click tracing on sample picture 1: the whole double-click through the
 // main window (gate, outline, corners, registration, wall, redraws, height)
 // and the tracing core alone on the same click.

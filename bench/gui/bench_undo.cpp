@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo through the main window with every table at capacity and
 // 100 steps in the history, each a copy of the full record: the restore and
 // the drawing of the inclined view (a roof selected) or the plan map. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window benchmarks need an application object before any widget.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Example host of the daylin calendar control: one control embedded by
 // linking, a second one created by class id through the library's entry
 // points, as a host that links nothing of daylin would do it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing the main window, the temporary data file, and opening and saving
 // project files, all with scripted answers.
 #include <QFile>

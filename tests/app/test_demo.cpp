@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guided demos: the step clock driven tick by tick, the two scenes, the
 // window's commands, and the main window's work left exactly as it was.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing roofs and walls with the mouse on the inclined view, selecting and
 // editing them by double-click, all with scripted answers.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GNSS reception dialog: its menu, the receiver picked on the plan map,
 // a run on real ephemerides with its outputs, cancelling, and a bad file.
 #include <QtTest>

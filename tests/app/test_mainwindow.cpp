@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creation and activation of the main window, its view switch, tools,
 // cursors, right-click menu, picture hiding and the altitude boxes.
 #include <QAction>

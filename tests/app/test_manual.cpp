@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manual window and the page pictures generated for it.
 #include <QDir>
 #include <QFile>

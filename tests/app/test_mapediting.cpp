@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Double-click edits, roof removal, the plan map with its zoom and height
 // dialog, and the north dial, with scripted answers.
 #include <QAction>

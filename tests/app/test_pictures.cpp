@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a picture file and the sample pictures, and sample data drawn
 // without its picture; dialogs answered by script, pictures written to a
 // temporary folder.

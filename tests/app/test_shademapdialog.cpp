@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shade-map dialog of "予測(&P)": modeless, computes the map of the
 // buildings shown, saves it, can be cancelled, and says why there is none.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click tracing through the main window: double-clicks with the tool
 // "ビル屋上" on sample picture 1 and on small synthetic pictures.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo through the main window: every kind of edit taken back and
 // done again, the menu items, and the question before unsaved edits are
 // replaced.

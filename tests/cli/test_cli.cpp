@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli as a process: its trace agrees with the main window's, GDAL
 // reads what it exports, its sky mask and plot, and bad input that leaves
 // every output as it was.

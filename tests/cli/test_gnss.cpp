@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli gnss run as a process: the JSON it writes on real ephemerides,
 // the warning for roofs without a measured height, and command lines and
 // files it refuses, leaving its outputs untouched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora-cli shadow as a process, on the built-in sample data set 1: the
 // grid it writes, GDAL reading its lines, its maps, roofs it must leave out
 // and runs it must refuse without touching an output.

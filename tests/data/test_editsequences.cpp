@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random edit sequences on random records, some of them filled up to the
 // capacities, with undo and redo in between. After every step the tables
 // must be consistent and agree with a plain model of roofs and walls kept in

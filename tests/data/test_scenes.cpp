@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in scenes are typed-in tables; these tests check them against
 // what else is known about the scenes (the project-file excerpt of sample
 // data 2, the demo labels, the sample tables) and against the rules every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shade-time maps: shadows of prisms on a measuring plane, true solar time,
 // the minutes a point lies in shade, and the lines of equal shade time.
 #include <QtTest>

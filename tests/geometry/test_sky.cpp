@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry behind velmora-cli: north-up footprints with their areas and
 // centroids, the sky mask of prisms, and the sun's position.
 #include <QtTest>

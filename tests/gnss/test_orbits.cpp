@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orbits from real files: broadcast ephemerides against two-line elements
 // for Tokyo, and files or rows that cannot be used.
 #include <QtTest>

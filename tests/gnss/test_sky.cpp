@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sky of a receiver among the buildings: dilutions of precision of
 // geometries worked out by hand, the line of sight against a building's
 // prism, which roofs count as measured, and GPS time across leap seconds.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree into a scratch prefix (never the configured one),
 # once per package component and once whole, and checks what a user and a
 # host program find there, after moving the whole tree elsewhere.

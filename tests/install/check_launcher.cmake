@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the desktop launcher in a tree of its own with a stand-in program
 # that reports the folder it was started in, the fallback variable and its
 # arguments: which folder the launcher picks, and when it refuses one.

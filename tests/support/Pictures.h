@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthetic grey pictures for the tracing tests: a textured ground, roofs of
 // uniform light grey and darker wall faces, all placed in picture
 // coordinates (pixel (x, y) = the pixel whose top-left corner is the picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the data tests: building small records and checking that the
 // tables of a record are consistent.
 #pragma once

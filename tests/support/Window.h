@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window on its own record and scripted prompts, started in a
 // temporary program directory that holds the cursor files.
 #pragma once

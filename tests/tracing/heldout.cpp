@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one-click tracer on the held-out half of the wider realistic picture
 // set (pictures no setting was tuned on): roofs, heights and, above all, no
 // height far off.

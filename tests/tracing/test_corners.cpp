@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reduction of an outline to corners, and the corner list handed to the
 // registration.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One click on synthetic buildings drawn through the camera of sample preset
 // 1: the roof is traced whatever its grey, and a wall (with its height) is
 // given only where the picture's edges settle the height.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the click to the ordered outline: dominant grey, roof-grey estimate,
 // region fill, boundary and contour trace.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixels, the local frame, the neighbourhood tables and the two walk steps.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The roofs of sample picture 1's scene, filled flat into an in-memory
 // picture of that size, traced from the scene's own double-click points.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole traces on synthetic scenes: blocks with a light uniform roof and a
 // darker wall face below it, on a textured ground.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tracer's cleaned input: the median, the row levels, the edge snap, the
 // flat-area rule, and a noisy, antialiased block that traces as the clean one.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wall below a traced roof: wall sample, face edges, wall paths, and the
 // data side of registering the roof and its wall.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working area and its editor on their own, as a window other than the
 // main one builds them: no menus, no main window.
 #include <QLineEdit>

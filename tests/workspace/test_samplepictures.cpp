@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in sample pictures must carry the buildings of their sample data
 // sets: the roofs one light grey that nothing else in the picture comes near,
 // the wall faces a darker grey, and the data's outlines and wall lines on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One-click tracing on pictures like real screenshots (texture, noise,
 // antialiased edges, JPEG): on the window's cleaned grey copy the roofs,
 // walls and heights come out right, and no height is far off; on the plain

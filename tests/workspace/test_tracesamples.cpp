@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one-click tracing core on the built-in sample picture 1, decoded into
 // the cleaned grey copy the window traces on: a trace from each of the scene's double-click
 // points finds that roof, and a wall whose height agrees with the scene's.

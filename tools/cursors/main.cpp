@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the tool cursors of the picture view and writes them as icon (.ICO)
 // and cursor (.cur) files into the folder given on the command line.
 //

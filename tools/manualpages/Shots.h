@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screenshots of the program for the manual, by name ("main-traced", ...).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the manual's nine page pictures from their sources
 // (manual/pages/page0.html ... page8.html), with screenshots of the program
 // taken the same run, into the program directory's Pic01/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Realistic test pictures for one-click tracing, with known answers: oblique
 // views of a town block through the program's camera model, as a real 3D
 // screenshot shows them. Roofs and wall faces carry texture and noise, roofs

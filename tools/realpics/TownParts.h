@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces both picture generators paint with: the camera of a sample preset,
 // plan outlines, projection helpers, the cluttered ground and the noise.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A wider set of realistic test pictures: buildings turned up to 30 degrees
 // from the picture's axes, each roof its own grey (185 ... 230, a building
 // and the one placed before it differing by 10 or more), faces with rows or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmora_realpics_write FOLDER: the realistic test pictures as JPEG files,
 // with the true roof outlines and click points drawn on PNG copies.
 #include <QDir>

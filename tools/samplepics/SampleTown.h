@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the two built-in sample pictures: an oblique view of a town block
 // whose buildings are the ones of the built-in scene tables.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time painter of the two sample pictures.
 //
 //   velmora_samplepics <output folder> [--overlay <folder>]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puts the windows into the states worth looking at and saves a picture of
 // each: the splash, the empty main window, each sample picture with its
 // sample data (roof 0 of sample 2 selected), sample picture 1 with its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays both guided demos in real time, as a user starts them from the menu,
 // and reports how long each ran until it closed itself. Exits non-zero when a
 // demo does not open, does not show its introduction or does not close.

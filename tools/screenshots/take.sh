@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screenshots of velmora's windows under Xvfb, into the folder given (default
 # build/default/screenshots). Builds the driver first.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the 600 x 455 title picture of the start-up window: an oblique view
 // of a town block with roof outlines and wall lines marked the way the
 // program marks them, and the program's name. Written as JPEG to the path
