@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Creation, activation and closing of the main window; the demo and help
 // entries; where the built-in files are found.
-#include "app/GnssDialog.h"
 #include "app/InputLineFrm.h"
+#include "app/GnssDialog.h"
 
 #include <QAction>
 #include <QCloseEvent>

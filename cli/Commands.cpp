@@ -159,7 +159,8 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask", "gnss", "shadow"}.contains(command))
+            !QStringList{"trace", "report", "export", "skymask", "gnss", "shadow"}.contains(
+                command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {
