@@ -6,7 +6,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "tracing/GreyImage.h"
 
@@ -22,13 +22,21 @@ class EdgeField {
     int Height() const { return height_; }
     // True, with the gradient in picture axes (x right, y up; Sobel units,
     // four times the grey step of a sharp edge), at picture position (x, y).
-    bool Gradient(double x, double y, int& gx, int& gy) const;
+    bool Gradient(double x, double y, int& gx, int& gy) const {
+        int column = 0, row = 0;
+        if (!PicturePixel(width_, height_, x, y, column, row))
+            return false;
+        const std::size_t i = static_cast<std::size_t>(row) * width_ + column;
+        gx = gx_[i];
+        gy = -gy_[i];
+        return true;
+    }
 
   private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::int16_t> gx_;
-    std::vector<std::int16_t> gy_; // rows downwards, as stored
+    std::shared_ptr<std::int16_t[]> gx_;
+    std::shared_ptr<std::int16_t[]> gy_; // rows downwards, as stored
 };
 
 // What the tracer reads of one picture, built once per load: the cleaned

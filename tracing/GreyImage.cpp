@@ -6,18 +6,6 @@
 
 namespace velmora {
 
-bool PicturePixel(int width, int height, double x, double y, int& column, int& row) {
-    if (width <= 0 || height <= 0 || !std::isfinite(x) || !std::isfinite(y))
-        return false;
-    const double c = std::floor(x + width / 2.0);
-    const double r = std::floor(height / 2.0 - y);
-    if (c < 0 || c >= width || r < 0 || r >= height)
-        return false;
-    column = static_cast<int>(c);
-    row = static_cast<int>(r);
-    return true;
-}
-
 GreyRaster::GreyRaster(int width, int height, std::uint8_t fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)),
       grey_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}

@@ -4,6 +4,7 @@
 // upwards, one unit per pixel). The tracer never sees the drawing surface.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -28,7 +29,18 @@ constexpr int GreyOfColour(std::uint32_t c) {
 // floor(x + width/2), row floor(height/2 - y). Integer positions therefore
 // pick the pixel whose top-left corner they are, which is the pixel under
 // the mouse position they came from. False when the position lies outside.
-bool PicturePixel(int width, int height, double x, double y, int& column, int& row);
+// Inline: the height search asks this for every pixel it reads.
+inline bool PicturePixel(int width, int height, double x, double y, int& column, int& row) {
+    if (width <= 0 || height <= 0 || !std::isfinite(x) || !std::isfinite(y))
+        return false;
+    const double c = std::floor(x + width / 2.0);
+    const double r = std::floor(height / 2.0 - y);
+    if (c < 0 || c >= width || r < 0 || r >= height)
+        return false;
+    column = static_cast<int>(c);
+    row = static_cast<int>(r);
+    return true;
+}
 
 class GreyImage {
   public:

@@ -64,7 +64,7 @@ double Length(Vec v) {
 }
 
 // Whether the picture shows an edge across the unit normal (nx, ny) at (x, y).
-bool Supported(const EdgeField& e, double x, double y, double nx, double ny) {
+inline bool Supported(const EdgeField& e, double x, double y, double nx, double ny) {
     for (int k = 0; k <= 2 * kTolerance; ++k) {
         const int off = (k + 1) / 2 * (k % 2 ? 1 : -1);
         int gx = 0, gy = 0;
@@ -225,9 +225,15 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         }
     }
 
+    // Taller buildings stand their ground further down the picture: once
+    // every ground point lies below its bottom edge, no higher candidate has
+    // a pixel left to be read.
+    const double bottom = -edges.Height() / 2.0 - kTolerance - 1;
     std::vector<Candidate> candidates;
     for (double h = kLowest; h <= highest + 1e-9; h += kStep) {
         if (!project(h))
+            break;
+        if (std::all_of(base.begin(), base.end(), [&](Vec g) { return g.y < bottom; }))
             break;
         // So low that the predicted ground edges still run along the
         // roof's own outline: no measure of anything.
@@ -249,11 +255,11 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
             const double len = Length(d);
             if (len < 4)
                 continue;
-            const double nx = -d.y / len, ny = d.x / len;
+            const double ux = d.x / len, uy = d.y / len;
             int shown = 0, all = 0;
             for (double s = kEdgeEnds * len; s <= (1 - kEdgeEnds) * len; s += 1) {
                 ++all;
-                shown += Supported(edges, ga.x + d.x * s / len, ga.y + d.y * s / len, nx, ny);
+                shown += Supported(edges, ga.x + ux * s, ga.y + uy * s, -uy, ux);
             }
             c.tally.Add(shown, all, 1.0);
         }
