@@ -63,6 +63,9 @@ QString drawFolder;
 // With --count N: only the wider set's first N pictures.
 int firstPicture = 0;
 int pictureCount = 0;
+// With --fresh N: also N pictures of the wider set past its end (indices 28
+// on), which nobody tuned on or looked at: a second held-out set.
+int freshCount = 0;
 // With --wide-only: the wider set and sample picture 1 only.
 bool wideOnly = false;
 int drawn = 0;
@@ -132,11 +135,12 @@ Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>&
                                               .arg(o.height.value_or(0), 0, 'f', 1)
                                         : QString("no wall");
             std::printf("    click (%4.0f,%4.0f) true height %5.1f m: roof %s, %s%s%s%s%s"
-                        " (search %.1f m, support %.2f, rival %.1f m)\n",
+                        " (search %.1f m, support %.2f (feet %.2f, verticals %.2f), rival %.1f m "
+                        "at %.2f)\n",
                         b.click.x, b.click.y, b.height, qPrintable(roof), qPrintable(wall),
                         o.refused.empty() ? "" : ", refused: ", o.refused.c_str(),
                         o.noWall.empty() ? "" : ", ", o.noWall.c_str(), o.searched, o.support,
-                        o.rival);
+                        o.groundSupport, o.verticalSupport, o.rival, o.margin);
         }
     }
     if (painter.isActive()) {
@@ -256,6 +260,8 @@ int main(int argc, char** argv) {
                         &settings.levelHold);
         else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
             pictureCount = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--fresh") == 0 && i + 1 < argc)
+            freshCount = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
             firstPicture = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--wide-only") == 0)
@@ -283,6 +289,15 @@ int main(int argc, char** argv) {
         Row(QString("tuning half, %1").arg(when).toUtf8().constData(), halves[0]);
         Row(QString("held-out half, %1").arg(when).toUtf8().constData(), halves[1]);
         Row(QString("  flat fills, %1").arg(when).toUtf8().constData(), flat);
+        if (freshCount > 0) {
+            Tally fresh;
+            for (int i = realpics::kWidePictureCount; i < realpics::kWidePictureCount + freshCount;
+                 ++i) {
+                const realpics::RealisticPicture p = realpics::PaintWidePicture(i);
+                fresh.Add(Evaluate(p.image, p.preset, p.buildings, after));
+            }
+            Row(QString("fresh pictures, %1").arg(when).toUtf8().constData(), fresh);
+        }
         if (!wideOnly) {
             Tally first;
             for (int i = 0; i < realpics::kRealisticPictureCount; ++i) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "geometry/CameraModel.h"
 
@@ -35,9 +36,17 @@ constexpr double kUnsupportedWeight = 0.5;
 // A height is taken only when this share of the pixels it predicts shows an
 // edge ...
 constexpr double kMinSupport = 0.6;
-// ... and no height more than kRivalGap away scores within this share of it.
+// ... and no height more than kRivalGap away scores within this share of it
+// with at least kRivalSupport of its own pixels shown.
 constexpr double kRivalShare = 0.85;
+constexpr double kRivalSupport = 0.5;
 constexpr double kRivalGap = 3.0;
+// A height with less support is still taken when it wins clearly (its rival
+// scores at most kClearMargin of it) and both kinds of evidence, the faces'
+// feet and the silhouette's verticals, show at least kEachKind each.
+constexpr double kLowSupport = 0.5;
+constexpr double kClearMargin = 0.5;
+constexpr double kEachKind = 0.25;
 // The height at which the silhouette's verticals are picked, metres, and
 // how far to either side of a vertical the picture is looked at for them.
 constexpr double kMiddling = 15.0;
@@ -50,6 +59,20 @@ constexpr double kVerticalWeight = 2.0;
 // ... and where it still shows an edge this many pixels below the predicted
 // ground, the building goes on lower: each such pixel counts against the height.
 constexpr int kBeyond = 6;
+// A building's edge ends at its ground. Where the silhouette's verticals
+// still show an edge over this share of their pixels 2 ... kFarBeyond below
+// the predicted ground, the height is not a candidate at all: that "ground"
+// is a row of windows or a band across the face. A vertical whose face's
+// foot runs within kAlongFoot of its direction is not read there: below
+// the ground it goes on along that foot.
+constexpr double kAlongFoot = 0.82; // cos 35 degrees
+// A foot's twin lies kTwinFrom ... kTwinReach pixels further down (past the
+// foot's own blur) and shows at least kTwinShare of the foot's edge pixels.
+constexpr int kTwinFrom = 5;
+constexpr int kTwinReach = 15;
+constexpr double kTwinShare = 1.0;
+constexpr int kFarBeyond = 10;
+constexpr double kGoesOn = 0.6;
 
 struct Vec {
     double x = 0;
@@ -94,6 +117,13 @@ struct Tally {
 struct Candidate {
     double height = 0;
     Tally tally;
+    Tally ground;
+    Tally vertical;
+    // Pixels read on the silhouette's verticals below the predicted ground,
+    // and those of them that show an edge.
+    int beyondRead = 0;
+    int beyondShown = 0;
+    bool Continues() const { return beyondRead > 0 && beyondShown >= kGoesOn * beyondRead; }
     int bestCorner = -1;
     Vec bestBottom;
 };
@@ -225,6 +255,43 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         }
     }
 
+    // Whether the faces' feet at height h have a twin: an edge as plain as
+    // the foot itself, parallel to it and a little further down. Then the
+    // "foot" is one of a face's repeated bands and the face goes on below
+    // it, however faint its real foot may be.
+    auto FootRepeatsBelow = [&](double h) {
+        if (!project(h))
+            return false;
+        double foot = 0, twin = 0;
+        for (int i = 0; i < n; ++i) {
+            if (!faceSeen[std::size_t(i)])
+                continue;
+            const int j = (i + 1) % n;
+            const Vec ga = base[std::size_t(i)], d = base[std::size_t(j)] - ga;
+            const double len = Length(d);
+            if (len < 4)
+                continue;
+            const Vec u{d.x / len, d.y / len};
+            Vec along{down[std::size_t(i)].x + down[std::size_t(j)].x,
+                      down[std::size_t(i)].y + down[std::size_t(j)].y};
+            const double a = Length(along);
+            along = {along.x / a, along.y / a};
+            auto shown = [&](int offset) {
+                int count = 0;
+                for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
+                    count += Supported(edges, ga.x + u.x * t + along.x * offset,
+                                       ga.y + u.y * t + along.y * offset, -u.y, u.x);
+                return count;
+            };
+            foot += shown(0);
+            int most = 0;
+            for (int offset = kTwinFrom; offset <= kTwinReach; ++offset)
+                most = std::max(most, shown(offset));
+            twin += most;
+        }
+        return foot > 0 && twin >= kTwinShare * foot;
+    };
+
     // Taller buildings stand their ground further down the picture: once
     // every ground point lies below its bottom edge, no higher candidate has
     // a pixel left to be read.
@@ -262,7 +329,22 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
                 shown += Supported(edges, ga.x + ux * s, ga.y + uy * s, -uy, ux);
             }
             c.tally.Add(shown, all, 1.0);
+            c.ground.Add(shown, all, 1.0);
         }
+        // Whether a seen face's foot through corner i runs close to the
+        // corner's vertical.
+        auto AlongAFoot = [&](int i) {
+            for (const int face : {(i + n - 1) % n, i}) {
+                if (!faceSeen[std::size_t(face)])
+                    continue;
+                const Vec d = base[std::size_t((face + 1) % n)] - base[std::size_t(face)];
+                const Vec u = down[std::size_t(i)];
+                const double len = Length(d);
+                if (len > 0 && std::fabs(d.x * u.x + d.y * u.y) >= kAlongFoot * len)
+                    return true;
+            }
+            return false;
+        };
         double bestShare = -1;
         for (int i = 0; i < n; ++i) {
             if (!silhouette[std::size_t(i)])
@@ -275,8 +357,13 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
             const double total = t - kBelowRoof + 1;
             const double shown = prefix[std::size_t(t)];
             c.tally.Add(shown, total, kVerticalWeight);
+            c.vertical.Add(shown, total, 1.0);
             const int beyond = std::min(t + kBeyond, int(prefix.size()) - 1);
             c.tally.score -= kVerticalWeight * (prefix[std::size_t(beyond)] - shown);
+            if (t + kFarBeyond < int(prefix.size()) && !AlongAFoot(i)) {
+                c.beyondShown += prefix[std::size_t(t + kFarBeyond)] - prefix[std::size_t(t + 2)];
+                c.beyondRead += kFarBeyond - 2;
+            }
             if (len >= kShortestWall && shown / total > bestShare) {
                 bestShare = shown / total;
                 c.bestCorner = i;
@@ -288,13 +375,19 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
     if (candidates.empty())
         return out;
 
+    // Heights whose verticals go on below their ground take no part.
+    auto score = [](const Candidate& c) {
+        return c.Continues() ? -std::numeric_limits<double>::infinity() : c.tally.Score();
+    };
     const auto best = std::max_element(
         candidates.begin(), candidates.end(),
-        [](const Candidate& a, const Candidate& b) { return a.tally.Score() < b.tally.Score(); });
+        [&](const Candidate& a, const Candidate& b) { return score(a) < score(b); });
+    if (best->Continues())
+        return out;
     out.height = best->height;
     out.support = best->tally.Share();
-    if (out.support < kMinSupport || best->tally.Score() <= 0 || best->bestCorner < 0)
-        return out;
+    out.groundSupport = best->ground.Share();
+    out.verticalSupport = best->vertical.Share();
     // The strongest height well away from the best one.
     const Candidate* rival = nullptr;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
@@ -303,14 +396,28 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         // Only a peak of its own, not the slope down from the best one.
         const bool peak = (k == 0 || candidates[k - 1].tally.Score() <= score) &&
                           (k + 1 == candidates.size() || candidates[k + 1].tally.Score() <= score);
-        if (peak && std::fabs(c.height - best->height) > kRivalGap &&
+        if (peak && !c.Continues() && std::fabs(c.height - best->height) > kRivalGap &&
             (rival == nullptr || score > rival->tally.Score()))
             rival = &c;
     }
-    if (rival != nullptr && rival->tally.Score() >= kRivalShare * best->tally.Score() &&
-        rival->tally.Share() >= kMinSupport) {
-        out.verdict = HeightVerdict::TwoHeights;
+    if (rival != nullptr && best->tally.Score() > 0) {
+        out.margin = rival->tally.Score() / best->tally.Score();
+        out.rivalSupport = rival->tally.Share();
         out.rival = rival->height;
+    }
+    if (best->tally.Score() <= 0 || best->bestCorner < 0)
+        return out;
+    const bool clear = out.margin <= kClearMargin && out.groundSupport >= kEachKind &&
+                       out.verticalSupport >= kEachKind;
+    if (out.support < kMinSupport && !(out.support >= kLowSupport && clear))
+        return out;
+    if (rival != nullptr && rival->tally.Score() >= kRivalShare * best->tally.Score() &&
+        rival->tally.Share() >= kRivalSupport) {
+        out.verdict = HeightVerdict::TwoHeights;
+        return out;
+    }
+    if (FootRepeatsBelow(best->height)) {
+        out.verdict = HeightVerdict::TooWeak;
         return out;
     }
     out.verdict = HeightVerdict::Found;

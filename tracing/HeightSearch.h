@@ -38,7 +38,16 @@ struct HeightChoice {
     HeightVerdict verdict = HeightVerdict::TooWeak;
     double height = 0;  // the best-supported height, metres
     double support = 0; // share of the predicted edge pixels the picture shows, 0 ... 1
-    double rival = 0;   // the other height that fits (TwoHeights)
+    // The strongest other height more than 3 m away (0: none), its score
+    // as a share of the best one's, and its support. TwoHeights when it
+    // comes close.
+    double rival = 0;
+    double margin = 0;
+    double rivalSupport = 0;
+    // The support of the best height's two kinds of evidence alone: the
+    // faces' feet on the ground and the silhouette's vertical edges.
+    double groundSupport = 0;
+    double verticalSupport = 0;
     // Found: the vertical edge at the best-supported corner, from the roof
     // corner down to the ground at `height`.
     WallLine wall;

@@ -400,6 +400,9 @@ std::vector<TraceOutcome> TraceEachChecked(const velmora::TraceInput& input, int
         o.searched = r.height.height;
         o.support = r.height.support;
         o.rival = r.height.rival;
+        o.groundSupport = r.height.groundSupport;
+        o.verticalSupport = r.height.verticalSupport;
+        o.margin = r.height.margin;
         if (r.wall) {
             o.wall = r.wall;
             o.height = velmora::LineHeight(*r.wall, camera);

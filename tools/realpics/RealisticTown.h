@@ -47,6 +47,9 @@ struct TraceOutcome {
     double searched = 0;          // the height search's best height (0: not run)
     double support = 0;           // and its support
     double rival = 0;             // the other height when two fit
+    double groundSupport = 0;     // the support of the faces' feet alone
+    double verticalSupport = 0;   // and of the silhouette's verticals alone
+    double margin = 0;            // the rival's score as a share of the best one's
 };
 // The click as the window ran it before the height search: the dominant-grey
 // gate, the roof stages, the wall stage's longest line unchecked.

@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// velmora_realpics_write FOLDER: the realistic test pictures as JPEG files,
-// with the true roof outlines and click points drawn on PNG copies.
+// velmora_realpics_write FOLDER [--wide]: the realistic test pictures (or
+// the wider set) as JPEG files, with the true roof outlines and click points
+// drawn on PNG copies.
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <cstdio>
 
 #include "tools/realpics/RealisticTown.h"
+#include "tools/realpics/WideTown.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: velmora_realpics_write FOLDER\n");
+    const bool wide = argc == 3 && QByteArray(argv[2]) == "--wide";
+    if (argc != 2 && !wide) {
+        std::fprintf(stderr, "usage: velmora_realpics_write FOLDER [--wide]\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -19,10 +22,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: cannot create the folder\n", argv[1]);
         return 1;
     }
-    for (int i = 0; i < realpics::kRealisticPictureCount; ++i) {
-        const realpics::RealisticPicture p = realpics::PaintRealisticPicture(i);
-        const QString name = QString("real%1").arg(i + 1, 2, 10, QChar('0'));
-        if (!p.image.save(dir.filePath(name + ".jpg"), "JPG", p.quality))
+    const int count = wide ? realpics::kWidePictureCount : realpics::kRealisticPictureCount;
+    for (int i = 0; i < count; ++i) {
+        const realpics::RealisticPicture p =
+            wide ? realpics::PaintWidePicture(i) : realpics::PaintRealisticPicture(i);
+        const QString name = QString(wide ? "wide%1" : "real%1").arg(i + 1, 2, 10, QChar('0'));
+        // Flat-fill pictures have no JPEG quality: they are kept lossless.
+        if (!p.image.save(dir.filePath(name + (p.quality > 0 ? ".jpg" : ".png")),
+                          p.quality > 0 ? "JPG" : "PNG", p.quality > 0 ? p.quality : -1))
             return 1;
         QImage marked = p.image.convertToFormat(QImage::Format_RGB32);
         QPainter painter(&marked);
