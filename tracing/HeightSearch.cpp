@@ -71,6 +71,9 @@ constexpr double kAlongFoot = 0.82; // cos 35 degrees
 constexpr int kTwinFrom = 5;
 constexpr int kTwinReach = 15;
 constexpr double kTwinShare = 1.0;
+// Heights that could reach no more than this share of the best score are
+// left unread: below any rival that counts (kClearMargin, kRivalShare).
+constexpr double kUnread = 0.5;
 constexpr int kFarBeyond = 10;
 constexpr double kGoesOn = 0.6;
 
@@ -101,6 +104,14 @@ inline bool Supported(const EdgeField& e, double x, double y, double nx, double 
     return false;
 }
 
+// How many pixels a foot of `len` is read at: its middle part, one a pixel.
+int FootPixels(double len) {
+    int all = 0;
+    for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
+        ++all;
+    return all;
+}
+
 struct Tally {
     double shown = 0;
     double total = 0;
@@ -121,6 +132,8 @@ struct Candidate {
     Tally vertical;
     // Pixels read on the silhouette's verticals below the predicted ground,
     // and those of them that show an edge.
+    int feetPixels = 0; // pixels the faces' feet are read at
+    bool read = false;  // whether they have been
     int beyondRead = 0;
     int beyondShown = 0;
     bool Continues() const { return beyondRead > 0 && beyondShown >= kGoesOn * beyondRead; }
@@ -213,6 +226,19 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
                 normal.x * (foot.x - mid.x) + normal.y * (foot.y - mid.y) > 0;
         }
         return true;
+    };
+
+    // The seen faces' feet for the last height projected: start, direction
+    // and length in picture units.
+    auto ForEachFoot = [&](auto&& visit) {
+        for (int i = 0; i < n; ++i) {
+            if (!faceSeen[std::size_t(i)])
+                continue;
+            const Vec ga = base[std::size_t(i)], d = base[std::size_t((i + 1) % n)] - ga;
+            const double len = Length(d);
+            if (len >= 4)
+                visit(ga, d, len);
+        }
     };
 
     // Only the verticals on the building's silhouette are read: one between
@@ -312,25 +338,7 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
             continue;
         Candidate c;
         c.height = h;
-        for (int i = 0; i < n; ++i) {
-            if (!faceSeen[std::size_t(i)])
-                continue;
-            const int j = (i + 1) % n;
-            // The face's foot on the ground.
-            const Vec ga = base[std::size_t(i)], gb = base[std::size_t(j)];
-            const Vec d = gb - ga;
-            const double len = Length(d);
-            if (len < 4)
-                continue;
-            const double ux = d.x / len, uy = d.y / len;
-            int shown = 0, all = 0;
-            for (double s = kEdgeEnds * len; s <= (1 - kEdgeEnds) * len; s += 1) {
-                ++all;
-                shown += Supported(edges, ga.x + ux * s, ga.y + uy * s, -uy, ux);
-            }
-            c.tally.Add(shown, all, 1.0);
-            c.ground.Add(shown, all, 1.0);
-        }
+        ForEachFoot([&](Vec, Vec, double len) { c.feetPixels += FootPixels(len); });
         // Whether a seen face's foot through corner i runs close to the
         // corner's vertical.
         auto AlongAFoot = [&](int i) {
@@ -375,9 +383,44 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
     if (candidates.empty())
         return out;
 
+    // The faces' feet are most of the reading. A foot adds at most one per
+    // pixel, so the heights are read in order of what they could reach at
+    // best, and the reading stops where that is below what matters: a
+    // fraction kUnread of the best height found so far. What is left
+    // unread can be neither the best height nor a rival to it.
+    std::vector<std::size_t> order(candidates.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    auto reach = [&](std::size_t k) {
+        return candidates[k].tally.Score() + candidates[k].feetPixels;
+    };
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return reach(a) > reach(b); });
+    double bestSoFar = -std::numeric_limits<double>::infinity();
+    for (const std::size_t k : order) {
+        if (bestSoFar > 0 && reach(k) < kUnread * bestSoFar)
+            break;
+        Candidate& c = candidates[k];
+        project(c.height);
+        ForEachFoot([&](Vec ga, Vec d, double len) {
+            const double ux = d.x / len, uy = d.y / len;
+            int shown = 0, all = 0;
+            for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1) {
+                ++all;
+                shown += Supported(edges, ga.x + ux * t, ga.y + uy * t, -uy, ux);
+            }
+            c.tally.Add(shown, all, 1.0);
+            c.ground.Add(shown, all, 1.0);
+        });
+        c.read = true;
+        if (!c.Continues())
+            bestSoFar = std::max(bestSoFar, c.tally.Score());
+    }
+
     // Heights whose verticals go on below their ground take no part.
     auto score = [](const Candidate& c) {
-        return c.Continues() ? -std::numeric_limits<double>::infinity() : c.tally.Score();
+        return c.Continues() || !c.read ? -std::numeric_limits<double>::infinity()
+                                        : c.tally.Score();
     };
     const auto best = std::max_element(
         candidates.begin(), candidates.end(),
@@ -390,13 +433,17 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
     out.verticalSupport = best->vertical.Share();
     // The strongest height well away from the best one.
     const Candidate* rival = nullptr;
+    // Unread heights score less than any that matters here.
+    auto raw = [](const Candidate& c) {
+        return c.read ? c.tally.Score() : -std::numeric_limits<double>::infinity();
+    };
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         const Candidate& c = candidates[k];
-        const double score = c.tally.Score();
+        const double score = raw(c);
         // Only a peak of its own, not the slope down from the best one.
-        const bool peak = (k == 0 || candidates[k - 1].tally.Score() <= score) &&
-                          (k + 1 == candidates.size() || candidates[k + 1].tally.Score() <= score);
-        if (peak && !c.Continues() && std::fabs(c.height - best->height) > kRivalGap &&
+        const bool peak = (k == 0 || raw(candidates[k - 1]) <= score) &&
+                          (k + 1 == candidates.size() || raw(candidates[k + 1]) <= score);
+        if (c.read && peak && !c.Continues() && std::fabs(c.height - best->height) > kRivalGap &&
             (rival == nullptr || score > rival->tally.Score()))
             rival = &c;
     }
