@@ -15,6 +15,8 @@
 #include "workspace/EditSession.h"
 #include "workspace/PhotoEditor.h"
 #include "workspace/Prompts.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 
 using namespace velmora;
 
@@ -38,7 +40,7 @@ struct FullHistory {
             data.gAppPath = appPath;
         }
         if (plan)
-            w->Editor().SelectFlatView();
+            w->Editor().Views().SelectFlatView();
         w->Session().SetActiveRoof(kSelected);
         // Each step turns north or moves a point: the whole record is kept
         // with it.

@@ -12,7 +12,9 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
 #include "workspace/Tools.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 using namespace velmora;
@@ -30,11 +32,11 @@ struct Area {
         work.Picture().SetPictureCoordinates(678, 788);
         work.IncliHeightTxt->setText(QStringLiteral("334"));
         work.VerHeightTxt->setText(QStringLiteral("1961"));
-        editor.SelectSlopeView();
+        editor.Views().SelectSlopeView();
     }
     // A press at a drawing position of the current tool.
     void Press(double x, double y) {
-        const QPointF tip = editor.HotSpotPosition(0, 0);
+        const QPointF tip = editor.Tools().HotSpotPosition(0, 0);
         emit work.PhotoPic->MouseDown(PictureView::kLeftButton, x - tip.x(), y - tip.y());
         emit work.PhotoPic->MouseUp(PictureView::kLeftButton, x - tip.x(), y - tip.y());
     }
@@ -63,16 +65,16 @@ class EditorTest : public QObject {
         emit a.work.PhotoPic->DoubleClick();
         QCOMPARE(int(s.ActiveRoof()), 0);
         a.Press(-100, 50);
-        QCOMPARE(int(a.editor.Wall().Start().pWallStartSet), 1);
+        QCOMPARE(int(a.editor.Tools().Wall().Start().pWallStartSet), 1);
         a.Press(-100, -10);
         QCOMPARE(int(a.data.gWallEdgeNumber), 1);
         QVERIFY(!a.work.HeightTxt->text().isEmpty());
 
-        a.editor.SelectFlatView();
+        a.editor.Views().SelectFlatView();
         QCOMPARE(s.View(), ViewMode::Plan);
         QVERIFY(a.data.gFlatTopHeight[0] > 0);
         QVERIFY(a.work.Picture().ShowsCanvas());
-        a.editor.SelectSlopeView();
+        a.editor.Views().SelectSlopeView();
         QVERIFY(!a.work.Picture().ShowsCanvas());
         QCOMPARE(a.work.PhotoPic->ScaleWidth(), 788.0);
         QVERIFY(a.prompts.Texts().isEmpty());
