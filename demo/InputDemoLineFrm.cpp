@@ -19,7 +19,6 @@
 #include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/RibbonGroup.h"
-#include "workspace/ToolTable.h"
 #include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 

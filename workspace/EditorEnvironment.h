@@ -11,6 +11,7 @@
 
 namespace velmora {
 
+class Prompts;
 class ViewController;
 class WorkingArea;
 

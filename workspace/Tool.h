@@ -15,7 +15,6 @@ namespace velmora {
 
 class EditSession;
 class DrawingSurface;
-class Prompts;
 
 // What a tool may use: the session, the drawing on the picture view, the
 // messages, the cursors, the redraws of the working area and the state of
