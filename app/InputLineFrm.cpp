@@ -23,6 +23,8 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -96,12 +98,16 @@ void InputLineFrm::ConnectMenus() {
     connect(m.LoadSampleDataMenu, &QAction::triggered, this, [this] { LoadSampleData(1); });
     connect(m.LoadSample2DataMenu, &QAction::triggered, this, [this] { LoadSampleData(2); });
     connect(m.SaveDataMenu, &QAction::triggered, this, &InputLineFrm::SaveDataMenu_Click);
-    connect(m.Edit.DispSlopeMapMenu, &QAction::triggered, e, &PhotoEditor::SelectSlopeView);
-    connect(m.Edit.DispFlatMapMenu, &QAction::triggered, e, &PhotoEditor::SelectFlatView);
-    connect(m.StopDrawLineMenu, &QAction::triggered, e, &PhotoEditor::StopDrawLineMenu_Click);
+    ViewController* views = &e->Views();
+    ToolController* tools = &e->Tools();
+    connect(m.Edit.DispSlopeMapMenu, &QAction::triggered, views, &ViewController::SelectSlopeView);
+    connect(m.Edit.DispFlatMapMenu, &QAction::triggered, views, &ViewController::SelectFlatView);
+    connect(m.StopDrawLineMenu, &QAction::triggered, tools,
+            &ToolController::StopDrawLineMenu_Click);
     for (ToolId t : AllTools())
         if (QAction* item = m.Edit.InputModeMenu[static_cast<std::size_t>(Index(t))])
-            connect(item, &QAction::triggered, e, [e, t] { e->InputModeMenu_Click(t); });
+            connect(item, &QAction::triggered, tools,
+                    [tools, t] { tools->InputModeMenu_Click(t); });
     connect(m.Edit.ChangeBillHeightMenu, &QAction::triggered, e,
             &PhotoEditor::ChangeBillHeightMenu_Click);
     connect(m.Edit.Remove1TopAreaMenu, &QAction::triggered, e,
@@ -121,7 +127,7 @@ void InputLineFrm::ResetDataCmd_Click() {
     editor_->ClearAllData();
     state_.pSampleLoaded = kFalse;
     state_.pDataFileName[0] = QStringLiteral("*.dat");
-    editor_->SetDefaultCursors();
+    editor_->Tools().SetDefaultCursors();
     work_->SlopeOrFlatRbn->SetValue(0, true);
     work_->SlopeOrFlatRbn->SetValue(1, false);
 }

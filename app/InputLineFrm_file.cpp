@@ -15,6 +15,8 @@
 #include "workspace/PicturePane.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -90,7 +92,7 @@ void InputLineFrm::ApplyProjectData(const BuildingData& read, const ViewGeometry
     work_->Dial().ShowBearing(data_.gNorthAngle);
     work_->Picture().ApplyViewGeometry(view);
     work_->Altitudes().ShowMetres(data_.gSourceHeight, data_.gSlideHeight);
-    editor_->ShowSlopeLineMap(-1, -1);
+    editor_->Views().ShowSlopeLineMap({});
 }
 
 void InputLineFrm::OpenDataMenu_Click() {

@@ -14,6 +14,8 @@
 #include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -81,7 +83,7 @@ void InputLineFrm::OPenPhotoMenu_Click() {
         // still shown, and the user learns why nothing changed. A picture
         // cut short is not shown at all: roofs would be traced in its padding.
         prompts_.Message(this, PictureProblemJapanese(read) + QStringLiteral("\n") + name);
-        editor_->SetDefaultCursors();
+        editor_->Tools().SetDefaultCursors();
         return;
     }
     setWindowTitle(QStringLiteral("３D写真/") + name);
@@ -89,9 +91,9 @@ void InputLineFrm::OPenPhotoMenu_Click() {
     pane.ShowPicture(picture);
     pane.SetPictureCoordinates(pane.PhotoPic->InnerHeight(), pane.PhotoPic->InnerWidth());
     data_.gNorthAngle = 0;
-    editor_->SelectSlopeView();
+    editor_->Views().SelectSlopeView();
     state_.pSampleLoaded = kFalse;
-    editor_->SetDefaultCursors();
+    editor_->Tools().SetDefaultCursors();
     editor_->PictureLoaded();
 }
 

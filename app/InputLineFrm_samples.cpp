@@ -6,6 +6,8 @@
 #include "workspace/NorthDial.h"
 #include "workspace/PhotoEditor.h"
 #include "workspace/PicturePane.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -33,10 +35,10 @@ void InputLineFrm::LoadSampleData(int set) {
     work_->Altitudes().SetTexts(v.texts);
     LoadSampleDataTables(data_, set);
 
-    editor_->ShowSlopeLineMap(-1, -1);
+    editor_->Views().ShowSlopeLineMap({});
     editor_->StartNewHistory();
     state_.pSampleLoaded = kTrue;
-    editor_->SelectSlopeView();
+    editor_->Views().SelectSlopeView();
 }
 
 } // namespace velmora

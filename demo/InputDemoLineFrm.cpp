@@ -19,7 +19,7 @@
 #include "workspace/PictureView.h"
 #include "workspace/QtText.h"
 #include "workspace/RibbonGroup.h"
-#include "workspace/ToolTable.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -113,8 +113,9 @@ InputDemoLineFrm::InputDemoLineFrm(BuildingData& shared, Prompts& prompts,
     runner_.pStepTick = 0;
     scene_.gEachTopAreaNumber = 0;
     runner_.pFirstActivate = kTrue;
-    connect(work_->SlopeOrFlatRbn, &RibbonGroup::Click, this,
-            &InputDemoLineFrm::SlopeOrFlatRbn_Click);
+    // The main window's view switch; the demo draws its own scene.
+    views_ = std::make_unique<ViewController>(*work_, session_);
+    views_->DrawsRecord = false;
     work_->SlopeOrFlatRbn->SetValue(0, true);
     runner_.pDemoCompleted = kFalse;
 
@@ -308,27 +309,6 @@ void InputDemoLineFrm::closeEvent(QCloseEvent* e) {
 void InputDemoLineFrm::ResetDataCmd_Click() {
     work_->PhotoPic->RemovePicture();
     work_->PhotoPic->Cls();
-}
-
-void InputDemoLineFrm::SlopeOrFlatRbn_Click(int index, bool down) {
-    if (!down)
-        return;
-    PictureView& photo = *work_->PhotoPic;
-    ViewMode view = ViewMode::None;
-    if (index == 0) {
-        photo.SetDrawWidth(2);
-        view = ViewMode::Inclined;
-    } else if (index == 1) {
-        photo.RemovePicture();
-        photo.Cls();
-        view = ViewMode::Plan;
-    } else {
-        return;
-    }
-    // Only the buttons that depend on the view change.
-    for (ToolId t : AllTools())
-        if (ToolEnabledIn(t, ViewMode::Inclined) != ToolEnabledIn(t, ViewMode::Plan))
-            work_->InputModeRbn->Button(Index(t))->setEnabled(ToolEnabledIn(t, view));
 }
 
 // ---------------------------------------------------------------- step clock
@@ -627,28 +607,22 @@ void InputDemoLineFrm::EraseDemoPicture() {
 
 namespace {
 
-const MapScaleTables& ScaleTables() {
-    static const MapScaleTables tables = [] {
-        MapScaleTables t;
-        InitMapScaleTables(t);
-        return t;
-    }();
-    return tables;
-}
-
 // The scene's fixed rate is one of the zoom levels (the 50 m scale).
-Count LevelOf(float rate) {
-    return MapLevelOfRate(ScaleTables(), rate).value_or(Count{-1});
+Count LevelOf(const MapScaleTables& t, float rate) {
+    return MapLevelOfRate(t, rate).value_or(Count{-1});
 }
 
 } // namespace
 
 DrawList InputDemoLineFrm::DrawDemoFlatMap() const {
-    return DrawFlatLineMap(scene_, ScaleTables(), LevelOf(flatMapRate_), -1, kDemoCaptionY).ops;
+    return DrawFlatLineMap(scene_, session_.MapTables(),
+                           LevelOf(session_.MapTables(), flatMapRate_), -1, kDemoCaptionY)
+        .ops;
 }
 
 DrawList InputDemoLineFrm::DrawDemoScaleBar() const {
-    return DrawMapScaleBar(ScaleTables(), LevelOf(flatMapRate_), DrawMode::Copy);
+    return DrawMapScaleBar(session_.MapTables(), LevelOf(session_.MapTables(), flatMapRate_),
+                           DrawMode::Copy);
 }
 
 DrawList InputDemoLineFrm::DemoFlatMapOps() const {

@@ -9,10 +9,12 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <array>
+#include <memory>
 
 #include "data/BuildingData.h"
 #include "data/DrawList.h"
 #include "demo/DemoSteps.h"
+#include "workspace/EditSession.h"
 
 class QFrame;
 class QLabel;
@@ -23,6 +25,7 @@ namespace velmora {
 
 class PictureView;
 class Prompts;
+class ViewController;
 class WorkingArea;
 
 class InputDemoLineFrm : public QMainWindow {
@@ -90,7 +93,6 @@ class InputDemoLineFrm : public QMainWindow {
     void CancelCmd_Click();
     void CloseCmd_Click();
     void ResetDataCmd_Click();
-    void SlopeOrFlatRbn_Click(int index, bool down);
     // One tick of the running demo's step clock.
     void ResidentTmr_Timer();
     void Resident2Tmr_Timer();
@@ -142,6 +144,9 @@ class InputDemoLineFrm : public QMainWindow {
     Cursors cursors_;
     std::array<DemoStep, kDemoStepSlots> steps_{};
     BuildingData scene_;
+    // The scene's session: the view switch keeps the view there.
+    EditSession session_{scene_};
+    std::unique_ptr<ViewController> views_;
     float flatMapRate_ = 0;
     std::array<PicturePoint, kDemoStepSlots> clicks_{};
 };

@@ -28,13 +28,13 @@ void RoofTool::MouseDown(int button, QPointF p) {
     case RoofClickKind::PointAdded:
         break;
     case RoofClickKind::RoofClosed:
-        env_.ShowSlopeLineMap(-1, -1);
+        env_.ShowSlopeLineMap({});
         s.CountEdit();
         break;
     case RoofClickKind::Refused:
         // The refused click leaves no mark behind.
         if (r.outlineDropped)
-            env_.ShowSlopeLineMap(-1, -1);
+            env_.ShowSlopeLineMap({});
         else
             v.Circle(x, y, kMarkerRadius, ToQColor(kClickMarkColour));
         env_.ShowRefusal(r.refusal);
@@ -70,12 +70,12 @@ void WallTool::MouseDown(int button, QPointF p) {
         v.Circle(start_.pWallStartX, start_.pWallStartY, kMarkerRadius, ToQColor(kWallDrawColour));
         break;
     case WallClickKind::WallAdded:
-        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap({.roof = s.ActiveRoof(), .walls = true});
         env_.ShowWallHeight(start_.pWallStartY, y);
         s.CountEdit();
         break;
     case WallClickKind::Refused:
-        env_.ShowSlopeLineMap(s.ActiveRoof(), s.Data().gWallEdgeNumber + 1);
+        env_.ShowSlopeLineMap({.roof = s.ActiveRoof(), .walls = true});
         env_.ShowRefusal(r.refusal);
         break;
     }

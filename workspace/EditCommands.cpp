@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The edit commands of the working area: stop, clear or restore the picture,
+// The edit commands of the working area: clear or restore the picture,
 // remove a roof, change a building's height, set north, clear all data,
 // undo and redo, and the undo items that follow them.
 #include <QAction>
@@ -12,7 +12,9 @@
 #include "workspace/PhotoEditor.h"
 #include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
+#include "workspace/ToolController.h"
 #include "workspace/Tools.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -33,28 +35,28 @@ void PhotoEditor::ClearPhotoCmd_Click() {
     QPushButton* cmd = work_.ClearPhotoCmd;
     if (cmd->text() == kClearPhoto) {
         work_.PhotoPic->RemovePicture();
-        ShowAllSlopeLines();
-        SetDefaultCursors();
+        views_->ShowAllSlopeLines();
+        work_.SetDefaultCursors();
         cmd->setText(kRestorePhoto);
     } else {
-        SetDefaultCursors();
+        work_.SetDefaultCursors();
         cmd->setText(kClearPhoto);
         work_.PhotoPic->CopyPictureFrom(*work_.PhotoPic2);
-        ShowSlopeLineMap(-1, -1);
+        views_->ShowSlopeLineMap({});
     }
 }
 
 void PhotoEditor::Remove1TopAreaMenu_Click() {
-    Action action(*this, true);
+    Action action(*this);
     if (RemoveActiveTopArea(session_.Data(), session_.ActiveRoof()))
         session_.CountEdit();
     session_.SetActiveRoof(-1);
-    SetRemoveRoofMenu(MenuState::Disable);
-    ShowSlopeLineMap(-1, -1);
+    SetRemoveRoofMenu(false);
+    views_->ShowSlopeLineMap({});
 }
 
 void PhotoEditor::ChangeBillHeightMenu_Click() {
-    Action action(*this, true);
+    Action action(*this);
     BuildingData& d = session_.Data();
     const int a = session_.ActiveRoof();
     if (a < 0 || a >= d.gEachTopAreaNumber || a >= static_cast<int>(kRoofCapacity))
@@ -76,7 +78,7 @@ void PhotoEditor::ChangeBillHeightMenu_Click() {
         return;
     d.gFlatTopHeight[i] = static_cast<float>(RoundHalfEven(*v * 10) / 10);
     session_.CountEdit();
-    ShowFlatLineMap(a);
+    views_->ShowFlatLineMap({.building = static_cast<Count>(a)});
 }
 
 QString PhotoEditor::HeightQuestion() {
@@ -86,17 +88,17 @@ QString PhotoEditor::HeightQuestion() {
 }
 
 void PhotoEditor::SetNorth(float northAngle, bool redraw) {
-    Action action(*this, true);
+    Action action(*this);
     session_.Data().gNorthAngle = northAngle;
     session_.CountEdit();
     if (redraw) {
         work_.PhotoPic->SetDrawWidth(2);
-        UpdateNorthAngle();
+        views_->UpdateNorthAngle();
     }
 }
 
 void PhotoEditor::ClearAllData() {
-    Action action(*this, true);
+    Action action(*this);
     const bool shown = work_.PhotoPic->HasPicture();
     work_.PhotoPic->RemovePicture();
     velmora::ResetAllDataBuildingData(session_.Data());
@@ -104,12 +106,7 @@ void PhotoEditor::ClearAllData() {
     session_.SetActiveRoof(-1);
     session_.RecordEdit(shown ? kStepHidPicture : 0);
     session_.SetChangeCount(0);
-    SelectSlopeView();
-}
-
-bool PhotoEditor::DrawingOutline() {
-    return session_.View() == ViewMode::Inclined && session_.CurrentTool() == ToolId::Roof &&
-           roof_->Outline().pDrawPointNum > 0;
+    views_->SelectSlopeView();
 }
 
 void PhotoEditor::UndoMenu_Click() {
@@ -117,10 +114,10 @@ void PhotoEditor::UndoMenu_Click() {
     // Not in the middle of a drag.
     if (session_.PressHeld())
         return;
-    if (DrawingOutline()) {
+    if (tools_->DrawingOutline()) {
         // Only the unfinished outline goes; its marks with it.
-        roof_->ClearOutline();
-        RedrawCurrentView();
+        tools_->Roof().ClearOutline();
+        views_->RedrawCurrentView();
         UpdateUndoItems();
         return;
     }
@@ -145,10 +142,9 @@ void PhotoEditor::ShowHistoryStep(unsigned tag, bool undo) {
         else
             work_.PhotoPic->RemovePicture();
     }
-    // The view draws again only where the figures differ.
-    RedrawCurrentView();
+    views_->RedrawCurrentView();
     const bool active = session_.ActiveRoof() >= 0;
-    SetRemoveRoofMenu(active && slope ? MenuState::Enable : MenuState::Disable);
+    SetRemoveRoofMenu(active && slope);
     SetChangeHeightMenu(active && !slope);
     UpdateUndoItems();
 }
@@ -164,7 +160,7 @@ void PhotoEditor::EndLostPress() {
 
 void PhotoEditor::UpdateUndoItems() {
     if (menus_.UndoMenu)
-        menus_.UndoMenu->setEnabled(session_.CanUndo() || DrawingOutline());
+        menus_.UndoMenu->setEnabled(session_.CanUndo() || tools_->DrawingOutline());
     if (menus_.RedoMenu)
         menus_.RedoMenu->setEnabled(session_.CanRedo());
 }

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tools that select and edit what is drawn: select, zoom, move, and the
 // double-click edits shared by the inclined view's tools.
-#include <algorithm>
-
 #include "data/Editing.h"
-#include "drawing/FlatMap.h"
 #include "workspace/DrawingSurface.h"
 #include "workspace/EditSession.h"
 #include "workspace/ToolTable.h"
@@ -43,7 +40,7 @@ void Tool::SlopeDoubleClick() {
         s.Data(), static_cast<Count>(Index(s.CurrentTool())), s.ActiveRoof(), s.DownX(), s.DownY());
     s.SetActiveRoof(r.active);
     if (r.redraw.needed)
-        env_.ShowSlopeLineMap(r.redraw.active, r.redraw.wallFlag);
+        env_.ShowSlopeLineMap({.roof = r.redraw.active, .walls = r.redraw.wallFlag > -1});
     env_.SetRemoveRoofMenu(r.removeRoofMenu);
     if (r.changed)
         s.CountEdit();
@@ -53,9 +50,9 @@ void Tool::SlopeDoubleClick() {
 void SelectTool::Chosen() {
     env_.Session().SetActiveRoof(-1);
     if (InSlopeView())
-        env_.ShowSlopeLineMap(-1, -1);
+        env_.ShowSlopeLineMap({});
     else
-        env_.ShowFlatLineMap(-1);
+        env_.ShowFlatLineMap({});
 }
 
 void SelectTool::DoubleClick() {
@@ -69,35 +66,18 @@ void SelectTool::DoubleClick() {
     const Count i = FindFlatTopAreaAt(s.Data(), s.FlatMapRate(), s.DownX(), s.DownY());
     if (i >= 0) {
         s.SetActiveRoof(i);
-        env_.ShowFlatLineMap(i);
+        env_.ShowFlatLineMap({.building = i});
         env_.SetChangeHeightMenu(true);
     } else {
-        env_.ShowFlatLineMap(-1);
+        env_.ShowFlatLineMap({});
         env_.SetChangeHeightMenu(false);
         s.SetActiveRoof(-1);
     }
 }
 
 void ZoomTool::MouseDown(int button, QPointF) {
-    if (!OnPlanMap())
-        return;
-    if (button != kLeftButton && button != kRightButton)
-        return;
-    EditSession& s = env_.Session();
-    const Count level = static_cast<Count>(std::clamp<int>(s.MapLevel(), 0, kMaxMapLevel));
-    s.SetMapLevel(ZoomLevelAfterClick(level, button == kLeftButton));
-    const MapDrawing map = DrawFlatLineMap(s.Data(), s.MapTables(), s.MapLevel(), s.ActiveRoof());
-    s.SetFlatMapRate(map.flatMapRate);
-    DrawList ops = map.ops;
-    const DrawList bar = DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter);
-    ops.insert(ops.end(), bar.begin(), bar.end());
-    const DrawList arrow = DrawNorthArrow(map.modeAfter);
-    ops.insert(ops.end(), arrow.begin(), arrow.end());
-    DrawingSurface& v = env_.Surface();
-    v.Paint(ops);
-    v.SetMode(map.modeAfter);
-    if (map.marks)
-        s.RememberMarks(*map.marks);
+    if (OnPlanMap() && (button == kLeftButton || button == kRightButton))
+        env_.ZoomFlatMap(button == kLeftButton);
 }
 
 void MoveTool::MouseDown(int button, QPointF p) {

@@ -3,13 +3,53 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPen>
+#include <QTextLayout>
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 #include "data/DrawList.h"
 
 namespace velmora {
+
+// Texts laid out once and kept between paints: a redraw of the plan map
+// writes the same few hundred height labels each time, and laying them out
+// costs more than drawing them.
+class TextCache {
+  public:
+    struct Entry {
+        QList<QGlyphRun> runs; // positions relative to the line's top-left
+        // The line's ascent: with glyphs from a fallback font it exceeds
+        // the font's own.
+        qreal ascent = 0;
+    };
+    // The text laid out in `font` (the font the painter draws it with).
+    const Entry& Get(const std::string& text, const QFont& font) {
+        if (font != font_ || texts_.size() >= kMaxTexts) {
+            texts_.clear();
+            font_ = font;
+        }
+        auto [it, added] = texts_.try_emplace(text);
+        if (added) {
+            QTextLayout layout(QString::fromStdString(text), font);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setPosition(QPointF(0, 0));
+            layout.endLayout();
+            it->second.runs = layout.glyphRuns();
+            it->second.ascent = line.ascent();
+        }
+        return it->second;
+    }
+
+  private:
+    static constexpr std::size_t kMaxTexts = 4096;
+    QFont font_;
+    std::unordered_map<std::string, Entry> texts_;
+};
 
 // One painter's state over a list of figures: mode, pen and font are set
 // only when a figure needs other ones, which keeps a redraw of thousands
@@ -41,7 +81,18 @@ class FigurePainter {
         }
     }
 
-    // The ascent of the font now set.
+    // Writes a text in the given size with its top-left corner at `topLeft`.
+    void Text(QPointF topLeft, const std::string& text, int pointSize, bool bold,
+              TextCache& cache) {
+        // The baseline lies the font's ascent below the top, as drawText puts it.
+        const int ascent = UseFont(pointSize, bold);
+        const TextCache::Entry& e = cache.Get(text, p_.font());
+        const QPointF origin = topLeft + QPointF(0, ascent - e.ascent);
+        for (const QGlyphRun& run : e.runs)
+            p_.drawGlyphRun(origin, run);
+    }
+
+  private:
     int UseFont(int pointSize, bool bold) {
         if (!fontSet_ || pointSize != pointSize_ || bold != bold_) {
             QFont f = baseFont_;
@@ -57,9 +108,6 @@ class FigurePainter {
         return ascent_;
     }
 
-    QPainter& Painter() { return p_; }
-
-  private:
     QPainter& p_;
     int penWidth_;
     QFont baseFont_;

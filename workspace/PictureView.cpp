@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/PictureView.h"
-#include "workspace/FigurePainter.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -231,12 +230,9 @@ void PictureView::PaintFigures(QPainter& p, DrawList::const_iterator first,
             p.drawRect(QRectF(a, b).normalized());
             break;
         }
-        case DrawOp::Kind::Text: {
-            const int ascent = fp.UseFont(op.pointSize, op.bold);
-            const QPointF topLeft = a - QPointF(0.5, 0.5);
-            p.drawText(QPointF(topLeft.x(), topLeft.y() + ascent), QString::fromStdString(op.text));
+        case DrawOp::Kind::Text:
+            fp.Text(a - QPointF(0.5, 0.5), op.text, op.pointSize, op.bold, texts_);
             break;
-        }
         }
     }
     flush();

@@ -23,6 +23,7 @@
 #include "data/BuildingData.h"
 #include "data/DrawList.h"
 #include "workspace/DrawingSurface.h"
+#include "workspace/FigurePainter.h"
 
 class QPainter;
 
@@ -138,6 +139,7 @@ class PictureView : public QWidget, public DrawingSurface {
     QImage picture_;
     QImage base_;
     velmora::DrawList overlay_;
+    TextCache texts_;
     QColor back_{255, 255, 255};
     double scaleLeft_ = 0;
     double scaleTop_ = 0;

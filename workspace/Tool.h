@@ -9,16 +9,16 @@
 #include <QString>
 
 #include "data/Editing.h"
+#include "workspace/Redraws.h"
 
 namespace velmora {
 
 class EditSession;
 class DrawingSurface;
-class Prompts;
 
 // What a tool may use: the session, the drawing on the picture view, the
 // messages, the cursors, the redraws of the working area and the state of
-// the edit menu's items, all without seeing a widget.
+// the edit menu's items, all without seeing a widget or a menu.
 class ToolEnvironment {
   public:
     virtual ~ToolEnvironment() = default;
@@ -31,9 +31,11 @@ class ToolEnvironment {
     virtual void ShowRefusal(EditRefusal r) = 0;
     // Cursor file below ico/; nullptr or empty: the default cursors.
     virtual void SetToolCursor(const char* file) = 0;
-    // The full redraws (arguments as the redraw routines take them).
-    virtual void ShowSlopeLineMap(int active, int wallFlag) = 0;
-    virtual void ShowFlatLineMap(int active) = 0;
+    // The whole redraws of the view.
+    virtual void ShowSlopeLineMap(InclinedRedraw r) = 0;
+    virtual void ShowFlatLineMap(PlanRedraw r) = 0;
+    // The plan map one zoom level in (false: out), redrawn.
+    virtual void ZoomFlatMap(bool in) = 0;
     // Measures the wall line between picture heights yUpper and yLower and
     // shows the building height.
     virtual void ShowWallHeight(float yUpper, float yLower) = 0;

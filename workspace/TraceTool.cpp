@@ -91,7 +91,7 @@ void TraceTool::TraceRoofAtClick() {
                 // A full record: the preview must not stay behind looking
                 // like a registered roof, and the user is told, as with the
                 // roof tool.
-                env_.ShowSlopeLineMap(-1, -1);
+                env_.ShowSlopeLineMap({});
                 refusal = added.roof == AppendResult::RoofTableFull ? EditRefusal::RoofTableFull
                                                                     : EditRefusal::PointStoreFull;
             }
@@ -99,7 +99,7 @@ void TraceTool::TraceRoofAtClick() {
                 s.CountEdit();
                 // The roof tool's outline and the wall tool's start begin anew.
                 roof_.ClearOutline();
-                env_.ShowSlopeLineMap(-1, -1);
+                env_.ShowSlopeLineMap({});
                 s.SetActiveRoof(static_cast<Count>(data.gEachTopAreaNumber - 1));
                 const bool walled = added.wall == AppendResult::Ok;
                 if (walled) {
@@ -107,7 +107,7 @@ void TraceTool::TraceRoofAtClick() {
                               kWallPreview);
                     view.Circle(r.wall->top.x, r.wall->top.y, 2, kWallPreview);
                     view.Circle(r.wall->bottom.x, r.wall->bottom.y, 2, kWallPreview);
-                    env_.ShowSlopeLineMap(s.ActiveRoof(), data.gWallEdgeNumber + 1);
+                    env_.ShowSlopeLineMap({.roof = s.ActiveRoof(), .walls = true});
                 } else if (added.wall == AppendResult::WallTableFull) {
                     refusal = EditRefusal::WallTableFull;
                 }

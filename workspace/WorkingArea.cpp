@@ -11,6 +11,7 @@
 #include "workspace/NorthDial.h"
 #include "workspace/Panels.h"
 #include "workspace/PicturePane.h"
+#include "workspace/PictureView.h"
 #include "workspace/Widgets.h"
 
 namespace velmora {
@@ -84,6 +85,16 @@ WorkingArea::WorkingArea(Prompts& prompts, QWidget* parent)
     AzimusTxt = dial_->AzimusTxt;
     SlopeOrFlatRbn = views->SlopeOrFlatRbn;
     InputModeRbn = tools->InputModeRbn;
+}
+
+void WorkingArea::SetPictureCursor(const QCursor& c) {
+    BasePic->setCursor(c);
+    PhotoPic->setCursor(c);
+}
+
+void WorkingArea::SetDefaultCursors() {
+    BasePic->unsetCursor();
+    PhotoPic->unsetCursor();
 }
 
 } // namespace velmora

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+class QCursor;
 class QLineEdit;
 class QPushButton;
 class QLabel;
@@ -31,6 +32,10 @@ class WorkingArea : public QWidget {
     PicturePane& Picture() const { return *picture_; }
     AltitudePanel& Altitudes() const { return *altitudes_; }
     NorthDial& Dial() const { return *dial_; }
+    // The pointer over the picture's frame and view (the other controls keep
+    // their own), and back to the default one.
+    void SetPictureCursor(const QCursor& c);
+    void SetDefaultCursors();
 
     // Controls of the components (set once, when the area is built).
     QWidget* BasePic = nullptr;

@@ -20,7 +20,9 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
 #include "workspace/Tools.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 using namespace velmora;
@@ -64,13 +66,13 @@ void SlopeRedrawWithSelection(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->Editor().SelectSlopeView();
+    f.w->Editor().Views().SelectSlopeView();
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
         f.w->Work().PhotoPic->Cls();
         state.ResumeTiming();
-        f.w->Editor().ShowSlopeLineMap(kSelected + (i++ & 1), -1);
+        f.w->Editor().Views().ShowSlopeLineMap({.roof = Count(kSelected + (i++ & 1))});
     }
 }
 BENCHMARK(SlopeRedrawWithSelection)->Unit(benchmark::kMillisecond);
@@ -79,7 +81,7 @@ void PlanMapRedraw(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->Editor().SelectFlatView();
+    f.w->Editor().Views().SelectFlatView();
     if (f.w->Session().View() != ViewMode::Plan) {
         state.SkipWithError("the plan map did not open");
         return;
@@ -89,7 +91,7 @@ void PlanMapRedraw(benchmark::State& state) {
         state.PauseTiming();
         f.w->Work().PhotoPic->Cls();
         state.ResumeTiming();
-        f.w->Editor().ShowFlatLineMap(kSelected + (i++ & 1));
+        f.w->Editor().Views().ShowFlatLineMap({.building = Count(kSelected + (i++ & 1))});
     }
 }
 BENCHMARK(PlanMapRedraw)->Unit(benchmark::kMillisecond);
@@ -100,22 +102,22 @@ void DragStep(benchmark::State& state) {
     FullWindow f;
     if (!f.Ok(state))
         return;
-    f.w->Editor().SelectSlopeView();
-    f.w->Editor().InputModeRbn_Click(ToolId::Move, true);
+    f.w->Editor().Views().SelectSlopeView();
+    f.w->Editor().Tools().InputModeRbn_Click(ToolId::Move, true);
     f.w->Session().SetTool(ToolId::Move);
     f.w->Session().SetActiveRoof(kSelected); // entering the view clears the selection
-    f.w->Editor().ShowSlopeLineMap(kSelected, -1);
+    f.w->Editor().Views().ShowSlopeLineMap({.roof = kSelected});
     const auto first = static_cast<std::size_t>(f.data.gEachTopAreaStartNum[kSelected]);
     const QPointF corner(f.data.gTopAreaX[first], f.data.gTopAreaY[first]);
-    f.w->Editor().Move().MouseDown(PictureView::kLeftButton, corner);
-    if (f.w->Editor().Move().Grab().pGrabbed != 1) {
+    f.w->Editor().Tools().Move().MouseDown(PictureView::kLeftButton, corner);
+    if (f.w->Editor().Tools().Move().Grab().pGrabbed != 1) {
         state.SkipWithError("the corner was not grabbed");
         return;
     }
     int i = 0;
     for (auto _ : state) {
         const double d = (i++ & 1) ? 3 : -3;
-        f.w->Editor().Move().MouseMove(PictureView::kLeftButton, corner + QPointF(d, d));
+        f.w->Editor().Tools().Move().MouseMove(PictureView::kLeftButton, corner + QPointF(d, d));
     }
 }
 BENCHMARK(DragStep)->Unit(benchmark::kMicrosecond);

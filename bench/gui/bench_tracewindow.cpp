@@ -15,6 +15,8 @@
 #include "workspace/EditSession.h"
 #include "workspace/PhotoEditor.h"
 #include "workspace/Prompts.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 
 using namespace velmora;
 
@@ -31,7 +33,7 @@ void WholeDoubleClick(benchmark::State& state) {
     ScriptedPrompts prompts;
     InputLineFrm w(data, prompts);
     w.LoadSamplePhoto(1);
-    w.Editor().InputModeRbn_Click(ToolId::Trace, true);
+    w.Editor().Tools().InputModeRbn_Click(ToolId::Trace, true);
     w.Session().SetTool(ToolId::Trace);
     w.Session().SetView(ViewMode::Inclined);
     const PicturePoint p = Click();
@@ -40,7 +42,7 @@ void WholeDoubleClick(benchmark::State& state) {
         ResetAllDataBuildingData(data);
         w.Session().SetDown(p.x, p.y);
         state.ResumeTiming();
-        w.Editor().PhotoPic_DblClick();
+        w.Editor().Tools().PhotoPic_DblClick();
     }
     if (data.gEachTopAreaNumber != 1 || data.gWallEdgeNumber != 1)
         state.SkipWithError("the click did not register one roof with a wall");

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo through the main window with every table at capacity and
 // 100 steps in the history, each a copy of the full record: the restore and
-// the drawing of the inclined view (a roof selected) or the plan map. The
-// view draws only the pixels of the figures that differ from what it shows;
-// the walk back through a history of moved points draws a new state at
+// the whole redraw of the inclined view (a roof selected) or the plan map.
+// The walk back through a history of moved points draws a new state at
 // every step.
 #include <benchmark/benchmark.h>
 
@@ -15,6 +14,8 @@
 #include "workspace/EditSession.h"
 #include "workspace/PhotoEditor.h"
 #include "workspace/Prompts.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 
 using namespace velmora;
 
@@ -38,7 +39,7 @@ struct FullHistory {
             data.gAppPath = appPath;
         }
         if (plan)
-            w->Editor().SelectFlatView();
+            w->Editor().Views().SelectFlatView();
         w->Session().SetActiveRoof(kSelected);
         // Each step turns north or moves a point: the whole record is kept
         // with it.

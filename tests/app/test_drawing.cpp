@@ -30,7 +30,7 @@ InputLineFrm& DrawingWindow(WindowFixture& f) {
     w.Work().PhotoPic->SetOuterGeometry(0, 0, 788 + 2 * PictureView::kBorder,
                                         678 + 2 * PictureView::kBorder);
     w.Work().Picture().SetPictureCoordinates(678, 788);
-    w.Editor().SelectSlopeView();
+    w.Editor().Views().SelectSlopeView();
     return w;
 }
 
@@ -82,7 +82,7 @@ class DrawingTest : public QObject {
         InputLineFrm& w = DrawingWindow(f);
         const QList<Corner> roofA{{-200, 100}, {-100, 100}, {-100, 150}, {-200, 150}};
         const QList<Corner> roofB{{50, -50}, {150, -50}, {150, 20}, {50, 20}};
-        w.Editor().InputModeMenu_Click(ToolId::Roof);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
         for (const QList<Corner>* roof : {&roofA, &roofB}) {
             for (const Corner& c : *roof) {
                 Press(w, c.x(), c.y());
@@ -90,7 +90,7 @@ class DrawingTest : public QObject {
             }
             // Near the first corner, not on it: the outline ends on it exactly.
             Press(w, roof->first().x() + 2, roof->first().y() + 1);
-            QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
+            QCOMPARE(w.Editor().Tools().Roof().Outline().pDrawPointNum, Count(0));
         }
         QCOMPARE(CountsOf(*f.data), (Counts{10, 2, 0}));
         const Count afterRoofs = w.Session().ChangeCount();
@@ -104,7 +104,7 @@ class DrawingTest : public QObject {
         const QList<Wall> walls{{0, {-199, 101}, {-200, 100}, {-205, 30}},
                                 {0, {-101, 99}, {-100, 100}, {-95, 35}},
                                 {1, {149, -51}, {150, -50}, {155, -120}}};
-        w.Editor().InputModeMenu_Click(ToolId::Wall);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Wall);
         QList<double> heights;
         int moves = 0;
         for (const Wall& wall : walls) {
@@ -115,13 +115,13 @@ class DrawingTest : public QObject {
                 QVERIFY(w.Menus().Edit.Remove1TopAreaMenu->isEnabled());
             }
             Press(w, wall.near.x(), wall.near.y());
-            QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(1));
-            QCOMPARE(w.Editor().Wall().Start().pWallStartX, float(wall.top.x()));
-            QCOMPARE(w.Editor().Wall().Start().pWallStartY, float(wall.top.y()));
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartSet, Count(1));
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartX, float(wall.top.x()));
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartY, float(wall.top.y()));
             Hover(w, wall.bottom.x(), wall.bottom.y() + 20);
             ++moves;
             Press(w, wall.bottom.x(), wall.bottom.y());
-            QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(0));
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartSet, Count(0));
             const QString shown = w.Work().HeightTxt->text();
             QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d$")).match(shown).hasMatch(),
                      qPrintable(shown));
@@ -176,11 +176,11 @@ class DrawingTest : public QObject {
         QFETCH(int, buffered);
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.Editor().InputModeMenu_Click(ToolId::Roof);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
         for (const QPointF& c : clicks)
             MousePress(w, c.x(), c.y());
         QCOMPARE(int(f.data->gEachTopAreaNumber), roofs);
-        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), buffered);
+        QCOMPARE(int(w.Editor().Tools().Roof().Outline().pDrawPointNum), buffered);
         QCOMPARE(int(w.Session().ChangeCount()), roofs);
         if (roofs == 1) {
             const int last = f.data->gTopAreaPointTotalNumber - 1;
@@ -195,7 +195,7 @@ class DrawingTest : public QObject {
     void rubberBandLeavesNothingBehind() {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
-        w.Editor().InputModeMenu_Click(ToolId::Roof);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
         Press(w, 0, 0);
         const QImage afterClick = w.Work().PhotoPic->Surface().copy();
         for (int i = 1; i <= 5; ++i)
@@ -222,16 +222,16 @@ class DrawingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
-        w.Editor().InputModeMenu_Click(ToolId::Wall);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Wall);
         if (select)
             DoubleClick(w, 50, 40);
         QCOMPARE(w.Session().ActiveRoof(), Count(select ? 0 : -1));
         Press(w, 100 + dx, 80);
-        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), started);
+        QCOMPARE(int(w.Editor().Tools().Wall().Start().pWallStartSet), started);
         QCOMPARE(w.Session().DownX(), float(100 + dx));
         if (started == 1) {
-            QCOMPARE(w.Editor().Wall().Start().pWallStartX, 100.0f);
-            QCOMPARE(w.Editor().Wall().Start().pWallStartY, 80.0f);
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartX, 100.0f);
+            QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartY, 80.0f);
         }
         Press(w, 130, -20);
         QCOMPARE(int(f.data->gWallEdgeNumber), started);
@@ -251,7 +251,7 @@ class DrawingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = DrawingWindow(f);
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
-        w.Editor().InputModeMenu_Click(tool);
+        w.Editor().Tools().InputModeMenu_Click(tool);
         constexpr Count kMost = std::numeric_limits<Count>::max();
         if (tool == ToolId::Roof) {
             for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}})
@@ -262,7 +262,7 @@ class DrawingTest : public QObject {
         } else if (tool == ToolId::Wall) {
             DoubleClick(w, 50, 40);
             Press(w, 100, 80);
-            QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), 1);
+            QCOMPARE(int(w.Editor().Tools().Wall().Start().pWallStartSet), 1);
             w.Session().SetChangeCount(kMost);
             Hover(w, 120, -20);
         } else {
@@ -272,7 +272,7 @@ class DrawingTest : public QObject {
             emit w.Work().PhotoPic->DoubleClick();
             QCOMPARE(w.Session().ActiveRoof(), Count(0));
             emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 100 + 13, 80 - 13);
-            QCOMPARE(int(w.Editor().Move().Grab().pGrabbed), 1);
+            QCOMPARE(int(w.Editor().Tools().Move().Grab().pGrabbed), 1);
             w.Session().SetChangeCount(kMost);
             emit w.Work().PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, 90 - 13);
             QCOMPARE(f.data->gTopAreaX[2], 110.0f);
@@ -289,7 +289,7 @@ class DrawingTest : public QObject {
             AppendTopArea(*f.data, {{0, 0}, {1, 0}, {0, 0}});
         QCOMPARE(std::size_t(f.data->gEachTopAreaNumber), kRoofCapacity);
         const Counts before = CountsOf(*f.data);
-        w.Editor().InputModeMenu_Click(ToolId::Roof);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
         f.prompts.Clear();
         for (const QPointF& c : QList<QPointF>{{-300, 0}, {-200, 0}, {-200, 100}, {-299, 1}})
             Press(w, c.x(), c.y());

@@ -204,7 +204,7 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         f.SetAltitudes(ver, incli);
         f.prompts.Clear();
-        w.Editor().InputModeMenu_Click(ToolId::Move); // a tool that must survive
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Move); // a tool that must survive
         const QSize size = w.Work().PhotoPic->size();
         if (byMenu)
             w.Menus().Edit.DispFlatMapMenu->trigger();
@@ -292,13 +292,13 @@ class MainWindowTest : public QObject {
         f.SetGoodAltitudes();
         w.LoadSampleData(2);
         w.Work().Picture().SetPictureCoordinates(657, 788);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         const auto first = f.data->gFlatTopHeight;
         const float firstX = f.data->gFlatTopAreaX[3];
         w.Work().SlopeOrFlatRbn->SetValue(1, true);
         QCOMPARE(f.data->gFlatTopHeight, first);
-        w.Editor().SelectSlopeView();
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectSlopeView();
+        w.Editor().Views().SelectFlatView();
         QCOMPARE(f.data->gFlatTopHeight, first);
         QCOMPARE(f.data->gFlatTopAreaX[3], firstX);
     }
@@ -307,7 +307,7 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         // Without roofs: the caption, the scale bar and the north arrow.
         int grey = 0, bar = 0, arrow = 0;
         const QImage& s = w.Work().PhotoPic->Surface();
@@ -372,8 +372,8 @@ class MainWindowTest : public QObject {
         if (altitudesOk)
             f.SetGoodAltitudes();
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
-        w.Editor().Roof().Outline().pDrawPointNum = 5;
-        w.Editor().Wall().Start().pWallStartSet = 1;
+        w.Editor().Tools().Roof().Outline().pDrawPointNum = 5;
+        w.Editor().Tools().Wall().Start().pWallStartSet = 1;
         w.Session().SetActiveRoof(1);
         f.prompts.Clear();
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(tool)), Qt::LeftButton);
@@ -381,8 +381,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.Work().InputModeRbn->Down(), down);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
         QCOMPARE(CursorName(f, w.Work().BasePic), cursor);
-        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
-        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
+        QCOMPARE(int(w.Editor().Tools().Roof().Outline().pDrawPointNum), drawPoints);
+        QCOMPARE(int(w.Editor().Tools().Wall().Start().pWallStartSet), wallStart);
         QCOMPARE(f.prompts.Texts(), message ? QStringList{kMissing} : QStringList{});
         QCOMPARE(w.Session().ActiveRoof(), Count(tool == ToolId::Select ? -1 : 1));
     }
@@ -414,14 +414,14 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::DeletePoint)),
                           Qt::LeftButton);
-        w.Editor().Roof().Outline().pDrawPointNum = 5;
-        w.Editor().Wall().Start().pWallStartSet = 1;
+        w.Editor().Tools().Roof().Outline().pDrawPointNum = 5;
+        w.Editor().Tools().Wall().Start().pWallStartSet = 1;
         f.prompts.Clear();
         w.Menus().Edit.InputModeMenu[std::size_t(Index(tool))]->trigger();
         QCOMPARE(w.Session().CurrentTool(), mode);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), cursor);
-        QCOMPARE(int(w.Editor().Roof().Outline().pDrawPointNum), drawPoints);
-        QCOMPARE(int(w.Editor().Wall().Start().pWallStartSet), wallStart);
+        QCOMPARE(int(w.Editor().Tools().Roof().Outline().pDrawPointNum), drawPoints);
+        QCOMPARE(int(w.Editor().Tools().Wall().Start().pWallStartSet), wallStart);
         QVERIFY(f.prompts.Texts().isEmpty());
         QCOMPARE(w.Work().InputModeRbn->Down(),
                  Index(ToolId::DeletePoint)); // the buttons are not touched
@@ -453,12 +453,12 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString("MovePen.ICO"));
         w.Session().SetActiveRoof(0);
         if (byMenu)
-            w.Editor().InputModeMenu_Click(tool);
+            w.Editor().Tools().InputModeMenu_Click(tool);
         else
             w.Work().InputModeRbn->SetValue(Index(tool), true);
         QCOMPARE(w.Session().CurrentTool(), mode);
@@ -470,7 +470,7 @@ class MainWindowTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.SetGoodAltitudes();
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         w.Work().InputModeRbn->SetValue(Index(ToolId::Zoom), true);
         w.Work().InputModeRbn->SetValue(Index(ToolId::Zoom), false);
         QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
@@ -539,42 +539,42 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Roof)), Qt::LeftButton);
         w.Session().SetChangeCount(3);
         w.Session().SetActiveRoof(1);
-        w.Editor().Roof().Outline().pDrawPointNum = 2;
+        w.Editor().Tools().Roof().Outline().pDrawPointNum = 2;
         const QImage screen = w.Work().PhotoPic->Surface().copy();
         w.Menus().StopDrawLineMenu->trigger();
         QCOMPARE(w.Session().CurrentTool(), ToolId::Select);
         QCOMPARE(w.Session().ActiveRoof(), Count(-1));
         QCOMPARE(CursorName(f, w.Work().PhotoPic), QString());
         QCOMPARE(w.Work().InputModeRbn->Down(), Index(ToolId::Roof));
-        QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(2));
+        QCOMPARE(w.Editor().Tools().Roof().Outline().pDrawPointNum, Count(2));
         QCOMPARE(CountDifferences(screen, w.Work().PhotoPic->Surface()), 0);
         // Stopping saves nothing: the edits still count as unsaved.
         QCOMPARE(w.Session().ChangeCount(), Count(3));
     }
 
     void mousePositionsShiftToTheCursorTip_data() {
-        QTest::addColumn<int>("tool");
+        QTest::addColumn<ToolId>("tool");
         QTest::addColumn<double>("dx");
         QTest::addColumn<double>("dy");
         QTest::addColumn<bool>("stored");
-        QTest::newRow("select") << 0 << 0.0 << 0.0 << true;
-        QTest::newRow("roof") << 2 << -14.0 << 14.0 << true;
-        QTest::newRow("wall") << 3 << -14.0 << 14.0 << true;
-        QTest::newRow("move") << 4 << -13.0 << 13.0 << true;
-        QTest::newRow("add") << 5 << -1.0 << 0.0 << true;
-        QTest::newRow("delete") << 6 << -1.0 << 0.0 << true;
-        QTest::newRow("one-click") << 7 << -10.0 << 10.0 << true;
-        QTest::newRow("zoom stores nothing") << 1 << 0.0 << 0.0 << false;
+        QTest::newRow("select") << ToolId::Select << 0.0 << 0.0 << true;
+        QTest::newRow("roof") << ToolId::Roof << -14.0 << 14.0 << true;
+        QTest::newRow("wall") << ToolId::Wall << -14.0 << 14.0 << true;
+        QTest::newRow("move") << ToolId::Move << -13.0 << 13.0 << true;
+        QTest::newRow("add") << ToolId::AddPoint << -1.0 << 0.0 << true;
+        QTest::newRow("delete") << ToolId::DeletePoint << -1.0 << 0.0 << true;
+        QTest::newRow("one-click") << ToolId::Trace << -10.0 << 10.0 << true;
+        QTest::newRow("zoom stores nothing") << ToolId::Zoom << 0.0 << 0.0 << false;
     }
     void mousePositionsShiftToTheCursorTip() {
-        QFETCH(int, tool);
+        QFETCH(ToolId, tool);
         QFETCH(double, dx);
         QFETCH(double, dy);
         QFETCH(bool, stored);
         WindowFixture f;
         InputLineFrm& w = f.Create();
         f.ShowActive();
-        w.Session().SetTool(*ToolAt(tool));
+        w.Session().SetTool(tool);
         w.Session().SetDown(1234, 4321);
         const QPoint at(PictureView::kBorder + 500, PictureView::kBorder + 100);
         const QPointF user = w.Work().PhotoPic->ToUser(QPointF(500, 100));
@@ -597,16 +597,22 @@ class MainWindowTest : public QObject {
     }
 
     void rightButtonOpensTheEditMenu_data() {
-        QTest::addColumn<int>("tool");
+        QTest::addColumn<ToolId>("tool");
         QTest::addColumn<bool>("planMap");
         QTest::addColumn<bool>("popup");
-        for (int t = 0; t <= 7; ++t)
-            QTest::addRow("tool %d", t) << t << false << (t != 1 && t != 7);
-        QTest::newRow("plan map, zoom") << 1 << true << false;
-        QTest::newRow("plan map, move") << 4 << true << true;
+        QTest::newRow("select") << ToolId::Select << false << true;
+        QTest::newRow("zoom") << ToolId::Zoom << false << false;
+        QTest::newRow("roof") << ToolId::Roof << false << true;
+        QTest::newRow("wall") << ToolId::Wall << false << true;
+        QTest::newRow("move") << ToolId::Move << false << true;
+        QTest::newRow("add") << ToolId::AddPoint << false << true;
+        QTest::newRow("delete") << ToolId::DeletePoint << false << true;
+        QTest::newRow("one-click") << ToolId::Trace << false << false;
+        QTest::newRow("plan map, zoom") << ToolId::Zoom << true << false;
+        QTest::newRow("plan map, move") << ToolId::Move << true << true;
     }
     void rightButtonOpensTheEditMenu() {
-        QFETCH(int, tool);
+        QFETCH(ToolId, tool);
         QFETCH(bool, planMap);
         QFETCH(bool, popup);
         WindowFixture f;
@@ -614,9 +620,9 @@ class MainWindowTest : public QObject {
         f.ShowActive();
         if (planMap) {
             f.SetGoodAltitudes();
-            w.Editor().SelectFlatView();
+            w.Editor().Views().SelectFlatView();
         }
-        w.Session().SetTool(*ToolAt(tool));
+        w.Session().SetTool(tool);
         // A point well inside the (small, headless) screen.
         const QPoint at = w.Work().PhotoPic->mapFromGlobal(QPoint(200, 150));
         QTest::mousePress(w.Work().PhotoPic, Qt::RightButton, {}, at);
@@ -641,10 +647,11 @@ class MainWindowTest : public QObject {
         w.Work().PhotoPic->SetPicture(picture);
         w.Work().PhotoPic2->SetPicture(picture);
         w.LoadSampleData(2);
-        w.Editor().ShowSlopeLineMap(-1, -1);
+        w.Editor().Views().ShowSlopeLineMap({});
         const QImage before = w.Work().PhotoPic->Surface().copy();
         w.Session().SetActiveRoof(0);
-        w.Editor().ShowSlopeLineMap(0, 0); // a highlight that must not come back
+        w.Editor().Views().ShowSlopeLineMap(
+            {.roof = 0, .walls = true}); // a highlight that must not come back
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
 
         QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
@@ -670,7 +677,7 @@ class MainWindowTest : public QObject {
         w.Work().PhotoPic->SetPicture(NoisePicture(100, 100, 1));
         w.Work().PhotoPic2->SetPicture(NoisePicture(100, 100, 1));
         w.LoadSampleData(2);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         w.State().pDataFileName[0] = QStringLiteral("site.dat");
         w.Session().SetChangeCount(4);
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
@@ -788,7 +795,7 @@ class MainWindowTest : public QObject {
         InputLineFrm& w = f.Create();
         const QImage picture = NoisePicture(781, 653, 30);
         w.Work().PhotoPic->SetPicture(picture);
-        w.Editor().ShowSlopeLineMap(-1, -1);
+        w.Editor().Views().ShowSlopeLineMap({});
         const QImage& s = w.Work().PhotoPic->Surface();
         const QPointF corner = w.Work().PhotoPic->ToPixel(250, 300);
         const QPoint caption(int(std::floor(corner.x())), int(std::floor(corner.y())));
@@ -806,22 +813,23 @@ class MainWindowTest : public QObject {
     void redrawHighlightsTheActiveRoof_data() {
         QTest::addColumn<int>("active");
         QTest::addColumn<int>("member");
-        QTest::addColumn<int>("wallFlag");
+        QTest::addColumn<bool>("walls");
         QTest::addColumn<QRgb>("roofEdge");  // mid-edge pixel of roof 2
         QTest::addColumn<QRgb>("roof2Wall"); // mid-wall pixel of roof 2's first wall
         QTest::addColumn<QRgb>("roof0Wall"); // mid-wall pixel of roof 0's wall
         // On a black picture XOR shows the pen colour itself.
         const QRgb black = qRgb(0, 0, 0), roof = qRgb(255, 0, 200), wall = qRgb(0, 150, 255);
         const QRgb active = qRgb(0, 255, 200), activeWall = qRgb(255, 100, 0);
-        QTest::newRow("none") << -1 << -1 << -1 << roof << wall << wall;
-        QTest::newRow("roof 2 with walls") << 2 << 2 << 0 << active << activeWall << wall;
-        QTest::newRow("roof 2 without walls") << 2 << 2 << -1 << active << black << wall;
-        QTest::newRow("member names roof 2, none active") << -1 << 2 << -1 << roof << black << wall;
+        QTest::newRow("none") << -1 << -1 << false << roof << wall << wall;
+        QTest::newRow("roof 2 with walls") << 2 << 2 << true << active << activeWall << wall;
+        QTest::newRow("roof 2 without walls") << 2 << 2 << false << active << black << wall;
+        QTest::newRow("member names roof 2, none active")
+            << -1 << 2 << false << roof << black << wall;
     }
     void redrawHighlightsTheActiveRoof() {
         QFETCH(int, active);
         QFETCH(int, member);
-        QFETCH(int, wallFlag);
+        QFETCH(bool, walls);
         QFETCH(QRgb, roofEdge);
         QFETCH(QRgb, roof2Wall);
         QFETCH(QRgb, roof0Wall);
@@ -834,7 +842,7 @@ class MainWindowTest : public QObject {
         w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
                                                  w.Work().PhotoPic->InnerWidth());
         w.Session().SetActiveRoof(Count(member));
-        w.Editor().ShowSlopeLineMap(active, wallFlag);
+        w.Editor().Views().ShowSlopeLineMap({.roof = Count(active), .walls = walls});
         auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         // Roof 2: (101, 169) - (196, 166); its first wall (101, 169) - (90, 82).
         QCOMPARE(at(148.5, 167.5), roofEdge);
@@ -845,9 +853,9 @@ class MainWindowTest : public QObject {
         if (active == 2) {
             // Handle box around roof 2's points (and its walls when drawn).
             QCOMPARE(float(w.Session().Marks().maxX), 196.0f);
-            QCOMPARE(float(w.Session().Marks().minX), wallFlag >= 0 ? 62.0f : 68.0f);
+            QCOMPARE(float(w.Session().Marks().minX), walls ? 62.0f : 68.0f);
             QCOMPARE(float(w.Session().Marks().maxY), 281.0f);
-            QCOMPARE(float(w.Session().Marks().minY), wallFlag >= 0 ? 76.0f : 166.0f);
+            QCOMPARE(float(w.Session().Marks().minY), walls ? 76.0f : 166.0f);
         }
     }
 
@@ -858,13 +866,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(AppendTopArea(*f.data, one), AppendResult::Ok);
         const QImage blank = w.Work().PhotoPic->Surface().copy();
         w.Session().SetActiveRoof(0);
-        w.Editor().ShowSlopeLineMap(0, 0);
+        w.Editor().Views().ShowSlopeLineMap({.roof = 0, .walls = true});
         QCOMPARE(float(w.Session().Marks().maxX), 12.0f);
         QCOMPARE(float(w.Session().Marks().minX), 12.0f);
         QCOMPARE(float(w.Session().Marks().maxY), -7.0f);
         QCOMPARE(float(w.Session().Marks().minY), -7.0f);
         w.Session().SetActiveRoof(-1);
-        w.Editor().ShowSlopeLineMap(-1, -1);
+        w.Editor().Views().ShowSlopeLineMap({});
         QCOMPARE(CountDifferences(blank, w.Work().PhotoPic->Surface()), 0);
     }
 
@@ -874,16 +882,16 @@ class MainWindowTest : public QObject {
         w.Work().PhotoPic->SetPicture(NoisePicture(781, 653, 8));
         w.LoadSampleData(2);
         w.Session().SetActiveRoof(3);
-        w.Editor().ShowSlopeLineMap(3, 0);
+        w.Editor().Views().ShowSlopeLineMap({.roof = 3, .walls = true});
         const QImage selected = w.Work().PhotoPic->Surface().copy();
-        w.Editor().EraseSelectMarks();
+        w.Editor().Views().EraseSelectMarks();
         QVERIFY(CountDifferences(selected, w.Work().PhotoPic->Surface()) > 0);
-        w.Editor().DrawSelectMarks(float(w.Session().Marks().maxX), float(w.Session().Marks().minX),
-                                   float(w.Session().Marks().maxY),
-                                   float(w.Session().Marks().minY));
+        w.Editor().Views().DrawSelectMarks(
+            float(w.Session().Marks().maxX), float(w.Session().Marks().minX),
+            float(w.Session().Marks().maxY), float(w.Session().Marks().minY));
         QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
-        w.Editor().DrawSelectMarks(40, -40, 30, -30);
-        w.Editor().EraseSelectMarks();
+        w.Editor().Views().DrawSelectMarks(40, -40, 30, -30);
+        w.Editor().Views().EraseSelectMarks();
         QCOMPARE(CountDifferences(selected, w.Work().PhotoPic->Surface()), 0);
     }
 
@@ -897,7 +905,7 @@ class MainWindowTest : public QObject {
         w.Work().Picture().SetPictureCoordinates(w.Work().PhotoPic->InnerHeight(),
                                                  w.Work().PhotoPic->InnerWidth());
         w.Session().SetActiveRoof(2);
-        w.Editor().ShowAllSlopeLines();
+        w.Editor().Views().ShowAllSlopeLines();
         auto at = [&](double x, double y) { return PixelAt(*w.Work().PhotoPic, x, y); };
         QCOMPARE(at(148.5, 167.5), qRgb(255, 0, 200));
         QCOMPARE(at(95.5, 125.5), qRgb(0, 150, 255));

@@ -24,7 +24,7 @@ InputLineFrm& SlopeWindow(WindowFixture& f) {
     f.SetGoodAltitudes();
     w.Work().PhotoPic->SetOuterGeometry(0, 0, 792, 682);
     w.Work().Picture().SetPictureCoordinates(678, 788);
-    w.Editor().SelectSlopeView();
+    w.Editor().Views().SelectSlopeView();
     return w;
 }
 
@@ -94,7 +94,7 @@ class MapEditingTest : public QObject {
             DoubleClickAt(w, ToolId::Select, 50, 40);
             QCOMPARE(w.Session().ActiveRoof(), Count(0));
         }
-        w.Editor().InputModeMenu_Click(tool);
+        w.Editor().Tools().InputModeMenu_Click(tool);
         DoubleClickAt(w, tool, at.x(), at.y());
         QCOMPARE(int(w.Session().ActiveRoof()), active);
         QCOMPARE(w.Menus().Edit.Remove1TopAreaMenu->isEnabled(), menu);
@@ -132,14 +132,14 @@ class MapEditingTest : public QObject {
         AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}});
         AppendWallEdge(*f.data, {100, 80}, {105, -10}, 0);
         DoubleClickAt(w, ToolId::Select, 50, 40);
-        w.Editor().InputModeMenu_Click(ToolId::Move);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Move);
         w.Work().HeightTxt->clear();
         // The move tool points 13 units left of and below the pointer.
         emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, 105 + 13, -10 - 13);
-        QCOMPARE(w.Editor().Move().Grab().pGrabbed, Count(1));
+        QCOMPARE(w.Editor().Tools().Move().Grab().pGrabbed, Count(1));
         emit w.Work().PhotoPic->MouseMove(PictureView::kLeftButton, 110 + 13, -40 - 13);
         emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, 110 + 13, -40 - 13);
-        QCOMPARE(w.Editor().Move().Grab().pGrabbed, Count(-1));
+        QCOMPARE(w.Editor().Tools().Move().Grab().pGrabbed, Count(-1));
         QCOMPARE(f.data->gSecondWallEdgeX[0], 110.0f);
         QCOMPARE(f.data->gSecondWallEdgeY[0], -40.0f);
         QVERIFY(!w.Work().HeightTxt->text().isEmpty());
@@ -163,7 +163,7 @@ class MapEditingTest : public QObject {
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
         w.Work().Picture().SetPictureCoordinates(678, 788);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         QCOMPARE(w.Session().View(), ViewMode::Plan);
         const QImage& s = w.Work().PhotoPic->Surface();
         QVERIFY(CountColour(s, kCaptionColour) > 30);
@@ -176,7 +176,7 @@ class MapEditingTest : public QObject {
                                 my * w.Session().FlatMapRate())),
                  Colour(kRoofColour));
 
-        w.Editor().InputModeRbn_Click(ToolId::Zoom, true);
+        w.Editor().Tools().InputModeRbn_Click(ToolId::Zoom, true);
         QCOMPARE(w.Session().CurrentTool(), ToolId::Zoom);
         w.Session().SetMapLevel(Count(start));
         emit w.Work().PhotoPic->MouseDown(button, 0, 0);
@@ -200,19 +200,19 @@ class MapEditingTest : public QObject {
         InputLineFrm& w = SlopeWindow(f);
         QCOMPARE(AppendTopArea(*f.data, {{0, 0}, {100, 0}, {100, 80}, {0, 80}, {0, 0}}),
                  AppendResult::Ok);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         const float plan[5][2] = {{0, 20}, {wide, 20}, {wide, 60}, {0, 60}, {0, 20}};
         for (int j = 0; j < 5; ++j) {
             f.data->gFlatTopAreaX[std::size_t(j)] = plan[j][0];
             f.data->gFlatTopAreaY[std::size_t(j)] = plan[j][1];
         }
         w.Session().SetActiveRoof(0);
-        w.Editor().ShowFlatLineMap(0);
+        w.Editor().Views().ShowFlatLineMap({.building = 0});
         QCOMPARE(int(w.Session().MapLevel()), level);
         // White handles XOR the white canvas: black, and nothing else is.
         const Rgb black{0, 0, 0};
         QVERIFY(CountColour(w.Work().PhotoPic->Surface(), black) > 0);
-        w.Editor().EraseSelectMarks();
+        w.Editor().Views().EraseSelectMarks();
         QCOMPARE(CountColour(w.Work().PhotoPic->Surface(), black), 0);
     }
 
@@ -234,7 +234,7 @@ class MapEditingTest : public QObject {
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
         w.Session().SetChangeCount(0);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         const auto label = LabelPosition(*f.data, 0, w.Session().FlatMapRate());
         QVERIFY(label.has_value());
         emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, label->x, label->y);
@@ -321,7 +321,7 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         w.Work().Dial().MovePointImg(-10, 100); // north
         const QImage northUp = w.Work().PhotoPic->Surface();
         const int changes = w.Session().ChangeCount();
@@ -379,7 +379,7 @@ class MapEditingTest : public QObject {
         WindowFixture f;
         InputLineFrm& w = SlopeWindow(f);
         w.LoadSampleData(2);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         w.Work().Dial().MovePointImg(50, -50); // centre (60, -60)
         w.Work().Dial().PointImg_MouseUp(PictureView::kLeftButton, 0, 0);
         QCOMPARE(w.Work().AzimusTxt->text(), QStringLiteral("135"));

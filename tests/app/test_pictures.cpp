@@ -156,7 +156,7 @@ class PicturesTest : public QObject {
         f.SetGoodAltitudes();
         FillSomeData(*f.data);
         w.State().pSampleLoaded = kTrue;
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         QCOMPARE(w.Session().View(), ViewMode::Plan);
         const QString caption = w.windowTitle();
         const QImage before = w.Work().PhotoPic2->Picture();
@@ -385,7 +385,7 @@ class PicturesTest : public QObject {
 
         // The presets pass the altitude check without a message.
         f.prompts.Clear();
-        QCOMPARE(w.Editor().ValidateAltitudes(), Count(1));
+        QCOMPARE(w.Work().Altitudes().ValidateAltitudes(), Count(1));
         QCOMPARE(f.prompts.Texts(), QStringList());
         QCOMPARE(w.Work().VerHeightTxt->text(), Str(SamplePicturePresets(picture).verHeight));
     }
@@ -444,7 +444,7 @@ class PicturesTest : public QObject {
         f.ShowActive();
         w.LoadSamplePhoto(set);
         if (fromPlanMap) {
-            w.Editor().SelectFlatView();
+            w.Editor().Views().SelectFlatView();
             QCOMPARE(w.Session().View(), ViewMode::Plan);
         }
         w.LoadSampleData(set);

@@ -116,8 +116,8 @@ class TraceWindowTest : public QObject {
         QCOMPARE(d.gEachTopAreaNumber, Count(before.roofs + 1));
         QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
         QCOMPARE(w.Session().ActiveRoof(), Count(d.gEachTopAreaNumber - 1));
-        QCOMPARE(w.Editor().Wall().Start().pWallStartSet, Count(0));
-        QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
+        QCOMPARE(w.Editor().Tools().Wall().Start().pWallStartSet, Count(0));
+        QCOMPARE(w.Editor().Tools().Roof().Outline().pDrawPointNum, Count(0));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(w.Work().PhotoPic->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(w.Work().PhotoPic->cursor().hotSpot(), tool.hotSpot());
@@ -276,7 +276,7 @@ class TraceWindowTest : public QObject {
         SetPicture(w, GreyPicture(600, 450, 250, {{200, 150, 120, 80, 200}}),
                    SamplePicturePresets(1));
         ChooseOneClickTool(f, w);
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         w.Session().SetTool(ToolId::Trace);
         emit w.Work().PhotoPic->DoubleClick();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(0));
@@ -336,7 +336,7 @@ class TraceWindowTest : public QObject {
         for (int i = 0; i < walls; ++i)
             QCOMPARE(AppendWallEdge(*f.data, away, {away.x, away.y - 5}, 0), AppendResult::Ok);
         ChooseOneClickTool(f, w);
-        w.Editor().ShowSlopeLineMap(-1, -1);
+        w.Editor().Views().ShowSlopeLineMap({});
         const QImage shown = w.Work().PhotoPic->Surface().copy();
         const Counts before = CountsOf(*f.data);
 

@@ -38,7 +38,7 @@ bool SameTables(const BuildingData& a, const BuildingData& b) {
 
 // The mouse goes where the current tool's tip lands on (x, y).
 void Mouse(InputLineFrm& w, int what, QPointF p) {
-    const QPointF tip = w.Editor().HotSpotPosition(p.x(), p.y());
+    const QPointF tip = w.Editor().Tools().HotSpotPosition(p.x(), p.y());
     const double x = 2 * p.x() - tip.x(), y = 2 * p.y() - tip.y();
     PictureView* v = w.Work().PhotoPic;
     if (what == 0)
@@ -53,12 +53,12 @@ void Click(InputLineFrm& w, QPointF p) {
     Mouse(w, 2, p);
 }
 void DoubleClick(InputLineFrm& w, ToolId tool, QPointF p) {
-    w.Editor().ChooseTool(tool, ToolEntry::Button);
+    w.Editor().Tools().ChooseTool(tool, ToolEntry::Button);
     Click(w, p);
     emit w.Work().PhotoPic->DoubleClick();
 }
 void Drag(InputLineFrm& w, QPointF from, QPointF to) {
-    w.Editor().InputModeMenu_Click(ToolId::Move);
+    w.Editor().Tools().InputModeMenu_Click(ToolId::Move);
     Mouse(w, 0, from);
     Mouse(w, 1, (from + to) / 2);
     Mouse(w, 1, to);
@@ -76,14 +76,14 @@ InputLineFrm& Prepared(WindowFixture& f, bool plan) {
     AppendWallEdge(d, {100, 80}, {105, -10}, 0);
     AppendWallEdge(d, {-300, 80}, {-300, -20}, 1);
     if (plan) {
-        w.Editor().SelectFlatView();
+        w.Editor().Views().SelectFlatView();
         // Plan points of their own: the picture's altitudes place nothing.
         for (std::size_t k = 0; k < 10; ++k) {
             d.gFlatTopAreaX[k] = d.gTopAreaX[k] / 8;
             d.gFlatTopAreaY[k] = d.gTopAreaY[k] / 8;
         }
         d.gFlatTopHeight[0] = 12;
-        w.Editor().ShowFlatLineMap(-1);
+        w.Editor().Views().ShowFlatLineMap({});
         const auto label = LabelPosition(d, 0, w.Session().FlatMapRate());
         DoubleClick(w, ToolId::Select, label ? QPointF(label->x, label->y) : QPointF());
     }
@@ -118,7 +118,7 @@ class UndoTest : public QObject {
         if (select)
             DoubleClick(w, ToolId::Select, {50, 40});
         QCOMPARE(w.Session().ActiveRoof(), Count(plan || select ? 0 : -1));
-        w.Editor().RedrawCurrentView();
+        w.Editor().Views().RedrawCurrentView();
         const BuildingData before = d;
         const Count active = w.Session().ActiveRoof();
         const QImage drawnBefore = w.Work().PhotoPic->Surface();
@@ -126,7 +126,7 @@ class UndoTest : public QObject {
         w.Editor().AskBuildingHeight = [](QWidget*, const QString&, double) { return 33.0; };
         switch (Kind(kind)) {
         case Roof:
-            w.Editor().InputModeMenu_Click(ToolId::Roof);
+            w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
             for (QPointF p : {QPointF(200, -200), {260, -200}, {260, -150}, {201, -199}})
                 Click(w, p);
             break;
@@ -137,7 +137,7 @@ class UndoTest : public QObject {
             break;
         }
         case Wall:
-            w.Editor().InputModeMenu_Click(ToolId::Wall);
+            w.Editor().Tools().InputModeMenu_Click(ToolId::Wall);
             Click(w, {0, 0});
             Click(w, {0, -60});
             break;
@@ -178,7 +178,7 @@ class UndoTest : public QObject {
         QVERIFY(!SameTables(d, before));
         const BuildingData after = d;
         const Count activeAfter = w.Session().ActiveRoof();
-        w.Editor().RedrawCurrentView();
+        w.Editor().Views().RedrawCurrentView();
         const QImage drawnAfter = w.Work().PhotoPic->Surface();
         const Count changes = w.Session().ChangeCount();
 
@@ -221,11 +221,11 @@ class UndoTest : public QObject {
             return f.data->gNorthAngle;
         };
         north("45");
-        w.Editor().InputModeMenu_Click(ToolId::Roof);
+        w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
         Click(w, {200, -200});
         const BuildingData drawing = *f.data;
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), 45.0f);
-        QCOMPARE(w.Editor().Roof().Outline().pDrawPointNum, Count(0));
+        QCOMPARE(w.Editor().Tools().Roof().Outline().pDrawPointNum, Count(0));
         QVERIFY(SameTables(*f.data, drawing) && !redo->isEnabled());
         north("90");
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), 45.0f);

@@ -9,6 +9,8 @@
 
 #include "workspace/PhotoEditor.h"
 #include "workspace/PictureView.h"
+#include "workspace/ToolController.h"
+#include "workspace/ViewController.h"
 
 namespace velmora::testing {
 
@@ -55,7 +57,7 @@ Counts CountsOf(const BuildingData& d) {
 }
 
 void DoubleClickAt(InputLineFrm& w, PicturePoint p) {
-    const QPointF tip = w.Editor().HotSpotPosition(p.x, p.y);
+    const QPointF tip = w.Editor().Tools().HotSpotPosition(p.x, p.y);
     const QPointF mouse(2 * p.x - tip.x(), 2 * p.y - tip.y());
     const QPointF px = w.Work().PhotoPic->ToPixel(mouse.x(), mouse.y());
     const QPoint at(int(std::lround(px.x())) + PictureView::kBorder,

@@ -20,8 +20,10 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
 #include "workspace/ToolTable.h"
 #include "workspace/Tools.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 // Tools as test data.

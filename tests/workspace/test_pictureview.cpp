@@ -218,6 +218,62 @@ class PictureViewTest : public QObject {
         QCOMPARE(CountDifferences(once, v.Surface()), 0);
     }
 
+    // Texts are laid out once and kept; each drawing from the kept layout
+    // lights the pixels a plain drawText of the same font does, also after
+    // the view's font changed.
+    void keptTextsDrawAsDrawTextDoes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("xorMode");
+        QTest::addColumn<bool>("fontChanged");
+        QTest::newRow("caption") << QStringLiteral("平面図表示") << 16 << true << false << false;
+        QTest::newRow("height label") << QStringLiteral("26.3m") << 9 << false << false << false;
+        QTest::newRow("label in xor") << QStringLiteral("17m") << 9 << true << true << false;
+        QTest::newRow("after a font change")
+            << QStringLiteral("19m") << 12 << false << false << true;
+    }
+    void keptTextsDrawAsDrawTextDoes() {
+        QFETCH(QString, text);
+        QFETCH(int, pointSize);
+        QFETCH(bool, bold);
+        QFETCH(bool, xorMode);
+        QFETCH(bool, fontChanged);
+        PictureView v;
+        v.SetPicture(NoisePicture(200, 60, 4));
+        v.SizeToPicture();
+        v.SetMode(xorMode ? DrawMode::Xor : DrawMode::Copy);
+        const QColor c(90, 200, 30);
+        // The first drawing lays the text out; the second draws from it.
+        v.Print(7, 11, text, pointSize, bold, c);
+        if (fontChanged) {
+            QFont other = v.font();
+            other.setFamily(QStringLiteral("DejaVu Serif"));
+            v.setFont(other);
+        }
+        v.Cls();
+        const QImage before = v.Base().copy();
+        v.Print(7, 11, text, pointSize, bold, c);
+        v.Print(120, 30, text, pointSize, bold, c);
+
+        QImage expected = before;
+        QPainter p(&expected);
+        QFont f = v.font();
+        f.setPointSize(pointSize);
+        f.setBold(bold);
+        f.setStyleStrategy(QFont::NoAntialias);
+        p.setFont(f);
+        p.setPen(c);
+        if (xorMode)
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const int ascent = p.fontMetrics().ascent();
+        p.drawText(QPointF(7, 11 + ascent), text);
+        p.drawText(QPointF(120, 30 + ascent), text);
+        p.end();
+        QVERIFY(CountDifferences(before, v.Base()) > 20);
+        QCOMPARE(CountDifferences(expected, v.Base()), 0);
+    }
+
     // The overlay shows over the base without touching it, until it is
     // replaced, committed or cleared away with the drawing.
     void overlayLiesOverTheBase_data() {

@@ -26,7 +26,9 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
 #include "workspace/ToolTable.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora::manual {
@@ -77,7 +79,7 @@ QImage CropAroundRoof(InputLineFrm& w, int roof) {
 
 // A press at a drawing position of the current tool, through the view.
 void Press(InputLineFrm& w, double x, double y) {
-    const QPointF tip = w.Editor().HotSpotPosition(0, 0);
+    const QPointF tip = w.Editor().Tools().HotSpotPosition(0, 0);
     emit w.Work().PhotoPic->MouseDown(PictureView::kLeftButton, x - tip.x(), y - tip.y());
     emit w.Work().PhotoPic->MouseUp(PictureView::kLeftButton, x - tip.x(), y - tip.y());
 }
@@ -99,8 +101,9 @@ QImage CursorStrip(const QString& icoDir) {
     f.setPixelSize(12);
     p.setFont(f);
     const int cell = strip.width() / kToolCount;
-    for (int t = 0; t < kToolCount; ++t) {
-        const ToolRow& s = ToolRowOf(*ToolAt(t));
+    for (ToolId tool : AllTools()) {
+        const int t = Index(tool);
+        const ToolRow& s = ToolRowOf(tool);
         QImage icon;
         if (s.cursor) {
             if (const auto c = ReadCursorFile(QDir(icoDir).filePath(QString::fromLatin1(s.cursor))))
@@ -141,7 +144,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     shots[QStringLiteral("main-sample1")] = Grab(&w);
     a.InputModeRbn->SetValue(Index(ToolId::Trace), true);
     for (const PicturePoint& c : SamplePictureScene(1).clickPoints) {
-        const QPointF tip = w.Editor().HotSpotPosition(0, 0);
+        const QPointF tip = w.Editor().Tools().HotSpotPosition(0, 0);
         emit a.PhotoPic->MouseDown(PictureView::kLeftButton, c.x - tip.x(), c.y - tip.y());
         emit a.PhotoPic->MouseUp(PictureView::kLeftButton, c.x - tip.x(), c.y - tip.y());
         emit a.PhotoPic->DoubleClick();
@@ -166,7 +169,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
 
     // Roof 0 selected, as its double-click does.
     w.Session().SetActiveRoof(0);
-    w.Editor().ShowSlopeLineMap(0, 0);
+    w.Editor().Views().ShowSlopeLineMap({.roof = 0, .walls = true});
     shots[QStringLiteral("selected-roof")] = CropAroundRoof(w, 0);
 
     // The picture hidden and back.
@@ -175,7 +178,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     a.ClearPhotoCmd->click();
 
     // The plan map, then north set to 45 degrees.
-    w.Editor().SelectFlatView();
+    w.Editor().Views().SelectFlatView();
     shots[QStringLiteral("plan-map")] = Grab(a.PhotoPic);
     a.AzimusTxt->setText(QStringLiteral("45"));
     a.Dial().AzimusTxt_Enter();
@@ -183,17 +186,17 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
     shots[QStringLiteral("dial")] = Grab(&a.Dial());
 
     // A new roof being drawn, then a wall of roof 0.
-    w.Editor().SelectSlopeView();
+    w.Editor().Views().SelectSlopeView();
     a.ClearPhotoCmd->click(); // "戻す": the picture back
-    w.Editor().InputModeMenu_Click(ToolId::Roof);
+    w.Editor().Tools().InputModeMenu_Click(ToolId::Roof);
     for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
         Press(w, c.x(), c.y());
-    const QPointF tip = w.Editor().HotSpotPosition(0, 0);
+    const QPointF tip = w.Editor().Tools().HotSpotPosition(0, 0);
     emit a.PhotoPic->MouseMove(0, -320 - tip.x(), -190 - tip.y());
     shots[QStringLiteral("roof-drawing")] = CropAround(*a.PhotoPic, -330, -230, -250, -180);
     Press(w, -330, -180);
     Press(w, -329, -249);
-    w.Editor().InputModeMenu_Click(ToolId::Wall);
+    w.Editor().Tools().InputModeMenu_Click(ToolId::Wall);
     Press(w, 150, -30);
     emit a.PhotoPic->DoubleClick();
     const int j = data.gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().ActiveRoof())];

@@ -31,7 +31,9 @@
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
+#include "workspace/ToolController.h"
 #include "workspace/Tools.h"
+#include "workspace/ViewController.h"
 #include "workspace/WorkingArea.h"
 
 namespace {
@@ -174,7 +176,7 @@ int main(int argc, char** argv) {
     }
     std::printf("traced roofs: %d\n", int(data->gEachTopAreaNumber));
     Shoot(w, out, QStringLiteral("3-sample1-traced"));
-    w.Editor().SelectFlatView();
+    w.Editor().Views().SelectFlatView();
     Shoot(w, out, QStringLiteral("3-sample1-traced-plan"));
 
     // Each sample picture through its menu command, with the sample data set
@@ -189,14 +191,14 @@ int main(int argc, char** argv) {
     Shoot(w, out, QStringLiteral("3-sample2"));
     // Roof 0 selected, as a double-click on it does.
     w.Session().SetActiveRoof(0);
-    w.Editor().ShowSlopeLineMap(0, 0);
+    w.Editor().Views().ShowSlopeLineMap({.roof = 0, .walls = true});
     Shoot(w, out, QStringLiteral("3-sample2-roof0"));
 
     w.Menus().Edit.EditPhotoLineMenu->popup(w.Work().PhotoPic->mapToGlobal(QPoint(300, 200)));
     Shoot(w, out, QStringLiteral("4-edit-menu"));
     w.Menus().Edit.EditPhotoLineMenu->close();
 
-    w.Editor().SelectFlatView();
+    w.Editor().Views().SelectFlatView();
     Shoot(w, out, QStringLiteral("5-plan-map"));
     // North typed as 45 degrees: the map turns north-up.
     w.Work().AzimusTxt->setText(QStringLiteral("45"));
@@ -205,19 +207,19 @@ int main(int argc, char** argv) {
 
     // A new roof drawn with the roof tool, its last edge still a rubber
     // band, then a wall of roof 0 drawn with the wall tool.
-    w.Editor().SelectSlopeView();
+    w.Editor().Views().SelectSlopeView();
     const auto press = [&](double x, double y) {
         emit w.Work().PhotoPic->MouseDown(velmora::PictureView::kLeftButton, x + 14, y - 14);
         emit w.Work().PhotoPic->MouseUp(velmora::PictureView::kLeftButton, x + 14, y - 14);
     };
-    w.Editor().InputModeMenu_Click(velmora::ToolId::Roof);
+    w.Editor().Tools().InputModeMenu_Click(velmora::ToolId::Roof);
     for (const QPointF c : {QPointF(-330, -250), QPointF(-230, -250), QPointF(-230, -180)})
         press(c.x(), c.y());
     emit w.Work().PhotoPic->MouseMove(0, -320 + 14, -190 - 14);
     Shoot(w, out, QStringLiteral("7-drawing-roof"));
     press(-330, -180);
     press(-329, -249);
-    w.Editor().InputModeMenu_Click(velmora::ToolId::Wall);
+    w.Editor().Tools().InputModeMenu_Click(velmora::ToolId::Wall);
     press(-300, -220);
     emit w.Work().PhotoPic->DoubleClick();
     const int j = data->gEachTopAreaStartNum[static_cast<std::size_t>(w.Session().ActiveRoof())];
