@@ -16,7 +16,12 @@ using namespace velmora::gnss;
 namespace {
 
 std::string Data(const char* name) {
-    return std::string(VELMORA_GNSS_DATA) + "/" + name;
+    // Appended in place: GCC 12 warns falsely (-Warray-bounds) on the
+    // temporaries of `string + "/" + name` here.
+    std::string path = VELMORA_GNSS_DATA;
+    path += '/';
+    path += name;
+    return path;
 }
 
 UtcSeconds Utc(int y, int mo, int d, int h, int mi) {
