@@ -55,7 +55,7 @@ Rgb LabelColour(const BuildingData& d, int roof) {
 
 void AppendLabel(DrawList& ops, const BuildingData& d, int roof, float rate, DrawMode mode) {
     if (const auto at = LabelPosition(d, static_cast<Count>(roof), rate))
-        ops.push_back(DrawOp::Text(at->x, at->y, HeightLabel(d.gFlatTopHeight[roof]),
+        ops.push_back(DrawOp::Text(at->x, at->y, RoofLabel(d, static_cast<Count>(roof)),
                                    kLabelPointSize, true, LabelColour(d, roof), mode));
 }
 
@@ -119,6 +119,11 @@ std::optional<MapPoint> LabelPosition(const BuildingData& d, Count roof, float f
         sy += d.gFlatTopAreaY[j];
     }
     return MapPoint{sx / run->count * flatMapRate, sy / run->count * flatMapRate};
+}
+
+std::string RoofLabel(const BuildingData& d, Count roof) {
+    return RoofHeightOf(d, roof) == RoofHeight::Measured ? HeightLabel(d.gFlatTopHeight[roof])
+                                                         : kUnknownHeightLabel;
 }
 
 std::string HeightLabel(float height) {
@@ -247,7 +252,7 @@ MapDrawing DrawNorthUpFlatMap(const BuildingData& d, const MapScaleTables& t, Co
         }
         if (run->count > 0)
             m.ops.push_back(DrawOp::Text(sx / run->count * rate, sy / run->count * rate,
-                                         HeightLabel(d.gFlatTopHeight[i]), kLabelPointSize, true,
+                                         RoofLabel(d, static_cast<Count>(i)), kLabelPointSize, true,
                                          LabelColour(d, i), DrawMode::Copy));
     }
     return m;

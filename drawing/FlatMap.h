@@ -80,6 +80,12 @@ std::optional<MapPoint> LabelPosition(const BuildingData& d, Count roof, float f
 // The label text: whole metres followed by "m".
 std::string HeightLabel(float height);
 
+// A roof's label on the map: its height label, or kUnknownHeightLabel when
+// no height was measured (no wall line, or one drawn upwards). "0m" would
+// read as a measured height.
+inline constexpr const char* kUnknownHeightLabel = "不明";
+std::string RoofLabel(const BuildingData& d, Count roof);
+
 // Where the map's caption "平面図表示" goes (its top-left corner).
 inline constexpr double kFlatCaptionY = 300;
 

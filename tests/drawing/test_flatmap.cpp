@@ -29,6 +29,9 @@ void AddPlanRoof(BuildingData& d, std::vector<PicturePoint> corners, float heigh
         d.gFlatTopAreaY[start + i] = corners[i].y;
     }
     d.gFlatTopHeight[r] = height;
+    // A height is measured by a wall line; a roof of height 0 has none.
+    if (height != 0)
+        d.gWallEdgefotEachTopArea[std::size_t(d.gWallEdgeNumber++)] = r;
 }
 
 QStringList Texts(const DrawList& ops) {
@@ -229,6 +232,31 @@ class FlatMapTest : public QObject {
         QCOMPARE(FindText(m.ops, "8m")->colour, kCrossedOutlineColour);
     }
 
+    // A roof without a measured height shows no number on either map: "0m"
+    // would read as a measured height. A wall line drawn upwards measures
+    // none either.
+    void unknownHeightLabel_data() {
+        QTest::addColumn<bool>("northUp");
+        QTest::addColumn<int>("active");
+        QTest::newRow("plan map") << false << -1;
+        QTest::newRow("plan map, unknown roof highlighted") << false << 1;
+        QTest::newRow("north-up map") << true << -1;
+    }
+    void unknownHeightLabel() {
+        QFETCH(bool, northUp);
+        QFETCH(int, active);
+        BuildingData d;
+        AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 12);
+        AddPlanRoof(d, {{20, 0}, {30, 0}, {30, 10}, {20, 10}}, 0);
+        AddPlanRoof(d, {{40, 0}, {50, 0}, {50, 10}, {40, 10}}, -7); // wall drawn upwards
+        const MapDrawing m = northUp ? DrawNorthUpFlatMap(d, Tables(), 26)
+                                     : DrawFlatLineMap(d, Tables(), 26, Count(active));
+        const QStringList texts = Texts(m.ops);
+        QCOMPARE(texts.count("12m"), 1);
+        QCOMPARE(texts.count(QString::fromUtf8(kUnknownHeightLabel)), 2);
+        QVERIFY(!texts.contains("0m") && !texts.contains("-7m"));
+    }
+
     void highlightedMap() {
         BuildingData d;
         AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 9.6f);
@@ -240,11 +268,11 @@ class FlatMapTest : public QObject {
                  QString("0,0>40,0 40,0>40,40 40,40>0,40 0,40>0,0"));
         QCOMPARE(Lines(v.drawing.ops, kActiveColour),
                  QString("280,0>320,0 320,0>300,32 300,32>280,0"));
-        QCOMPARE(Texts(v.drawing.ops), QStringList({"平面図表示", "10m", "0m", "50m", "N"}));
+        QCOMPARE(Texts(v.drawing.ops), QStringList({"平面図表示", "10m", "不明", "50m", "N"}));
         QVERIFY(v.drawing.marks);
         QCOMPARE(*v.drawing.marks, (SelectBox{320, 280, 32, 0}));
         QCOMPARE(v.drawing.modeAfter, DrawMode::Xor);
-        QCOMPARE(FindText(v.drawing.ops, "0m")->mode, DrawMode::Xor);
+        QCOMPARE(FindText(v.drawing.ops, "不明")->mode, DrawMode::Xor);
         QCOMPARE(FindText(v.drawing.ops, "N")->mode, DrawMode::Xor);
         QCOMPARE(FindText(v.drawing.ops, "10m")->mode, DrawMode::Copy);
         const auto circles =
