@@ -34,6 +34,21 @@ void AddPlanRoof(BuildingData& d, std::vector<PicturePoint> corners, float heigh
         d.gWallEdgefotEachTopArea[std::size_t(d.gWallEdgeNumber++)] = r;
 }
 
+// Rows for a label test on both plan maps: plain, with roof 1 highlighted,
+// and north-up.
+void MapRows() {
+    QTest::addColumn<bool>("northUp");
+    QTest::addColumn<int>("active"); // the highlighted roof, -1 none
+    QTest::newRow("plan map") << false << -1;
+    QTest::newRow("plan map, roof 1 highlighted") << false << 1;
+    QTest::newRow("north-up map") << true << -1;
+}
+
+MapDrawing DrawMap(const BuildingData& d, bool northUp, int active) {
+    return northUp ? DrawNorthUpFlatMap(d, Tables(), 26)
+                   : DrawFlatLineMap(d, Tables(), 26, Count(active));
+}
+
 QStringList Texts(const DrawList& ops) {
     QStringList out;
     for (const auto& op : ops)
@@ -212,21 +227,14 @@ class FlatMapTest : public QObject {
 
     // A roof whose outline crosses itself has its label in red, in both
     // plan maps; a sound one beside it keeps the usual colour.
-    void crossedOutlineLabel_data() {
-        QTest::addColumn<bool>("northUp");
-        QTest::addColumn<int>("active"); // the highlighted roof, -1 none
-        QTest::newRow("plan map") << false << -1;
-        QTest::newRow("plan map, crossed roof highlighted") << false << 1;
-        QTest::newRow("north-up map") << true << -1;
-    }
+    void crossedOutlineLabel_data() { MapRows(); }
     void crossedOutlineLabel() {
         QFETCH(bool, northUp);
         QFETCH(int, active);
         BuildingData d;
         AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 12);
         AddPlanRoof(d, {{20, 0}, {30, 10}, {30, 0}, {20, 10}}, 8); // a bow-tie
-        const MapDrawing m = northUp ? DrawNorthUpFlatMap(d, Tables(), 26)
-                                     : DrawFlatLineMap(d, Tables(), 26, Count(active));
+        const MapDrawing m = DrawMap(d, northUp, active);
         QVERIFY(FindText(m.ops, "12m") && FindText(m.ops, "8m"));
         QCOMPARE(FindText(m.ops, "12m")->colour, kCaptionColour);
         QCOMPARE(FindText(m.ops, "8m")->colour, kCrossedOutlineColour);
@@ -235,13 +243,7 @@ class FlatMapTest : public QObject {
     // A roof without a measured height shows no number on either map: "0m"
     // would read as a measured height. A wall line drawn upwards measures
     // none either.
-    void unknownHeightLabel_data() {
-        QTest::addColumn<bool>("northUp");
-        QTest::addColumn<int>("active");
-        QTest::newRow("plan map") << false << -1;
-        QTest::newRow("plan map, unknown roof highlighted") << false << 1;
-        QTest::newRow("north-up map") << true << -1;
-    }
+    void unknownHeightLabel_data() { MapRows(); }
     void unknownHeightLabel() {
         QFETCH(bool, northUp);
         QFETCH(int, active);
@@ -249,9 +251,7 @@ class FlatMapTest : public QObject {
         AddPlanRoof(d, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, 12);
         AddPlanRoof(d, {{20, 0}, {30, 0}, {30, 10}, {20, 10}}, 0);
         AddPlanRoof(d, {{40, 0}, {50, 0}, {50, 10}, {40, 10}}, -7); // wall drawn upwards
-        const MapDrawing m = northUp ? DrawNorthUpFlatMap(d, Tables(), 26)
-                                     : DrawFlatLineMap(d, Tables(), 26, Count(active));
-        const QStringList texts = Texts(m.ops);
+        const QStringList texts = Texts(DrawMap(d, northUp, active).ops);
         QCOMPARE(texts.count("12m"), 1);
         QCOMPARE(texts.count(QString::fromUtf8(kUnknownHeightLabel)), 2);
         QVERIFY(!texts.contains("0m") && !texts.contains("-7m"));
