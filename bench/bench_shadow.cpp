@@ -36,6 +36,15 @@ std::vector<Footprint> Town() {
     return out;
 }
 
+// The sun of the winter solstice in Tokyo, at the map's default times.
+std::vector<ShadeInstant> WinterInstants() {
+    ShadePeriod p;
+    p.year = 2025;
+    p.month = 12;
+    p.day = 22;
+    return SampleInstants(p, {35.68, 139.77});
+}
+
 ShadeGrid Grid200() {
     ShadeGrid g;
     g.x0 = -100;
@@ -48,11 +57,7 @@ ShadeGrid Grid200() {
 
 void BM_ShadeMap(benchmark::State& state) {
     const std::vector<Footprint> town = Town();
-    ShadePeriod p;
-    p.year = 2025;
-    p.month = 12;
-    p.day = 22;
-    const std::vector<ShadeInstant> instants = SampleInstants(p, {35.68, 139.77});
+    const std::vector<ShadeInstant> instants = WinterInstants();
     const ShadeGrid g = Grid200();
     for (auto _ : state) {
         auto map = ComputeShadeMap(town, town, g, 4, instants, 1.0 / 60);
@@ -64,13 +69,9 @@ BENCHMARK(BM_ShadeMap)->Unit(benchmark::kMillisecond);
 // The whole run of the command's core: the sun for 480 minutes too.
 void BM_ShadeMapWithSun(benchmark::State& state) {
     const std::vector<Footprint> town = Town();
-    ShadePeriod p;
-    p.year = 2025;
-    p.month = 12;
-    p.day = 22;
     const ShadeGrid g = Grid200();
     for (auto _ : state) {
-        const std::vector<ShadeInstant> instants = SampleInstants(p, {35.68, 139.77});
+        const std::vector<ShadeInstant> instants = WinterInstants();
         auto map = ComputeShadeMap(town, town, g, 4, instants, 1.0 / 60);
         benchmark::DoNotOptimize(map);
     }
@@ -79,11 +80,7 @@ BENCHMARK(BM_ShadeMapWithSun)->Unit(benchmark::kMillisecond);
 
 void BM_ContourLines(benchmark::State& state) {
     const std::vector<Footprint> town = Town();
-    ShadePeriod p;
-    p.year = 2025;
-    p.month = 12;
-    p.day = 22;
-    const std::vector<ShadeInstant> instants = SampleInstants(p, {35.68, 139.77});
+    const std::vector<ShadeInstant> instants = WinterInstants();
     const ShadeGrid g = Grid200();
     const ShadeMap map = *ComputeShadeMap(town, town, g, 4, instants, 1.0 / 60);
     for (auto _ : state)

@@ -23,6 +23,7 @@
 #include "data/ProjectFile.h"
 #include "data/Scenes.h"
 #include "geometry/Altitudes.h"
+#include "support/Process.h"
 #include "support/Records.h"
 #include "support/Window.h"
 
@@ -31,23 +32,11 @@ using namespace velmora::testing;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out, err;
-};
+using Run = ProcessRun;
 
 Run Cli(const QStringList& args, const std::function<void()>& inChild = {},
         const QString& stdoutFile = {}) {
-    QProcess p;
-    if (inChild)
-        p.setChildProcessModifier(inChild);
-    if (!stdoutFile.isEmpty())
-        p.setStandardOutputFile(stdoutFile);
-    p.start(QStringLiteral(VELMORA_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return RunProgram(QStringLiteral(VELMORA_CLI), args, inChild, stdoutFile);
 }
 
 // Sample picture 1 as a BMP file, which both the window and the tool open

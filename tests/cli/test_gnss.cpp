@@ -8,24 +8,17 @@
 #include <nlohmann/json.hpp>
 
 #include "data/ProjectFile.h"
+#include "support/Process.h"
 #include "support/Records.h"
 
 using namespace velmora;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out, err;
-};
+using Run = testing::ProcessRun;
 
 Run Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return testing::RunProgram(QStringLiteral(VELMORA_CLI), args);
 }
 
 QString Data(const char* name) {

@@ -15,23 +15,16 @@
 #include "data/ProjectFile.h"
 #include "data/Scenes.h"
 #include "geometry/Footprints.h"
+#include "support/Process.h"
 
 using namespace velmora;
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out, err;
-};
+using Run = testing::ProcessRun;
 
 Run Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_CLI), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return testing::RunProgram(QStringLiteral(VELMORA_CLI), args);
 }
 
 QByteArray Slurp(const QString& path) {
