@@ -21,6 +21,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QThread>
+#include <stdexcept>
 #include <QVBoxLayout>
 
 #include "app/InputLineFrm.h"
@@ -331,10 +332,12 @@ void GnssDialog::Start() {
         try {
             const gnss::Ephemerides orbits =
                 tle ? gnss::Ephemerides::FromTle(files.front()) : gnss::Ephemerides::FromNav(files);
+            if (const std::string problem = gnss::SettingsProblem(s); !problem.empty())
+                throw std::invalid_argument(problem);
             const std::size_t n = gnss::EpochCount(s);
             const gnss::UtcSeconds end =
                 s.start + static_cast<gnss::UtcSeconds>((n - 1) * static_cast<std::size_t>(s.step));
-            const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end);
+            const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end, s.step);
             if (!idle.empty()) {
                 outcome->second = QStringLiteral("%1: 期間中に使えるエフェメリスがありません。")
                                       .arg(QString::fromLocal8Bit(idle.front().c_str()));

@@ -38,6 +38,8 @@ QString ProblemText(cli::ShadowProblem p) {
     case cli::ShadowProblem::GridTooLarge:
         return QStringLiteral(
             "格子が大きすぎます。格子の大きさを大きくするか、範囲を狭めてください。");
+    case cli::ShadowProblem::Implausible:
+        return QStringLiteral("屋根の高さか位置がありえない値です。壁線と高度を確かめてください。");
     }
     return {};
 }
