@@ -321,7 +321,7 @@ void GnssDialog::Start() {
 
     std::vector<std::string> files;
     for (int i = 0; i < files_->count(); ++i)
-        files.push_back(QFile::encodeName(files_->item(i)->text()).toStdString());
+        files.push_back(ExistingPathBytes(files_->item(i)->text()));
     const bool tle = kind_->currentIndex() == 1;
     stop_ = std::make_shared<std::atomic<bool>>(false);
     auto outcome = std::make_shared<std::pair<std::unique_ptr<gnss::Prediction>, QString>>();
