@@ -21,8 +21,8 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QThread>
-#include <stdexcept>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/InputLineFrm.h"
 #include "cli/CliSupport.h"

@@ -339,8 +339,8 @@ int GnssCommand(const QStringList& args) {
     const std::vector<std::string> idle = orbits->FilesCoveringNone(s.start, end, s.step);
     if (!idle.empty())
         throw Failure(QStringLiteral("%1: covers none of the period %2 ... %3")
-                          .arg(ArgumentText(idle.front().c_str()),
-                               plots::UtcText(s.start), plots::UtcText(end)));
+                          .arg(ArgumentText(idle.front().c_str()), plots::UtcText(s.start),
+                               plots::UtcText(end)));
     run.prediction = gnss::Predict(*orbits, run.buildings.prisms, s);
     run.summary = gnss::Summarise(run.prediction, s.step);
 

@@ -255,7 +255,8 @@ void CheckText(const std::string& name, std::string_view text, std::size_t maxLi
 std::string CopyFolderBase() {
     const char* t = std::getenv("TMPDIR");
     const std::string base = t && t[0] == '/' ? t : "/tmp";
-    if (base.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-") !=
+    if (base.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-") !=
         std::string::npos)
         return "/tmp";
     return base;

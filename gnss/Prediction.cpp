@@ -20,7 +20,8 @@ std::size_t EpochCount(const PredictionSettings& s) {
 
 std::string SettingsProblem(const PredictionSettings& s) {
     if (!(std::fabs(s.at.x) <= kMaxPlanOffset && std::fabs(s.at.y) <= kMaxPlanOffset))
-        return "the receiver must stand within " + std::to_string(static_cast<int>(kMaxPlanOffset)) +
+        return "the receiver must stand within " +
+               std::to_string(static_cast<int>(kMaxPlanOffset)) +
                " m of the origin, east and north";
     if (!(std::fabs(s.latitude) <= 90 && std::fabs(s.longitude) <= 360))
         return "the origin's latitude and longitude are out of range";
@@ -113,8 +114,8 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             track.rounds = 1;
             if (d->elevation < -1 && radius > 0) {
                 const double rate = (std::sqrt(2 * kGm / radius) + 500) / range; // rad/s
-                const double seconds = std::min(
-                    (-d->elevation - 0.5) * std::numbers::pi / 180 / rate, 86400.0 * 366);
+                const double seconds =
+                    std::min((-d->elevation - 0.5) * std::numbers::pi / 180 / rate, 86400.0 * 366);
                 track.hiddenUntil = e.utc + static_cast<UtcSeconds>(seconds);
                 below[i].push_back({e.utc, seconds});
             }

@@ -66,9 +66,14 @@ QStringList Base(const QString& town) {
 
 // The command line of Base without ephemerides: one GPS file follows.
 QStringList BaseWithout(const QString& town) {
-    return {"gnss",    town,     "--at",    "5,-20",    "--origin", "35.6812,139.7671",
-            "--start", "2012-10-31T21:00:00Z", "--hours",  "0.25",     "--step",
-            "300",     "--systems", "G",     "--json"};
+    return {"gnss",      town,
+            "--at",      "5,-20",
+            "--origin",  "35.6812,139.7671",
+            "--start",   "2012-10-31T21:00:00Z",
+            "--hours",   "0.25",
+            "--step",    "300",
+            "--systems", "G",
+            "--json"};
 }
 
 // A name written with \ooo octal escapes for bytes that are not UTF-8.
@@ -183,24 +188,34 @@ class GnssCommandTest : public QObject {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("canaries");
-        QTest::newRow("extension of four letters") << "--nav" << "keep.12dx" << QStringList{"keep.12ox"};
+        QTest::newRow("extension of four letters") << "--nav"
+                                                   << "keep.12dx" << QStringList{"keep.12ox"};
         QTest::newRow("command in a long extension")
-            << "--nav" << "n.12dx$(touch PWNED)" << QStringList{"n.12ox$(touch PWNED)"};
-        QTest::newRow("dot in a folder name") << "--nav" << "a.12d/brdc" << QStringList{"a.12o/brdc"};
+            << "--nav"
+            << "n.12dx$(touch PWNED)" << QStringList{"n.12ox$(touch PWNED)"};
+        QTest::newRow("dot in a folder name") << "--nav"
+                                              << "a.12d/brdc" << QStringList{"a.12o/brdc"};
         QTest::newRow("command in a folder name")
-            << "--nav" << "e.12d$(touch PWNED2)/nav" << QStringList{"e.12o$(touch PWNED2)/nav"};
-        QTest::newRow("crx") << "--nav" << "brdc.crx" << QStringList{"brdc.cro", "brdc.rnx"};
-        QTest::newRow("backticks") << "--nav" << "`touch PWNED3`.12d"
-                                   << QStringList{"`touch PWNED3`.12o"};
+            << "--nav"
+            << "e.12d$(touch PWNED2)/nav" << QStringList{"e.12o$(touch PWNED2)/nav"};
+        QTest::newRow("crx") << "--nav"
+                             << "brdc.crx" << QStringList{"brdc.cro", "brdc.rnx"};
+        QTest::newRow("backticks") << "--nav"
+                                   << "`touch PWNED3`.12d" << QStringList{"`touch PWNED3`.12o"};
         QTest::newRow("quote and dollar")
-            << "--nav" << "q\"$(touch PWNED4)\".12d" << QStringList{"q\"$(touch PWNED4)\".12o"};
-        QTest::newRow("leading dash") << "--nav" << "-brdc.12n" << QStringList{"canary"};
-        QTest::newRow("not UTF-8") << "--nav" << "\\377\\376.12n" << QStringList{"canary"};
-        QTest::newRow("wildcard") << "--nav" << "brdc*.12n" << QStringList{"brdc1.12n"};
+            << "--nav"
+            << "q\"$(touch PWNED4)\".12d" << QStringList{"q\"$(touch PWNED4)\".12o"};
+        QTest::newRow("leading dash") << "--nav"
+                                      << "-brdc.12n" << QStringList{"canary"};
+        QTest::newRow("not UTF-8") << "--nav"
+                                   << "\\377\\376.12n" << QStringList{"canary"};
+        QTest::newRow("wildcard") << "--nav"
+                                  << "brdc*.12n" << QStringList{"brdc1.12n"};
         QTest::newRow("TLE, command in a long extension")
-            << "--tle" << "t.12dx$(touch PWNED5)" << QStringList{"t.12ox$(touch PWNED5)"};
-        QTest::newRow("TLE, leading dash and not UTF-8")
-            << "--tle" << "-\\351t.txt" << QStringList{"canary"};
+            << "--tle"
+            << "t.12dx$(touch PWNED5)" << QStringList{"t.12ox$(touch PWNED5)"};
+        QTest::newRow("TLE, leading dash and not UTF-8") << "--tle"
+                                                         << "-\\351t.txt" << QStringList{"canary"};
     }
     void hostileNames() {
         QFETCH(QString, option);
@@ -238,13 +253,21 @@ class GnssCommandTest : public QObject {
         QTest::addColumn<QString>("message");
         for (const QString option : {"--nav", "--tle"}) {
             const QByteArray o = option.toUtf8();
-            QTest::addRow("%s pipe", o.data()) << option << "pipe" << "not a regular file";
-            QTest::addRow("%s /dev/zero", o.data()) << option << "/dev/zero" << "not a regular file";
-            QTest::addRow("%s folder", o.data()) << option << "folder" << "is a folder";
-            QTest::addRow("%s 2 GB sparse", o.data()) << option << "sparse" << "the file is too large";
+            QTest::addRow("%s pipe", o.data()) << option << "pipe"
+                                               << "not a regular file";
+            QTest::addRow("%s /dev/zero", o.data()) << option << "/dev/zero"
+                                                    << "not a regular file";
+            QTest::addRow("%s folder", o.data()) << option << "folder"
+                                                 << "is a folder";
+            QTest::addRow("%s 2 GB sparse", o.data()) << option << "sparse"
+                                                      << "the file is too large";
         }
-        QTest::newRow("--tle line of 300") << "--tle" << "long line" << "line 3: longer than 128";
-        QTest::newRow("--tle epoch day 999") << "--tle" << "day 999" << "is no date";
+        QTest::newRow("--tle line of 300") << "--tle"
+                                           << "long line"
+                                           << "line 3: longer than 128";
+        QTest::newRow("--tle epoch day 999") << "--tle"
+                                             << "day 999"
+                                             << "is no date";
     }
     void refusedFiles() {
         QFETCH(QString, option);
@@ -289,13 +312,13 @@ class GnssCommandTest : public QObject {
         QTest::newRow("self-crossing roof")
             << QStringList{"town", "bow-tie"} << "roof 3: outline crosses itself";
         QTest::newRow("elements two months from the period")
-            << QStringList{"--start", "2012-12-31T21:00:00Z"}
-            << "the elements of G32, G26, G27";
-        QTest::newRow("propagation fails") << QStringList{"elements", "drag"}
-                                           << "some satellites have no valid ephemeris";
+            << QStringList{"--start", "2012-12-31T21:00:00Z"} << "the elements of G32, G26, G27";
+        QTest::newRow("propagation fails")
+            << QStringList{"elements", "drag"} << "some satellites have no valid ephemeris";
         // Few epochs over ten years: work by the epochs, not by the years.
-        QTest::newRow("ten years, one epoch a day") << QStringList{"--hours", "87600", "--step", "86400"}
-                                                    << "some satellites have no valid ephemeris";
+        QTest::newRow("ten years, one epoch a day")
+            << QStringList{"--hours", "87600", "--step", "86400"}
+            << "some satellites have no valid ephemeris";
     }
     void warnings() {
         QFETCH(QStringList, change);

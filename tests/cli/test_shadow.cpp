@@ -102,10 +102,14 @@ class ShadowCliTest : public QObject {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("like");    // the file whose summary it must match, if any
         QTest::addColumn<QString>("message"); // on stderr
-        QTest::newRow("altitudes of 1e30 m") << "altitudes.dat" << "" << "km from the origin";
-        QTest::newRow("unmeasured roof 1e30 m high")
-            << "tallbare.dat" << "roof0bare.dat" << "roof 0 has no measured height";
-        QTest::newRow("self-crossing roof") << "bowtie.dat" << "sample.dat"
+        QTest::newRow("altitudes of 1e30 m") << "altitudes.dat"
+                                             << ""
+                                             << "km from the origin";
+        QTest::newRow("unmeasured roof 1e30 m high") << "tallbare.dat"
+                                                     << "roof0bare.dat"
+                                                     << "roof 0 has no measured height";
+        QTest::newRow("self-crossing roof") << "bowtie.dat"
+                                            << "sample.dat"
                                             << "outline crosses itself (a corner dragged";
     }
     void implausibleProjects() {

@@ -88,7 +88,8 @@ class ShadeMapTest : public QObject {
         QVERIFY(a && b);
         QCOMPARE(a->hours.size(), b->hours.size());
         for (std::size_t k = 0; k < a->hours.size(); ++k)
-            QVERIFY(a->hours[k] == b->hours[k] || (std::isnan(a->hours[k]) && std::isnan(b->hours[k])));
+            QVERIFY(a->hours[k] == b->hours[k] ||
+                    (std::isnan(a->hours[k]) && std::isnan(b->hours[k])));
     }
 
     // At the equinox at true solar noon the sun stands due south (north at

@@ -167,11 +167,11 @@ class GnssOrbitsTest : public QObject {
         QTest::newRow("TLE line too long") << "tle"
                                            << "G32\n" + QString(300, u'A') + "\n" + l1 + "\n" + l2
                                            << "line 2: longer than 128 characters";
-        QTest::newRow("RINEX line too long")
-            << "nav"
-            << "     2.10           N: GPS NAV DATA                         RINEX VERSION / TYPE\n" +
-                   QString(1000, u' ') + "\n"
-            << "line 2: longer than 256 characters";
+        QTest::newRow("RINEX line too long") << "nav"
+                                             << "     2.10           N: GPS NAV DATA               "
+                                                "          RINEX VERSION / TYPE\n" +
+                                                    QString(1000, u' ') + "\n"
+                                             << "line 2: longer than 256 characters";
         QTest::newRow("NUL byte") << "nav"
                                   << QString("     2.10           N: GPS NAV DATA     ") +
                                          QChar(0) + "\n"
@@ -182,7 +182,9 @@ class GnssOrbitsTest : public QObject {
             << "nav"
             << "1.0                 COMPACT RINEX FORMAT                    CRINEX VERS   / TYPE\n"
             << "compressed files are not read";
-        QTest::newRow("empty") << "nav" << "" << "the file is empty";
+        QTest::newRow("empty") << "nav"
+                               << ""
+                               << "the file is empty";
     }
     void badFiles() {
         QFETCH(QString, kind);
@@ -209,10 +211,14 @@ class GnssOrbitsTest : public QObject {
     void specialFiles_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("pipe") << "fifo" << "not a regular file";
-        QTest::newRow("folder") << "folder" << "is a folder";
-        QTest::newRow("device") << "device" << "not a regular file";
-        QTest::newRow("too large") << "sparse" << "the file is too large";
+        QTest::newRow("pipe") << "fifo"
+                              << "not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("device") << "device"
+                                << "not a regular file";
+        QTest::newRow("too large") << "sparse"
+                                   << "the file is too large";
     }
     void specialFiles() {
         QFETCH(QString, kind);
@@ -293,8 +299,8 @@ class GnssOrbitsTest : public QObject {
             id = "G32";
         }
         const std::vector<Satellite> sats = orbits->SatellitesDuring(at - 3600, at + 3600, 60);
-        const auto sat = std::find_if(sats.begin(), sats.end(),
-                                      [&](const Satellite& s) { return s.id == id; });
+        const auto sat =
+            std::find_if(sats.begin(), sats.end(), [&](const Satellite& s) { return s.id == id; });
         QVERIFY(sat != sats.end());
         double rs[3];
         const auto gpst = at + static_cast<std::int64_t>(GpsMinusUtc(at));
@@ -313,9 +319,10 @@ class GnssOrbitsTest : public QObject {
         }
         // The next GLONASS ephemeris places R03 again; the elements never do.
         const auto& next = p.epochs[1].satellites;
-        QCOMPARE(std::any_of(next.begin(), next.end(),
-                             [&](const SatelliteSky& v) { return p.satellites[v.satellite].id == id; }),
-                 kind == "nav");
+        QCOMPARE(
+            std::any_of(next.begin(), next.end(),
+                        [&](const SatelliteSky& v) { return p.satellites[v.satellite].id == id; }),
+            kind == "nav");
         const auto& missing = p.epochs[0].missing;
         QVERIFY(std::any_of(missing.begin(), missing.end(),
                             [&](std::size_t i) { return p.satellites[i].id == id; }));
@@ -326,16 +333,26 @@ class GnssOrbitsTest : public QObject {
     void tleEpochs_data() {
         QTest::addColumn<QString>("epoch");
         QTest::addColumn<QString>("outcome"); // near, far or refused
-        QTest::newRow("the day before") << "12305.07451262" << "near";
-        QTest::newRow("day 366 of a leap year") << "12366.50000000" << "far";
-        QTest::newRow("1957, after the first satellite") << "57300.00000000" << "far";
-        QTest::newRow("2056") << "56100.00000000" << "far";
-        QTest::newRow("day 999") << "12999.00000000" << "refused";
-        QTest::newRow("day 0") << "12000.50000000" << "refused";
-        QTest::newRow("day 366 of 2013") << "13366.50000000" << "refused";
-        QTest::newRow("nan") << "nan           " << "refused";
-        QTest::newRow("day nan") << "12nan.0000000 " << "refused";
-        QTest::newRow("before the first satellite") << "57100.00000000" << "refused";
+        QTest::newRow("the day before") << "12305.07451262"
+                                        << "near";
+        QTest::newRow("day 366 of a leap year") << "12366.50000000"
+                                                << "far";
+        QTest::newRow("1957, after the first satellite") << "57300.00000000"
+                                                         << "far";
+        QTest::newRow("2056") << "56100.00000000"
+                              << "far";
+        QTest::newRow("day 999") << "12999.00000000"
+                                 << "refused";
+        QTest::newRow("day 0") << "12000.50000000"
+                               << "refused";
+        QTest::newRow("day 366 of 2013") << "13366.50000000"
+                                         << "refused";
+        QTest::newRow("nan") << "nan           "
+                             << "refused";
+        QTest::newRow("day nan") << "12nan.0000000 "
+                                 << "refused";
+        QTest::newRow("before the first satellite") << "57100.00000000"
+                                                    << "refused";
     }
     void tleEpochs() {
         QFETCH(QString, epoch);
@@ -396,7 +413,8 @@ class GnssOrbitsTest : public QObject {
         QCOMPARE(nav.FilesCoveringNone(Utc(2010, 7, 1, 6, 0), Utc(2010, 7, 1, 7, 0), 30).at(0),
                  Data("brdc3050.12n"));
         // Past the last ephemeris's validity nothing is covered any more.
-        QCOMPARE(nav.FilesCoveringNone(Utc(2012, 11, 2, 6, 0), Utc(2012, 11, 2, 7, 0), 30).size(), 2u);
+        QCOMPARE(nav.FilesCoveringNone(Utc(2012, 11, 2, 6, 0), Utc(2012, 11, 2, 7, 0), 30).size(),
+                 2u);
     }
 };
 
