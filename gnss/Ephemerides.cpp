@@ -2,6 +2,7 @@
 #include "gnss/Ephemerides.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,15 +45,20 @@ using rtk::gtime_t;
 constexpr std::size_t kNavBytes = 32u << 20;
 constexpr std::size_t kSmallBytes = 1u << 20;
 
+// Mapped rather than allocated: the pages are zero until RTKLIB writes
+// them, so the untouched bulk of the buffer costs nothing.
 struct Zeroed {
     void* p = nullptr;
-    explicit Zeroed(std::size_t n) : p(std::calloc(1, n)) {
-        if (!p)
+    std::size_t n = 0;
+    explicit Zeroed(std::size_t bytes)
+        : p(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)),
+          n(bytes) {
+        if (p == MAP_FAILED)
             throw std::bad_alloc();
     }
     Zeroed(const Zeroed&) = delete;
     Zeroed& operator=(const Zeroed&) = delete;
-    ~Zeroed() { std::free(p); }
+    ~Zeroed() { ::munmap(p, n); }
 };
 
 struct Nav {
