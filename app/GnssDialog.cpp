@@ -318,6 +318,7 @@ void GnssDialog::Start() {
     gnss::Buildings b = gnss::MeasuredBuildings(*copy);
     prisms_ = std::move(b.prisms);
     unmeasured_ = std::move(b.unmeasured);
+    crossing_ = std::move(b.crossing);
 
     std::vector<std::string> files;
     for (int i = 0; i < files_->count(); ++i)
@@ -401,6 +402,13 @@ void GnssDialog::Done(QString error) {
             for (const Count c : unmeasured_)
                 roofs << QString::number(c);
             text += QStringLiteral("\n高さが測られていない屋根 (除外): ") +
+                    roofs.join(QStringLiteral(", "));
+        }
+        if (!crossing_.empty()) {
+            QStringList roofs;
+            for (const Count c : crossing_)
+                roofs << QString::number(c);
+            text += QStringLiteral("\n輪郭が交差している屋根 (除外): ") +
                     roofs.join(QStringLiteral(", "));
         }
         if (m.incompleteEpochs > 0)

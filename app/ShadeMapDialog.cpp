@@ -280,6 +280,13 @@ bool ShadeMapDialog::Compute() {
         status += QStringLiteral("高さの測られていない屋根 %1 は除きました（斜線）。")
                       .arg(roofs.join(QStringLiteral(", ")));
     }
+    if (!result_->crossing.empty()) {
+        QStringList roofs;
+        for (const Count roof : result_->crossing)
+            roofs << QString::number(roof);
+        status += QStringLiteral("輪郭が交差している屋根 %1 は除きました。")
+                      .arg(roofs.join(QStringLiteral(", ")));
+    }
     if (result_->map.sunDownSamples > 0)
         status += QStringLiteral("太陽が地平線の下にある %1 分は日影に数えていません。")
                       .arg(result_->map.sunDownSamples * r->period.stepMinutes);
