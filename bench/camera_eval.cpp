@@ -26,6 +26,7 @@
 
 #include "data/BuildingData.h"
 #include "data/Editing.h"
+#include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 #include "picture/GreyPicture.h"
 #include "tools/realpics/RealisticTown.h"
@@ -39,6 +40,7 @@ using realpics::TrueBuilding;
 namespace {
 
 bool verbose = false;
+constexpr std::size_t kFewClicks = 3;
 // With --residuals: each vertical of the right-camera pictures against the
 // true nadir (angle off, in degrees and in its own standard deviations), for
 // calibrating the measurement's uncertainty on the tuning half.
@@ -60,6 +62,8 @@ struct Counts {
 
 struct Part {
     Counts right, wrong, cropped;
+    // Only the first kFewClicks buildings clicked, as early in the window.
+    Counts fewRight, fewWrong;
     int measured = 0; // right camera, picture tilt measured
     int within = 0;   // and within 1 degree of the truth
     int croppedMeasured = 0, croppedWithin = 0;
@@ -196,6 +200,22 @@ void EvaluatePicture(const realpics::RealisticPicture& p, Part& part) {
         }
     }
 
+    {
+        const std::vector<TrueBuilding> few(
+            p.buildings.begin(), p.buildings.begin() + std::min(kFewClicks, p.buildings.size()));
+        const Traced t = TraceAll(input, few, right);
+        const CameraCheck c = Check(input, t, w, trueTilt);
+        part.fewRight.Add(c);
+        Print("right, 3 clicks", c, trueTilt);
+        for (const double delta : {-3.0, 3.0}) {
+            const TraceCamera wrong = Wrong(right, delta, w);
+            const CameraCheck cw =
+                Check(input, TraceAll(input, few, wrong), w, wrong.thetaRad * kRadToDeg);
+            part.fewWrong.Add(cw);
+            Print("3 deg, 3 clicks", cw, trueTilt);
+        }
+    }
+
     // 15 % cut off one side: the picture's centre moves, the typed
     // altitudes stay.
     const char* sides[] = {"cut left", "cut right", "cut top", "cut bottom"};
@@ -267,6 +287,11 @@ void Report(const char* name, const Part& p) {
                 p.wrongBuildings, p.wrongHeights, p.wrongOff, Pct(p.wrongOff, p.wrongBuildings),
                 p.wrongHeightsUnchecked, p.wrongOffUnchecked,
                 Pct(p.wrongOffUnchecked, p.wrongBuildings));
+    std::printf(
+        "  3 clicks only:  right camera %d: agrees %d, unknown %d, disagrees %d; 3 deg off %d: "
+        "agrees %d, unknown %d, disagrees %d\n",
+        p.fewRight.pictures, p.fewRight.agrees, p.fewRight.unknown, p.fewRight.disagrees,
+        p.fewWrong.pictures, p.fewWrong.agrees, p.fewWrong.unknown, p.fewWrong.disagrees);
     for (const auto& [why, n] : p.unknownWhy)
         std::printf("  unknown: %s: %d\n", why.c_str(), n);
 }
@@ -283,6 +308,35 @@ int main(int argc, char** argv) {
             residuals = true;
         else if (std::strcmp(argv[i], "--fresh") == 0 && i + 1 < argc)
             fresh = std::atoi(argv[++i]);
+    }
+    // Sample picture 1: its buildings' walls follow a real picture's
+    // hand-drawn lines, not the model exactly.
+    {
+        const QImage image(":/samples/sample1.png");
+        const DemoScene& scene = SamplePictureScene(1);
+        std::vector<TrueBuilding> buildings;
+        for (const PicturePoint& c : scene.clickPoints)
+            buildings.push_back({{}, c, 0});
+        const TraceInput input = PrepareTraceInput(GreyCopyOf(image));
+        const TraceCamera right = realpics::CameraOf(1, image.width());
+        const double tilt = right.thetaRad * kRadToDeg;
+        const Traced t = TraceAll(input, buildings, right);
+        const double ny = NadirOfTilt(tilt, image.width());
+        for (const auto& o : t.outlines)
+            for (const MeasuredVertical& v : MeasureVerticals(o, input.edges)) {
+                const double want = std::atan2(0 - v.x, -(ny - v.y));
+                const double got = std::atan2(v.dx, -v.dy);
+                if (residuals)
+                    std::printf("  sample 1 line at (%.0f,%.0f) length %.0f: off %.2f deg, sigma "
+                                "%.2f deg\n",
+                                v.x, v.y, v.length, (got - want) * kRadToDeg,
+                                v.sigmaAngle * kRadToDeg);
+            }
+        const CameraCheck c = Check(input, t, image.width(), tilt);
+        std::printf("sample picture 1, its own altitudes, 7 clicks: %s: %s\n",
+                    VerdictWord(c.verdict), CameraReasonText(c).c_str());
+        if (residuals)
+            return 0;
     }
     Part tuning, heldOut, freshPart;
     for (int i = 0; i < realpics::kWidePictureCount + fresh; ++i) {

@@ -29,6 +29,9 @@ struct MeasuredVertical {
     double length = 0;      // picture units between its first and last edge pixel
     double sigmaAngle = 0;  // radians, one standard deviation of its direction
     double sigmaAcross = 0; // picture units, of its centre across the line
+    // The roof it stands under: the verticals of one building share its own
+    // errors, so buildings, not verticals, are the independent evidence.
+    int roof = 0;
 };
 
 // The verticals below the corners of one roof outline (picture coordinates;
@@ -77,17 +80,21 @@ struct CameraCheck {
     double tiltUncertainty = 0;        // degrees, one standard deviation
     int verticals = 0;                 // the verticals used
     int measured = 0;                  // the verticals measured
+    int buildings = 0;                 // the roofs the verticals used stand under
     std::optional<double> nadirX;      // the column where they meet, picture units
     double nadirXUncertainty = 0;
     std::optional<double> nadirY;
 };
 
 // Checks the typed tilt (degrees) against the verticals of a picture
-// `pictureWidth` picture units wide.
+// `pictureWidth` picture units wide. A difference counts beyond the 0.995
+// quantile of Student's t for as many degrees of freedom as buildings with
+// verticals at the meeting point, less the parameters fitted.
 CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double pictureWidth,
                         double typedTiltDeg);
 
-// The check over the verticals of several roof outlines of one picture.
+// The check over the verticals of several roof outlines of one picture
+// (each vertical's `roof` its outline's index).
 CameraCheck CheckCameraAtRoofs(const std::vector<std::vector<PicturePoint>>& outlines,
                                const EdgeField& edges, double pictureWidth, double typedTiltDeg);
 

@@ -94,11 +94,14 @@ CameraCheck TraceTool::CheckCamera(const std::vector<PicturePoint>& traced) {
         outlines.push_back(std::move(o));
     }
     std::vector<MeasuredVertical> all;
-    for (const auto& o : outlines) {
-        auto [it, fresh] = w.verticals.try_emplace(Key(o));
+    for (std::size_t r = 0; r < outlines.size(); ++r) {
+        auto [it, fresh] = w.verticals.try_emplace(Key(outlines[r]));
         if (fresh)
-            it->second = MeasureVerticals(o, w.input.edges);
-        all.insert(all.end(), it->second.begin(), it->second.end());
+            it->second = MeasureVerticals(outlines[r], w.input.edges);
+        for (MeasuredVertical v : it->second) {
+            v.roof = int(r);
+            all.push_back(v);
+        }
     }
     const double k = d.gPhotoMetrePerUnit;
     const double width = k > 0 ? d.gFlatHeight / (kImageWidthFactor * k) : 0;
