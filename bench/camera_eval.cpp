@@ -116,11 +116,7 @@ Traced TraceAll(const TraceInput& input, const std::vector<TrueBuilding>& buildi
 }
 
 CameraCheck Check(const TraceInput& input, const Traced& t, double width, double typedTilt) {
-    std::vector<MeasuredVertical> all;
-    for (const auto& o : t.outlines)
-        for (const MeasuredVertical& v : MeasureVerticals(o, input.edges))
-            all.push_back(v);
-    return CheckCamera(all, width, typedTilt);
+    return CheckCameraAtRoofs(t.outlines, input.edges, width, typedTilt);
 }
 
 void Print(const char* what, const CameraCheck& c, double trueTilt) {

@@ -56,6 +56,8 @@ constexpr double kSameDirection = 0.035; // sin 2 degrees
 // A vertical meets the nadir when it passes within this many of its own
 // standard deviations.
 constexpr double kInlierZ = 3.0;
+// Meeting points are sought among at most this many of the longest verticals.
+constexpr int kPairedLines = 40;
 // Two verticals closer in direction than this give no meeting point.
 constexpr double kParallel = 0.017; // sin 1 degree
 // A difference counts when it exceeds this many standard deviations: a
@@ -411,8 +413,18 @@ NadirFit FitNadir(const std::vector<MeasuredVertical>& vs, std::optional<double>
             if (std::fabs(v.dx) > kParallel)
                 consider(*column, v.y + (*column - v.x) / v.dx * v.dy);
     } else {
+        // Meeting points of pairs among the longest verticals only: the
+        // pairs grow with the square of their number.
+        std::vector<int> order(std::size_t(n), 0);
         for (int i = 0; i < n; ++i)
-            for (int j = i + 1; j < n; ++j) {
+            order[std::size_t(i)] = i;
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return vs[std::size_t(a)].length > vs[std::size_t(b)].length;
+        });
+        const int m = std::min(n, kPairedLines);
+        for (int oi = 0; oi < m; ++oi)
+            for (int oj = oi + 1; oj < m; ++oj) {
+                const int i = order[std::size_t(oi)], j = order[std::size_t(oj)];
                 const MeasuredVertical &a = vs[std::size_t(i)], &b = vs[std::size_t(j)];
                 const double cross = a.dx * b.dy - a.dy * b.dx;
                 if (std::fabs(cross) < kParallel)
