@@ -519,16 +519,14 @@ CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double p
     }
     c.tiltUncertainty = std::hypot(tiltSigma(y, sy), kSharedTiltError);
     const double alarm = AlarmLevel(dof);
-    const bool measured = c.tiltUncertainty <= kConcern / (alarm + kPowerZ);
-    if (measured)
-        c.pictureTilt = TiltOfNadir(y, pictureWidth);
-    // A nadir off the centre column is a finding of its own, however
-    // uncertain the tilt.
+    if (c.tiltUncertainty > kConcern / (alarm + kPowerZ)) {
+        c.reason = CameraReason::TooUncertain;
+        return c;
+    }
+    c.pictureTilt = TiltOfNadir(y, pictureWidth);
     if (offCentre) {
         c.verdict = CameraVerdict::Disagrees;
         c.reason = CameraReason::NadirOffCentre;
-    } else if (!measured) {
-        c.reason = CameraReason::TooUncertain;
     } else if (std::fabs(*c.pictureTilt - typedTiltDeg) > alarm * c.tiltUncertainty) {
         c.verdict = CameraVerdict::Disagrees;
         c.reason = CameraReason::TiltDiffers;
