@@ -17,6 +17,7 @@
 #include "geometry/CameraModel.h"
 #include "picture/GreyPicture.h"
 #include "picture/PictureReader.h"
+#include "tracing/CameraCheck.h"
 #include "tracing/RoofTracer.h"
 
 namespace velmora::cli {
@@ -36,8 +37,8 @@ QString Point(PicturePoint p) {
     return QStringLiteral("(%1, %2)").arg(Num(p.x), Num(p.y));
 }
 
-// The four altitude boxes as the window holds them after the metres were
-// typed: each feet box follows its metres box.
+} // namespace
+
 AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
     // Checked as numbers first: the boxes' texts of a huge value read as
     // something else entirely.
@@ -74,8 +75,6 @@ AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
     return t;
 }
 
-} // namespace
-
 GreyRaster TraceSource(const QImage& picture) {
     return TraceSourceOf(picture);
 }
@@ -87,16 +86,9 @@ QImage ReadPictureFile(const QString& path) {
     return std::move(read.picture);
 }
 
-TraceOutcome TracePicture(const TraceRequest& request) {
-    if (!(request.north >= 0 && request.north <= 360))
-        throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
-                             .arg(Exact(request.north)));
-    if (request.clicks.empty())
-        throw UsageError(QStringLiteral("give at least one --click X,Y"));
-    const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
-    const QImage picture = ReadPictureFile(request.picture);
+void CheckClicksInside(const QImage& picture, const std::vector<PicturePoint>& clicks) {
     const int w = picture.width(), h = picture.height();
-    for (const PicturePoint& c : request.clicks) {
+    for (const PicturePoint& c : clicks) {
         int column = 0, row = 0;
         if (!PicturePixel(w, h, c.x, c.y, column, row))
             throw UsageError(QStringLiteral("--click %1,%2 lies outside the picture (%3 x %4 "
@@ -106,6 +98,31 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                                  .arg(h)
                                  .arg(Num(-w / 2.0), Num(w / 2.0), Num(-h / 2.0), Num(h / 2.0)));
     }
+}
+
+const char* RefusalText(TraceRefusal r) {
+    switch (r) {
+    case TraceRefusal::NotOnRoof:
+        return "no roof under the click (not an even, light surface)";
+    case TraceRefusal::NoClosedEdge:
+        return "no roof under the click (no roof edge around it)";
+    case TraceRefusal::NoOutline:
+    case TraceRefusal::None:
+        break;
+    }
+    return "the outline has no corners";
+}
+
+TraceOutcome TracePicture(const TraceRequest& request) {
+    if (!(request.north >= 0 && request.north <= 360))
+        throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
+                             .arg(Exact(request.north)));
+    if (request.clicks.empty())
+        throw UsageError(QStringLiteral("give at least one --click X,Y"));
+    const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
+    const QImage picture = ReadPictureFile(request.picture);
+    const int w = picture.width(), h = picture.height();
+    CheckClicksInside(picture, request.clicks);
 
     TraceOutcome out;
     out.data = std::make_unique<BuildingData>();
@@ -120,27 +137,51 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     const TraceCamera camera{d.gSlideAngle * kDegToRad, d.gFlatHeight, d.gPhotoMetrePerUnit};
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetInput(&input);
+    // Every click traced first, on a scratch record that only tells which
+    // clicks land on a roof already traced: the camera is checked on all the
+    // roofs before any wall is registered.
+    struct Click {
+        Count inside = -1;
+        TraceResult r;
+    };
+    std::vector<Click> traced;
+    std::vector<std::vector<PicturePoint>> outlines;
+    {
+        auto scratch = std::make_unique<BuildingData>();
+        for (const PicturePoint& c : request.clicks) {
+            Click k;
+            k.inside = FindTopAreaAt(*scratch, c.x, c.y);
+            if (k.inside < 0) {
+                k.r = tracer->Trace(c.x, c.y, &camera);
+                if (k.r.refusal == TraceRefusal::None &&
+                    RegisterTracedRoof(*scratch, k.r.outline, nullptr, nullptr).roof ==
+                        AppendResult::Ok)
+                    outlines.push_back(k.r.outline);
+            }
+            traced.push_back(std::move(k));
+        }
+    }
+    out.camera = CheckCameraAtRoofs(outlines, input.edges, w, d.gSlideAngle);
+    const bool misfit = out.camera.verdict == CameraVerdict::Disagrees;
     int index = 0;
-    for (const PicturePoint& c : request.clicks) {
+    for (std::size_t i = 0; i < traced.size(); ++i) {
+        const PicturePoint& c = request.clicks[i];
+        const TraceResult& r = traced[i].r;
         QString line = QStringLiteral("click %1 %2: ").arg(++index).arg(Point(c));
-        const Count inside = FindTopAreaAt(d, c.x, c.y);
-        if (inside >= 0) {
+        if (traced[i].inside >= 0) {
             out.lines << line + QStringLiteral("nothing registered: roof %1 is already set there")
-                                    .arg(inside);
+                                    .arg(traced[i].inside);
             continue;
         }
-        const TraceResult r = tracer->Trace(c.x, c.y, &camera);
         if (r.refusal != TraceRefusal::None) {
-            const char* why = r.refusal == TraceRefusal::NotOnRoof
-                                  ? "no roof under the click (not an even, light surface)"
-                              : r.refusal == TraceRefusal::NoClosedEdge
-                                  ? "no roof under the click (no roof edge around it)"
-                                  : "the outline has no corners";
-            out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
+            out.lines << line + QStringLiteral("nothing registered: ") +
+                             QString::fromLatin1(RefusalText(r.refusal));
             continue;
         }
+        // A camera that does not fit the picture measures no height.
+        const bool walled = r.wall && !misfit;
         const TracedRegistration added = RegisterTracedRoof(
-            d, r.outline, r.wall ? &r.wall->top : nullptr, r.wall ? &r.wall->bottom : nullptr);
+            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
         if (added.roof != AppendResult::Ok) {
             const char* why = added.roof == AppendResult::RoofTableFull ? "the roof table is full"
                               : added.roof == AppendResult::PointStoreFull
@@ -167,6 +208,9 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                                   .arg(QString::fromStdString(FormatFixed1(*height))) +
                               support
                         : QStringLiteral(", height not measurable");
+        } else if (misfit) {
+            line += QStringLiteral("; no wall: ") +
+                    QString::fromStdString(CameraMisfitText(out.camera));
         } else if (r.wall) {
             line += QStringLiteral("; no wall line: the wall table is full");
         } else if (r.height.verdict == HeightVerdict::TwoHeights) {
@@ -180,6 +224,9 @@ TraceOutcome TracePicture(const TraceRequest& request) {
         }
         out.lines << line;
     }
+    out.lines
+        << QStringLiteral("camera %1: ").arg(QString::fromLatin1(VerdictWord(out.camera.verdict))) +
+               QString::fromStdString(CameraReasonText(out.camera));
     // What the plan map computes before every save.
     ComputeRoofHeights(d, w);
     ComputeRoofPlanPoints(d, w);

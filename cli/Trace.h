@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "data/BuildingData.h"
+#include "geometry/CameraModel.h"
+#include "tracing/CameraCheck.h"
 #include "tracing/GreyImage.h"
+#include "tracing/RoofTracer.h"
 
 namespace velmora::cli {
 
@@ -23,6 +26,17 @@ GreyRaster TraceSource(const QImage& picture);
 // cut short).
 QImage ReadPictureFile(const QString& path);
 
+// The four altitude boxes as the window holds them after the metres were
+// typed (each feet box follows its metres box), checked as the window's
+// check does; a usage error names what is wrong.
+AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres);
+
+// A usage error for the first click outside the picture.
+void CheckClicksInside(const QImage& picture, const std::vector<PicturePoint>& clicks);
+
+// Why a click traced nothing, as the trace prints it.
+const char* RefusalText(TraceRefusal r);
+
 struct TraceRequest {
     QString picture;
     double verMetres = 0;   // camera altitude of the plan view
@@ -34,7 +48,8 @@ struct TraceRequest {
 struct TraceOutcome {
     std::unique_ptr<BuildingData> data;
     ViewGeometry view;
-    QStringList lines; // one per click
+    QStringList lines;  // one per click, then the camera's
+    CameraCheck camera; // over the roofs traced
 };
 
 // Checks the request (altitudes as the window's check does, clicks inside

@@ -82,6 +82,9 @@ class PhotoEditor : public QObject {
   signals:
     // A new picture is in PhotoPic2 (untouched copy) and PhotoPic.
     void PictureReady();
+    // A line for the window's status bar (empty: clear it), such as why a
+    // one-click trace registered nothing.
+    void StatusText(const QString& text);
 
   private:
     // One command on the record (EditSession): the undo items follow it. It

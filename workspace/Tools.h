@@ -4,11 +4,14 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "data/PicturePoint.h"
 #include "workspace/Tool.h"
 
 namespace velmora {
 
+struct CameraCheck;
 struct TraceWork;
 
 // Selects a roof (double-click) in the inclined view, a building on the
@@ -95,6 +98,9 @@ class TraceTool final : public Tool {
 
   private:
     void TraceRoofAtClick();
+    // The typed camera checked against the verticals of the roof just
+    // traced and of every roof of the record.
+    CameraCheck CheckCamera(const std::vector<PicturePoint>& traced);
     RoofTool& roof_;
     WallTool& wall_;
     std::unique_ptr<TraceWork> work_;
