@@ -8,6 +8,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "data/PicturePoint.h"
@@ -60,5 +61,119 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
 
 // The height a wall line measures (nothing when the camera cannot measure it).
 std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera);
+
+// ---- The search's stages, in order --------------------------------------
+// SearchHeight runs them one after the other; each can be run alone.
+namespace heights {
+
+struct Vec {
+    double x = 0;
+    double y = 0;
+};
+inline Vec operator-(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y};
+}
+double Length(Vec v);
+
+// Whether the picture shows an edge across the unit normal (nx, ny) at
+// (x, y), allowing the predicted line to be a pixel off.
+bool EdgeAcross(const EdgeField& e, double x, double y, double nx, double ny);
+
+// The roof's corners seen through the camera and, for an assumed height,
+// where they stand on the ground and which faces the camera sees.
+class RoofModel {
+  public:
+    RoofModel(const std::vector<PicturePoint>& outline, const TraceCamera& camera);
+    // At least three corners and a camera that measures.
+    bool Valid() const { return valid_; }
+    int Corners() const { return static_cast<int>(roof_.size()); }
+    Vec Corner(int i) const { return roof_[std::size_t(i)]; }
+    // The tallest height searched: well below the camera's own altitude.
+    double Highest() const { return highest_; }
+    // Where corner i, assumed h metres high, stands on the ground (picture
+    // units), and its plan point.
+    std::optional<Vec> Ground(int i, double h, Vec* plan = nullptr) const;
+    // The ground points and seen faces for height h; false when the camera
+    // cannot place a corner.
+    bool Project(double h);
+    // For the last height projected: corner i's ground point, and whether
+    // the face from corner i to corner i + 1 is seen.
+    Vec Base(int i) const { return base_[std::size_t(i)]; }
+    const std::vector<Vec>& Bases() const { return base_; }
+    bool FaceSeen(int i) const { return faceSeen_[std::size_t(i)]; }
+    // The seen faces' feet of the last height projected that are long
+    // enough to read: start, direction and length in picture units.
+    template <class Visit> void ForEachFoot(Visit&& visit) const {
+        const int n = Corners();
+        for (int i = 0; i < n; ++i) {
+            if (!FaceSeen(i))
+                continue;
+            const Vec a = Base(i), d = Base((i + 1) % n) - a;
+            const double len = Length(d);
+            if (len >= 4)
+                visit(i, a, d, len);
+        }
+    }
+
+  private:
+    std::vector<Vec> roof_;
+    TraceCamera camera_;
+    double highest_ = 0;
+    bool valid_ = false;
+    std::vector<Vec> plan_;
+    std::vector<Vec> base_;
+    std::vector<bool> faceSeen_;
+};
+
+// Each corner's vertical edge runs towards the nadir whatever the height;
+// its pixels are read once. Only verticals on the building's silhouette
+// count: one between two seen faces, or behind a face, shows no edge.
+struct Verticals {
+    std::vector<Vec> down;                    // unit direction, per corner
+    std::vector<std::vector<int>> shownBelow; // prefix counts of edge pixels
+    std::vector<bool> silhouette;
+};
+// Nothing when a corner's vertical cannot be placed.
+std::optional<Verticals> ReadVerticals(RoofModel& roof, const EdgeField& edges);
+
+struct Tally {
+    double shown = 0;
+    double total = 0;
+    double score = 0;
+    void Add(double shownPixels, double allPixels, double weight);
+    double Score() const { return score; }
+    double Share() const { return total > 0 ? shown / total : 0; }
+};
+
+struct HeightCandidate {
+    double height = 0;
+    Tally tally;        // everything
+    Tally ground;       // the faces' feet alone
+    Tally vertical;     // the silhouette's verticals alone
+    int feetPixels = 0; // pixels the faces' feet are read at
+    bool read = false;  // whether they have been
+    // Pixels read on the silhouette's verticals past the predicted ground,
+    // and those of them that show an edge.
+    int beyondRead = 0;
+    int beyondShown = 0;
+    // Whether the verticals go on below this height's ground.
+    bool Continues() const;
+    int bestCorner = -1;
+    Vec bestBottom;
+};
+
+// Every height from low to high scored on the silhouette's verticals.
+std::vector<HeightCandidate> ScoreVerticals(RoofModel& roof, const Verticals& v,
+                                            const EdgeField& edges);
+// Adds the faces' feet to the candidates that could still matter.
+void ReadFeet(std::vector<HeightCandidate>& candidates, RoofModel& roof, const EdgeField& edges);
+// Whether the faces' feet at height h have a twin a little further down:
+// then that "foot" is one of a face's repeated bands.
+bool FootRepeatsBelow(RoofModel& roof, const Verticals& v, const EdgeField& edges, double h);
+// The best candidate, its rival and the verdict.
+HeightChoice ChooseHeight(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
+                          const Verticals& v, const EdgeField& edges);
+
+} // namespace heights
 
 } // namespace velmora
