@@ -121,8 +121,9 @@ Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>&
                 painter.drawLine(Pixel(image, o.wall->top), Pixel(image, o.wall->bottom));
             painter.setPen(Qt::red);
             painter.drawEllipse(Pixel(image, b.click), 2, 2);
-            for (const PicturePoint& c : b.roof)
-                painter.drawPoint(Pixel(image, c));
+            for (std::size_t k = 0; k < b.roof.size(); ++k)
+                painter.drawLine(Pixel(image, b.roof[k]),
+                                 Pixel(image, b.roof[(k + 1) % b.roof.size()]));
             painter.drawText(
                 Pixel(image, b.click) + QPointF(4, 0),
                 QString("%1/%2").arg(b.height, 0, 'f', 1).arg(o.height.value_or(0), 0, 'f', 1));
@@ -215,15 +216,23 @@ void Debug(const char* which, double x, double y, const char* file) {
                          : which[0] == 'w' ? realpics::PaintWidePicture(n - 1).image
                          : which[0] == 'd' ? realpics::PaintDensePicture(n - 1).image
                                            : QImage(QString(":/samples/sample%1.png").arg(n));
-    const GreyRaster grey = TraceSourceOf(image);
+    const TraceInput input = PrepareTraceInput(GreyCopyOf(image));
     auto t = std::make_unique<RoofTracer>();
-    t->SetPicture(&grey);
-    if (!t->TraceRoof(x, y)) {
+    t->SetInput(&input);
+    const TraceCamera camera = realpics::CameraOf(which[0] == 's' ? n : 2 - n % 2, image.width());
+    const TraceResult r = t->Trace(x, y, &camera);
+    if (r.refusal != TraceRefusal::None) {
         std::printf("refused\n");
         return;
     }
-    t->FindWall();
-    std::printf("roof grey %d, wall grey %d, corners", t->pRoofGrey, t->pWallGrey);
+    std::printf("outline");
+    for (const PicturePoint& p : r.outline)
+        std::printf(" (%.1f,%.1f)", p.x, p.y);
+    std::printf("\nroof grey %d, wall grey %d, corners", t->pRoofGrey, t->pWallGrey);
+    // The wall stages reuse the maps: the region again, to draw it.
+    t->FillRoofSurface();
+    std::printf(" (region %d ... %d x %d ... %d)", t->pRegionMinX, t->pRegionMaxX, t->pRegionMinY,
+                t->pRegionMaxY);
     for (const FlaggedCellRow& c : t->TopPointGrid)
         std::printf(" (%d,%d%s)", c.x, c.y, c.flag == 'B' ? " B" : "");
     std::printf("\nwall candidates:");
@@ -235,7 +244,9 @@ void Debug(const char* which, double x, double y, const char* file) {
         for (int lx = 0; lx <= kLocalMaxX; ++lx) {
             const int g = t->GetLocalGrey(lx, ly);
             QRgb c = qRgb(g, g, g);
-            if (t->gWorkMap.Get(lx, ly) == 4)
+            if (t->gWorkMap.Get(lx, ly) == 1)
+                c = qRgb(g / 2, g / 2, 255);
+            else if (t->gWorkMap.Get(lx, ly) == 4)
                 c = qRgb(255, 255, 0);
             else if (t->gWorkMap.Get(lx, ly) == 5)
                 c = qRgb(255, 0, 0);

@@ -75,6 +75,19 @@ constexpr double kTwinShare = 1.0;
 // left unread: below any rival that counts (kClearMargin, kRivalShare).
 constexpr double kUnread = 0.5;
 constexpr int kFarBeyond = 10;
+// The bands read above and below a foot: kStripFrom ... kStripTo pixels
+// from it (past its own blur, within a storey).
+constexpr int kStripFrom = 2;
+constexpr int kStripTo = 7;
+// One surface: means this close and spreads this close (or this share).
+constexpr double kSameGrey = 10;
+constexpr double kSameSpread = 4;
+constexpr double kSpreadShare = 0.5;
+// A roof: as light as the lightest roofs the tracer reads, and even.
+constexpr double kRoofGreyLow = 150;
+constexpr double kRoofSpread = 6;
+// A face's pattern of windows spreads its greys at least this much.
+constexpr double kPattern = 8;
 constexpr double kGoesOn = 0.6;
 
 } // namespace
@@ -447,10 +460,99 @@ HeightChoice ChooseHeight(const std::vector<HeightCandidate>& candidates, RoofMo
     return out;
 }
 
+Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, int from, int to,
+                bool frontOnly) {
+    Strip out;
+    if (!roof.Project(h))
+        return out;
+    double sum = 0, sum2 = 0;
+    roof.ForEachFoot([&](int, Vec a, Vec d, double len) {
+        // A foot across the picture belongs to a face turned to the camera.
+        if ((std::fabs(d.x) >= std::fabs(d.y)) != frontOnly)
+            return;
+        const double ux = d.x / len, uy = d.y / len;
+        // Down the picture's verticals is close enough to down the face
+        // over a few pixels.
+        for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
+            for (int k = from; k <= to; ++k) {
+                const int g = grey.Grey(a.x + ux * t, a.y + uy * t + (below ? -k : k));
+                if (g == kNoPixel)
+                    continue;
+                sum += g;
+                sum2 += double(g) * g;
+                ++out.pixels;
+            }
+    });
+    if (out.pixels > 0) {
+        out.mean = sum / out.pixels;
+        out.spread = std::sqrt(std::max(0.0, sum2 / out.pixels - out.mean * out.mean));
+    }
+    return out;
+}
+
+bool SameSurface(const Strip& a, const Strip& b) {
+    return a.pixels > 0 && b.pixels > 0 && std::fabs(a.mean - b.mean) <= kSameGrey &&
+           std::fabs(a.spread - b.spread) <= std::max(kSameSpread, kSpreadShare * a.spread);
+}
+
+bool RoofLike(const Strip& s) {
+    return s.pixels > 0 && s.mean >= kRoofGreyLow && s.spread <= kRoofSpread;
+}
+
+HeightVerdict CheckFeet(RoofModel& roof, const GreyImage& grey, double h, bool crowded) {
+    for (const bool front : {true, false}) {
+        const Strip face = FootStrip(roof, grey, h, false, kStripFrom, kStripTo, front);
+        const Strip under = FootStrip(roof, grey, h, true, kStripFrom, kStripTo, front);
+        if (under.pixels == 0)
+            continue;
+        if (RoofLike(under) && !RoofLike(face))
+            return front ? HeightVerdict::FootHidden : HeightVerdict::FootOnRoof;
+        // A plain face may stand on ground of its grey; a face's pattern
+        // (its windows) going on below the foot is the face itself. Among
+        // crowded buildings a band like the face below the foot is
+        // always taken for the face: the ground is seldom in sight there.
+        if (SameSurface(face, under) &&
+            (crowded || (face.spread >= kPattern && under.spread >= kPattern)))
+            return HeightVerdict::FaceGoesOn;
+    }
+    return HeightVerdict::Found;
+}
+
+double SettleBetweenFeet(RoofModel& roof, const GreyImage& grey, double low, double high) {
+    // The face just above the lower foot, and the band from there down
+    // towards the higher foot.
+    const Strip face = FootStrip(roof, grey, low, false, kStripFrom, kStripTo, true);
+    const Strip between = FootStrip(roof, grey, low, true, kStripFrom, kStripTo, true);
+    if (face.pixels == 0 || between.pixels == 0) {
+        const Strip sideFace = FootStrip(roof, grey, low, false, kStripFrom, kStripTo, false);
+        const Strip sideBetween = FootStrip(roof, grey, low, true, kStripFrom, kStripTo, false);
+        return SameSurface(sideFace, sideBetween) ? high : low;
+    }
+    return SameSurface(face, between) ? high : low;
+}
+
 } // namespace heights
 
+std::string HeightVerdictReason(HeightVerdict v) {
+    switch (v) {
+    case HeightVerdict::Found:
+        return {};
+    case HeightVerdict::TooWeak:
+        return "evidence too weak";
+    case HeightVerdict::TwoHeights:
+        return "two heights fit";
+    case HeightVerdict::FaceGoesOn:
+        return "the face goes on below its foot";
+    case HeightVerdict::FootOnRoof:
+        return "the foot stands on another roof";
+    case HeightVerdict::FootHidden:
+        return "the foot is hidden behind a building in front";
+    }
+    return {};
+}
+
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
-                          const EdgeField& edges) {
+                          const EdgeField& edges, const GreyImage* grey, bool crowded) {
     using namespace heights;
     RoofModel roof(outline, camera);
     if (!roof.Valid())
@@ -460,7 +562,34 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         return {};
     std::vector<HeightCandidate> candidates = ScoreVerticals(roof, *v, edges);
     ReadFeet(candidates, roof, edges);
-    return ChooseHeight(candidates, roof, *v, edges);
+    HeightChoice out = ChooseHeight(candidates, roof, *v, edges);
+    // A building standing alone shows its feet on open ground, which the
+    // edges alone settle well; among crowded ones the feet are as often a
+    // window row or a neighbour's roof line, and the grey below decides.
+    if (grey == nullptr || !crowded)
+        return out;
+    if (out.verdict == HeightVerdict::TwoHeights) {
+        // What lies between the two feet decides; the height it leaves
+        // must then stand on ground of its own.
+        const double low = std::min(out.height, out.rival), high = std::max(out.height, out.rival);
+        const double settled = SettleBetweenFeet(roof, *grey, low, high);
+        const auto c = std::find_if(candidates.begin(), candidates.end(),
+                                    [&](const HeightCandidate& k) { return k.height == settled; });
+        if (c == candidates.end() || c->bestCorner < 0)
+            return out;
+        out.height = settled;
+        out.verdict = HeightVerdict::Found;
+        const Vec top = roof.Corner(c->bestCorner);
+        out.wall = {{float(top.x), float(top.y)}, {float(c->bestBottom.x), float(c->bestBottom.y)}};
+    }
+    if (out.verdict == HeightVerdict::Found) {
+        const HeightVerdict feet = CheckFeet(roof, *grey, out.height, crowded);
+        if (feet != HeightVerdict::Found) {
+            out.verdict = feet;
+            out.wall = {};
+        }
+    }
+    return out;
 }
 
 } // namespace velmora

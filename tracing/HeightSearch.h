@@ -13,6 +13,7 @@
 
 #include "data/PicturePoint.h"
 #include "tracing/EdgeField.h"
+#include "tracing/GreyImage.h"
 
 namespace velmora {
 
@@ -33,7 +34,13 @@ enum class HeightVerdict {
     Found,      // one height clearly best
     TooWeak,    // no height has enough edge evidence
     TwoHeights, // two heights far apart fit about equally well
+    FaceGoesOn, // below the best height's feet the face goes on, grey and pattern alike
+    FootOnRoof, // the feet stand on another roof, not on the ground
+    FootHidden, // the face's foot lies behind a building in front
 };
+
+// Why no height was given, in words for the user; empty for Found.
+std::string HeightVerdictReason(HeightVerdict v);
 
 struct HeightChoice {
     HeightVerdict verdict = HeightVerdict::TooWeak;
@@ -56,8 +63,13 @@ struct HeightChoice {
 
 // `outline`: the roof's corners in picture coordinates (a closing point equal
 // to the first is ignored).
+// `grey`: the picture the roof was traced on; with it, what lies below the
+// feet is looked at too (the face going on, another roof, a building in
+// front), and where two heights fit, what lies between their feet decides.
+// `crowded`: the roof stands among others of nearly its grey (wall to wall).
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
-                          const EdgeField& edges);
+                          const EdgeField& edges, const GreyImage* grey = nullptr,
+                          bool crowded = false);
 
 // The height a wall line measures (nothing when the camera cannot measure it).
 std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera);
@@ -173,6 +185,30 @@ bool FootRepeatsBelow(RoofModel& roof, const Verticals& v, const EdgeField& edge
 // The best candidate, its rival and the verdict.
 HeightChoice ChooseHeight(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
                           const Verticals& v, const EdgeField& edges);
+
+// The grey of a band along the seen faces' feet: its mean and spread.
+struct Strip {
+    double mean = 0;
+    double spread = 0;
+    int pixels = 0;
+};
+// What lies just above (from `from` to `to` pixels up, on the face) or
+// below (down, past the foot) the seen faces' feet at height h. `frontOnly`:
+// only the feet that run across the picture (the faces turned to the
+// camera); otherwise only the others.
+Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, int from, int to,
+                bool frontOnly);
+// Whether two strips show one surface: alike in grey and in pattern.
+bool SameSurface(const Strip& a, const Strip& b);
+// Whether a strip is an even, light surface as a roof shows.
+bool RoofLike(const Strip& s);
+// What the grey below the feet says of height h: Found when the face ends
+// there on something else than a roof, or the verdict against it.
+// `crowded`: any band like the face below the foot counts as the face.
+HeightVerdict CheckFeet(RoofModel& roof, const GreyImage& grey, double h, bool crowded);
+// Where two heights fit: the lower one when what lies between their feet
+// is not the face going on, the higher one when it is.
+double SettleBetweenFeet(RoofModel& roof, const GreyImage& grey, double low, double high);
 
 } // namespace heights
 

@@ -437,8 +437,7 @@ std::vector<TraceOutcome> TraceEachChecked(const velmora::TraceInput& input, int
             o.wall = r.wall;
             o.height = velmora::LineHeight(*r.wall, camera);
         } else if (r.refusal == velmora::TraceRefusal::None) {
-            o.noWall = r.height.verdict == velmora::HeightVerdict::TwoHeights ? "two heights fit"
-                                                                              : "evidence too weak";
+            o.noWall = velmora::HeightVerdictReason(r.height.verdict);
         }
         out.push_back(std::move(o));
     }
