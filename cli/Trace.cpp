@@ -219,6 +219,9 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                                  FormatFixed1(std::min(r.height.height, r.height.rival))),
                              QString::fromStdString(
                                  FormatFixed1(std::max(r.height.height, r.height.rival))));
+        } else if (r.height.verdict != HeightVerdict::TooWeak) {
+            line += QStringLiteral("; no wall: ") +
+                    QString::fromStdString(HeightVerdictReason(r.height.verdict));
         } else {
             line += QStringLiteral("; no wall: evidence too weak") + support;
         }
