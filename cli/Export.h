@@ -44,11 +44,6 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 // origin's (they may run past 180 or -180) in, rings within -180 ... 180 out.
 std::vector<Ring> CutAtAntimeridian(const Ring& ring);
 
-// Plan points (metres east and north of that ground point) as [lon, lat]
-// in degrees rounded to 7 decimals, placed as the footprints are.
-std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,
-                                                double longitude);
-
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);
 

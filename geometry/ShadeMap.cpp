@@ -201,10 +201,6 @@ double SolarToUtHours(int year, int month, int day, double solarHours, double lo
     return ut;
 }
 
-bool HasMeasuredHeight(const BuildingData& d, Count roof) {
-    return RoofHeightOf(d, roof) == RoofHeight::Measured;
-}
-
 ShadeGrid GridAround(std::span<const Footprint> footprints, double margin, double cell) {
     ShadeGrid g;
     g.cell = cell;

@@ -55,6 +55,8 @@ struct Prediction {
 // The number of epochs of the settings' period: start, start + step, ...
 // up to start + hours.
 std::size_t EpochCount(const PredictionSettings& s);
+// The instant of the last of them.
+UtcSeconds LastEpoch(const PredictionSettings& s);
 
 // `progress(done, total)` is called now and then; returning false stops the
 // run, which comes back with `cancelled` set and the epochs done so far.
