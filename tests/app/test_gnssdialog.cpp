@@ -11,6 +11,7 @@
 
 #include "app/GnssDialog.h"
 #include "geometry/Footprints.h"
+#include "predict/Parameters.h"
 #include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
@@ -162,8 +163,58 @@ class GnssDialogTest : public QObject {
         d->Start();
         QVERIFY(done.wait(60000));
         QVERIFY(!d->Result());
-        QVERIFY2(f.prompts.Texts().last().startsWith(bad.fileName() + ": line 1:"),
+        // In Japanese, the file and line named as the reader found them.
+        const QString said = f.prompts.Texts().last();
+        QVERIFY2(said.startsWith(QStringLiteral("エフェメリスのファイルを読めません")) &&
+                     said.contains(bad.fileName() + ": line 1:"),
                  qPrintable(f.prompts.Texts().join("|")));
+    }
+
+    // Closed while it predicts, the dialog is destroyed at once; the work
+    // stops and nothing reaches the dialog afterwards.
+    void closeWhileRunning() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        PlanMap(f, w);
+        QPointer<GnssDialog> d = Prepared(f, w, {Data("brdc3050.12n")}, 24, 1);
+        d->Start();
+        QVERIFY(d->Running());
+        d->close();
+        QTRY_VERIFY_WITH_TIMEOUT(d.isNull(), 30000);
+        QCoreApplication::processEvents();
+        QVERIFY(w.findChildren<GnssDialog*>().isEmpty());
+    }
+
+    // The ranges of the boxes are the parameters' declarations.
+    void boxesFromDeclarations_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("parameter");
+        QTest::newRow("ground height") << "GroundHeight"
+                                       << "height";
+        QTest::newRow("hours") << "Hours"
+                               << "hours";
+        QTest::newRow("antenna") << "antenna-height"
+                                 << "antenna-height";
+        QTest::newRow("mask") << "elevation-mask"
+                              << "elevation-mask";
+        QTest::newRow("latitude") << "OriginLatitude"
+                                  << "latitude";
+    }
+    void boxesFromDeclarations() {
+        QFETCH(QString, box);
+        QFETCH(QString, parameter);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        GnssDialog* d = OpenGnssDialog(w);
+        const auto* b = d->findChild<QDoubleSpinBox*>(box);
+        QVERIFY(b);
+        const predict::Parameter* p = predict::FindParameter(parameter.toStdString());
+        QVERIFY(p);
+        QCOMPARE(b->minimum(), predict::LowestValue(*p));
+        QCOMPARE(b->maximum(), predict::HighestValue(*p));
+        const auto* step = d->findChild<QSpinBox*>("Step");
+        const predict::Parameter& s = predict::ParameterOf(predict::GnssAlgorithm(), "step");
+        QCOMPARE(step->maximum(), static_cast<int>(s.max));
     }
 };
 

@@ -88,7 +88,7 @@ class ShadowCliTest : public QObject {
                                       << "";
         QTest::newRow("roof 0 without walls")
             << "roof0bare.dat"
-            << "roof 0 has no measured height (no wall line) and is left out";
+            << "roof 0: height unknown (no wall line, or one drawn upwards); left out";
     }
     void jsonGrid() {
         QFETCH(QString, file);
