@@ -154,7 +154,7 @@ class Keep {
 } // namespace
 
 void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
-                  const QStringList& inputs) {
+                  const QStringList& inputs, const std::function<void(std::size_t)>& beforeCommit) {
     const QByteArray* toStdout = nullptr;
     const std::vector<Planned> files = PlanFiles(outputs, inputs, toStdout);
     std::vector<std::unique_ptr<StagedFile>> staged;
@@ -168,11 +168,14 @@ void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
     if (toStdout)
         WriteStdout(*toStdout);
     Keep keep(files);
-    for (std::size_t i = 0; i < staged.size(); ++i)
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        if (beforeCommit)
+            beforeCommit(i);
         if (const SaveError e = staged[i]->Commit()) {
             keep.Restore(i + 1);
             Fail(e);
         }
+    }
 }
 
 void WriteOutput(const QString& path, const QByteArray& bytes, const QStringList& inputs) {

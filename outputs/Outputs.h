@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -21,8 +22,11 @@ namespace velmora {
 // file system without hard links an earlier replacement stays).
 // A failure throws predict::Failure (WriteFailed with the system's reason,
 // StdoutTwice).
+// `beforeCommit(i)`, when given, is called before the i-th file is put in
+// place (the tests' way to make a replacement fail).
 void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
-                  const QStringList& inputs);
+                  const QStringList& inputs,
+                  const std::function<void(std::size_t)>& beforeCommit = {});
 // One output.
 void WriteOutput(const QString& path, const QByteArray& bytes, const QStringList& inputs = {});
 
