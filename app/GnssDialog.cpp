@@ -35,6 +35,7 @@
 #include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/RibbonGroup.h"
 #include "workspace/ToolTable.h"
 #include "workspace/WorkingArea.h"
 
@@ -222,9 +223,11 @@ void GnssDialog::AddFile() {
         tle ? QStringLiteral("TLEファイル|*.txt *.tle|すべてのファイル|*|")
             : QStringLiteral("RINEX航法ファイル|*.??n *.??g *.??q *.??l *.??c *.??p *.rnx|"
                              "すべてのファイル|*|"),
-        QString());
+        // The last file chosen: the dialog opens in its folder.
+        QSettings().value(Remembered("lastFile")).toString());
     if (!f)
         return;
+    QSettings().setValue(Remembered("lastFile"), *f);
     if (tle)
         files_->clear();
     files_->addItem(*f);
@@ -235,9 +238,12 @@ void GnssDialog::RemoveFile() {
 }
 
 void GnssDialog::Pick() {
+    // The receiver is picked on the plan map: the view switches to it, as
+    // its button would.
+    if (window_.Session().View() != ViewMode::Plan)
+        window_.Work().SlopeOrFlatRbn->Button(1)->click();
     if (window_.Session().View() != ViewMode::Plan) {
-        window_.Ask().Message(
-            this, QStringLiteral("平面図表示にしてから、受信点を平面図上でクリックしてください。"));
+        status_->setText(QStringLiteral("平面図を表示できません。"));
         return;
     }
     picking_ = true;

@@ -106,6 +106,38 @@ class GnssDialogTest : public QObject {
         QCOMPARE(d->findChild<QDoubleSpinBox*>("ReceiverX")->value(), x);
     }
 
+    // From the inclined view, picking switches to the plan map (no message
+    // box to dismiss first).
+    void pickFromInclinedView() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        PlanMap(f, w);
+        QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(0), Qt::LeftButton);
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
+        GnssDialog* d = OpenGnssDialog(w);
+        d->findChild<QPushButton*>("PickReceiver")->click();
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
+        QVERIFY(f.prompts.Texts().isEmpty());
+    }
+
+    // The file dialog lists the navigation files with its first filter (Qt
+    // takes patterns apart at spaces) and opens where the last file was.
+    void fileDialog() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        GnssDialog* d = OpenGnssDialog(w);
+        f.prompts.AnswerFile(Data("brdc3050.12n"));
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+        d->findChild<QPushButton*>("AddEphemeris")->click(); // no answer: cancelled
+        const auto& asked = f.prompts.asked();
+        QCOMPARE(asked.size(), std::size_t(2));
+        const QStringList filters = DialogNameFilters(asked[0].text);
+        QVERIFY(!filters.isEmpty());
+        QVERIFY2(filters[0].contains("(*.??n *.??g"), qPrintable(filters[0]));
+        QCOMPARE(asked[1].initialName, Data("brdc3050.12n"));
+    }
+
     void runAndSave() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
