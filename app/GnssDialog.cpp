@@ -202,8 +202,8 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
 }
 
 GnssDialog::~GnssDialog() {
-    if (picking_)
-        window_.Work().PhotoPic->removeEventFilter(this);
+    if (picking_ && pickTarget_)
+        pickTarget_->removeEventFilter(this);
 }
 
 bool GnssDialog::Running() const {
@@ -247,13 +247,13 @@ void GnssDialog::Pick() {
         return;
     }
     picking_ = true;
-    window_.Work().PhotoPic->installEventFilter(this);
+    pickTarget_ = window_.Work().PhotoPic;
+    pickTarget_->installEventFilter(this);
     status_->setText(QStringLiteral("平面図上で受信点をクリックしてください。"));
 }
 
 bool GnssDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (picking_ && watched == window_.Work().PhotoPic &&
-        event->type() == QEvent::MouseButtonPress) {
+    if (picking_ && watched == pickTarget_ && event->type() == QEvent::MouseButtonPress) {
         const auto* me = static_cast<QMouseEvent*>(event);
         const double rate = window_.Session().FlatMapRate();
         if (me->button() == Qt::LeftButton && rate > 0 &&
@@ -268,7 +268,7 @@ bool GnssDialog::eventFilter(QObject* watched, QEvent* event) {
                 QStringLiteral("受信点: 東 %1 m, 北 %2 m").arg(p.x, 0, 'f', 2).arg(p.y, 0, 'f', 2));
         }
         picking_ = false;
-        window_.Work().PhotoPic->removeEventFilter(this);
+        pickTarget_->removeEventFilter(this);
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -295,7 +295,7 @@ std::optional<predict::GnssRequest> GnssDialog::Request() {
     // File names as the system's bytes: names that are not UTF-8 stay whole.
     std::vector<std::string> files;
     for (int i = 0; i < files_->count(); ++i)
-        files.push_back(PathBytes(files_->item(i)->text()));
+        files.push_back(ExistingPathBytes(files_->item(i)->text()));
     if (kind_->currentIndex() == 1 && !files.empty())
         r.tle = files.front();
     else

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -81,6 +82,9 @@ class GnssDialog : public QDialog {
     std::shared_ptr<std::optional<predict::GnssRun>> running_;
     std::optional<predict::GnssRun> result_;
     bool picking_ = false;
+    // The view watched while picking: compared and released without asking
+    // the window, which may be half destroyed by then.
+    QPointer<QObject> pickTarget_;
 };
 
 // Opens the dialog from "GNSS受信予測(&G)..." (one per window, brought to the

@@ -12,10 +12,11 @@
 
 #include "data/BuildingData.h"
 #include "geometry/CameraModel.h"
+#include "outputs/Geo.h"
 
 namespace velmora::cli {
 
-using Ring = std::vector<std::array<double, 2>>;
+using velmora::Ring;
 
 // One building: closed outer rings, counter-clockwise, [lon, lat] in degrees
 // rounded to 7 decimals, the first corner repeated at the end. One ring, or
@@ -43,6 +44,10 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 // A closed ring cut at the antimeridian: longitudes continuous around the
 // origin's (they may run past 180 or -180) in, rings within -180 ... 180 out.
 std::vector<Ring> CutAtAntimeridian(const Ring& ring);
+
+// An open line of [lon, lat] points, longitudes continuous around the
+// origin's, cut where it crosses the antimeridian: in outputs/Geo.h with
+// the plan-to-WGS84 conversion.
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);

@@ -50,7 +50,9 @@ Direction DirectionTo(const Receiver& r, const double target[3]) {
 Buildings MeasuredBuildings(std::span<const Footprint> footprints) {
     Buildings out;
     for (const Footprint& f : footprints) {
-        if (f.heightState != RoofHeight::Measured)
+        if (f.crossesItself)
+            out.crossing.push_back(f.roof);
+        else if (f.heightState != RoofHeight::Measured)
             out.unmeasured.push_back(f.roof);
         else if (!f.ring.empty())
             out.prisms.push_back(f);

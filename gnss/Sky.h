@@ -49,14 +49,18 @@ std::optional<Direction> LookAt(const Receiver& r, Position&& position, double& 
 // earth-fixed point.
 Direction DirectionTo(const Receiver& r, const double target[3]);
 
-// The buildings that can block the sky: prisms of a measured height.
+// The buildings that can block the sky: prisms of a measured height whose
+// outline does not cross itself (such an outline has no inside to block
+// with).
 struct Buildings {
     std::vector<Footprint> prisms;
     std::vector<Count> unmeasured; // roofs left out: no wall line or no height
+    std::vector<Count> crossing;   // roofs left out: the outline crosses itself
 };
 
-// The prisms of the footprints with a measured height (and an outline);
-// the others are listed as unmeasured.
+// The prisms of the footprints with a measured height (and an outline),
+// but for those whose outline crosses itself; the others are listed as
+// unmeasured or crossing.
 Buildings MeasuredBuildings(std::span<const Footprint> footprints);
 
 // True when the line of sight from the receiver (plan point `at`, `antenna`

@@ -11,7 +11,15 @@
 
 namespace velmora {
 
+using Ring = std::vector<std::array<double, 2>>;
+
 double Degrees7(double v);
+
+// An open line of [lon, lat] points, longitudes continuous around the
+// origin's, cut where it crosses the antimeridian (RFC 7946 3.1.9): parts
+// within -180 ... 180, one ending and the next starting on the cut. Lines
+// that do not cross come back whole.
+std::vector<Ring> SplitLineAtAntimeridian(const Ring& line);
 
 // Plan points as [lon, lat] in degrees as PROJ gives them (longitudes
 // within -180 ... 180, not rounded); all in one call, as PROJ's set-up per

@@ -91,20 +91,33 @@ QByteArray ShadowGeoJson(const ShadowResult& s, const ShadowRequest& r) {
     using json = nlohmann::ordered_json;
     json features = json::array();
     auto add = [&](const PlanLine& line, json properties) {
-        json coordinates = json::array();
-        std::array<double, 2> last{NAN, NAN};
-        for (const auto& c : PlanToLonLat(line.points, r.site.latitude, r.site.longitude)) {
-            // Points closer than the rounding become one.
-            if (c == last)
-                continue;
-            coordinates.push_back({c[0], c[1]});
-            last = c;
+        // Longitudes continuous around the origin's, then cut at the
+        // antimeridian as the footprints are.
+        Ring lonLat = PlanToLonLat(line.points, r.site.latitude, r.site.longitude);
+        for (auto& c : lonLat)
+            c[0] = r.site.longitude + std::remainder(c[0] - r.site.longitude, 360.0);
+        json parts = json::array();
+        for (const Ring& part : SplitLineAtAntimeridian(lonLat)) {
+            json coordinates = json::array();
+            std::array<double, 2> last{NAN, NAN};
+            for (const auto& c : part) {
+                // Points closer than the rounding become one.
+                if (c == last)
+                    continue;
+                coordinates.push_back({c[0], c[1]});
+                last = c;
+            }
+            if (coordinates.size() >= 2)
+                parts.push_back(std::move(coordinates));
         }
-        if (coordinates.size() < 2)
+        if (parts.empty())
             return;
+        json geometry = parts.size() == 1
+                            ? json{{"type", "LineString"}, {"coordinates", parts[0]}}
+                            : json{{"type", "MultiLineString"}, {"coordinates", parts}};
         features.push_back({{"type", "Feature"},
                             {"properties", std::move(properties)},
-                            {"geometry", {{"type", "LineString"}, {"coordinates", coordinates}}}});
+                            {"geometry", std::move(geometry)}});
     };
     for (const ShadeLevelLines& c : s.contours)
         for (const PlanLine& line : c.lines)

@@ -67,6 +67,14 @@ constexpr Wording kWordings[] = {
     {ErrorCode::TooFar, "a footprint lies too far from the origin to be placed",
      "原点から遠すぎて地図上に置けない点があります。"},
     {ErrorCode::Unexpected, "{reason}", "計算できませんでした: {reason}"},
+    {ErrorCode::RoofTooFar,
+     "roof {1} lies more than {2} km from the origin; check the picture's "
+     "altitudes",
+     "屋根 {1} が原点から {2} km より遠くにあります。画像の高度を確かめてください。"},
+    {ErrorCode::RoofTooTall,
+     "roof {1}: a height of {2} m is not plausible (at most {3} m); check its wall line",
+     "屋根 {1} の高さ {2} m はありえません（{3} m まで）。壁線を確かめてください。"},
+    {ErrorCode::BadSettings, "{reason}", "この設定では計算できません: {reason}"},
     {ErrorCode::StdoutTwice, "two outputs go to standard output",
      "標準出力への出力が二つあります。"},
 };
@@ -112,6 +120,7 @@ bool IsRequestError(ErrorCode code) {
     case ErrorCode::TooManyEpochs:
     case ErrorCode::NoEphemerisFiles:
     case ErrorCode::StdoutTwice:
+    case ErrorCode::BadSettings:
         return true;
     default:
         return false;

@@ -39,6 +39,9 @@ enum class ErrorCode {
     TooFar,      // a point too far from the origin to be placed
     StdoutTwice, // two outputs go to standard output
     Unexpected,  // reason: what went wrong
+    RoofTooFar,  // {1} the roof, {2} the reach in km
+    RoofTooTall, // {1} the roof, {2} its height, {3} the most there is
+    BadSettings, // reason: why the settings cannot be computed (English)
 };
 
 enum class Language { English, Japanese };

@@ -42,6 +42,15 @@ std::string WarningText(const Warning& w, Language language) {
                         NumberText(w.total) +
                         " minutes of the period; those minutes count as no shade"
                   : "太陽が地平線の下にある " + NumberText(w.value) + " 分は日影に数えていません。";
+    case WarningCode::StaleElements: {
+        std::string ids;
+        for (const std::string& id : w.ids)
+            ids += (ids.empty() ? "" : ", ") + id;
+        return en ? w.file + ": the elements of " + ids + " lie more than " + NumberText(w.value) +
+                        " days from the period; their positions may be kilometres off"
+                  : w.file + ": 衛星 " + ids + " の軌道要素は期間から " + NumberText(w.value) +
+                        " 日以上離れています。位置が数 km ずれることがあります。";
+    }
     case WarningCode::IncompleteEpochs:
         return en ? "at " + NumberText(w.value) +
                         " epochs some satellites have no valid ephemeris; those epochs are "

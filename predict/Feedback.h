@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/BuildingData.h"
@@ -21,12 +22,19 @@ enum class WarningCode {
     OutlineCrossing,  // roofs whose outline crosses itself, left out
     SunDown,          // value: minutes of the period with the sun down; total: all minutes
     IncompleteEpochs, // value: epochs with satellites lacking an ephemeris
+    StaleElements,    // file: the TLE set; ids: its satellites; value: days
 };
 
 struct Warning {
+    Warning() = default;
+    Warning(WarningCode code, std::vector<Count> roofs = {}, double value = 0, double total = 0)
+        : code(code), roofs(std::move(roofs)), value(value), total(total) {}
+
     WarningCode code = WarningCode::HeightUnknown;
     std::vector<Count> roofs;
     double value = 0, total = 0;
+    std::string file;             // as the system's bytes
+    std::vector<std::string> ids; // satellites
 };
 
 // The warning worded in the language, roofs named by their numbers:

@@ -74,6 +74,11 @@ void Validate(const GnssRequest& r) {
     if (!(s.hours > 0) || !(s.hours <= hours.max) || gnss::EpochCount(s) > kMaxEpochs)
         throw Failure({ErrorCode::TooManyEpochs,
                        {NumberText(s.hours), std::to_string(s.step), std::to_string(kMaxEpochs)}});
+    if (const std::string problem = gnss::SettingsProblem(s); !problem.empty()) {
+        Error e{ErrorCode::BadSettings};
+        e.reason = problem;
+        throw Failure(std::move(e));
+    }
 }
 
 std::optional<GnssRun> RunGnss(std::span<const Footprint> plan, const GnssRequest& r,
@@ -88,7 +93,7 @@ std::optional<GnssRun> RunGnss(std::span<const Footprint> plan, const GnssReques
     run.buildings = gnss::MeasuredBuildings(plan);
     const gnss::Ephemerides orbits = ReadOrbits(r);
     const gnss::UtcSeconds end = gnss::LastEpoch(s);
-    const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end);
+    const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end, s.step);
     if (!idle.empty())
         throw Failure(
             {ErrorCode::EphemerisIdle, {UtcTimeText(s.start), UtcTimeText(end)}, idle.front()});
@@ -100,6 +105,14 @@ std::optional<GnssRun> RunGnss(std::span<const Footprint> plan, const GnssReques
         return std::nullopt;
     run.summary = gnss::Summarise(run.prediction, s.step);
     feedback.Warn({WarningCode::HeightUnknown, run.buildings.unmeasured});
+    feedback.Warn({WarningCode::OutlineCrossing, run.buildings.crossing});
+    if (std::vector<std::string> far = orbits.ElementsFarFrom(s.start, end, kTleFreshDays);
+        !far.empty()) {
+        Warning w{WarningCode::StaleElements, {}, kTleFreshDays};
+        w.file = r.tle;
+        w.ids = std::move(far);
+        feedback.Warn(std::move(w));
+    }
     if (run.summary.incompleteEpochs > 0)
         feedback.Warn(
             {WarningCode::IncompleteEpochs, {}, static_cast<double>(run.summary.incompleteEpochs)});

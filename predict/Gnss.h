@@ -17,7 +17,9 @@ namespace velmora::predict {
 
 // A day at one-second steps is the most one run computes (each epoch keeps
 // every satellite's direction).
-inline constexpr std::size_t kMaxEpochs = 86401;
+using gnss::kMaxEpochs;
+// SGP4 places a satellite kilometres off after a few days.
+inline constexpr double kTleFreshDays = 3;
 
 struct GnssRequest {
     gnss::PredictionSettings settings;

@@ -29,11 +29,28 @@ std::vector<Footprint> SortRoofs(std::span<const Footprint> plan, ShadowResult& 
     for (const Footprint& f : plan) {
         if (f.ring.size() < 3)
             continue;
+        if (f.crossesItself) {
+            s.crossing.push_back(f.roof);
+            continue;
+        }
         const bool measured = f.heightState == RoofHeight::Measured;
+        const bool near = std::all_of(f.ring.begin(), f.ring.end(), [](const PlanXY& p) {
+            return std::fabs(p.x) <= kMaxShadeReach && std::fabs(p.y) <= kMaxShadeReach;
+        });
+        if (measured && !near)
+            throw Failure({ErrorCode::RoofTooFar,
+                           {std::to_string(f.roof), GeneralNumber(kMaxShadeReach / 1000)}});
+        if (measured && !(f.height <= kMaxRoofHeight))
+            throw Failure(
+                {ErrorCode::RoofTooTall,
+                 {std::to_string(f.roof), GeneralNumber(f.height), GeneralNumber(kMaxRoofHeight)}});
         if (measured)
             buildings.push_back(f);
         else
             s.unmeasured.push_back(f.roof);
+        // An unmeasured roof far out has no place on the map.
+        if (!near)
+            continue;
         s.measured.push_back(measured);
         s.footprints.push_back(f);
     }
@@ -112,7 +129,7 @@ std::optional<ShadowResult> RunShadow(std::span<const Footprint> plan, const Sha
         throw Failure(Error(ErrorCode::NoRoofs));
     if (buildings.empty())
         throw Failure(Error(ErrorCode::NoHeights));
-    const ShadeGrid grid = GridAround(s.footprints, r.extent, r.cell);
+    const ShadeGrid grid = GridAround(buildings, r.extent, r.cell);
     if (static_cast<double>(grid.nx) * grid.ny > kMaxShadeCells)
         throw Failure({ErrorCode::GridTooLarge,
                        {std::to_string(grid.nx), std::to_string(grid.ny),
@@ -136,6 +153,7 @@ std::optional<ShadowResult> RunShadow(std::span<const Footprint> plan, const Sha
         s.contours.push_back({level, LevelLines(s.map.hours, grid, level)});
     if (r.hourly)
         AddHourly(s, buildings, r);
+    feedback.Warn({WarningCode::OutlineCrossing, s.crossing});
     feedback.Warn({WarningCode::HeightUnknown, s.unmeasured});
     if (s.map.sunDownSamples > 0)
         feedback.Warn({WarningCode::SunDown,

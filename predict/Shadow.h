@@ -14,8 +14,8 @@
 
 namespace velmora::predict {
 
-// Grids beyond this many cells take more memory than a map is worth.
-inline constexpr double kMaxShadeCells = 16e6;
+// No building is taller: a measured height above it is a mistaken wall line.
+inline constexpr double kMaxRoofHeight = 1000;
 
 struct ShadowRequest {
     ShadePeriod period;
@@ -32,6 +32,7 @@ struct ShadowResult {
     std::vector<Footprint> footprints; // every roof with an outline
     std::vector<bool> measured;        // per footprint
     std::vector<Count> unmeasured;     // roofs left out: no measured height
+    std::vector<Count> crossing;       // roofs left out: the outline crosses itself
     std::vector<ShadeLevelLines> contours;
     std::vector<ShadeOutline> hourly;
 };
@@ -50,8 +51,11 @@ void Validate(const ShadowRequest& r);
 
 // The whole map; throws Failure when there is nothing to map (no roofs, no
 // roof with a measured height, the sun below the horizon all period, a grid
-// too large). Nothing when the feedback cancels. Warns of the roofs left
-// out and of the minutes with the sun down.
+// too large, a measured roof above kMaxRoofHeight or beyond kMaxShadeReach).
+// Roofs whose outline crosses itself are left out, as are unmeasured roofs
+// out of that reach; only measured roofs decide the grid. Nothing when the
+// feedback cancels. Warns of the roofs left out and of the minutes with the
+// sun down.
 std::optional<ShadowResult> RunShadow(std::span<const Footprint> plan, const ShadowRequest& r,
                                       Feedback& feedback);
 
