@@ -7,25 +7,26 @@
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
-#include <atomic>
 #include <memory>
+#include <optional>
 
-#include "gnss/Prediction.h"
+#include "predict/Gnss.h"
 
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
-class QThread;
 
 namespace velmora {
 
 class InputLineFrm;
+class PredictionRunner;
 
 class GnssDialog : public QDialog {
     Q_OBJECT
@@ -35,11 +36,13 @@ class GnssDialog : public QDialog {
 
     // The receiver point, plan metres east and north.
     void SetReceiver(double x, double y);
-    // Runs the prediction in a worker thread; Finished() follows.
+    // Runs the prediction in the background (PredictionRunner); Finished()
+    // follows a start.
     void Start();
     void Cancel();
-    bool Running() const { return worker_ != nullptr; }
-    const gnss::Prediction* Result() const { return result_.get(); }
+    bool Running() const;
+    const gnss::Prediction* Result() const { return result_ ? &result_->prediction : nullptr; }
+    const predict::GnssRun* Run() const { return result_ ? &*result_ : nullptr; }
     // The table of the last result as CSV.
     QByteArray TableCsv() const;
     QByteArray SkyPlotFile(const QString& path) const;
@@ -56,11 +59,12 @@ class GnssDialog : public QDialog {
     void AddFile();
     void RemoveFile();
     void Pick();
-    void Done(QString error);
+    void BuildBoxes();
+    QLayout* BuildForm();
+    void Done(bool failed, const predict::Error& error, bool cancelled);
     void ShowPictures();
     void Save(int what);
-    gnss::PredictionSettings Settings() const;
-    QString Title() const;
+    std::optional<predict::GnssRequest> Request();
 
     InputLineFrm& window_;
     QDoubleSpinBox *x_, *y_, *latitude_, *longitude_, *height_, *antenna_, *offset_, *hours_,
@@ -74,16 +78,13 @@ class GnssDialog : public QDialog {
     QProgressBar* progress_;
     QLabel *sky_, *chart_, *status_;
 
-    QThread* worker_ = nullptr;
-    std::shared_ptr<std::atomic<bool>> stop_;
-    gnss::PredictionSettings running_;
-    std::vector<Footprint> prisms_;
-    std::vector<Count> unmeasured_;
-    std::vector<Count> crossing_; // roofs left out: the outline crosses itself
-    std::unique_ptr<gnss::Prediction> result_;
-    gnss::PredictionSettings shown_;
-    std::vector<Footprint> shownPrisms_;
+    PredictionRunner* runner_ = nullptr;
+    std::shared_ptr<std::optional<predict::GnssRun>> running_;
+    std::optional<predict::GnssRun> result_;
     bool picking_ = false;
+    // The view watched while picking: compared and released without asking
+    // the window, which may be half destroyed by then.
+    QPointer<QObject> pickTarget_;
 };
 
 // Opens the dialog from "GNSS受信予測(&G)..." (one per window, brought to the

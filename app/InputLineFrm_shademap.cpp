@@ -2,7 +2,7 @@
 // The shade-map entry of "予測(&P)".
 #include "app/InputLineFrm.h"
 #include "app/ShadeMapDialog.h"
-#include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 #include "workspace/PicturePane.h"
 #include "workspace/WorkingArea.h"
 
@@ -10,16 +10,10 @@ namespace velmora {
 
 void InputLineFrm::ShadeMapMenu_Click() {
     if (!shadeMap_) {
-        // The dialog works on a copy with heights and plan positions as the
-        // plan map works them out, so it never changes the record.
+        // The dialog works on the footprints as the plan map places them,
+        // from a copy: it never changes the record.
         shadeMap_ = new ShadeMapDialog(
-            [this] {
-                auto copy = std::make_unique<BuildingData>(data_);
-                const double width = work_->Picture().PictureScaleWidth();
-                ComputeRoofHeights(*copy, width);
-                ComputeRoofPlanPoints(*copy, width);
-                return copy;
-            },
+            [this] { return PlanFootprints(data_, work_->Picture().PictureScaleWidth()); },
             prompts_, this);
         shadeMap_->setAttribute(Qt::WA_DeleteOnClose);
     }

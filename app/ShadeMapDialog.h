@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "日影図": the shade-time map of the current buildings, worked out for a
 // day, a measuring plane and a period, shown and saved as a plan map (PNG or
-// SVG) or as lines (GeoJSON). Modeless: the main window stays usable.
+// SVG), as the grid (JSON) or as lines (GeoJSON), the files velmora-cli
+// shadow writes. Modeless: the main window stays usable, and the dialog may
+// be closed while it computes.
 #pragma once
 
 #include <QDate>
@@ -10,13 +12,16 @@
 #include <memory>
 #include <optional>
 
-#include "cli/Shadow.h"
+#include "geometry/Footprints.h"
+#include "plots/ShadeMapPlot.h"
+#include "predict/Shadow.h"
 
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -26,6 +31,7 @@ class QTimeEdit;
 namespace velmora {
 
 class Prompts;
+class PredictionRunner;
 
 // The day of the December solstice on or after `today` (the winter solstice
 // of the northern hemisphere, the day of the shade regulation).
@@ -35,17 +41,21 @@ class ShadeMapDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // `snapshot` gives a copy of the buildings with heights and plan
-    // positions worked out as the plan map shows them.
-    using Snapshot = std::function<std::unique_ptr<BuildingData>()>;
+    // `snapshot` gives the buildings' footprints as the plan map shows
+    // them (PlanFootprints).
+    using Snapshot = std::function<std::vector<Footprint>()>;
     ShadeMapDialog(Snapshot snapshot, Prompts& prompts, QWidget* parent = nullptr);
 
-    // Works out the map with the settings shown; false when there is none.
+    // Starts the map with the settings shown in the background; false when
+    // it cannot start (the settings are refused, it runs already). Finished
+    // follows a start.
     bool Compute();
+    bool Running() const;
     // Writes the map shown to `path` (.png, .svg or .geojson).
     bool SaveTo(const QString& path);
     bool HasMap() const { return result_.has_value(); }
-    const cli::ShadowResult* Result() const { return result_ ? &*result_ : nullptr; }
+    const predict::ShadowResult* Result() const { return result_ ? &*result_ : nullptr; }
+    const predict::ShadowRequest* Request() const { return request_ ? &*request_ : nullptr; }
 
     QDateEdit* DateBox = nullptr;
     QDoubleSpinBox* LatitudeBox = nullptr;
@@ -66,11 +76,16 @@ class ShadeMapDialog : public QDialog {
     QLabel* Status = nullptr;
     QLabel* MapView = nullptr;
 
+  signals:
+    void Finished();
+
   protected:
     void resizeEvent(QResizeEvent* e) override;
 
   private:
-    std::optional<cli::ShadowRequest> ReadSettings();
+    QLayout* BuildForm();
+    std::optional<predict::ShadowRequest> ReadSettings();
+    void Done(bool failed, const predict::Error& error, bool cancelled);
     ShadePlotInput PlotInput(const QString& name) const;
     void ShowMap();
     void PeriodChanged();
@@ -79,9 +94,11 @@ class ShadeMapDialog : public QDialog {
     Snapshot snapshot_;
     Prompts& prompts_;
     QScrollArea* scroll_ = nullptr;
-    bool cancelled_ = false;
-    std::optional<cli::ShadowRequest> request_;
-    std::optional<cli::ShadowResult> result_;
+    PredictionRunner* runner_ = nullptr;
+    std::shared_ptr<std::optional<predict::ShadowResult>> running_;
+    std::optional<predict::ShadowRequest> runningRequest_;
+    std::optional<predict::ShadowRequest> request_;
+    std::optional<predict::ShadowResult> result_;
 };
 
 } // namespace velmora

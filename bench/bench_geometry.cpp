@@ -8,6 +8,7 @@
 #include <random>
 
 #include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 
 using namespace velmora;
 
@@ -24,8 +25,7 @@ void BM_HeightsAndPlanPoints(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        ComputeRoofHeights(*d, 788);
-        ComputeRoofPlanPoints(*d, 788);
+        ComputePlanState(*d, 788);
         benchmark::DoNotOptimize(d->gFlatTopAreaX[2000]);
     }
 }

@@ -12,6 +12,7 @@
 #include "data/BuildingData.h"
 #include "data/ProjectFile.h"
 #include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 #include "gnss/Prediction.h"
 
 using namespace velmora;
@@ -41,8 +42,7 @@ std::unique_ptr<BuildingData> Town() {
                                roof) != AppendResult::Ok)
                 return nullptr;
         }
-    ComputeRoofHeights(*d, kPictureWidth);
-    ComputeRoofPlanPoints(*d, kPictureWidth);
+    ComputePlanState(*d, kPictureWidth);
     return d;
 }
 
@@ -76,7 +76,7 @@ BENCHMARK(BM_GnssReadFiles)->Unit(benchmark::kMillisecond);
 
 void BM_GnssDayAmong100Buildings(benchmark::State& state) {
     const auto town = Town();
-    const gnss::Buildings b = gnss::MeasuredBuildings(*town);
+    const gnss::Buildings b = gnss::MeasuredBuildings(NorthUpFootprints(*town));
     if (b.prisms.size() != 100) {
         state.SkipWithError("the town lacks buildings");
         return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -14,7 +15,10 @@
 #include <vector>
 
 #include "data/BuildingData.h"
+#include "outputs/Outputs.h"
 #include "picture/SystemNames.h"
+#include "predict/Feedback.h"
+#include "predict/Parameters.h"
 
 namespace velmora::cli {
 
@@ -40,38 +44,39 @@ struct Project {
     ViewGeometry view;
 };
 
-// Reads a project file and computes heights and plan positions as the plan
-// map does; a failure names the file and, where there is one, the line.
+// Reads a project file and brings it to the plan map's state (heights and
+// plan positions, ComputePlanState); a failure names the file and, where
+// there is one, the line.
 Project ReadProject(const QString& path);
 
 // "A,B" as two finite numbers; `what` names the option in the message.
 std::pair<double, double> ParsePair(const QString& text, const QString& what);
-// "LAT,LON" in degrees, latitude within -90 ... 90 and longitude within
-// -180 ... 180.
+// "LAT,LON" in degrees, within the declared latitude and longitude.
 std::pair<double, double> ParseOrigin(const QString& text);
 // One finite number.
 double ParseNumber(const QString& text, const QString& what);
 
-// Writes every output of a run after all of them are complete, all or
-// nothing: each target is checked first (absent or a regular file, not one
-// of `inputs`, not another output of the run; compared by device and inode),
-// then every new content is written and synced beside its target, and only
-// then are they put in place. "-" or an empty path is standard output,
-// written after the files are ready and before they replace the old ones.
-// A failure throws with the system's reason and leaves every target as it
-// was.
-void WriteOutputs(const std::vector<std::pair<QString, QByteArray>>& outputs,
-                  const QStringList& inputs);
-// One output.
-void WriteOutput(const QString& path, const QByteArray& bytes, const QStringList& inputs = {});
+// The outputs' writer and number format are the window's too.
+using velmora::Fixed;
+using velmora::WriteOutput;
+using velmora::WriteOutputs;
+
+// The algorithm's options, built from its declarations: name, placeholder,
+// help and default.
+void AddOptions(QCommandLineParser& parser, const predict::Algorithm& algorithm);
+// The number given for the parameter (its default when not given); throws
+// UsageError for a text that is no number. The range is the algorithm's
+// to check.
+double NumberOption(const QCommandLineParser& parser, const predict::Parameter& p);
+
+// The feedback's warnings on stderr, those about roofs naming `file`:
+// "velmora-cli: FILE: roofs 2, 5: WHY".
+void PrintWarnings(const QString& file, const predict::Feedback& feedback);
 
 // One warning line on stderr naming the roofs of `file` it concerns:
 // "velmora-cli: FILE: roofs 2, 5: WHY". Nothing for no roofs.
 void WarnRoofs(const QString& file, const std::vector<Count>& roofs, const QString& why);
 inline const QString kCrossingWarning =
     QStringLiteral("outline crosses itself (a corner dragged across the roof); left out");
-
-// Numbers as the outputs print them: fixed, `decimals` places, no "-0".
-QString Fixed(double v, int decimals);
 
 } // namespace velmora::cli

@@ -18,6 +18,7 @@
 #include "cli/Shadow.h"
 #include "cli/SkyMaskCommand.h"
 #include "cli/Trace.h"
+#include "predict/Errors.h"
 
 namespace velmora::cli {
 
@@ -171,6 +172,9 @@ int Main(int argc, char** argv) {
     } catch (const Failure& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         return 1;
+    } catch (const predict::Failure& e) {
+        std::fprintf(stderr, "velmora-cli: %s\n", e.what());
+        return predict::IsRequestError(e.error().code) ? 2 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         return 1;

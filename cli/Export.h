@@ -12,10 +12,11 @@
 
 #include "data/BuildingData.h"
 #include "geometry/CameraModel.h"
+#include "outputs/Geo.h"
 
 namespace velmora::cli {
 
-using Ring = std::vector<std::array<double, 2>>;
+using velmora::Ring;
 
 // One building: closed outer rings, counter-clockwise, [lon, lat] in degrees
 // rounded to 7 decimals, the first corner repeated at the end. One ring, or
@@ -45,15 +46,8 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 std::vector<Ring> CutAtAntimeridian(const Ring& ring);
 
 // An open line of [lon, lat] points, longitudes continuous around the
-// origin's, cut where it crosses the antimeridian (RFC 7946 3.1.9): parts
-// within -180 ... 180, one ending and the next starting on the cut. Lines
-// that do not cross come back whole.
-std::vector<Ring> SplitLineAtAntimeridian(const Ring& line);
-
-// Plan points (metres east and north of that ground point) as [lon, lat]
-// in degrees rounded to 7 decimals, placed as the footprints are.
-std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,
-                                                double longitude);
+// origin's, cut where it crosses the antimeridian: in outputs/Geo.h with
+// the plan-to-WGS84 conversion.
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings);
 QByteArray KmlText(const std::vector<BuildingPolygon>& buildings, const QString& name);

@@ -9,7 +9,10 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "geometry/Footprints.h"
+#include "picture/SystemNames.h"
 #include "plots/SkyPlot.h"
+#include "predict/SkyMask.h"
 
 namespace velmora::cli {
 
@@ -31,151 +34,113 @@ QByteArray MaskText(const std::vector<double>& mask, const QStringList& header) 
     return out;
 }
 
-} // namespace
-
-int SkyMaskCommand(const QStringList& args) {
-    QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "The buildings of a project file as prisms of their heights, seen from a receiver: for "
-        "every azimuth 0 ... 359 degrees (clockwise from true north) the highest elevation a "
-        "building covers. The receiver stands at a point of the north-up plan frame (metres east "
-        "and north of the ground point at the picture centre) outside every building."));
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
-    p.addOption({QStringLiteral("at"), QStringLiteral("the receiver's plan position in metres"),
-                 QStringLiteral("X,Y")});
-    p.addOption({QStringLiteral("antenna-height"),
-                 QStringLiteral("the receiver's height above the ground in metres (default 1.5)"),
-                 QStringLiteral("H"), QStringLiteral("1.5")});
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("mask file to write (default: standard output)"),
-                 QStringLiteral("MASK.txt")});
-    p.addOption({QStringLiteral("plot"), QStringLiteral("polar sky plot to write (.png or .svg)"),
-                 QStringLiteral("SKY.png|SKY.svg")});
-    p.addOption({QStringLiteral("date"),
-                 QStringLiteral("also the sun's path of that day and its minutes of direct and "
-                                "blocked sun (needs --origin and --utc-offset)"),
-                 QStringLiteral("YYYY-MM-DD")});
-    p.addOption({QStringLiteral("origin"),
-                 QStringLiteral("latitude and longitude in degrees of the ground point at the "
-                                "picture centre"),
-                 QStringLiteral("LAT,LON")});
-    p.addOption({QStringLiteral("utc-offset"),
-                 QStringLiteral("hours of local clock time ahead of UTC"),
-                 QStringLiteral("HOURS")});
-    if (!ParseCommandLine(p, args, 1, 1))
-        return 0;
-
+predict::SkyMaskRequest ReadRequest(const QCommandLineParser& p) {
+    predict::SkyMaskRequest r;
     if (!p.isSet(QStringLiteral("at")))
         throw UsageError(QStringLiteral("--at X,Y is required"));
-    const auto [x, y] = ParsePair(p.value(QStringLiteral("at")), QStringLiteral("--at"));
-    const double antenna =
-        ParseNumber(p.value(QStringLiteral("antenna-height")), QStringLiteral("--antenna-height"));
-    if (antenna < 0)
-        throw UsageError(QStringLiteral("--antenna-height: the height cannot be negative"));
-    const QString plot = p.value(QStringLiteral("plot"));
-    if (!plot.isEmpty() && !plot.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
-        !plot.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
-        throw UsageError(QStringLiteral("--plot %1: the name must end in .png or .svg").arg(plot));
+    std::tie(r.at.x, r.at.y) = ParsePair(p.value(QStringLiteral("at")), QStringLiteral("--at"));
+    r.antenna = NumberOption(p, predict::kAntennaHeight);
     const bool withSun = p.isSet(QStringLiteral("date"));
     if (withSun != p.isSet(QStringLiteral("origin")) ||
         withSun != p.isSet(QStringLiteral("utc-offset")))
         throw UsageError(QStringLiteral("--date, --origin and --utc-offset go together"));
-    SunClock date;
-    SunSite site;
     if (withSun) {
         // The day only: Qt's ISO reading would also take a time after it.
         const QString text = p.value(QStringLiteral("date"));
         const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid() || text.size() != 10)
-            throw UsageError(QStringLiteral("--date %1: expected a date YYYY-MM-DD")
-                                 .arg(p.value(QStringLiteral("date"))));
+            throw UsageError(QStringLiteral("--date %1: expected a date YYYY-MM-DD").arg(text));
+        SunClock date;
         date.year = d.year();
         date.month = d.month();
         date.day = d.day();
-        date.utcOffset =
-            ParseNumber(p.value(QStringLiteral("utc-offset")), QStringLiteral("--utc-offset"));
-        if (std::fabs(date.utcOffset) > 14)
-            throw UsageError(QStringLiteral("--utc-offset: expected hours within -14 ... 14"));
-        std::tie(site.latitude, site.longitude) = ParseOrigin(p.value(QStringLiteral("origin")));
+        date.utcOffset = NumberOption(p, predict::kUtcOffset);
+        r.date = date;
+        std::tie(r.site.latitude, r.site.longitude) =
+            ParseOrigin(p.value(QStringLiteral("origin")));
     }
+    predict::Validate(r);
+    return r;
+}
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
-    // Only buildings of a measured height cast a mask: one of unknown height
-    // is neither open sky nor a wall of some made-up height.
-    std::vector<Footprint> footprints;
-    std::vector<Count> crossing, unknown;
-    for (Footprint& f : NorthUpFootprints(*project.data)) {
-        if (f.crossesItself)
-            crossing.push_back(f.roof);
-        else if (f.heightState != RoofHeight::Measured)
-            unknown.push_back(f.roof);
-        if (!f.crossesItself)
-            footprints.push_back(std::move(f));
-    }
-    WarnRoofs(project.path, crossing, kCrossingWarning);
-    WarnRoofs(project.path, unknown,
-              QStringLiteral("height unknown (no wall line, or one drawn upwards); left out of the "
-                             "mask"));
-    const PlanXY at{x, y};
-    if (const std::optional<Count> roof = FootprintAt(footprints, at))
-        throw Failure(QStringLiteral("%1: the point (%2, %3) lies inside roof %4; a receiver must "
-                                     "stand outside the buildings")
-                          .arg(project.path, Fixed(x, 2), Fixed(y, 2))
-                          .arg(*roof));
-    std::erase_if(footprints,
-                  [](const Footprint& f) { return f.heightState != RoofHeight::Measured; });
-    const SkyScene scene(footprints, at, antenna);
-    const std::vector<double> mask = scene.Mask(1);
-
-    const QString where = QStringLiteral("(%1 E, %2 N) m, antenna %3 m above the ground")
-                              .arg(Fixed(x, 2), Fixed(y, 2), Fixed(antenna, 2));
+QStringList Header(const predict::SkyMaskResult& m, const QString& file, const QString& where,
+                   const QString& sunCaption) {
     QStringList header{
-        QStringLiteral("velmora-cli sky mask of %1 at %2")
-            .arg(QFileInfo(project.path).fileName(), where),
-        QStringLiteral("azimuth: degrees clockwise from true north; elevation: degrees above the "
-                       "horizon that buildings cover (0: open sky)"),
+        QStringLiteral("velmora-cli sky mask of %1 at %2").arg(QFileInfo(file).fileName(), where),
+        QStringLiteral("azimuth: degrees clockwise from true north; elevation: "
+                       "degrees above the horizon that buildings cover (0: open "
+                       "sky)"),
         QStringLiteral("azimuth elevation")};
-    if (!unknown.empty() || !crossing.empty()) {
+    if (!m.unknown.empty() || !m.crossing.empty()) {
         QStringList names;
-        for (const Count r : unknown)
+        for (const Count r : m.unknown)
             names << QString::number(r);
-        for (const Count r : crossing)
+        for (const Count r : m.crossing)
             names << QString::number(r);
         header.insert(2, QStringLiteral("left out (height or outline unknown): roofs ") +
                              names.join(QStringLiteral(", ")));
     }
-    SunDay day;
-    QString sunCaption;
-    if (withSun) {
-        day = SunOverDay(scene, date, site);
-        const QString offset = QStringLiteral("UTC%1%2")
-                                   .arg(QChar(date.utcOffset < 0 ? u'-' : u'+'))
-                                   .arg(std::fabs(date.utcOffset));
-        sunCaption =
-            QStringLiteral("%1 at %2, %3 (%4): sunrise %5, sunset %6; direct sun %7 min, sun "
-                           "blocked by buildings %8 min")
-                .arg(p.value(QStringLiteral("date")), Fixed(site.latitude, 5),
-                     Fixed(site.longitude, 5), offset,
-                     day.events.sunrise ? Clock(*day.events.sunrise) : QStringLiteral("-"),
-                     day.events.sunset ? Clock(*day.events.sunset) : QStringLiteral("-"))
-                .arg(day.directMinutes)
-                .arg(day.blockedMinutes);
+    if (!sunCaption.isEmpty())
         header.insert(2, QStringLiteral("sun on ") + sunCaption);
-    }
+    return header;
+}
+
+QString SunCaption(const predict::SkyMaskRequest& r, const SunDay& day, const QString& dateText) {
+    const QString offset = QStringLiteral("UTC%1%2")
+                               .arg(QChar(r.date->utcOffset < 0 ? u'-' : u'+'))
+                               .arg(std::fabs(r.date->utcOffset));
+    return QStringLiteral("%1 at %2, %3 (%4): sunrise %5, sunset %6; direct sun %7 min, sun "
+                          "blocked by buildings %8 min")
+        .arg(dateText, Fixed(r.site.latitude, 5), Fixed(r.site.longitude, 5), offset,
+             day.events.sunrise ? Clock(*day.events.sunrise) : QStringLiteral("-"),
+             day.events.sunset ? Clock(*day.events.sunset) : QStringLiteral("-"))
+        .arg(day.directMinutes)
+        .arg(day.blockedMinutes);
+}
+
+} // namespace
+
+int SkyMaskCommand(const QStringList& args) {
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    AddOptions(p, predict::SkyMaskAlgorithm());
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("mask file to write (default: standard output)"),
+                 QStringLiteral("MASK.txt")});
+    p.addOption({QStringLiteral("plot"), QStringLiteral("polar sky plot to write (.png or .svg)"),
+                 QStringLiteral("SKY.png|SKY.svg")});
+    if (!ParseCommandLine(p, args, 1, 1))
+        return 0;
+    const predict::SkyMaskRequest r = ReadRequest(p);
+    const QString plot = p.value(QStringLiteral("plot"));
+    if (!plot.isEmpty() && !plot.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+        !plot.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        throw UsageError(QStringLiteral("--plot %1: the name must end in .png or .svg").arg(plot));
+
+    const Project project = ReadProject(p.positionalArguments().at(0));
+    predict::Feedback feedback;
+    const predict::SkyMaskResult m =
+        predict::RunSkyMask(NorthUpFootprints(*project.data), r, feedback, PathBytes(project.path));
+    PrintWarnings(project.path, feedback);
+    const QString where = QStringLiteral("(%1 E, %2 N) m, antenna %3 m above the ground")
+                              .arg(Fixed(r.at.x, 2), Fixed(r.at.y, 2), Fixed(r.antenna, 2));
+    const QString sunCaption =
+        m.day ? SunCaption(r, *m.day, p.value(QStringLiteral("date"))) : QString();
     // Both outputs are made before either is written.
     std::vector<std::pair<QString, QByteArray>> outputs{
-        {p.value(QStringLiteral("output")), MaskText(mask, header)}};
+        {p.value(QStringLiteral("output")),
+         MaskText(m.mask, Header(m, project.path, where, sunCaption))}};
     if (!plot.isEmpty()) {
         plots::SkyPlotInput in{
-            mask,
+            m.mask,
             QStringLiteral("Sky mask of %1 at %2").arg(QFileInfo(project.path).fileName(), where),
-            withSun ? &day : nullptr,
+            m.day ? &*m.day : nullptr,
             sunCaption,
             {},
             {}};
         QByteArray plotBytes = plots::SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())
-            throw Failure(plot + QStringLiteral(": the plot could not be drawn"));
+            throw predict::Failure({predict::ErrorCode::DrawFailed, {"plot"}, PathBytes(plot)});
         outputs.emplace_back(plot, std::move(plotBytes));
     }
     WriteOutputs(outputs, {project.path});

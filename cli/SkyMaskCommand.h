@@ -3,13 +3,7 @@
 // receiver, as the plain text GNSS tools read and as a polar sky plot.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
-#include <optional>
-#include <vector>
-
-#include "geometry/SkyMask.h"
 
 namespace velmora::cli {
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Trace.h"
 
+#include "geometry/Footprints.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <cerrno>
@@ -231,8 +233,7 @@ TraceOutcome TracePicture(const TraceRequest& request) {
         << QStringLiteral("camera %1: ").arg(QString::fromLatin1(VerdictWord(out.camera.verdict))) +
                QString::fromStdString(CameraReasonText(out.camera));
     // What the plan map computes before every save.
-    ComputeRoofHeights(d, w);
-    ComputeRoofPlanPoints(d, w);
+    ComputePlanState(d, w);
     out.view.width = static_cast<float>(w + 2 * kViewBorder);
     out.view.height = static_cast<float>(h + 2 * kViewBorder);
     return out;

@@ -62,25 +62,17 @@ void InitTiltTable(BuildingData& d) {
 }
 
 void ResetAllDataBuildingData(BuildingData& d) {
-    for (std::size_t i = 0; i <= 1000; ++i) {
-        d.gTopAreaX[i] = 0;
-        d.gTopAreaY[i] = 0;
-        d.gFlatTopAreaX[i] = 0;
-        d.gFlatTopAreaY[i] = 0;
-    }
-    for (std::size_t i = 0; i <= 400; ++i) {
-        d.gFirstWallEdgeX[i] = 0;
-        d.gFirstWallEdgeY[i] = 0;
-        d.gSecondWallEdgeX[i] = 0;
-        d.gSecondWallEdgeY[i] = 0;
-        d.gWallEdgefotEachTopArea[i] = 0;
-    }
-    for (std::size_t i = 0; i <= 200; ++i) {
-        d.gEachTopAreaStartNum[i] = 0;
-        d.gEachTopAreaPointNum[i] = 0;
-        d.gEachClosedTopAreaSTS[i] = 0;
-        d.gFlatTopHeight[i] = 0;
-    }
+    // Every slot of the tables, not only the first ones: a record filled
+    // past them would keep old points, walls and heights.
+    for (auto* table : {&d.gTopAreaX, &d.gTopAreaY, &d.gFlatTopAreaX, &d.gFlatTopAreaY})
+        table->fill(0);
+    for (auto* table :
+         {&d.gFirstWallEdgeX, &d.gFirstWallEdgeY, &d.gSecondWallEdgeX, &d.gSecondWallEdgeY})
+        table->fill(0);
+    d.gWallEdgefotEachTopArea.fill(0);
+    for (auto* table : {&d.gEachTopAreaStartNum, &d.gEachTopAreaPointNum, &d.gEachClosedTopAreaSTS})
+        table->fill(0);
+    d.gFlatTopHeight.fill(0);
     d.gTopAreaPointTotalNumber = 0;
     d.gEachTopAreaNumber = 0;
     d.gWallEdgeNumber = 0;

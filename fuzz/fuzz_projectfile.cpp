@@ -15,6 +15,7 @@
 
 #include "data/ProjectFile.h"
 #include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 
 using namespace velmora;
 
@@ -95,8 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Read opened = ReadText(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!opened.result.ok)
         return 0;
-    ComputeRoofHeights(*opened.d, kPictureWidth);
-    ComputeRoofPlanPoints(*opened.d, kPictureWidth);
+    ComputePlanState(*opened.d, kPictureWidth);
 
     const Read saved = ReadText(ProjectFileText(*opened.d, opened.view));
     if (!saved.result.ok)

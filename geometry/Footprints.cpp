@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace velmora {
 
@@ -182,6 +183,18 @@ bool RingContains(std::span<const PlanXY> ring, PlanXY p) {
             inside = !inside;
     }
     return inside;
+}
+
+void ComputePlanState(BuildingData& d, double pictureWidth) {
+    ComputeRoofHeights(d, pictureWidth);
+    ComputeRoofPlanPoints(d, pictureWidth);
+}
+
+std::vector<Footprint> PlanFootprints(const BuildingData& record, double pictureWidth) {
+    // The record is large: the copy lives on the heap.
+    const auto copy = std::make_unique<BuildingData>(record);
+    ComputePlanState(*copy, pictureWidth);
+    return NorthUpFootprints(*copy);
 }
 
 } // namespace velmora

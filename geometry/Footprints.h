@@ -41,6 +41,14 @@ PlanXY NorthUpPoint(const BuildingData& d, double x, double y);
 // Repeated corners (the closing repeat among them) are dropped.
 std::vector<Footprint> NorthUpFootprints(const BuildingData& d);
 
+// The plan state of a record as the plan map shows it: heights from the
+// wall lines, then the roofs' plan positions (gFlatTop*), for a picture
+// `pictureWidth` pixels wide (the view less its border).
+void ComputePlanState(BuildingData& d, double pictureWidth);
+// The north-up footprints, with their heights and height states, of a copy
+// of the record brought to that state; the record itself is not changed.
+std::vector<Footprint> PlanFootprints(const BuildingData& record, double pictureWidth);
+
 // Shoelace area in square metres: positive for a counter-clockwise ring (y up).
 double SignedArea(std::span<const PlanXY> ring);
 

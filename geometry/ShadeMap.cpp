@@ -213,10 +213,6 @@ double SolarToUtHours(int year, int month, int day, double solarHours, double lo
     return ut;
 }
 
-bool HasMeasuredHeight(const BuildingData& d, Count roof) {
-    return RoofHeightOf(d, roof) == RoofHeight::Measured;
-}
-
 ShadeGrid GridAround(std::span<const Footprint> footprints, double margin, double cell) {
     ShadeGrid g;
     g.cell = cell;
@@ -392,6 +388,99 @@ bool FillNullCells(std::vector<double>& v, int nx, int ny) {
 
 } // namespace
 
+namespace {
+
+// The segments of one lattice square by its corners above the level
+// (bit 0 bottom left, then counter-clockwise); a saddle is split by the
+// centre's value. Sides: 0 bottom, 1 right, 2 top, 3 left.
+template <class Add> void SquareSegments(int c, bool centreIn, Add&& add) {
+    switch (c) {
+    case 1:
+    case 14:
+        add(3, 0);
+        break;
+    case 2:
+    case 13:
+        add(0, 1);
+        break;
+    case 3:
+    case 12:
+        add(3, 1);
+        break;
+    case 4:
+    case 11:
+        add(1, 2);
+        break;
+    case 6:
+    case 9:
+        add(0, 2);
+        break;
+    case 7:
+    case 8:
+        add(3, 2);
+        break;
+    case 5:
+        if (centreIn) {
+            add(0, 1);
+            add(2, 3);
+        } else {
+            add(3, 0);
+            add(1, 2);
+        }
+        break;
+    case 10:
+        if (centreIn) {
+            add(3, 0);
+            add(1, 2);
+        } else {
+            add(0, 1);
+            add(2, 3);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Drops repeated points, closes a closed line, and places its label at
+// half its length; false for a line of fewer than two points.
+bool FinishLine(PlanLine& line) {
+    std::vector<PlanXY> pts;
+    for (const PlanXY& p : line.points)
+        if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 1e-9)
+            pts.push_back(p);
+    line.points = std::move(pts);
+    if (line.closed && line.points.size() > 1)
+        line.points.push_back(line.points.front());
+    if (line.points.size() < 2)
+        return false;
+    // Label at half the length, along the line there.
+    double total = 0;
+    for (std::size_t i = 1; i < line.points.size(); ++i)
+        total += std::hypot(line.points[i].x - line.points[i - 1].x,
+                            line.points[i].y - line.points[i - 1].y);
+    double walked = 0;
+    for (std::size_t i = 1; i < line.points.size(); ++i) {
+        const PlanXY a = line.points[i - 1], b = line.points[i];
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        if (walked + len >= total / 2 || i + 1 == line.points.size()) {
+            const double t = len > 0 ? std::clamp((total / 2 - walked) / len, 0.0, 1.0) : 0;
+            line.label = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+            double angle = std::atan2(b.y - a.y, b.x - a.x) / kRad;
+            if (angle > 90)
+                angle -= 180;
+            else if (angle <= -90)
+                angle += 180;
+            line.labelAngleDeg = angle;
+            break;
+        }
+        walked += len;
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<PlanLine> LevelLines(std::span<const double> field, const ShadeGrid& g, double level) {
     std::vector<PlanLine> out;
     if (!GridUsable(g) || field.size() != static_cast<std::size_t>(g.nx) * g.ny)
@@ -455,52 +544,7 @@ std::vector<PlanLine> LevelLines(std::span<const double> field, const ShadeGrid&
                 segs.push_back({ea, eb, pa, pb});
             };
             const bool centreIn = (v00 + v10 + v11 + v01) / 4 >= level;
-            switch (c) {
-            case 1:
-            case 14:
-                add(3, 0);
-                break;
-            case 2:
-            case 13:
-                add(0, 1);
-                break;
-            case 3:
-            case 12:
-                add(3, 1);
-                break;
-            case 4:
-            case 11:
-                add(1, 2);
-                break;
-            case 6:
-            case 9:
-                add(0, 2);
-                break;
-            case 7:
-            case 8:
-                add(3, 2);
-                break;
-            case 5:
-                if (centreIn) {
-                    add(0, 1);
-                    add(2, 3);
-                } else {
-                    add(3, 0);
-                    add(1, 2);
-                }
-                break;
-            case 10:
-                if (centreIn) {
-                    add(3, 0);
-                    add(1, 2);
-                } else {
-                    add(0, 1);
-                    add(2, 3);
-                }
-                break;
-            default:
-                break;
-            }
+            SquareSegments(c, centreIn, add);
         }
 
     // Each crossed lattice edge joins the segments of its two squares; an
@@ -531,38 +575,8 @@ std::vector<PlanLine> LevelLines(std::span<const double> field, const ShadeGrid&
         }
     };
     auto finish = [&](PlanLine& line) {
-        std::vector<PlanXY> pts;
-        for (const PlanXY& p : line.points)
-            if (pts.empty() || std::hypot(p.x - pts.back().x, p.y - pts.back().y) > 1e-9)
-                pts.push_back(p);
-        line.points = std::move(pts);
-        if (line.closed && line.points.size() > 1)
-            line.points.push_back(line.points.front());
-        if (line.points.size() < 2)
-            return;
-        // Label at half the length, along the line there.
-        double total = 0;
-        for (std::size_t i = 1; i < line.points.size(); ++i)
-            total += std::hypot(line.points[i].x - line.points[i - 1].x,
-                                line.points[i].y - line.points[i - 1].y);
-        double walked = 0;
-        for (std::size_t i = 1; i < line.points.size(); ++i) {
-            const PlanXY a = line.points[i - 1], b = line.points[i];
-            const double len = std::hypot(b.x - a.x, b.y - a.y);
-            if (walked + len >= total / 2 || i + 1 == line.points.size()) {
-                const double t = len > 0 ? std::clamp((total / 2 - walked) / len, 0.0, 1.0) : 0;
-                line.label = {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-                double angle = std::atan2(b.y - a.y, b.x - a.x) / kRad;
-                if (angle > 90)
-                    angle -= 180;
-                else if (angle <= -90)
-                    angle += 180;
-                line.labelAngleDeg = angle;
-                break;
-            }
-            walked += len;
-        }
-        out.push_back(std::move(line));
+        if (FinishLine(line))
+            out.push_back(std::move(line));
     };
     // Open lines first, from their ends on the grid's edge.
     for (std::size_t s = 0; s < segs.size(); ++s) {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "data/BuildingData.h"
@@ -36,10 +37,6 @@ double EquationOfTimeMinutes(double jd);
 // past 24) at which the true solar time at `longitude` (degrees, east
 // positive) is `solarHours` on that date.
 double SolarToUtHours(int year, int month, int day, double solarHours, double longitude);
-
-// True when the roof's height was measured: it has a wall line and a
-// positive, finite height. Other roofs have no height to cast a shadow with.
-bool HasMeasuredHeight(const BuildingData& d, Count roof);
 
 // The cell grid of a map.
 struct ShadeGrid {
@@ -97,7 +94,7 @@ struct ShadeMap {
 };
 
 // Called after each instant with (done, total); returning false cancels.
-using ShadeProgress = std::function<bool(int, int)>;
+using ShadeProgress = std::function<bool(std::size_t, std::size_t)>;
 
 // Shade time in hours of every cell. `buildings` cast shadows; `nullAreas`
 // (typically every footprint, measured or not) make their cells null.
@@ -120,5 +117,17 @@ struct PlanLine {
 // neighbours first, so lines run on across buildings; the field is carried
 // out to the grid's edge, so every line is closed or ends on that edge.
 std::vector<PlanLine> LevelLines(std::span<const double> field, const ShadeGrid& g, double level);
+
+// The lines of one level of shade time.
+struct ShadeLevelLines {
+    double hours = 0;
+    std::vector<PlanLine> lines;
+};
+
+// The shadows' outline at one instant.
+struct ShadeOutline {
+    std::string time; // "09:00"
+    std::vector<PlanLine> lines;
+};
 
 } // namespace velmora

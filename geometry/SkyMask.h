@@ -31,6 +31,13 @@ class SkyScene {
     // unless the step divides 360.
     std::vector<double> Mask(double stepDeg) const;
 
+    // True when a ray at this azimuth and elevation passes below the
+    // buildings' top there: the one test of a blocked line of sight, used
+    // for the satellites' states and for the plotted mask alike.
+    bool Blocks(double azimuthDeg, double elevationDeg) const {
+        return elevationDeg < 90 && elevationDeg < ElevationAt(azimuthDeg);
+    }
+
   private:
     struct Edge {
         double ax, ay, bx, by;   // ends relative to the receiver, metres

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gnss/Prediction.h"
 
+#include "geometry/SkyMask.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -35,6 +37,12 @@ std::string SettingsProblem(const PredictionSettings& s) {
     return {};
 }
 
+UtcSeconds LastEpoch(const PredictionSettings& s) {
+    const std::size_t n = EpochCount(s);
+    return s.start +
+           static_cast<UtcSeconds>(n > 0 ? (n - 1) * static_cast<std::size_t>(s.step) : 0);
+}
+
 Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
                    const PredictionSettings& s,
                    const std::function<bool(std::size_t, std::size_t)>& progress) {
@@ -43,9 +51,8 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
     Prediction p;
     p.receiver = PlaceReceiver(s.latitude, s.longitude, s.groundHeight, s.at, s.antenna);
     const std::size_t total = EpochCount(s);
-    const UtcSeconds end =
-        s.start +
-        static_cast<UtcSeconds>(total > 0 ? (total - 1) * static_cast<std::size_t>(s.step) : 0);
+    const UtcSeconds end = LastEpoch(s);
+    const SkyScene scene(prisms, s.at, s.antenna);
     for (Satellite& sat : orbits.SatellitesDuring(s.start, end, s.step)) {
         if (sat.system == 0 || s.systems.find(sat.system) != std::string::npos)
             p.satellites.push_back(std::move(sat));
@@ -125,7 +132,7 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             if (d->elevation >= s.mask) {
                 open.push_back(*d);
                 ++e.aboveMask;
-                if (LineOfSightBlocked(prisms, s.at, s.antenna, *d)) {
+                if (scene.Blocks(d->azimuth, d->elevation)) {
                     v.state = SkyState::Blocked;
                 } else {
                     v.state = SkyState::Visible;

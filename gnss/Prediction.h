@@ -62,6 +62,8 @@ inline constexpr double kMaxPlanOffset = 100000;
 // up to start + hours. A count beyond any run (an endless period) comes back
 // as the largest std::size_t.
 std::size_t EpochCount(const PredictionSettings& s);
+// The instant of the last of them.
+UtcSeconds LastEpoch(const PredictionSettings& s);
 
 // Why the settings cannot be computed, in English (the receiver's place,
 // the period, the mask); empty when they can.

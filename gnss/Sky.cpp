@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gnss/Sky.h"
 
+#include "geometry/SkyMask.h"
+
 #include <algorithm>
 #include <limits>
 #include <numbers>
@@ -45,51 +47,21 @@ Direction DirectionTo(const Receiver& r, const double target[3]) {
     return {azel[0] / kDeg, azel[1] / kDeg};
 }
 
-bool HasMeasuredHeight(const BuildingData& d, Count roof) {
-    return RoofHeightOf(d, roof) == RoofHeight::Measured;
-}
-
-Buildings MeasuredBuildings(const BuildingData& d) {
+Buildings MeasuredBuildings(std::span<const Footprint> footprints) {
     Buildings out;
-    for (Footprint& f : NorthUpFootprints(d)) {
+    for (const Footprint& f : footprints) {
         if (f.crossesItself)
             out.crossing.push_back(f.roof);
-        else if (!HasMeasuredHeight(d, f.roof))
+        else if (f.heightState != RoofHeight::Measured)
             out.unmeasured.push_back(f.roof);
         else if (!f.ring.empty())
-            out.prisms.push_back(std::move(f));
+            out.prisms.push_back(f);
     }
     return out;
 }
 
 bool LineOfSightBlocked(std::span<const Footprint> prisms, PlanXY at, double antenna, Direction d) {
-    if (d.elevation >= 90)
-        return false;
-    const double ux = std::sin(d.azimuth * kDeg), uy = std::cos(d.azimuth * kDeg);
-    const double slope = std::tan(d.elevation * kDeg);
-    for (const Footprint& f : prisms) {
-        const double rise = f.height - antenna;
-        if (rise <= 0)
-            continue;
-        // Walls farther than the ray needs to climb above the roof cannot
-        // block it.
-        const double reach = slope > 0 ? rise / slope : std::numeric_limits<double>::infinity();
-        const std::size_t n = f.ring.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            const PlanXY a = f.ring[i], b = f.ring[(i + 1) % n];
-            const double ax = a.x - at.x, ay = a.y - at.y, bx = b.x - at.x, by = b.y - at.y;
-            // The ray t (ux, uy), t > 0, meets a + s (b - a), 0 <= s <= 1.
-            const double ex = bx - ax, ey = by - ay;
-            const double den = ux * ey - uy * ex;
-            if (den == 0)
-                continue;
-            const double t = (ax * ey - ay * ex) / den;
-            const double s = (ax * uy - ay * ux) / den;
-            if (t > 0 && s >= 0 && s <= 1 && t < reach)
-                return true;
-        }
-    }
-    return false;
+    return SkyScene(prisms, at, antenna).Blocks(d.azimuth, d.elevation);
 }
 
 std::optional<Dops> DopsOf(std::span<const Direction> directions, double maskDeg) {

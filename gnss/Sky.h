@@ -58,15 +58,14 @@ struct Buildings {
     std::vector<Count> crossing;   // roofs left out: the outline crosses itself
 };
 
-// A roof's height is measured when it has a wall line and came out above 0.
-bool HasMeasuredHeight(const BuildingData& d, Count roof);
-// The north-up footprints of the roofs with a measured height, but for
-// those whose outline crosses itself.
-Buildings MeasuredBuildings(const BuildingData& d);
+// The prisms of the footprints with a measured height (and an outline),
+// but for those whose outline crosses itself; the others are listed as
+// unmeasured or crossing.
+Buildings MeasuredBuildings(std::span<const Footprint> footprints);
 
 // True when the line of sight from the receiver (plan point `at`, `antenna`
-// metres above the ground) along the direction passes below the top of a
-// prism: it crosses a wall lower than the prism's height.
+// metres above the ground) along the direction passes below the buildings'
+// mask there (SkyScene::Blocks, the test the sky plot's mask is drawn with).
 bool LineOfSightBlocked(std::span<const Footprint> prisms, PlanXY at, double antenna, Direction d);
 
 // GDOP, PDOP, HDOP and VDOP of the directions at or above `maskDeg`, with one

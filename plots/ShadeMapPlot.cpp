@@ -209,7 +209,8 @@ void DrawShadePlot(QPainter& g, const ShadePlotInput& in) {
             if (labelled(l) && (!longest || LineLength(l) > LineLength(*longest)))
                 longest = &l;
         if (longest)
-            DrawLabel(g, f.At(longest->label), longest->labelAngleDeg, o.time, QColor(160, 30, 30));
+            DrawLabel(g, f.At(longest->label), longest->labelAngleDeg,
+                      QString::fromStdString(o.time), QColor(160, 30, 30));
     }
     QFont bold = font;
     bold.setPixelSize(12);

@@ -16,16 +16,6 @@ class QPainter;
 
 namespace velmora {
 
-struct ShadeLevelLines {
-    double hours = 0;
-    std::vector<PlanLine> lines;
-};
-
-struct ShadeOutline {
-    QString time; // "9:00"
-    std::vector<PlanLine> lines;
-};
-
 struct ShadePlotInput {
     const ShadeMap* map = nullptr;
     std::vector<Footprint> footprints;     // every roof with an outline

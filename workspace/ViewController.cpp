@@ -8,6 +8,7 @@
 #include "drawing/FlatMap.h"
 #include "drawing/SlopeView.h"
 #include "geometry/CameraModel.h"
+#include "geometry/Footprints.h"
 #include "workspace/EditSession.h"
 #include "workspace/PicturePane.h"
 #include "workspace/PictureView.h"
@@ -116,8 +117,7 @@ void ViewController::PrepareFlatMapView() {
     // Heights first: the plan points are lifted by them. Both measure with
     // the picture's width, also when the canvas is already up.
     const double pictureWidth = work_.Picture().PictureScaleWidth();
-    ComputeRoofHeights(session_.Data(), pictureWidth);
-    ComputeRoofPlanPoints(session_.Data(), pictureWidth);
+    ComputePlanState(session_.Data(), pictureWidth);
     work_.Picture().EnterCanvas();
     ShowFlatLineMap({});
 }

@@ -11,6 +11,7 @@
 
 #include "app/GnssDialog.h"
 #include "geometry/Footprints.h"
+#include "predict/Parameters.h"
 #include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
@@ -105,6 +106,38 @@ class GnssDialogTest : public QObject {
         QCOMPARE(d->findChild<QDoubleSpinBox*>("ReceiverX")->value(), x);
     }
 
+    // From the inclined view, picking switches to the plan map (no message
+    // box to dismiss first).
+    void pickFromInclinedView() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        PlanMap(f, w);
+        QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(0), Qt::LeftButton);
+        QCOMPARE(w.Session().View(), ViewMode::Inclined);
+        GnssDialog* d = OpenGnssDialog(w);
+        d->findChild<QPushButton*>("PickReceiver")->click();
+        QCOMPARE(w.Session().View(), ViewMode::Plan);
+        QVERIFY(f.prompts.Texts().isEmpty());
+    }
+
+    // The file dialog lists the navigation files with its first filter (Qt
+    // takes patterns apart at spaces) and opens where the last file was.
+    void fileDialog() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        GnssDialog* d = OpenGnssDialog(w);
+        f.prompts.AnswerFile(Data("brdc3050.12n"));
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+        d->findChild<QPushButton*>("AddEphemeris")->click(); // no answer: cancelled
+        const auto& asked = f.prompts.asked();
+        QCOMPARE(asked.size(), std::size_t(2));
+        const QStringList filters = DialogNameFilters(asked[0].text);
+        QVERIFY(!filters.isEmpty());
+        QVERIFY2(filters[0].contains("(*.??n *.??g"), qPrintable(filters[0]));
+        QCOMPARE(asked[1].initialName, Data("brdc3050.12n"));
+    }
+
     void runAndSave() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
@@ -162,8 +195,58 @@ class GnssDialogTest : public QObject {
         d->Start();
         QVERIFY(done.wait(60000));
         QVERIFY(!d->Result());
-        QVERIFY2(f.prompts.Texts().last().startsWith(bad.fileName() + ": line 1:"),
+        // In Japanese, the file and line named as the reader found them.
+        const QString said = f.prompts.Texts().last();
+        QVERIFY2(said.startsWith(QStringLiteral("エフェメリスのファイルを読めません")) &&
+                     said.contains(bad.fileName() + ": line 1:"),
                  qPrintable(f.prompts.Texts().join("|")));
+    }
+
+    // Closed while it predicts, the dialog is destroyed at once; the work
+    // stops and nothing reaches the dialog afterwards.
+    void closeWhileRunning() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        PlanMap(f, w);
+        QPointer<GnssDialog> d = Prepared(f, w, {Data("brdc3050.12n")}, 24, 1);
+        d->Start();
+        QVERIFY(d->Running());
+        d->close();
+        QTRY_VERIFY_WITH_TIMEOUT(d.isNull(), 30000);
+        QCoreApplication::processEvents();
+        QVERIFY(w.findChildren<GnssDialog*>().isEmpty());
+    }
+
+    // The ranges of the boxes are the parameters' declarations.
+    void boxesFromDeclarations_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("parameter");
+        QTest::newRow("ground height") << "GroundHeight"
+                                       << "height";
+        QTest::newRow("hours") << "Hours"
+                               << "hours";
+        QTest::newRow("antenna") << "antenna-height"
+                                 << "antenna-height";
+        QTest::newRow("mask") << "elevation-mask"
+                              << "elevation-mask";
+        QTest::newRow("latitude") << "OriginLatitude"
+                                  << "latitude";
+    }
+    void boxesFromDeclarations() {
+        QFETCH(QString, box);
+        QFETCH(QString, parameter);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        GnssDialog* d = OpenGnssDialog(w);
+        const auto* b = d->findChild<QDoubleSpinBox*>(box);
+        QVERIFY(b);
+        const predict::Parameter* p = predict::FindParameter(parameter.toStdString());
+        QVERIFY(p);
+        QCOMPARE(b->minimum(), predict::LowestValue(*p));
+        QCOMPARE(b->maximum(), predict::HighestValue(*p));
+        const auto* step = d->findChild<QSpinBox*>("Step");
+        const predict::Parameter& s = predict::ParameterOf(predict::GnssAlgorithm(), "step");
+        QCOMPARE(step->maximum(), static_cast<int>(s.max));
     }
 };
 

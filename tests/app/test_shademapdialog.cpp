@@ -2,9 +2,13 @@
 // The shade-map dialog of "予測(&P)": modeless, computes the map of the
 // buildings shown, saves it, can be cancelled, and says why there is none.
 #include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -44,13 +48,18 @@ class ShadeMapDialogTest : public QObject {
         ShadeMapDialog* d = w.ShadeMapWindow();
         QVERIFY(d && d->isVisible() && !d->isModal());
 
-        // Cancelled from the progress it shows.
-        QTimer::singleShot(0, d->CancelCmd, [d] { d->CancelCmd->click(); });
-        QVERIFY(!d->Compute());
+        // Cancelled while it runs in the background.
+        QSignalSpy finished(d, &ShadeMapDialog::Finished);
+        QVERIFY(d->Compute());
+        QVERIFY(d->Running() && !d->ComputeCmd->isEnabled());
+        QVERIFY(!d->Compute()); // one run at a time
+        d->CancelCmd->click();
+        QVERIFY(finished.wait(60000));
         QVERIFY(!d->HasMap());
         QVERIFY(d->Status->text().contains(QStringLiteral("中止")));
 
         QVERIFY(d->Compute());
+        QVERIFY(finished.wait(60000));
         QVERIFY(d->HasMap() && !d->MapView->pixmap().isNull());
         QCOMPARE(d->Result()->unmeasured.size(), std::size_t(0));
         f.prompts.AnswerFile(f.Path("map.svg"));
@@ -60,8 +69,55 @@ class ShadeMapDialogTest : public QObject {
         QVERIFY(d->SaveTo(f.Path("lines.geojson")));
         QFile lines(f.Path("lines.geojson"));
         QVERIFY(lines.open(QIODevice::ReadOnly) && lines.readAll().contains("LineString"));
+        // ".json" is the grid of hours, as velmora-cli shadow --json writes it.
+        QVERIFY(d->SaveTo(f.Path("grid.json")));
+        QFile grid(f.Path("grid.json"));
+        QVERIFY(grid.open(QIODevice::ReadOnly) && grid.readAll().startsWith("{\"cell\":"));
         // The record itself is left as it was.
         QCOMPARE(f.data->gEachTopAreaNumber, 7);
+    }
+
+    // The settings refused by the declarations never start a run, and the
+    // message names the box.
+    void refusedSettings() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        w.LoadSampleData(1);
+        w.Menus().ShadeMapMenu->trigger();
+        ShadeMapDialog* d = w.ShadeMapWindow();
+        d->PlaneBox->setCurrentText(QStringLiteral("-1"));
+        QVERIFY(!d->Compute());
+        QVERIFY(!d->Running());
+        QVERIFY2(f.prompts.Texts().join(' ').contains(QStringLiteral("測定面の高さは 0 〜 1000")),
+                 qPrintable(f.prompts.Texts().join(' ')));
+        d->PlaneBox->setCurrentText(QStringLiteral("4"));
+        d->ContoursBox->setText(QStringLiteral("2,x"));
+        QVERIFY(!d->Compute());
+        QVERIFY(f.prompts.Texts().join(' ').contains(QStringLiteral("等時間日影線は")));
+    }
+
+    // Closing the dialog while it computes destroys it (it deletes itself
+    // on close) without waiting for the map and without touching it after.
+    void closeWhileComputing() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        w.LoadSampleData(1);
+        w.Menus().ShadeMapMenu->trigger();
+        QPointer<ShadeMapDialog> d = w.ShadeMapWindow();
+        d->CellBox->setValue(0.1); // a long run
+        QVERIFY(d->Compute());
+        QVERIFY(d->Running());
+        d->close();
+        QTRY_VERIFY_WITH_TIMEOUT(d.isNull(), 30000);
+        // The window goes on, and a new dialog computes.
+        w.Menus().ShadeMapMenu->trigger();
+        ShadeMapDialog* again = w.ShadeMapWindow();
+        QVERIFY(again && again != nullptr);
+        QSignalSpy finished(again, &ShadeMapDialog::Finished);
+        QVERIFY(again->Compute());
+        QVERIFY(finished.wait(60000));
+        QVERIFY(again->HasMap());
     }
 
     void noRoofsSaysSo() {
@@ -71,7 +127,10 @@ class ShadeMapDialogTest : public QObject {
         w.Menus().ShadeMapMenu->trigger();
         ShadeMapDialog* d = w.ShadeMapWindow();
         QVERIFY(d);
-        QVERIFY(!d->Compute());
+        QSignalSpy finished(d, &ShadeMapDialog::Finished);
+        QVERIFY(d->Compute());
+        QVERIFY(finished.wait(60000));
+        QVERIFY(!d->HasMap());
         QVERIFY(!d->SaveCmd->isEnabled());
         QVERIFY(f.prompts.Texts().join(' ').contains(QStringLiteral("屋根がありません")));
     }

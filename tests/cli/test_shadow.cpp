@@ -107,7 +107,7 @@ class ShadowCliTest : public QObject {
                                              << "km from the origin";
         QTest::newRow("unmeasured roof 1e30 m high") << "tallbare.dat"
                                                      << "roof0bare.dat"
-                                                     << "roof 0 has no measured height";
+                                                     << "roof 0: height unknown";
         QTest::newRow("self-crossing roof") << "bowtie.dat"
                                             << "sample.dat"
                                             << "outline crosses itself (a corner dragged";
@@ -178,7 +178,7 @@ class ShadowCliTest : public QObject {
                                       << "";
         QTest::newRow("roof 0 without walls")
             << "roof0bare.dat"
-            << "roof 0 has no measured height (no wall line) and is left out";
+            << "roof 0: height unknown (no wall line, or one drawn upwards); left out";
     }
     void jsonGrid() {
         QFETCH(QString, file);

@@ -146,9 +146,9 @@ class GnssSkyTest : public QObject {
             d.gFlatTopAreaX[static_cast<std::size_t>(i)] = d.gTopAreaX[static_cast<std::size_t>(i)];
             d.gFlatTopAreaY[static_cast<std::size_t>(i)] = d.gTopAreaY[static_cast<std::size_t>(i)];
         }
-        QCOMPARE(HasMeasuredHeight(d, 0), measured);
-        QVERIFY(HasMeasuredHeight(d, 1));
-        const Buildings b = MeasuredBuildings(d);
+        QCOMPARE(RoofHeightOf(d, 0) == RoofHeight::Measured, measured);
+        QVERIFY(RoofHeightOf(d, 1) == RoofHeight::Measured);
+        const Buildings b = MeasuredBuildings(NorthUpFootprints(d));
         QCOMPARE(b.prisms.size(), measured ? 2u : 1u);
         QCOMPARE(b.unmeasured.size(), measured ? 0u : 1u);
         if (!measured)
@@ -167,7 +167,7 @@ class GnssSkyTest : public QObject {
             d.gFlatTopAreaX[static_cast<std::size_t>(i)] = d.gTopAreaX[static_cast<std::size_t>(i)];
             d.gFlatTopAreaY[static_cast<std::size_t>(i)] = d.gTopAreaY[static_cast<std::size_t>(i)];
         }
-        const Buildings b = MeasuredBuildings(d);
+        const Buildings b = MeasuredBuildings(NorthUpFootprints(d));
         QCOMPARE(b.prisms.size(), 1u);
         QCOMPARE(b.prisms[0].roof, Count(1));
         QCOMPARE(b.crossing, std::vector<Count>{0});

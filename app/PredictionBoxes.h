@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The prediction dialogs' boxes from the parameters' declarations, and the
+// core's errors and warnings in the window's language.
+#pragma once
+
+#include <QString>
+
+#include "predict/Errors.h"
+#include "predict/Feedback.h"
+#include "predict/Parameters.h"
+
+class QDoubleSpinBox;
+class QSpinBox;
+
+namespace velmora {
+
+// A box with the declaration's range, places, unit and default (`value`
+// instead where given).
+QDoubleSpinBox* DeclaredBox(const predict::Parameter& p);
+QDoubleSpinBox* DeclaredBox(const predict::Parameter& p, double value);
+QSpinBox* DeclaredWholeBox(const predict::Parameter& p, int value);
+
+// The error in Japanese, its file named as the system's bytes decode.
+QString ErrorText(const predict::Error& e);
+QString WarningText(const predict::Warning& w);
+
+} // namespace velmora
