@@ -236,7 +236,9 @@ PicturePoint Centre(const std::vector<PicturePoint>& outline) {
     return {float(cx / (3 * a)), float(cy / (3 * a))};
 }
 
-WholeTally EvaluateWhole(const realpics::RealisticPicture& p) {
+// `tuning`: details are printed with -v only for tuning pictures.
+WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
+    const bool verbose = ::verbose && tuning;
     WholeTally t;
     const TraceInput input = PrepareTraceInput(GreyCopyOf(p.image));
     const TraceCamera camera = realpics::CameraOf(p.preset, p.image.width());
@@ -258,8 +260,10 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p) {
         if (match == p.buildings.size()) {
             ++t.falses;
             if (verbose)
-                std::printf("    false roof at (%.0f, %.0f), %zu corners\n", c.x, c.y,
-                            f.traced.outline.size() - 1);
+                std::printf("    false roof at (%.0f, %.0f), %zu corners (%.1f m, vert %.2f feet "
+                            "%.2f)\n",
+                            c.x, c.y, f.traced.outline.size() - 1, f.traced.height.height,
+                            f.traced.height.verticalSupport, f.traced.height.groundSupport);
             continue;
         }
         if (++hits[match] > 1) {
@@ -278,11 +282,46 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p) {
             t.wrong += h && !(std::fabs(*h - b.height) <= 3);
         }
     }
+    if (!drawFolder.isEmpty()) {
+        QImage canvas = p.image.convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&canvas);
+        for (const TrueBuilding& b : p.buildings) {
+            painter.setPen(Qt::red);
+            for (std::size_t k = 0; k < b.roof.size(); ++k)
+                painter.drawLine(Pixel(p.image, b.roof[k]),
+                                 Pixel(p.image, b.roof[(k + 1) % b.roof.size()]));
+        }
+        for (const FoundRoof& f : found.roofs) {
+            painter.setPen(Qt::blue);
+            const std::vector<PicturePoint>& o = f.traced.outline;
+            for (std::size_t k = 0; k + 1 < o.size(); ++k)
+                painter.drawLine(Pixel(p.image, o[k]), Pixel(p.image, o[k + 1]));
+            painter.setPen(Qt::green);
+            if (f.traced.wall)
+                painter.drawLine(Pixel(p.image, f.traced.wall->top),
+                                 Pixel(p.image, f.traced.wall->bottom));
+        }
+        painter.end();
+        canvas.save(QString("%1/whole%2.png").arg(drawFolder).arg(++drawn, 2, 10, QChar('0')));
+    }
     if (verbose)
-        for (std::size_t b = 0; b < p.buildings.size(); ++b)
-            if (hits[b] == 0)
-                std::printf("    missed (%.0f, %.0f) %.1f m\n", p.buildings[b].click.x,
-                            p.buildings[b].click.y, p.buildings[b].height);
+        for (std::size_t b = 0; b < p.buildings.size(); ++b) {
+            if (hits[b] != 0)
+                continue;
+            std::printf("    missed (%.0f, %.0f) %.1f m:", p.buildings[b].click.x,
+                        p.buildings[b].click.y, p.buildings[b].height);
+            static const char* const kWhy[] = {"no face", "at the edge", "duplicate", "too small",
+                                               "a face"};
+            for (const LeftCandidate& l : found.leftOut)
+                if (InsideOutline(p.buildings[b].roof, l.seed))
+                    std::printf(" %s (%s %.1f m, vert %.2f feet %.2f)", kWhy[int(l.why)],
+                                l.traced.height.verdict == HeightVerdict::Found     ? "found"
+                                : l.traced.height.verdict == HeightVerdict::TooWeak ? "weak"
+                                                                                    : "two",
+                                l.traced.height.height, l.traced.height.verticalSupport,
+                                l.traced.height.groundSupport);
+            std::printf("\n");
+        }
     return t;
 }
 
@@ -300,10 +339,10 @@ void WholeSearch() {
                 "registered", "exact roofs", "height <=1.5 m", "off >3 m", "false", "twice");
     WholeTally halves[2];
     for (int i = 0; i < realpics::kWidePictureCount; ++i) {
-        if (verbose)
+        if (verbose && i < realpics::kWideTuningCount)
             std::printf("  wide picture %d\n", i + 1);
-        halves[i < realpics::kWideTuningCount ? 0 : 1].Add(
-            EvaluateWhole(realpics::PaintWidePicture(i)));
+        const bool tuning = i < realpics::kWideTuningCount;
+        halves[tuning ? 0 : 1].Add(EvaluateWhole(realpics::PaintWidePicture(i), tuning));
     }
     WholeRow("isolated, tuning", halves[0]);
     WholeRow("isolated, held out", halves[1]);
@@ -382,15 +421,6 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-v") == 0)
             verbose = true;
-    }
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--whole") == 0) {
-            WholeSearch();
-            return 0;
-        }
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-v") == 0)
-            verbose = true;
         else if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc)
             std::sscanf(argv[++i], "%d,%d,%d", &settings.edgeContrast, &settings.levelStep,
                         &settings.levelHold);
@@ -405,6 +435,11 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
             drawFolder = QString::fromLocal8Bit(argv[++i]);
     }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--whole") == 0) {
+            WholeSearch();
+            return 0;
+        }
     std::printf("%-26s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
                 "height <=1.5 m", "off >3 m");
     const int wideCount = pictureCount > 0 ? std::min(pictureCount, realpics::kWidePictureCount)

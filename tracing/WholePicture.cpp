@@ -5,6 +5,8 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
+#include "geometry/CameraModel.h"
+
 namespace velmora {
 
 namespace {
@@ -33,11 +35,20 @@ constexpr double kEdgeMargin = 3.0;
 constexpr double kSmallestRoof = 150.0;
 // A candidate more than this share of which is already a roof is that roof.
 constexpr double kDuplicateShare = 0.3;
-// A face shows below the roof when the silhouette's verticals of the best
-// height show an edge over this share of their pixels, the faces' feet over
-// kFeetShown.
+// A face shows below the roof when the height search found its height, or
+// when the silhouette's verticals of its best height show an edge over
+// kVerticalsShown of their pixels (the faces' foot may be hidden or
+// ambiguous: two heights fit). Without a settled height, a "building" lower
+// than kLowestUnsettled is more likely a roof traced together with its face.
 constexpr double kVerticalsShown = 0.5;
-constexpr double kFeetShown = 0.2;
+constexpr double kVerticalsOfTwo = 0.4;
+constexpr double kLowestUnsettled = 6.0;
+// Some of the faces' foot must show then.
+constexpr double kFeetShown = 0.05;
+// A side runs towards the nadir when it lies within this angle of the
+// vertical through its end (sine), and is at least kFaceSide pixels long.
+constexpr double kAlongVertical = 0.05;
+constexpr double kFaceSide = 10.0;
 // Around a seed the tracer found no roof at, this many pixels are given up.
 constexpr int kRefusedRadius = 3;
 
@@ -128,10 +139,53 @@ class Cover {
 bool ShowsFace(const TraceResult& t) {
     if (!t.searched)
         return false;
-    if (t.height.verdict == HeightVerdict::Found)
+    switch (t.height.verdict) {
+    case HeightVerdict::Found:
         return true;
-    return t.height.height > 0 && t.height.verticalSupport >= kVerticalsShown &&
+    case HeightVerdict::TwoHeights:
+        return t.height.verticalSupport >= kVerticalsOfTwo;
+    case HeightVerdict::TooWeak:
+        break;
+    }
+    return t.height.height >= kLowestUnsettled && t.height.verticalSupport >= kVerticalsShown &&
            t.height.groundSupport >= kFeetShown;
+}
+
+bool SidesRunToNadir(const std::vector<PicturePoint>& outline, const TraceCamera& c) {
+    std::vector<PicturePoint> ring = outline;
+    if (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y)
+        ring.pop_back();
+    const double m = c.metresPerUnit;
+    if (ring.size() < 3 || !(m > 0))
+        return false;
+    // The vertical through a picture point: where it would stand on the
+    // ground were it a roof corner 10 m up.
+    auto down = [&](PicturePoint p, double& dx, double& dy) {
+        const auto plan = PlanPoint(c.thetaRad, c.slantRange, p.x * m, p.y * m, 10.0);
+        if (!plan)
+            return false;
+        const auto g = ImagePoint(c.thetaRad, c.slantRange, plan->x, plan->y, 0);
+        if (!g)
+            return false;
+        dx = g->x / m - p.x;
+        dy = g->y / m - p.y;
+        const double len = std::hypot(dx, dy);
+        if (!(len > 0))
+            return false;
+        dx /= len;
+        dy /= len;
+        return true;
+    };
+    int vertical = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PicturePoint a = ring[i], b = ring[(i + 1) % ring.size()];
+        const double ex = b.x - a.x, ey = b.y - a.y, len = std::hypot(ex, ey);
+        double dx = 0, dy = 0;
+        if (len < kFaceSide || !down({(a.x + b.x) / 2, (a.y + b.y) / 2}, dx, dy))
+            continue;
+        vertical += std::fabs(ex * dy - ey * dx) <= kAlongVertical * len;
+    }
+    return vertical >= 2;
 }
 
 std::vector<SearchSeed> SearchSeeds(const TraceInput& input) {
@@ -230,16 +284,21 @@ WholePictureResult FindEveryRoof(RoofTracer& tracer, const TraceInput& input,
                     return q.x < kEdgeMargin || q.y < kEdgeMargin || q.x > w - kEdgeMargin ||
                            q.y > h - kEdgeMargin;
                 });
+                std::optional<LeftOut> why;
                 if (ring.size() < 3 || !Inside(ring, s.at.x, s.at.y) ||
                     cover.Covered(ring) > kDuplicateShare)
-                    ++out.duplicates;
+                    why = LeftOut::Duplicate, ++out.duplicates;
                 else if (Area(ring) < kSmallestRoof)
-                    ++out.tooSmall;
+                    why = LeftOut::TooSmall, ++out.tooSmall;
                 else if (atEdge)
-                    ++out.atEdge;
+                    why = LeftOut::AtEdge, ++out.atEdge;
+                else if (SidesRunToNadir(ring, camera))
+                    why = LeftOut::IsAFace, ++out.faces;
                 else if (!ShowsFace(r))
-                    ++out.noFace;
-                else {
+                    why = LeftOut::NoFace, ++out.noFace;
+                if (why) {
+                    out.leftOut.push_back({s.at, std::move(r), *why});
+                } else {
                     cover.AddRoof(ring);
                     found.push_back({s.at, std::move(r)});
                 }

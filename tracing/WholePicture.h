@@ -26,6 +26,13 @@ enum class LeftOut {
     AtEdge,    // the roof reaches the picture's edge: only part of it is seen
     Duplicate, // mostly a roof already known or found
     TooSmall,  // too small to be a building's roof
+    IsAFace,   // two of its sides run towards the nadir: a lit wall face, not a roof
+};
+
+struct LeftCandidate {
+    PicturePoint seed;
+    TraceResult traced;
+    LeftOut why = LeftOut::NoFace;
 };
 
 struct FoundRoof {
@@ -41,6 +48,9 @@ struct WholePictureResult {
     int atEdge = 0;
     int duplicates = 0;
     int tooSmall = 0;
+    int faces = 0;
+    // Every candidate traced and not registered, in the order traced.
+    std::vector<LeftCandidate> leftOut;
     int refused = 0; // seeds the tracer found no roof at
     bool cancelled = false;
 };
@@ -70,5 +80,10 @@ WholePictureResult FindEveryRoof(RoofTracer& tracer, const TraceInput& input,
 // Whether a trace shows a building: a face below the roof with its
 // silhouette verticals towards the nadir (the height search's evidence).
 bool ShowsFace(const TraceResult& traced);
+
+// Whether at least two sides of the outline (picture coordinates, ending on
+// its first point or not) run towards the nadir under the camera: a wall
+// face, whose sides are the building's verticals.
+bool SidesRunToNadir(const std::vector<PicturePoint>& outline, const TraceCamera& camera);
 
 } // namespace velmora
