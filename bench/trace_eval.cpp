@@ -214,8 +214,7 @@ bool InsideOutline(const std::vector<PicturePoint>& poly, PicturePoint p) {
     bool in = false;
     for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
         if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
-            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) +
-                      poly[i].x)
+            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
             in = !in;
     return in;
 }
@@ -246,8 +245,7 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
     const auto start = std::chrono::steady_clock::now();
     const WholePictureResult found = FindEveryRoof(*tracer, input, camera, {});
     t.slowestMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     t.buildings = int(p.buildings.size());
     t.registered = int(found.roofs.size());
     std::vector<int> hits(p.buildings.size(), 0);
