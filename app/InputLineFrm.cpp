@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 
 #include "demo/DemoMarkers.h"
 #include "demo/InputDemoLineFrm.h"
@@ -51,6 +52,9 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
     menus_ = BuildMainMenus(menuBar());
     editor_->SetMenuItems(menus_.Edit);
     ConnectMenus();
+    // Why a one-click trace registered nothing, and the camera check's findings.
+    connect(editor_, &PhotoEditor::StatusText, statusBar(),
+            [bar = statusBar()](const QString& t) { bar->showMessage(t); });
 
     // The window opens in the screen's top-left corner, as large as the
     // screen allows.
