@@ -139,6 +139,55 @@ class CliTest : public QObject {
         QVERIFY(!WriteBoxes(Path("box90.dat"), 90).isEmpty());
     }
 
+    // trace --all on sample picture 1: clicks first, then the other
+    // buildings, one line each and a count; run again on its own output
+    // through --project, nothing is added.
+    void traceAll_data() {
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("no click") << 0;
+        QTest::newRow("two clicks first") << 2;
+    }
+    void traceAll() {
+        QFETCH(int, clicks);
+        const QStringList common{"--altitudes", "589,134", "--all"};
+        QStringList args = QStringList{"trace", SamplePicture(), "-o", Path("all.dat")} + common;
+        for (int i = 0; i < clicks; ++i) {
+            const PicturePoint c = SamplePictureScene(1).clickPoints[std::size_t(i)];
+            args << "--click" << QString("%1,%2").arg(c.x).arg(c.y);
+        }
+        const Run r = Cli(args);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        for (int i = 0; i < clicks; ++i)
+            QVERIFY2(lines[i].startsWith(QString("click %1 ").arg(i + 1)), qPrintable(lines[i]));
+        const int buildings = int(lines
+                                      .filter(QRegularExpression("^building \\d+: roof \\d+ "
+                                                                 "registered"))
+                                      .size());
+        QVERIFY2(buildings + clicks >= 5, qPrintable(r.out));
+        QVERIFY2(lines.size() == clicks + buildings + 2, qPrintable(r.out));
+        QVERIFY2(lines[lines.size() - 2].startsWith(
+                     QString("%1 buildings registered, ").arg(buildings + clicks)),
+                 qPrintable(r.out));
+        QVERIFY2(lines.last().contains(QString(": %1 roofs, ").arg(buildings + clicks)),
+                 qPrintable(lines.last()));
+
+        const Run again = Cli(QStringList{"trace", SamplePicture(), "--project", Path("all.dat"),
+                                          "-o", Path("again.dat")} +
+                              common);
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+        QVERIFY2(again.out.startsWith("0 buildings registered, 0 with a height, 0 without\n"),
+                 qPrintable(again.out));
+        const QStringList mine = QString::fromLatin1(Slurp(Path("all.dat"))).split("\r\n");
+        const QStringList theirs = QString::fromLatin1(Slurp(Path("again.dat"))).split("\r\n");
+        QCOMPARE(mine, theirs);
+        // --project is an input: never the output.
+        const Run over = Cli(QStringList{"trace", SamplePicture(), "--project", Path("all.dat"),
+                                         "-o", Path("all.dat")} +
+                             common);
+        QVERIFY(over.code != 0);
+    }
+
     // The seven click points of sample picture 1's scene, double-clicked in
     // the window (picture opened as a file, altitudes typed in metres) and
     // given to the command line: the same project file, the same heights.
