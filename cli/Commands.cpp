@@ -10,6 +10,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "cli/CameraCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
 #include "cli/GnssCommand.h"
@@ -30,6 +31,8 @@ const char* const kUsage =
     "Commands:\n"
     "  trace PICTURE --altitudes V,S [--north DEG] --click X,Y [--click X,Y ...] [-o OUT.dat]\n"
     "      trace roofs and walls with the one-click tool and write a project file\n"
+    "  camera PICTURE --altitudes V,S --click X,Y [--click X,Y ...] [--json]\n"
+    "      check the camera against the verticals of the buildings traced at the points\n"
     "  report FILE.dat [FILE.dat ...] [--json]\n"
     "      roofs, wall lines, heights, footprint areas and centroids\n"
     "  export FILE.dat --origin LAT,LON [--format geojson|kml] [-o OUT]\n"
@@ -135,6 +138,8 @@ int Main(int argc, char** argv) {
     try {
         if (command == QStringLiteral("trace"))
             return TraceCommand(args) == 0 ? FinishStdout() : 1;
+        if (command == QStringLiteral("camera"))
+            return CameraCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("report"))
             return ReportCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("export"))
@@ -159,8 +164,8 @@ int Main(int argc, char** argv) {
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
         if (command.isEmpty() ||
-            !QStringList{"trace", "report", "export", "skymask", "gnss", "shadow"}.contains(
-                command))
+            !QStringList{"trace", "camera", "report", "export", "skymask", "gnss", "shadow"}
+                 .contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

@@ -18,6 +18,7 @@
 #include "geometry/CameraModel.h"
 #include "picture/GreyPicture.h"
 #include "picture/PictureReader.h"
+#include "tracing/CameraCheck.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/WholePicture.h"
 
@@ -38,8 +39,8 @@ QString Point(PicturePoint p) {
     return QStringLiteral("(%1, %2)").arg(Num(p.x), Num(p.y));
 }
 
-// The four altitude boxes as the window holds them after the metres were
-// typed: each feet box follows its metres box.
+} // namespace
+
 AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
     // Checked as numbers first: the boxes' texts of a huge value read as
     // something else entirely.
@@ -76,11 +77,13 @@ AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
     return t;
 }
 
+namespace {
+
 // The line of a roof just registered (the record's last): its number,
 // corners and height with support, or why it has none; returns that reason
 // (empty with a height).
 QString Registered(BuildingData& d, const AltitudeBoxTexts& boxes, int w, const TraceResult& r,
-                   const TracedRegistration& added, QString& line) {
+                   const TracedRegistration& added, const QString& misfit, QString& line) {
     const Count roof = static_cast<Count>(d.gEachTopAreaNumber - 1);
     QString why;
     line += QStringLiteral("roof %1 registered, %2 corners")
@@ -102,6 +105,9 @@ QString Registered(BuildingData& d, const AltitudeBoxTexts& boxes, int w, const 
                     : QStringLiteral(", height not measurable");
         if (!(height && std::isfinite(*height)))
             why = QStringLiteral("height not measurable");
+    } else if (!misfit.isEmpty()) {
+        line += QStringLiteral("; no wall: ") + misfit;
+        why = QStringLiteral("the camera does not fit the picture");
     } else if (r.wall) {
         line += QStringLiteral("; no wall line: the wall table is full");
         why = QStringLiteral("the wall table is full");
@@ -132,16 +138,9 @@ QImage ReadPictureFile(const QString& path) {
     return std::move(read.picture);
 }
 
-TraceOutcome TracePicture(const TraceRequest& request) {
-    if (!(request.north >= 0 && request.north <= 360))
-        throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
-                             .arg(Exact(request.north)));
-    if (request.clicks.empty() && !request.all)
-        throw UsageError(QStringLiteral("give at least one --click X,Y, or --all"));
-    const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
-    const QImage picture = ReadPictureFile(request.picture);
+void CheckClicksInside(const QImage& picture, const std::vector<PicturePoint>& clicks) {
     const int w = picture.width(), h = picture.height();
-    for (const PicturePoint& c : request.clicks) {
+    for (const PicturePoint& c : clicks) {
         int column = 0, row = 0;
         if (!PicturePixel(w, h, c.x, c.y, column, row))
             throw UsageError(QStringLiteral("--click %1,%2 lies outside the picture (%3 x %4 "
@@ -151,6 +150,31 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                                  .arg(h)
                                  .arg(Num(-w / 2.0), Num(w / 2.0), Num(-h / 2.0), Num(h / 2.0)));
     }
+}
+
+const char* RefusalText(TraceRefusal r) {
+    switch (r) {
+    case TraceRefusal::NotOnRoof:
+        return "no roof under the click (not an even, light surface)";
+    case TraceRefusal::NoClosedEdge:
+        return "no roof under the click (no roof edge around it)";
+    case TraceRefusal::NoOutline:
+    case TraceRefusal::None:
+        break;
+    }
+    return "the outline has no corners";
+}
+
+TraceOutcome TracePicture(const TraceRequest& request) {
+    if (!(request.north >= 0 && request.north <= 360))
+        throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
+                             .arg(Exact(request.north)));
+    if (request.clicks.empty() && !request.all)
+        throw UsageError(QStringLiteral("give at least one --click X,Y, or --all"));
+    const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
+    const QImage picture = ReadPictureFile(request.picture);
+    const int w = picture.width(), h = picture.height();
+    CheckClicksInside(picture, request.clicks);
 
     TraceOutcome out;
     out.data = std::make_unique<BuildingData>();
@@ -168,29 +192,75 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     const TraceCamera camera{d.gSlideAngle * kDegToRad, d.gFlatHeight, d.gPhotoMetrePerUnit};
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetInput(&input);
+    // Every click traced first, on a scratch record that only tells which
+    // clicks land on a roof already set (the project's or one traced
+    // before), then with --all every other building: the camera is checked
+    // on all the roofs before any wall is registered.
+    struct Click {
+        Count inside = -1;
+        TraceResult r;
+    };
+    std::vector<Click> traced;
+    std::vector<std::vector<PicturePoint>> outlines;
+    WholePictureResult found;
+    {
+        auto scratch = std::make_unique<BuildingData>(d);
+        for (const PicturePoint& c : request.clicks) {
+            Click k;
+            k.inside = FindTopAreaAt(*scratch, c.x, c.y);
+            if (k.inside < 0) {
+                k.r = tracer->Trace(c.x, c.y, &camera);
+                if (k.r.refusal == TraceRefusal::None &&
+                    RegisterTracedRoof(*scratch, k.r.outline, nullptr, nullptr).roof ==
+                        AppendResult::Ok)
+                    outlines.push_back(k.r.outline);
+            }
+            traced.push_back(std::move(k));
+        }
+        if (request.all) {
+            // The roofs of the record (the project's and the clicked ones)
+            // are known and not traced again.
+            std::vector<std::vector<PicturePoint>> known;
+            for (Count roof = 0; roof < scratch->gEachTopAreaNumber; ++roof) {
+                const auto start =
+                    static_cast<std::size_t>(scratch->gEachTopAreaStartNum[std::size_t(roof)]);
+                const auto count =
+                    static_cast<std::size_t>(scratch->gEachTopAreaPointNum[std::size_t(roof)]);
+                std::vector<PicturePoint> o;
+                for (std::size_t i = start; i < start + count; ++i)
+                    o.push_back({scratch->gTopAreaX[i], scratch->gTopAreaY[i]});
+                known.push_back(std::move(o));
+            }
+            found = FindEveryRoof(*tracer, input, camera, known);
+            for (const FoundRoof& f : found.roofs)
+                outlines.push_back(f.traced.outline);
+        }
+    }
+    out.camera = CheckCameraAtRoofs(outlines, input.edges, w, d.gSlideAngle);
+    const bool misfit = out.camera.verdict == CameraVerdict::Disagrees;
+    const QString misfitText =
+        misfit ? QString::fromStdString(CameraMisfitText(out.camera)) : QString();
     std::map<QString, int> noHeight;
-    int clicked = 0;
+    int registered = 0;
     int index = 0;
-    for (const PicturePoint& c : request.clicks) {
+    for (std::size_t i = 0; i < traced.size(); ++i) {
+        const PicturePoint& c = request.clicks[i];
+        const TraceResult& r = traced[i].r;
         QString line = QStringLiteral("click %1 %2: ").arg(++index).arg(Point(c));
-        const Count inside = FindTopAreaAt(d, c.x, c.y);
-        if (inside >= 0) {
+        if (traced[i].inside >= 0) {
             out.lines << line + QStringLiteral("nothing registered: roof %1 is already set there")
-                                    .arg(inside);
+                                    .arg(traced[i].inside);
             continue;
         }
-        const TraceResult r = tracer->Trace(c.x, c.y, &camera);
         if (r.refusal != TraceRefusal::None) {
-            const char* why = r.refusal == TraceRefusal::NotOnRoof
-                                  ? "no roof under the click (not an even, light surface)"
-                              : r.refusal == TraceRefusal::NoClosedEdge
-                                  ? "no roof under the click (no roof edge around it)"
-                                  : "the outline has no corners";
-            out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
+            out.lines << line + QStringLiteral("nothing registered: ") +
+                             QString::fromLatin1(RefusalText(r.refusal));
             continue;
         }
+        // A camera that does not fit the picture measures no height.
+        const bool walled = r.wall && !misfit;
         const TracedRegistration added = RegisterTracedRoof(
-            d, r.outline, r.wall ? &r.wall->top : nullptr, r.wall ? &r.wall->bottom : nullptr);
+            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
         if (added.roof != AppendResult::Ok) {
             const char* why = added.roof == AppendResult::RoofTableFull ? "the roof table is full"
                               : added.roof == AppendResult::PointStoreFull
@@ -199,45 +269,39 @@ TraceOutcome TracePicture(const TraceRequest& request) {
             out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
             continue;
         }
-        ++clicked;
-        const QString why = Registered(d, boxes, w, r, added, line);
+        ++registered;
+        const QString why = Registered(d, boxes, w, r, added, misfitText, line);
         if (!why.isEmpty())
             noHeight[why] += 1;
         out.lines << line;
     }
+    int building = 0;
+    for (const FoundRoof& f : found.roofs) {
+        const TraceResult& r = f.traced;
+        QString line = QStringLiteral("building %1: ").arg(++building);
+        const bool walled = r.wall && !misfit;
+        const TracedRegistration added = RegisterTracedRoof(
+            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
+        if (added.roof != AppendResult::Ok) {
+            out.lines << line + QStringLiteral("nothing registered: ") +
+                             (added.roof == AppendResult::RoofTableFull
+                                  ? QStringLiteral("the roof table is full")
+                                  : QStringLiteral("the point store is full"));
+            continue;
+        }
+        ++registered;
+        // Under a camera that does not fit, the reason is told once, below.
+        const QString why = Registered(
+            d, boxes, w, r, added,
+            misfit ? QStringLiteral("the camera does not fit the picture") : QString(), line);
+        if (!why.isEmpty())
+            noHeight[why] += 1;
+        out.lines << line;
+    }
+    out.lines
+        << QStringLiteral("camera %1: ").arg(QString::fromLatin1(VerdictWord(out.camera.verdict))) +
+               QString::fromStdString(CameraReasonText(out.camera));
     if (request.all) {
-        // Every other building: the roofs of the record (the project's and
-        // the clicked ones) are known and not traced again.
-        std::vector<std::vector<PicturePoint>> known;
-        for (Count roof = 0; roof < d.gEachTopAreaNumber; ++roof) {
-            const auto start = static_cast<std::size_t>(d.gEachTopAreaStartNum[std::size_t(roof)]);
-            std::vector<PicturePoint> o;
-            for (std::size_t i = start;
-                 i < start + static_cast<std::size_t>(d.gEachTopAreaPointNum[std::size_t(roof)]);
-                 ++i)
-                o.push_back({d.gTopAreaX[i], d.gTopAreaY[i]});
-            known.push_back(std::move(o));
-        }
-        const WholePictureResult found = FindEveryRoof(*tracer, input, camera, known);
-        int registered = 0, building = 0;
-        for (const FoundRoof& f : found.roofs) {
-            const TraceResult& r = f.traced;
-            QString line = QStringLiteral("building %1: ").arg(++building);
-            const TracedRegistration added = RegisterTracedRoof(
-                d, r.outline, r.wall ? &r.wall->top : nullptr, r.wall ? &r.wall->bottom : nullptr);
-            if (added.roof != AppendResult::Ok) {
-                out.lines << line + QStringLiteral("nothing registered: ") +
-                                 (added.roof == AppendResult::RoofTableFull
-                                      ? QStringLiteral("the roof table is full")
-                                      : QStringLiteral("the point store is full"));
-                continue;
-            }
-            ++registered;
-            const QString why = Registered(d, boxes, w, r, added, line);
-            if (!why.isEmpty())
-                noHeight[why] += 1;
-            out.lines << line;
-        }
         int without = 0;
         QStringList reasons;
         for (const auto& [why, n] : noHeight) {
@@ -245,7 +309,6 @@ TraceOutcome TracePicture(const TraceRequest& request) {
             reasons << QStringLiteral("%1: %2").arg(why).arg(n);
         }
         // Clicked and found roofs alike.
-        registered += clicked;
         out.lines << QStringLiteral("%1 buildings registered, %2 with a height, %3 without%4")
                          .arg(registered)
                          .arg(registered - without)

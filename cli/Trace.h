@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "data/BuildingData.h"
+#include "geometry/CameraModel.h"
+#include "tracing/CameraCheck.h"
 #include "tracing/GreyImage.h"
+#include "tracing/RoofTracer.h"
 
 namespace velmora::cli {
 
@@ -22,6 +25,17 @@ GreyRaster TraceSource(const QImage& picture);
 // decided by the content; refused from its header when too large, and when
 // cut short).
 QImage ReadPictureFile(const QString& path);
+
+// The four altitude boxes as the window holds them after the metres were
+// typed (each feet box follows its metres box), checked as the window's
+// check does; a usage error names what is wrong.
+AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres);
+
+// A usage error for the first click outside the picture.
+void CheckClicksInside(const QImage& picture, const std::vector<PicturePoint>& clicks);
+
+// Why a click traced nothing, as the trace prints it.
+const char* RefusalText(TraceRefusal r);
 
 struct TraceRequest {
     QString picture;
@@ -39,7 +53,8 @@ struct TraceRequest {
 struct TraceOutcome {
     std::unique_ptr<BuildingData> data;
     ViewGeometry view;
-    QStringList lines; // one per click, then one per building found, then the count
+    QStringList lines;  // one per click, one per building found, the camera's, the count
+    CameraCheck camera; // over the roofs traced
 };
 
 // Checks the request (altitudes as the window's check does, clicks inside

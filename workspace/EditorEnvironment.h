@@ -33,12 +33,14 @@ class EditorEnvironment : public QObject, public ToolEnvironment {
     void ShowWallHeight(float yUpper, float yLower) override;
     void RefreshViewGeometry() override;
     void ClearHeight() override;
+    void ShowStatus(const QString& text) override { emit StatusWanted(text); }
     void SetRemoveRoofMenu(MenuState s) override;
     void SetChangeHeightMenu(bool enabled) override;
 
   signals:
     void RemoveRoofMenuWanted(bool enabled);
     void ChangeHeightMenuWanted(bool enabled);
+    void StatusWanted(const QString& text);
 
   private:
     WorkingArea& work_;

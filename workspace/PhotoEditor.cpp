@@ -26,6 +26,7 @@ PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts
             &PhotoEditor::SetRemoveRoofMenu);
     connect(env_.get(), &EditorEnvironment::ChangeHeightMenuWanted, this,
             &PhotoEditor::SetChangeHeightMenu);
+    connect(env_.get(), &EditorEnvironment::StatusWanted, this, &PhotoEditor::StatusText);
     connect(tools_.get(), &ToolController::ActionDone, this, &PhotoEditor::UpdateUndoItems);
     connect(tools_.get(), &ToolController::EditMenuWanted, this, [this](QPoint global) {
         if (menus_.EditPhotoLineMenu)

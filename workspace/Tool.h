@@ -42,6 +42,9 @@ class ToolEnvironment {
     // The record's view values (camera tilt, range, scale) from the altitude boxes.
     virtual void RefreshViewGeometry() = 0;
     virtual void ClearHeight() = 0;
+    // One line in the window's status bar (empty: cleared); nothing where
+    // the window has none.
+    virtual void ShowStatus(const QString& text) { (void)text; }
     // The state of the items "1屋根削除(&R)" and "建物高さ変更".
     virtual void SetRemoveRoofMenu(MenuState s) = 0;
     virtual void SetChangeHeightMenu(bool enabled) = 0;

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "data/PicturePoint.h"
 #include "workspace/Tool.h"
 
 namespace velmora {
 
 class RoofTracer;
+struct CameraCheck;
 struct TraceInput;
 struct TraceWork;
 
@@ -102,6 +105,9 @@ class TraceTool final : public Tool {
 
   private:
     void TraceRoofAtClick();
+    // The typed camera checked against the verticals of the roof just
+    // traced and of every roof of the record.
+    CameraCheck CheckCamera(const std::vector<PicturePoint>& traced);
     RoofTool& roof_;
     WallTool& wall_;
     std::unique_ptr<TraceWork> work_;

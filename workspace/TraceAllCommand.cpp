@@ -7,6 +7,7 @@
 
 #include "data/Conventions.h"
 #include "data/Editing.h"
+#include "tracing/CameraCheck.h"
 #include "tracing/WholePicture.h"
 #include "workspace/AltitudePanel.h"
 #include "workspace/EditorEnvironment.h"
@@ -84,14 +85,24 @@ void PhotoEditor::TraceAllRoofs_Click() {
         emit StatusText(QStringLiteral("全ビル自動トレースを中止しました。何も登録していません。"));
         return;
     }
-    int registered = 0, withHeight = 0, twoHeights = 0, weak = 0, wallsFull = 0, roofsFull = 0;
+    // The camera checked on every roof of the record and every one found: a
+    // camera that does not fit the picture measures no height.
+    std::vector<std::vector<PicturePoint>> outlines = RecordOutlines(data);
+    for (const FoundRoof& f : found.roofs)
+        outlines.push_back(f.traced.outline);
+    const CameraCheck cam = CheckCameraAtRoofs(outlines, input.edges,
+                                               env_->UntouchedPicture().width(), data.gSlideAngle);
+    const bool misfit = cam.verdict == CameraVerdict::Disagrees;
+    int registered = 0, withHeight = 0, twoHeights = 0, weak = 0, wallsFull = 0, roofsFull = 0,
+        unfit = 0;
     {
         Action action(*this);
         for (const FoundRoof& f : found.roofs) {
             const TraceResult& r = f.traced;
+            const bool walled = r.wall && !misfit;
             const TracedRegistration added =
-                RegisterTracedRoof(data, r.outline, r.wall ? &r.wall->top : nullptr,
-                                   r.wall ? &r.wall->bottom : nullptr);
+                RegisterTracedRoof(data, r.outline, walled ? &r.wall->top : nullptr,
+                                   walled ? &r.wall->bottom : nullptr);
             if (added.roof != AppendResult::Ok) {
                 ++roofsFull;
                 continue;
@@ -99,6 +110,8 @@ void PhotoEditor::TraceAllRoofs_Click() {
             ++registered;
             if (added.wall == AppendResult::Ok)
                 ++withHeight;
+            else if (misfit)
+                ++unfit;
             else if (r.wall)
                 ++wallsFull;
             else if (r.height.verdict == HeightVerdict::TwoHeights)
@@ -115,7 +128,14 @@ void PhotoEditor::TraceAllRoofs_Click() {
     QString line = TraceAllSummary(registered, withHeight,
                                    {{QStringLiteral("二つの高さが合う"), twoHeights},
                                     {QStringLiteral("壁の手がかりが弱い"), weak},
-                                    {QStringLiteral("側壁ラインの表が満杯"), wallsFull}});
+                                    {QStringLiteral("側壁ラインの表が満杯"), wallsFull},
+                                    {QStringLiteral("カメラが画像に合わない"), unfit}});
+    if (misfit)
+        line +=
+            QStringLiteral("カメラが画像に合いません（建物の縦の線は傾き %1°、高度からは %2°）。"
+                           "高さは登録しません。")
+                .arg(QString::number(cam.pictureTilt.value_or(0), 'f', 1),
+                     QString::number(cam.typedTilt, 'f', 1));
     if (roofsFull > 0)
         line += QStringLiteral("屋上の表が満杯で %1 件は登録できません。").arg(roofsFull);
     emit StatusText(line);

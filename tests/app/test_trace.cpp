@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 #include <cmath>
 
@@ -11,6 +12,7 @@
 #include "data/Editing.h"
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "support/Pictures.h"
 #include "support/Window.h"
 #include "workspace/RibbonGroup.h"
 
@@ -238,6 +240,89 @@ class TraceWindowTest : public QObject {
             QCOMPARE(w.Session().ActiveRoof(), Count(-1));
             QCOMPARE(w.Work().HeightTxt->text(), earlier);
         }
+    }
+
+    // A double-click that registers nothing says why in one line of the
+    // status bar, and no box but the one the tool always showed.
+    void refusedClickSaysWhy_data() {
+        QTest::addColumn<std::vector<GreyRect>>("rects");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("click on road")
+            << std::vector<GreyRect>{{200, 150, 120, 80, 200}, {0, 300, 600, 40, 100}} << 300 << 320
+            << false
+            << QStringLiteral(
+                   "屋上が見つかりません（クリックした所が一様な明るい面ではありません）。");
+        // A light surface wider than the tracer's frame has no edge around the click.
+        QTest::newRow("no roof edge around")
+            << std::vector<GreyRect>{{0, 0, 600, 450, 205}} << 300 << 225 << false
+            << QStringLiteral(
+                   "屋上が見つかりません（クリックした所の周りに屋上の縁がありません）。");
+        QTest::newRow("roof already set")
+            << std::vector<GreyRect>{{200, 150, 120, 80, 200}} << 260 << 190 << true << kAlreadySet;
+        QTest::newRow("roof traced")
+            << std::vector<GreyRect>{{200, 150, 120, 80, 200}} << 260 << 190 << false << QString();
+    }
+    void refusedClickSaysWhy() {
+        QFETCH(std::vector<GreyRect>, rects);
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(bool, twice);
+        QFETCH(QString, status);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        SetPicture(w, GreyPicture(600, 450, 250, rects), SamplePicturePresets(1));
+        ChooseOneClickTool(f, w);
+        w.statusBar()->showMessage(QStringLiteral("earlier"));
+        const PicturePoint at = PixelPosition(600, 450, col, row);
+        if (twice)
+            DoubleClickAt(w, at);
+        const Counts before = CountsOf(*f.data);
+        DoubleClickAt(w, at);
+        QCOMPARE(w.statusBar()->currentMessage(), status);
+        if (twice) {
+            QCOMPARE(f.prompts.Texts(), QStringList{kAlreadySet});
+            QCOMPARE(CountsOf(*f.data).roofs, before.roofs);
+        } else {
+            QVERIFY(f.prompts.asked().empty());
+        }
+    }
+
+    // A camera the picture does not confirm: a town drawn through sample
+    // picture 1's camera with the other sample's altitudes (tilt 3.3 degrees
+    // off). Once the traced roofs show it, roofs are registered without
+    // walls, the status bar says why and one message says so, not one per
+    // click.
+    void wrongCameraRegistersNoHeights() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        const tracetest::BoxTown town = tracetest::DrawBoxTown(tracetest::SampleOneCamera(800),
+                                                               tracetest::TownGrid(), 800, 680);
+        QImage image(800, 680, QImage::Format_RGB32);
+        for (int r = 0; r < 680; ++r)
+            for (int c = 0; c < 800; ++c)
+                image.setPixel(
+                    c, r,
+                    qRgb(town.picture.At(c, r), town.picture.At(c, r), town.picture.At(c, r)));
+        SetPicture(w, image, SamplePicturePresets(2));
+        ChooseOneClickTool(f, w);
+        for (const PicturePoint& c : town.clicks)
+            DoubleClickAt(w, c);
+        const BuildingData& d = *f.data;
+        QCOMPARE(int(d.gEachTopAreaNumber), int(town.clicks.size()));
+        const QStringList told = f.prompts.Texts();
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith(QStringLiteral("カメラが画像に合いません")),
+                 qPrintable(told[0]));
+        // The status bar holds the last click's finding.
+        QVERIFY2(
+            w.statusBar()->currentMessage().startsWith(QStringLiteral("カメラが画像に合いません")),
+            qPrintable(w.statusBar()->currentMessage()));
+        // The last roof came after the camera was found out: no wall.
+        for (int i = 0; i < d.gWallEdgeNumber; ++i)
+            QVERIFY(d.gWallEdgefotEachTopArea[std::size_t(i)] != d.gEachTopAreaNumber - 1);
     }
 
     // The grey copy follows the picture: a roof traced on one picture and a

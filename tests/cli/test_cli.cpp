@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
@@ -23,6 +24,7 @@
 #include "data/ProjectFile.h"
 #include "data/Scenes.h"
 #include "geometry/Altitudes.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/Records.h"
 #include "support/Window.h"
@@ -46,6 +48,27 @@ QString SamplePicture() {
     const QString path = dir.filePath(QStringLiteral("sample1.bmp"));
     if (!QFile::exists(path))
         QImage(QStringLiteral(VELMORA_SAMPLE_PICTURE_DIR "/sample1.png")).save(path, "BMP");
+    return path;
+}
+
+// A town of nine boxes drawn exactly through sample picture 1's camera
+// (altitudes 589 m and 134 m), written once per run, and its roofs' middles.
+const tracetest::BoxTown& Town() {
+    static const tracetest::BoxTown town =
+        tracetest::DrawBoxTown(tracetest::SampleOneCamera(800), tracetest::TownGrid(), 800, 680);
+    return town;
+}
+QString TownPicture() {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("town.png"));
+    if (!QFile::exists(path)) {
+        const velmora::GreyRaster& g = Town().picture;
+        QImage image(g.Width(), g.Height(), QImage::Format_RGB32);
+        for (int r = 0; r < g.Height(); ++r)
+            for (int c = 0; c < g.Width(); ++c)
+                image.setPixel(c, r, qRgb(g.At(c, r), g.At(c, r), g.At(c, r)));
+        image.save(path, "PNG");
+    }
     return path;
 }
 
@@ -165,7 +188,9 @@ class CliTest : public QObject {
                                                                  "registered"))
                                       .size());
         QVERIFY2(buildings + clicks >= 5, qPrintable(r.out));
-        QVERIFY2(lines.size() == clicks + buildings + 2, qPrintable(r.out));
+        // The camera check's line, the count, the file's.
+        QVERIFY2(lines.size() == clicks + buildings + 3, qPrintable(r.out));
+        QVERIFY2(lines[lines.size() - 3].startsWith("camera "), qPrintable(r.out));
         QVERIFY2(lines[lines.size() - 2].startsWith(
                      QString("%1 buildings registered, ").arg(buildings + clicks)),
                  qPrintable(r.out));
@@ -176,7 +201,7 @@ class CliTest : public QObject {
                                           "-o", Path("again.dat")} +
                               common);
         QVERIFY2(again.code == 0, qPrintable(again.err));
-        QVERIFY2(again.out.startsWith("0 buildings registered, 0 with a height, 0 without\n"),
+        QVERIFY2(again.out.contains("\n0 buildings registered, 0 with a height, 0 without\n"),
                  qPrintable(again.out));
         // The same roofs and walls (a height read back from the file may
         // differ in its last digit: the file keeps one decimal).
@@ -192,6 +217,82 @@ class CliTest : public QObject {
     // The seven click points of sample picture 1's scene, double-clicked in
     // the window (picture opened as a file, altitudes typed in metres) and
     // given to the command line: the same project file, the same heights.
+    // The camera checked on the nine roofs of a town drawn through sample
+    // picture 1's camera: with its altitudes, and with the other sample's
+    // (tilt 3.3 degrees off).
+    void cameraCommand_data() {
+        QTest::addColumn<QString>("altitudes");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("right camera") << "589,134"
+                                      << "agrees";
+        QTest::newRow("other sample's altitudes") << "598,102"
+                                                  << "disagrees";
+    }
+    void cameraCommand() {
+        QFETCH(QString, altitudes);
+        QFETCH(QString, verdict);
+        QStringList args{"camera", TownPicture(), "--altitudes", altitudes, "--json"};
+        for (const PicturePoint& c : Town().clicks)
+            args << "--click" << QString("%1,%2").arg(c.x).arg(c.y);
+        const Run r = Cli(args);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const auto j = nlohmann::json::parse(r.out.toStdString());
+        std::vector<std::string> keys;
+        for (auto it = j.begin(); it != j.end(); ++it)
+            keys.push_back(it.key());
+        std::sort(keys.begin(), keys.end());
+        QVERIFY((keys == std::vector<std::string>{"nadir_x", "picture_tilt", "reason", "typed_tilt",
+                                                  "verdict", "verticals"}));
+        const auto [v, s] = std::pair{altitudes.section(',', 0, 0).toDouble(),
+                                      altitudes.section(',', 1, 1).toDouble()};
+        auto d = std::make_unique<BuildingData>();
+        UpdateViewGeometry(*d, {"", std::to_string(int(v)), "", std::to_string(int(s))}, 800);
+        QVERIFY(std::fabs(j["typed_tilt"].get<double>() - d->gSlideAngle) < 0.01);
+        QCOMPARE(QString::fromStdString(j["verdict"].get<std::string>()), verdict);
+        // Whatever was typed, the picture shows its own camera's tilt.
+        QVERIFY2(j["picture_tilt"].is_number(), qPrintable(r.out));
+        QVERIFY(std::fabs(j["picture_tilt"].get<double>() - 33.2212) < 1);
+        QVERIFY(j["verticals"].get<int>() >= 3);
+        QVERIFY(std::fabs(j["nadir_x"].get<double>()) < 10);
+        QVERIFY(!j["reason"].get<std::string>().empty());
+        // The text form says the same.
+        args.removeAll("--json");
+        const Run text = Cli(args);
+        QVERIFY(text.out.contains("verdict: " + verdict));
+    }
+
+    // Without a click nothing is traced: the command says it needs one.
+    void cameraNeedsClicks() {
+        const Run r = Cli({"camera", SamplePicture(), "--altitudes", "589,134"});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains("--click"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+
+    // Under the other sample's altitudes trace registers the roofs and no
+    // wall, each with the camera's reason.
+    void traceUnderWrongCamera() {
+        QStringList args{"trace", TownPicture(), "--altitudes", "598,102", "-o", Path("wrong.dat")};
+        for (const PicturePoint& c : Town().clicks)
+            args << "--click" << QString("%1,%2").arg(c.x).arg(c.y);
+        const Run r = Cli(args);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 11);
+        for (int i = 0; i < 9; ++i)
+            QVERIFY2(lines[i].contains("registered") &&
+                         lines[i].contains("no wall: the camera does not fit the picture: its "
+                                           "verticals show a tilt of "),
+                     qPrintable(lines[i]));
+        QVERIFY2(lines[9].startsWith("camera disagrees: "), qPrintable(lines[9]));
+        QVERIFY2(lines[10].endsWith(": 9 roofs, 0 wall lines"), qPrintable(lines[10]));
+        auto d = std::make_unique<BuildingData>();
+        ViewGeometry view;
+        QVERIFY(ReadProjectFile(*d, Path("wrong.dat").toStdString(), view).ok);
+        QCOMPARE(int(d->gWallEdgeNumber), 0);
+        QCOMPARE(int(d->gEachTopAreaNumber), 9);
+    }
+
     void traceMatchesWindow() {
         const AltitudeTexts& t = SamplePicturePresets(1);
         const std::string verM(t.verHeightm), incliM(t.incliHeightm);
@@ -238,9 +339,14 @@ class CliTest : public QObject {
             else
                 QCOMPARE(mine[i], theirs[i]);
         }
-        // One line a click, each with the height the window showed.
+        // One line a click, each with the height the window showed, then
+        // the camera's.
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines.size(), 9);
+        // Sample picture 1's walls follow a real picture's hand-drawn lines,
+        // not the camera model exactly: never a false alarm.
+        QVERIFY2(lines[7].startsWith("camera ") && !lines[7].startsWith("camera disagrees"),
+                 qPrintable(lines[7]));
         for (int i = 0; i < 7; ++i) {
             QVERIFY2(lines[i].contains("registered"), qPrintable(lines[i]));
             if (!shown[i].isEmpty())

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "geometry/CameraModel.h"
+
 using namespace velmora;
 
 namespace tracetest {
@@ -49,6 +51,115 @@ double NearestDistance(PicturePoint p, const std::vector<PicturePoint>& points) 
 void MarkCells(RoofTracer& t, const std::vector<CellRow>& cells, std::uint8_t value) {
     for (const CellRow& c : cells)
         t.gWorkMap.Set(c.x, c.y, value);
+}
+
+// ---- The town of boxes ---------------------------------------------------
+
+namespace {
+
+struct Box {
+    Pt centre; // plan metres
+    double w = 24;
+    double d = 18;
+    double h = 25;
+};
+
+bool Seen(const TownCamera& c, double x, double y, double h, Pt& p) {
+    const auto q = velmora::ImagePoint(c.theta, c.f, x, y, h);
+    if (!q)
+        return false;
+    p = {q->x / c.k, q->y / c.k};
+    return true;
+}
+
+bool InsidePolygon(const std::vector<Pt>& poly, Pt p) {
+    bool in = false;
+    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
+        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
+            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
+            in = !in;
+    return in;
+}
+
+} // namespace
+
+TownCamera SampleOneCamera(int width) {
+    const double theta = 33.2212 * velmora::kDegToRad, f = 160.1795;
+    return {theta, f, f / (velmora::kImageWidthFactor * width)};
+}
+
+void FillPolygon(velmora::GreyRaster& g, const std::vector<Pt>& poly, int grey) {
+    double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+    for (const Pt& p : poly) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    const int w = g.Width(), h = g.Height();
+    for (int r = std::max(0, int(h / 2.0 - y1) - 1); r <= std::min(h - 1, int(h / 2.0 - y0) + 1);
+         ++r)
+        for (int c = std::max(0, int(x0 + w / 2.0) - 1);
+             c <= std::min(w - 1, int(x1 + w / 2.0) + 1); ++c)
+            if (InsidePolygon(poly, {c - w / 2.0 + 0.5, h / 2.0 - r - 0.5}))
+                g.Set(c, r, grey);
+}
+
+BoxTown DrawBoxTown(const TownCamera& c, const std::vector<Pt>& at, int width, int height) {
+    BoxTown s;
+    s.picture = velmora::GreyRaster(width, height);
+    unsigned noise = 12345;
+    for (int r = 0; r < height; ++r)
+        for (int col = 0; col < width; ++col) {
+            noise = noise * 1103515245u + 12345u;
+            s.picture.Set(col, r, 60 + int((noise >> 16) % 25));
+        }
+    std::vector<Box> boxes;
+    for (const Pt& p : at) {
+        const auto g = velmora::PlanPoint(c.theta, c.f, p.x * c.k, p.y * c.k, 0);
+        Box b;
+        b.centre = {g->x, g->y};
+        b.h = 18 + std::fmod(std::fabs(p.x * 0.07 + p.y * 0.05), 20.0);
+        boxes.push_back(b);
+    }
+    std::sort(boxes.begin(), boxes.end(),
+              [](const Box& a, const Box& b) { return a.centre.y > b.centre.y; });
+    const double footY = -c.f * std::sin(c.theta);
+    for (const Box& b : boxes) {
+        const std::vector<Pt> plan{{b.centre.x - b.w / 2, b.centre.y - b.d / 2},
+                                   {b.centre.x + b.w / 2, b.centre.y - b.d / 2},
+                                   {b.centre.x + b.w / 2, b.centre.y + b.d / 2},
+                                   {b.centre.x - b.w / 2, b.centre.y + b.d / 2}};
+        std::vector<Pt> roof;
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            const Pt a = plan[i], e = plan[(i + 1) % plan.size()];
+            // Outward normal of a counter-clockwise outline.
+            const Pt n{e.y - a.y, a.x - e.x};
+            const Pt mid{(a.x + e.x) / 2, (a.y + e.y) / 2};
+            Pt r0, r1, g0, g1, top;
+            Seen(c, a.x, a.y, b.h, top);
+            roof.push_back(top);
+            if (n.x * (0 - mid.x) + n.y * (footY - mid.y) <= 0)
+                continue;
+            if (Seen(c, a.x, a.y, 0, g0) && Seen(c, e.x, e.y, 0, g1) &&
+                Seen(c, e.x, e.y, b.h, r1) && Seen(c, a.x, a.y, b.h, r0))
+                FillPolygon(s.picture, {g0, g1, r1, r0},
+                            std::fabs(n.x) > std::fabs(n.y) ? 150 : 115);
+        }
+        FillPolygon(s.picture, roof, 212);
+        Pt click;
+        Seen(c, b.centre.x, b.centre.y, b.h, click);
+        s.clicks.push_back({float(std::round(click.x)), float(std::round(click.y))});
+    }
+    return s;
+}
+
+std::vector<Pt> TownGrid() {
+    std::vector<Pt> at;
+    for (const double x : {-250.0, 0.0, 250.0})
+        for (const double y : {-170.0, 0.0, 170.0})
+            at.push_back({x, y});
+    return at;
 }
 
 } // namespace tracetest

@@ -63,6 +63,32 @@ struct Frame {
     }
 };
 
+// A town of boxes drawn exactly through a camera, for the camera check:
+// a noisy dark ground, grey faces (two greys by the face's direction) and
+// light roofs, far ones first.
+struct TownCamera {
+    double theta = 0; // radians
+    double f = 0;     // slant range, metres
+    double k = 0;     // image-plane metres a picture unit
+};
+// Sample picture 1's camera (altitudes 589 m and 134 m) for a picture
+// `width` pixels wide.
+TownCamera SampleOneCamera(int width);
+struct Pt {
+    double x = 0;
+    double y = 0;
+};
+// Fills a picture polygon, each pixel by its centre.
+void FillPolygon(velmora::GreyRaster& g, const std::vector<Pt>& poly, int grey);
+struct BoxTown {
+    velmora::GreyRaster picture;
+    std::vector<velmora::PicturePoint> clicks; // the roofs' middles, far ones first
+};
+// One 24 x 18 m box (18 ... 38 m high) standing at each picture position.
+BoxTown DrawBoxTown(const TownCamera& c, const std::vector<Pt>& at, int width, int height);
+// Nine positions spread over an 800 x 680 picture.
+std::vector<Pt> TownGrid();
+
 // Euclidean distance between two picture points.
 double Distance(velmora::PicturePoint a, velmora::PicturePoint b);
 
