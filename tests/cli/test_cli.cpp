@@ -261,12 +261,28 @@ class CliTest : public QObject {
         QVERIFY(text.out.contains("verdict: " + verdict));
     }
 
-    // Without a click nothing is traced: the command says it needs one.
-    void cameraNeedsClicks() {
-        const Run r = Cli({"camera", SamplePicture(), "--altitudes", "589,134"});
-        QCOMPARE(r.code, 2);
-        QVERIFY2(r.err.contains("--click"), qPrintable(r.err));
-        QVERIFY(r.out.isEmpty());
+    // Without a click the camera is checked on every roof the whole-picture
+    // search finds: the right camera is never said to disagree, the other
+    // sample's altitudes are.
+    void cameraWithoutClicks_data() {
+        QTest::addColumn<QString>("altitudes");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("the picture's own altitudes") << "589,134" << true;
+        QTest::newRow("the other sample's") << "598,102" << false;
+    }
+    void cameraWithoutClicks() {
+        QFETCH(QString, altitudes);
+        QFETCH(bool, fits);
+        const Run r = Cli({"camera", SamplePicture(), "--altitudes", altitudes});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QRegularExpressionMatch m =
+            QRegularExpression("^whole picture: (\\d+) roofs found\n").match(r.out);
+        QVERIFY2(m.hasMatch(), qPrintable(r.out));
+        QVERIFY2(m.captured(1).toInt() >= 5, qPrintable(r.out));
+        QVERIFY2(r.out.contains(fits ? "verdict: disagrees" : "verdict: agrees") == false,
+                 qPrintable(r.out));
+        if (!fits)
+            QVERIFY2(r.out.contains("verdict: disagrees"), qPrintable(r.out));
     }
 
     // Under the other sample's altitudes trace registers the roofs and no
