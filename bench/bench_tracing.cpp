@@ -12,6 +12,7 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "tools/realpics/DenseTown.h"
 #include "tools/realpics/WideTown.h"
 #include "tracing/EdgeField.h"
 #include "tracing/RoofTracer.h"
@@ -138,6 +139,25 @@ void BM_ClickOnSample(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ClickOnSample)->Unit(benchmark::kMillisecond);
+
+// One click on a dense town block (the first picture of the dense set),
+// averaged over its roofs: the grey band runs past most of them, so the
+// edge-bounded surface, the fitted sides and the checks of the feet run too.
+void BM_ClickOnDenseBlock(benchmark::State& state) {
+    static const realpics::RealisticPicture picture = realpics::PaintDensePicture(0);
+    static const TraceInput input = PrepareTraceInput(realpics::PlainGrey(picture.image));
+    const TraceCamera camera = realpics::CameraOf(picture.preset, picture.image.width());
+    RoofTracer tracer;
+    tracer.SetInput(&input);
+    std::size_t k = 0;
+    for (auto _ : state) {
+        const realpics::TrueBuilding& b = picture.buildings[k];
+        const TraceResult r = tracer.Trace(b.click.x, b.click.y, &camera);
+        benchmark::DoNotOptimize(r.wall);
+        k = (k + 1) % picture.buildings.size();
+    }
+}
+BENCHMARK(BM_ClickOnDenseBlock)->Unit(benchmark::kMillisecond);
 
 GreyRaster LargePicture() {
     GreyRaster picture(1600, 1000);

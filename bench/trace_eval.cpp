@@ -21,6 +21,7 @@
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 #include "picture/GreyPicture.h"
+#include "tools/realpics/DenseTown.h"
 #include "tools/realpics/RealisticTown.h"
 #include "tools/realpics/WideTown.h"
 #include "tracing/RoofTracer.h"
@@ -67,8 +68,10 @@ int pictureCount = 0;
 // With --fresh N: also N pictures of the wider set past its end (indices 28
 // on), which nobody tuned on or looked at: a second held-out set.
 int freshCount = 0;
-// With --wide-only: the wider set and sample picture 1 only.
+// With --wide-only: the wider set and sample picture 1 only; with
+// --dense-only: the dense town blocks only.
 bool wideOnly = false;
+bool denseOnly = false;
 int drawn = 0;
 // With --settings EDGE,STEP,HOLD: other cleaning settings, for comparison.
 TraceSourceSettings settings;
@@ -119,8 +122,9 @@ Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>&
                 painter.drawLine(Pixel(image, o.wall->top), Pixel(image, o.wall->bottom));
             painter.setPen(Qt::red);
             painter.drawEllipse(Pixel(image, b.click), 2, 2);
-            for (const PicturePoint& c : b.roof)
-                painter.drawPoint(Pixel(image, c));
+            for (std::size_t k = 0; k < b.roof.size(); ++k)
+                painter.drawLine(Pixel(image, b.roof[k]),
+                                 Pixel(image, b.roof[(k + 1) % b.roof.size()]));
             painter.drawText(
                 Pixel(image, b.click) + QPointF(4, 0),
                 QString("%1/%2").arg(b.height, 0, 'f', 1).arg(o.height.value_or(0), 0, 'f', 1));
@@ -374,16 +378,25 @@ void Debug(const char* which, double x, double y, const char* file) {
     const int n = std::atoi(which + 1);
     const QImage image = which[0] == 'r'   ? realpics::PaintRealisticPicture(n - 1).image
                          : which[0] == 'w' ? realpics::PaintWidePicture(n - 1).image
+                         : which[0] == 'd' ? realpics::PaintDensePicture(n - 1).image
                                            : QImage(QString(":/samples/sample%1.png").arg(n));
-    const GreyRaster grey = TraceSourceOf(image);
+    const TraceInput input = PrepareTraceInput(GreyCopyOf(image));
     auto t = std::make_unique<RoofTracer>();
-    t->SetPicture(&grey);
-    if (!t->TraceRoof(x, y)) {
+    t->SetInput(&input);
+    const TraceCamera camera = realpics::CameraOf(which[0] == 's' ? n : 2 - n % 2, image.width());
+    const TraceResult r = t->Trace(x, y, &camera);
+    if (r.refusal != TraceRefusal::None) {
         std::printf("refused\n");
         return;
     }
-    t->FindWall();
-    std::printf("roof grey %d, wall grey %d, corners", t->pRoofGrey, t->pWallGrey);
+    std::printf("outline");
+    for (const PicturePoint& p : r.outline)
+        std::printf(" (%.1f,%.1f)", p.x, p.y);
+    std::printf("\nroof grey %d, wall grey %d, corners", t->pRoofGrey, t->pWallGrey);
+    // The wall stages reuse the maps: the region again, to draw it.
+    t->FillRoofSurface();
+    std::printf(" (region %d ... %d x %d ... %d)", t->pRegionMinX, t->pRegionMaxX, t->pRegionMinY,
+                t->pRegionMaxY);
     for (const FlaggedCellRow& c : t->TopPointGrid)
         std::printf(" (%d,%d%s)", c.x, c.y, c.flag == 'B' ? " B" : "");
     std::printf("\nwall candidates:");
@@ -395,7 +408,9 @@ void Debug(const char* which, double x, double y, const char* file) {
         for (int lx = 0; lx <= kLocalMaxX; ++lx) {
             const int g = t->GetLocalGrey(lx, ly);
             QRgb c = qRgb(g, g, g);
-            if (t->gWorkMap.Get(lx, ly) == 4)
+            if (t->gWorkMap.Get(lx, ly) == 1)
+                c = qRgb(g / 2, g / 2, 255);
+            else if (t->gWorkMap.Get(lx, ly) == 4)
                 c = qRgb(255, 255, 0);
             else if (t->gWorkMap.Get(lx, ly) == 5)
                 c = qRgb(255, 0, 0);
@@ -430,6 +445,8 @@ int main(int argc, char** argv) {
             firstPicture = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--wide-only") == 0)
             wideOnly = true;
+        else if (std::strcmp(argv[i], "--dense-only") == 0)
+            denseOnly = true;
         else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
             drawFolder = QString::fromLocal8Bit(argv[++i]);
     }
@@ -440,8 +457,9 @@ int main(int argc, char** argv) {
         }
     std::printf("%-26s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
                 "height <=1.5 m", "off >3 m");
-    const int wideCount = pictureCount > 0 ? std::min(pictureCount, realpics::kWidePictureCount)
-                                           : realpics::kWidePictureCount;
+    const int wideCount = denseOnly          ? 0
+                          : pictureCount > 0 ? std::min(pictureCount, realpics::kWidePictureCount)
+                                             : realpics::kWidePictureCount;
     for (const bool after : {false, true}) {
         const char* when = after ? "after" : "before";
         Tally halves[2], flat;
@@ -455,9 +473,30 @@ int main(int argc, char** argv) {
             if (realpics::IsFlatFillPicture(i))
                 flat.Add(t);
         }
-        Row(QString("tuning half, %1").arg(when).toUtf8().constData(), halves[0]);
-        Row(QString("held-out half, %1").arg(when).toUtf8().constData(), halves[1]);
-        Row(QString("  flat fills, %1").arg(when).toUtf8().constData(), flat);
+        if (wideCount > 0) {
+            Row(QString("tuning half, %1").arg(when).toUtf8().constData(), halves[0]);
+            Row(QString("held-out half, %1").arg(when).toUtf8().constData(), halves[1]);
+            Row(QString("  flat fills, %1").arg(when).toUtf8().constData(), flat);
+        }
+        if (!wideOnly) {
+            Tally dense[2];
+            // Painted once, traced before and after.
+            static std::vector<realpics::RealisticPicture> pictures;
+            for (int i = int(pictures.size()); i < realpics::kDensePictureCount; ++i)
+                pictures.push_back(realpics::PaintDensePicture(i));
+            for (int i = 0; i < realpics::kDensePictureCount; ++i) {
+                const realpics::RealisticPicture& p = pictures[std::size_t(i)];
+                if (verbose)
+                    std::printf("  dense picture %d (preset %d, JPEG quality %d)\n", i + 1,
+                                p.preset, p.quality);
+                dense[i < realpics::kDenseTuningCount ? 0 : 1].Add(
+                    Evaluate(p.image, p.preset, p.buildings, after));
+            }
+            Row(QString("dense tuning, %1").arg(when).toUtf8().constData(), dense[0]);
+            Row(QString("dense held-out, %1").arg(when).toUtf8().constData(), dense[1]);
+        }
+        if (denseOnly)
+            continue;
         if (freshCount > 0) {
             Tally fresh;
             for (int i = realpics::kWidePictureCount; i < realpics::kWidePictureCount + freshCount;

@@ -118,6 +118,9 @@ QString Registered(BuildingData& d, const AltitudeBoxTexts& boxes, int w, const 
                              FormatFixed1(std::min(r.height.height, r.height.rival))),
                          QString::fromStdString(
                              FormatFixed1(std::max(r.height.height, r.height.rival))));
+    } else if (r.height.verdict != HeightVerdict::TooWeak) {
+        why = QString::fromStdString(HeightVerdictReason(r.height.verdict));
+        line += QStringLiteral("; no wall: ") + why;
     } else {
         line += QStringLiteral("; no wall: evidence too weak") + support;
         why = QStringLiteral("evidence too weak");

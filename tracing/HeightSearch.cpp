@@ -75,22 +75,35 @@ constexpr double kTwinShare = 1.0;
 // left unread: below any rival that counts (kClearMargin, kRivalShare).
 constexpr double kUnread = 0.5;
 constexpr int kFarBeyond = 10;
+// The bands read above and below a foot: kStripFrom ... kStripTo pixels
+// from it (past its own blur, within a storey).
+constexpr int kStripFrom = 2;
+constexpr int kStripTo = 7;
+// One surface: means this close and spreads this close (or this share).
+constexpr double kSameGrey = 10;
+constexpr double kSameSpread = 4;
+constexpr double kSpreadShare = 0.5;
+// A roof: as light as the lightest roofs the tracer reads, and even.
+constexpr double kRoofGreyLow = 150;
+constexpr double kRoofSpread = 6;
+// A face's pattern of windows spreads its greys at least this much.
+constexpr double kPattern = 8;
 constexpr double kGoesOn = 0.6;
 
-struct Vec {
-    double x = 0;
-    double y = 0;
-};
+} // namespace
 
-Vec operator-(Vec a, Vec b) {
-    return {a.x - b.x, a.y - b.y};
+std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera) {
+    const double m = camera.metresPerUnit;
+    return WallHeight(camera.thetaRad, camera.slantRange, m * line.bottom.y, m * line.top.y);
 }
+
+namespace heights {
+
 double Length(Vec v) {
     return std::hypot(v.x, v.y);
 }
 
-// Whether the picture shows an edge across the unit normal (nx, ny) at (x, y).
-inline bool Supported(const EdgeField& e, double x, double y, double nx, double ny) {
+bool EdgeAcross(const EdgeField& e, double x, double y, double nx, double ny) {
     for (int k = 0; k <= 2 * kTolerance; ++k) {
         const int off = (k + 1) / 2 * (k % 2 ? 1 : -1);
         int gx = 0, gy = 0;
@@ -104,6 +117,18 @@ inline bool Supported(const EdgeField& e, double x, double y, double nx, double 
     return false;
 }
 
+void Tally::Add(double shownPixels, double allPixels, double weight) {
+    shown += shownPixels;
+    total += allPixels;
+    score += weight * (shownPixels - kUnsupportedWeight * (allPixels - shownPixels));
+}
+
+bool HeightCandidate::Continues() const {
+    return beyondRead > 0 && beyondShown >= kGoesOn * beyondRead;
+}
+
+namespace {
+
 // How many pixels a foot of `len` is read at: its middle part, one a pixel.
 int FootPixels(double len) {
     int all = 0;
@@ -112,277 +137,218 @@ int FootPixels(double len) {
     return all;
 }
 
-struct Tally {
-    double shown = 0;
-    double total = 0;
-    double score = 0;
-    void Add(double shownPixels, double allPixels, double weight) {
-        shown += shownPixels;
-        total += allPixels;
-        score += weight * (shownPixels - kUnsupportedWeight * (allPixels - shownPixels));
-    }
-    double Score() const { return score; }
-    double Share() const { return total > 0 ? shown / total : 0; }
-};
+// The edge pixels shown along a foot from a in direction d of length len,
+// moved `offset` pixels along `shift`.
+int FootShown(const EdgeField& edges, Vec a, Vec d, double len, Vec shift = {}, int offset = 0) {
+    const double ux = d.x / len, uy = d.y / len;
+    int shown = 0;
+    for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
+        shown += EdgeAcross(edges, a.x + ux * t + shift.x * offset, a.y + uy * t + shift.y * offset,
+                            -uy, ux);
+    return shown;
+}
 
-struct Candidate {
-    double height = 0;
-    Tally tally;
-    Tally ground;
-    Tally vertical;
-    // Pixels read on the silhouette's verticals below the predicted ground,
-    // and those of them that show an edge.
-    int feetPixels = 0; // pixels the faces' feet are read at
-    bool read = false;  // whether they have been
-    int beyondRead = 0;
-    int beyondShown = 0;
-    bool Continues() const { return beyondRead > 0 && beyondShown >= kGoesOn * beyondRead; }
-    int bestCorner = -1;
-    Vec bestBottom;
-};
+bool InsidePolygon(const std::vector<Vec>& poly, Vec p) {
+    bool in = false;
+    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
+        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
+            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
+            in = !in;
+    return in;
+}
 
 } // namespace
 
-std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera) {
-    const double m = camera.metresPerUnit;
-    return WallHeight(camera.thetaRad, camera.slantRange, m * line.bottom.y, m * line.top.y);
+RoofModel::RoofModel(const std::vector<PicturePoint>& outline, const TraceCamera& camera)
+    : camera_(camera) {
+    for (const PicturePoint& p : outline)
+        roof_.push_back({p.x, p.y});
+    if (roof_.size() > 1 && roof_.front().x == roof_.back().x && roof_.front().y == roof_.back().y)
+        roof_.pop_back();
+    valid_ = roof_.size() >= 3 && camera.metresPerUnit > 0;
+    highest_ = std::min(kHighest, kHighestShare * camera.slantRange * std::cos(camera.thetaRad));
+    plan_.resize(roof_.size());
+    base_.resize(roof_.size());
+    faceSeen_.resize(roof_.size());
 }
 
-HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
-                          const EdgeField& edges) {
-    HeightChoice out;
-    std::vector<Vec> roof;
-    for (const PicturePoint& p : outline)
-        roof.push_back({p.x, p.y});
-    if (roof.size() > 1 && roof.front().x == roof.back().x && roof.front().y == roof.back().y)
-        roof.pop_back();
-    const int n = static_cast<int>(roof.size());
-    const double m = camera.metresPerUnit;
-    if (n < 3 || !(m > 0))
-        return out;
-    // Where a roof corner at height h stands on the ground, in picture units.
-    auto ground = [&](Vec r, double h, Vec& plan) -> std::optional<Vec> {
-        const auto p = PlanPoint(camera.thetaRad, camera.slantRange, r.x * m, r.y * m, h);
-        if (!p)
-            return std::nullopt;
-        const auto g = ImagePoint(camera.thetaRad, camera.slantRange, p->x, p->y, 0);
-        if (!g)
-            return std::nullopt;
-        plan = {p->x, p->y};
-        return Vec{g->x / m, g->y / m};
-    };
+std::optional<Vec> RoofModel::Ground(int i, double h, Vec* plan) const {
+    const double m = camera_.metresPerUnit;
+    const Vec r = roof_[std::size_t(i)];
+    const auto p = PlanPoint(camera_.thetaRad, camera_.slantRange, r.x * m, r.y * m, h);
+    if (!p)
+        return std::nullopt;
+    const auto g = ImagePoint(camera_.thetaRad, camera_.slantRange, p->x, p->y, 0);
+    if (!g)
+        return std::nullopt;
+    if (plan != nullptr)
+        *plan = {p->x, p->y};
+    return Vec{g->x / m, g->y / m};
+}
 
-    const double highest =
-        std::min(kHighest, kHighestShare * camera.slantRange * std::cos(camera.thetaRad));
-    // Each corner's vertical runs from the roof corner towards the nadir,
-    // whatever the height: its pixels are read once, then summed per height.
-    const std::size_t count = roof.size();
-    std::vector<Vec> down(count);
-    std::vector<std::vector<int>> shownBelow(count); // prefix counts
+bool RoofModel::Project(double h) {
+    const int n = Corners();
     for (int i = 0; i < n; ++i) {
-        Vec plan;
-        const auto far = ground(roof[std::size_t(i)], highest, plan);
+        const auto g = Ground(i, h, &plan_[std::size_t(i)]);
+        if (!g)
+            return false;
+        base_[std::size_t(i)] = *g;
+    }
+    double area = 0;
+    for (int i = 0; i < n; ++i) {
+        const Vec a = plan_[std::size_t(i)], b = plan_[std::size_t((i + 1) % n)];
+        area += a.x * b.y - b.x * a.y;
+    }
+    // The camera's foot on the plan: a face is seen when it turns towards it.
+    const Vec foot{0, -camera_.slantRange * std::sin(camera_.thetaRad)};
+    const double outward = area > 0 ? 1 : -1;
+    for (int i = 0; i < n; ++i) {
+        const Vec a = plan_[std::size_t(i)], b = plan_[std::size_t((i + 1) % n)];
+        const Vec normal{outward * (b.y - a.y), outward * (a.x - b.x)};
+        const Vec mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+        faceSeen_[std::size_t(i)] = normal.x * (foot.x - mid.x) + normal.y * (foot.y - mid.y) > 0;
+    }
+    return true;
+}
+
+std::optional<Verticals> ReadVerticals(RoofModel& roof, const EdgeField& edges) {
+    const int n = roof.Corners();
+    Verticals v;
+    v.down.resize(std::size_t(n));
+    v.shownBelow.resize(std::size_t(n));
+    v.silhouette.assign(std::size_t(n), false);
+    for (int i = 0; i < n; ++i) {
+        const auto far = roof.Ground(i, roof.Highest());
         if (!far)
-            return out;
-        const Vec d = *far - roof[std::size_t(i)];
+            return std::nullopt;
+        const Vec r = roof.Corner(i);
+        const Vec d = *far - r;
         const double len = std::min(Length(d), 1000.0);
         if (!(len > 0))
-            return out;
-        down[std::size_t(i)] = {d.x / Length(d), d.y / Length(d)};
-        const Vec u = down[std::size_t(i)];
-        std::vector<int>& prefix = shownBelow[std::size_t(i)];
+            return std::nullopt;
+        const Vec u{d.x / Length(d), d.y / Length(d)};
+        v.down[std::size_t(i)] = u;
+        std::vector<int>& prefix = v.shownBelow[std::size_t(i)];
         prefix.assign(std::size_t(len) + 2, 0);
         for (int t = 1; t < int(prefix.size()); ++t)
             prefix[std::size_t(t)] =
                 prefix[std::size_t(t - 1)] +
-                (t >= kBelowRoof && Supported(edges, roof[std::size_t(i)].x + t * u.x,
-                                              roof[std::size_t(i)].y + t * u.y, -u.y, u.x));
+                (t >= kBelowRoof && EdgeAcross(edges, r.x + t * u.x, r.y + t * u.y, -u.y, u.x));
     }
-
-    // The camera's foot on the plan: a face is seen when it turns towards it.
-    const Vec foot{0, -camera.slantRange * std::sin(camera.thetaRad)};
-    std::vector<Vec> plan(count), base(count);
-    std::vector<bool> faceSeen(count);
-    // Ground points and seen faces for height h; false when the camera
-    // cannot place a corner.
-    auto project = [&](double h) {
-        for (int i = 0; i < n; ++i) {
-            const auto g = ground(roof[std::size_t(i)], h, plan[std::size_t(i)]);
-            if (!g)
-                return false;
-            base[std::size_t(i)] = *g;
-        }
-        double area = 0;
-        for (int i = 0; i < n; ++i) {
-            const Vec a = plan[std::size_t(i)], b = plan[std::size_t((i + 1) % n)];
-            area += a.x * b.y - b.x * a.y;
-        }
-        const double outward = area > 0 ? 1 : -1;
-        for (int i = 0; i < n; ++i) {
-            const Vec a = plan[std::size_t(i)], b = plan[std::size_t((i + 1) % n)];
-            const Vec normal{outward * (b.y - a.y), outward * (a.x - b.x)};
-            const Vec mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
-            faceSeen[std::size_t(i)] =
-                normal.x * (foot.x - mid.x) + normal.y * (foot.y - mid.y) > 0;
-        }
-        return true;
-    };
-
-    // The seen faces' feet for the last height projected: start, direction
-    // and length in picture units.
-    auto ForEachFoot = [&](auto&& visit) {
-        for (int i = 0; i < n; ++i) {
-            if (!faceSeen[std::size_t(i)])
-                continue;
-            const Vec ga = base[std::size_t(i)], d = base[std::size_t((i + 1) % n)] - ga;
-            const double len = Length(d);
-            if (len >= 4)
-                visit(ga, d, len);
-        }
-    };
-
-    // Only the verticals on the building's silhouette are read: one between
-    // two seen faces of about the same shade, or one behind a face, shows no
-    // edge whatever the height. Which they are is settled once, for a
-    // middling height.
-    std::vector<bool> silhouette(count, false);
-    if (!project(kMiddling))
-        return out;
-    {
-        auto inside = [](const std::vector<Vec>& poly, Vec p) {
-            bool in = false;
-            for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-                if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
-                    p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) +
-                              poly[i].x)
-                    in = !in;
-            return in;
-        };
-        std::vector<std::vector<Vec>> shapes{roof};
-        for (int i = 0; i < n; ++i)
-            if (faceSeen[std::size_t(i)]) {
-                const int j = (i + 1) % n;
-                shapes.push_back({roof[std::size_t(i)], roof[std::size_t(j)], base[std::size_t(j)],
-                                  base[std::size_t(i)]});
-            }
-        auto covered = [&](Vec p) {
-            return std::any_of(shapes.begin(), shapes.end(),
-                               [&](const std::vector<Vec>& s) { return inside(s, p); });
-        };
-        for (int i = 0; i < n; ++i) {
-            if (!faceSeen[std::size_t(i)] && !faceSeen[std::size_t((i + n - 1) % n)])
-                continue;
-            const Vec r = roof[std::size_t(i)], g = base[std::size_t(i)];
-            const Vec mid{(r.x + g.x) / 2, (r.y + g.y) / 2};
-            const Vec u = down[std::size_t(i)];
-            const Vec left{mid.x - kSideStep * u.y, mid.y + kSideStep * u.x};
-            const Vec right{mid.x + kSideStep * u.y, mid.y - kSideStep * u.x};
-            silhouette[std::size_t(i)] = !(covered(left) && covered(right));
-        }
-    }
-
-    // Whether the faces' feet at height h have a twin: an edge as plain as
-    // the foot itself, parallel to it and a little further down. Then the
-    // "foot" is one of a face's repeated bands and the face goes on below
-    // it, however faint its real foot may be.
-    auto FootRepeatsBelow = [&](double h) {
-        if (!project(h))
-            return false;
-        double foot = 0, twin = 0;
-        for (int i = 0; i < n; ++i) {
-            if (!faceSeen[std::size_t(i)])
-                continue;
+    // Which verticals lie on the silhouette is settled once, for a
+    // middling height: a point a little to either side of the vertical's
+    // middle that the roof or a seen face covers on both sides is inside.
+    if (!roof.Project(kMiddling))
+        return std::nullopt;
+    std::vector<std::vector<Vec>> shapes;
+    shapes.emplace_back();
+    for (int i = 0; i < n; ++i)
+        shapes.front().push_back(roof.Corner(i));
+    for (int i = 0; i < n; ++i)
+        if (roof.FaceSeen(i)) {
             const int j = (i + 1) % n;
-            const Vec ga = base[std::size_t(i)], d = base[std::size_t(j)] - ga;
-            const double len = Length(d);
-            if (len < 4)
-                continue;
-            const Vec u{d.x / len, d.y / len};
-            Vec along{down[std::size_t(i)].x + down[std::size_t(j)].x,
-                      down[std::size_t(i)].y + down[std::size_t(j)].y};
-            const double a = Length(along);
-            along = {along.x / a, along.y / a};
-            auto shown = [&](int offset) {
-                int count = 0;
-                for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
-                    count += Supported(edges, ga.x + u.x * t + along.x * offset,
-                                       ga.y + u.y * t + along.y * offset, -u.y, u.x);
-                return count;
-            };
-            foot += shown(0);
-            int most = 0;
-            for (int offset = kTwinFrom; offset <= kTwinReach; ++offset)
-                most = std::max(most, shown(offset));
-            twin += most;
+            shapes.push_back({roof.Corner(i), roof.Corner(j), roof.Base(j), roof.Base(i)});
         }
-        return foot > 0 && twin >= kTwinShare * foot;
+    auto covered = [&](Vec p) {
+        return std::any_of(shapes.begin(), shapes.end(),
+                           [&](const std::vector<Vec>& s) { return InsidePolygon(s, p); });
     };
+    for (int i = 0; i < n; ++i) {
+        if (!roof.FaceSeen(i) && !roof.FaceSeen((i + n - 1) % n))
+            continue;
+        const Vec r = roof.Corner(i), g = roof.Base(i);
+        const Vec mid{(r.x + g.x) / 2, (r.y + g.y) / 2};
+        const Vec u = v.down[std::size_t(i)];
+        const Vec left{mid.x - kSideStep * u.y, mid.y + kSideStep * u.x};
+        const Vec right{mid.x + kSideStep * u.y, mid.y - kSideStep * u.x};
+        v.silhouette[std::size_t(i)] = !(covered(left) && covered(right));
+    }
+    return v;
+}
 
+namespace {
+
+// Whether a seen face's foot through corner i runs close to the corner's
+// vertical: below the ground the vertical then goes on along that foot.
+bool AlongAFoot(const RoofModel& roof, const Verticals& v, int i) {
+    const int n = roof.Corners();
+    for (const int face : {(i + n - 1) % n, i}) {
+        if (!roof.FaceSeen(face))
+            continue;
+        const Vec d = roof.Base((face + 1) % n) - roof.Base(face);
+        const Vec u = v.down[std::size_t(i)];
+        const double len = Length(d);
+        if (len > 0 && std::fabs(d.x * u.x + d.y * u.y) >= kAlongFoot * len)
+            return true;
+    }
+    return false;
+}
+
+// The verticals' part of one candidate, for the height last projected.
+void AddVerticals(HeightCandidate& c, const RoofModel& roof, const Verticals& v) {
+    double bestShare = -1;
+    for (int i = 0; i < roof.Corners(); ++i) {
+        if (!v.silhouette[std::size_t(i)])
+            continue;
+        const std::vector<int>& prefix = v.shownBelow[std::size_t(i)];
+        const double len = Length(roof.Base(i) - roof.Corner(i));
+        const int t = std::min(int(len), int(prefix.size()) - 1);
+        if (t <= kBelowRoof)
+            continue;
+        const double total = t - kBelowRoof + 1;
+        const double shown = prefix[std::size_t(t)];
+        c.tally.Add(shown, total, kVerticalWeight);
+        c.vertical.Add(shown, total, 1.0);
+        // Where the vertical still shows an edge just below the predicted
+        // ground, the building goes on lower.
+        const int beyond = std::min(t + kBeyond, int(prefix.size()) - 1);
+        c.tally.score -= kVerticalWeight * (prefix[std::size_t(beyond)] - shown);
+        if (t + kFarBeyond < int(prefix.size()) && !AlongAFoot(roof, v, i)) {
+            c.beyondShown += prefix[std::size_t(t + kFarBeyond)] - prefix[std::size_t(t + 2)];
+            c.beyondRead += kFarBeyond - 2;
+        }
+        if (len >= kShortestWall && shown / total > bestShare) {
+            bestShare = shown / total;
+            c.bestCorner = i;
+            c.bestBottom = roof.Base(i);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<HeightCandidate> ScoreVerticals(RoofModel& roof, const Verticals& v,
+                                            const EdgeField& edges) {
     // Taller buildings stand their ground further down the picture: once
     // every ground point lies below its bottom edge, no higher candidate has
     // a pixel left to be read.
     const double bottom = -edges.Height() / 2.0 - kTolerance - 1;
-    std::vector<Candidate> candidates;
-    for (double h = kLowest; h <= highest + 1e-9; h += kStep) {
-        if (!project(h))
+    const int n = roof.Corners();
+    std::vector<HeightCandidate> candidates;
+    for (double h = kLowest; h <= roof.Highest() + 1e-9; h += kStep) {
+        if (!roof.Project(h))
             break;
-        if (std::all_of(base.begin(), base.end(), [&](Vec g) { return g.y < bottom; }))
+        if (std::all_of(roof.Bases().begin(), roof.Bases().end(),
+                        [&](Vec g) { return g.y < bottom; }))
             break;
         // So low that the predicted ground edges still run along the
         // roof's own outline: no measure of anything.
         double tallest = 0;
         for (int i = 0; i < n; ++i)
-            if (silhouette[std::size_t(i)])
-                tallest = std::max(tallest, Length(base[std::size_t(i)] - roof[std::size_t(i)]));
+            if (v.silhouette[std::size_t(i)])
+                tallest = std::max(tallest, Length(roof.Base(i) - roof.Corner(i)));
         if (tallest < kShortestWall)
             continue;
-        Candidate c;
+        HeightCandidate c;
         c.height = h;
-        ForEachFoot([&](Vec, Vec, double len) { c.feetPixels += FootPixels(len); });
-        // Whether a seen face's foot through corner i runs close to the
-        // corner's vertical.
-        auto AlongAFoot = [&](int i) {
-            for (const int face : {(i + n - 1) % n, i}) {
-                if (!faceSeen[std::size_t(face)])
-                    continue;
-                const Vec d = base[std::size_t((face + 1) % n)] - base[std::size_t(face)];
-                const Vec u = down[std::size_t(i)];
-                const double len = Length(d);
-                if (len > 0 && std::fabs(d.x * u.x + d.y * u.y) >= kAlongFoot * len)
-                    return true;
-            }
-            return false;
-        };
-        double bestShare = -1;
-        for (int i = 0; i < n; ++i) {
-            if (!silhouette[std::size_t(i)])
-                continue;
-            const std::vector<int>& prefix = shownBelow[std::size_t(i)];
-            const double len = Length(base[std::size_t(i)] - roof[std::size_t(i)]);
-            const int t = std::min(int(len), int(prefix.size()) - 1);
-            if (t <= kBelowRoof)
-                continue;
-            const double total = t - kBelowRoof + 1;
-            const double shown = prefix[std::size_t(t)];
-            c.tally.Add(shown, total, kVerticalWeight);
-            c.vertical.Add(shown, total, 1.0);
-            const int beyond = std::min(t + kBeyond, int(prefix.size()) - 1);
-            c.tally.score -= kVerticalWeight * (prefix[std::size_t(beyond)] - shown);
-            if (t + kFarBeyond < int(prefix.size()) && !AlongAFoot(i)) {
-                c.beyondShown += prefix[std::size_t(t + kFarBeyond)] - prefix[std::size_t(t + 2)];
-                c.beyondRead += kFarBeyond - 2;
-            }
-            if (len >= kShortestWall && shown / total > bestShare) {
-                bestShare = shown / total;
-                c.bestCorner = i;
-                c.bestBottom = base[std::size_t(i)];
-            }
-        }
+        roof.ForEachFoot([&](int, Vec, Vec, double len) { c.feetPixels += FootPixels(len); });
+        AddVerticals(c, roof, v);
         candidates.push_back(c);
     }
-    if (candidates.empty())
-        return out;
+    return candidates;
+}
 
+void ReadFeet(std::vector<HeightCandidate>& candidates, RoofModel& roof, const EdgeField& edges) {
     // The faces' feet are most of the reading. A foot adds at most one per
     // pixel, so the heights are read in order of what they could reach at
     // best, and the reading stops where that is below what matters: a
@@ -400,15 +366,11 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
     for (const std::size_t k : order) {
         if (bestSoFar > 0 && reach(k) < kUnread * bestSoFar)
             break;
-        Candidate& c = candidates[k];
-        project(c.height);
-        ForEachFoot([&](Vec ga, Vec d, double len) {
-            const double ux = d.x / len, uy = d.y / len;
-            int shown = 0, all = 0;
-            for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1) {
-                ++all;
-                shown += Supported(edges, ga.x + ux * t, ga.y + uy * t, -uy, ux);
-            }
+        HeightCandidate& c = candidates[k];
+        roof.Project(c.height);
+        roof.ForEachFoot([&](int, Vec a, Vec d, double len) {
+            const int shown = FootShown(edges, a, d, len);
+            const int all = FootPixels(len);
             c.tally.Add(shown, all, 1.0);
             c.ground.Add(shown, all, 1.0);
         });
@@ -416,35 +378,61 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         if (!c.Continues())
             bestSoFar = std::max(bestSoFar, c.tally.Score());
     }
+}
 
+bool FootRepeatsBelow(RoofModel& roof, const Verticals& v, const EdgeField& edges, double h) {
+    if (!roof.Project(h))
+        return false;
+    const int n = roof.Corners();
+    double foot = 0, twin = 0;
+    roof.ForEachFoot([&](int i, Vec a, Vec d, double len) {
+        const int j = (i + 1) % n;
+        Vec along{v.down[std::size_t(i)].x + v.down[std::size_t(j)].x,
+                  v.down[std::size_t(i)].y + v.down[std::size_t(j)].y};
+        const double l = Length(along);
+        along = {along.x / l, along.y / l};
+        foot += FootShown(edges, a, d, len);
+        int most = 0;
+        for (int offset = kTwinFrom; offset <= kTwinReach; ++offset)
+            most = std::max(most, FootShown(edges, a, d, len, along, offset));
+        twin += most;
+    });
+    return foot > 0 && twin >= kTwinShare * foot;
+}
+
+HeightChoice ChooseHeight(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
+                          const Verticals& v, const EdgeField& edges) {
+    HeightChoice out;
+    if (candidates.empty())
+        return out;
     // Heights whose verticals go on below their ground take no part.
-    auto score = [](const Candidate& c) {
+    auto score = [](const HeightCandidate& c) {
         return c.Continues() || !c.read ? -std::numeric_limits<double>::infinity()
                                         : c.tally.Score();
     };
     const auto best = std::max_element(
         candidates.begin(), candidates.end(),
-        [&](const Candidate& a, const Candidate& b) { return score(a) < score(b); });
+        [&](const HeightCandidate& a, const HeightCandidate& b) { return score(a) < score(b); });
     if (best->Continues())
         return out;
     out.height = best->height;
     out.support = best->tally.Share();
     out.groundSupport = best->ground.Share();
     out.verticalSupport = best->vertical.Share();
-    // The strongest height well away from the best one.
-    const Candidate* rival = nullptr;
-    // Unread heights score less than any that matters here.
-    auto raw = [](const Candidate& c) {
+    // The strongest height well away from the best one. Unread heights
+    // score less than any that matters here.
+    const HeightCandidate* rival = nullptr;
+    auto raw = [](const HeightCandidate& c) {
         return c.read ? c.tally.Score() : -std::numeric_limits<double>::infinity();
     };
     for (std::size_t k = 0; k < candidates.size(); ++k) {
-        const Candidate& c = candidates[k];
-        const double score = raw(c);
+        const HeightCandidate& c = candidates[k];
+        const double s = raw(c);
         // Only a peak of its own, not the slope down from the best one.
-        const bool peak = (k == 0 || raw(candidates[k - 1]) <= score) &&
-                          (k + 1 == candidates.size() || raw(candidates[k + 1]) <= score);
+        const bool peak = (k == 0 || raw(candidates[k - 1]) <= s) &&
+                          (k + 1 == candidates.size() || raw(candidates[k + 1]) <= s);
         if (c.read && peak && !c.Continues() && std::fabs(c.height - best->height) > kRivalGap &&
-            (rival == nullptr || score > rival->tally.Score()))
+            (rival == nullptr || s > rival->tally.Score()))
             rival = &c;
     }
     if (rival != nullptr && best->tally.Score() > 0) {
@@ -463,14 +451,144 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         out.verdict = HeightVerdict::TwoHeights;
         return out;
     }
-    if (FootRepeatsBelow(best->height)) {
-        out.verdict = HeightVerdict::TooWeak;
+    if (FootRepeatsBelow(roof, v, edges, best->height))
         return out;
-    }
     out.verdict = HeightVerdict::Found;
-    const Vec top = roof[std::size_t(best->bestCorner)];
+    const Vec top = roof.Corner(best->bestCorner);
     out.wall = {{float(top.x), float(top.y)},
                 {float(best->bestBottom.x), float(best->bestBottom.y)}};
+    return out;
+}
+
+Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, int from, int to,
+                bool frontOnly) {
+    Strip out;
+    if (!roof.Project(h))
+        return out;
+    double sum = 0, sum2 = 0;
+    roof.ForEachFoot([&](int, Vec a, Vec d, double len) {
+        // A foot across the picture belongs to a face turned to the camera.
+        if ((std::fabs(d.x) >= std::fabs(d.y)) != frontOnly)
+            return;
+        const double ux = d.x / len, uy = d.y / len;
+        // Down the picture's verticals is close enough to down the face
+        // over a few pixels.
+        for (double t = kEdgeEnds * len; t <= (1 - kEdgeEnds) * len; t += 1)
+            for (int k = from; k <= to; ++k) {
+                const int g = grey.Grey(a.x + ux * t, a.y + uy * t + (below ? -k : k));
+                if (g == kNoPixel)
+                    continue;
+                sum += g;
+                sum2 += double(g) * g;
+                ++out.pixels;
+            }
+    });
+    if (out.pixels > 0) {
+        out.mean = sum / out.pixels;
+        out.spread = std::sqrt(std::max(0.0, sum2 / out.pixels - out.mean * out.mean));
+    }
+    return out;
+}
+
+bool SameSurface(const Strip& a, const Strip& b) {
+    return a.pixels > 0 && b.pixels > 0 && std::fabs(a.mean - b.mean) <= kSameGrey &&
+           std::fabs(a.spread - b.spread) <= std::max(kSameSpread, kSpreadShare * a.spread);
+}
+
+bool RoofLike(const Strip& s) {
+    return s.pixels > 0 && s.mean >= kRoofGreyLow && s.spread <= kRoofSpread;
+}
+
+HeightVerdict CheckFeet(RoofModel& roof, const GreyImage& grey, double h, bool crowded) {
+    for (const bool front : {true, false}) {
+        const Strip face = FootStrip(roof, grey, h, false, kStripFrom, kStripTo, front);
+        const Strip under = FootStrip(roof, grey, h, true, kStripFrom, kStripTo, front);
+        if (under.pixels == 0)
+            continue;
+        if (RoofLike(under) && !RoofLike(face))
+            return front ? HeightVerdict::FootHidden : HeightVerdict::FootOnRoof;
+        // A plain face may stand on ground of its grey; a face's pattern
+        // (its windows) going on below the foot is the face itself. Among
+        // crowded buildings a band like the face below the foot is
+        // always taken for the face: the ground is seldom in sight there.
+        if (SameSurface(face, under) &&
+            (crowded || (face.spread >= kPattern && under.spread >= kPattern)))
+            return HeightVerdict::FaceGoesOn;
+    }
+    return HeightVerdict::Found;
+}
+
+double SettleBetweenFeet(RoofModel& roof, const GreyImage& grey, double low, double high) {
+    // The face just above the lower foot, and the band from there down
+    // towards the higher foot.
+    const Strip face = FootStrip(roof, grey, low, false, kStripFrom, kStripTo, true);
+    const Strip between = FootStrip(roof, grey, low, true, kStripFrom, kStripTo, true);
+    if (face.pixels == 0 || between.pixels == 0) {
+        const Strip sideFace = FootStrip(roof, grey, low, false, kStripFrom, kStripTo, false);
+        const Strip sideBetween = FootStrip(roof, grey, low, true, kStripFrom, kStripTo, false);
+        return SameSurface(sideFace, sideBetween) ? high : low;
+    }
+    return SameSurface(face, between) ? high : low;
+}
+
+} // namespace heights
+
+std::string HeightVerdictReason(HeightVerdict v) {
+    switch (v) {
+    case HeightVerdict::Found:
+        return {};
+    case HeightVerdict::TooWeak:
+        return "evidence too weak";
+    case HeightVerdict::TwoHeights:
+        return "two heights fit";
+    case HeightVerdict::FaceGoesOn:
+        return "the face goes on below its foot";
+    case HeightVerdict::FootOnRoof:
+        return "the foot stands on another roof";
+    case HeightVerdict::FootHidden:
+        return "the foot is hidden behind a building in front";
+    }
+    return {};
+}
+
+HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
+                          const EdgeField& edges, const GreyImage* grey, bool crowded) {
+    using namespace heights;
+    RoofModel roof(outline, camera);
+    if (!roof.Valid())
+        return {};
+    const std::optional<Verticals> v = ReadVerticals(roof, edges);
+    if (!v)
+        return {};
+    std::vector<HeightCandidate> candidates = ScoreVerticals(roof, *v, edges);
+    ReadFeet(candidates, roof, edges);
+    HeightChoice out = ChooseHeight(candidates, roof, *v, edges);
+    // A building standing alone shows its feet on open ground, which the
+    // edges alone settle well; among crowded ones the feet are as often a
+    // window row or a neighbour's roof line, and the grey below decides.
+    if (grey == nullptr || !crowded)
+        return out;
+    if (out.verdict == HeightVerdict::TwoHeights) {
+        // What lies between the two feet decides; the height it leaves
+        // must then stand on ground of its own.
+        const double low = std::min(out.height, out.rival), high = std::max(out.height, out.rival);
+        const double settled = SettleBetweenFeet(roof, *grey, low, high);
+        const auto c = std::find_if(candidates.begin(), candidates.end(),
+                                    [&](const HeightCandidate& k) { return k.height == settled; });
+        if (c == candidates.end() || c->bestCorner < 0)
+            return out;
+        out.height = settled;
+        out.verdict = HeightVerdict::Found;
+        const Vec top = roof.Corner(c->bestCorner);
+        out.wall = {{float(top.x), float(top.y)}, {float(c->bestBottom.x), float(c->bestBottom.y)}};
+    }
+    if (out.verdict == HeightVerdict::Found) {
+        const HeightVerdict feet = CheckFeet(roof, *grey, out.height, crowded);
+        if (feet != HeightVerdict::Found) {
+            out.verdict = feet;
+            out.wall = {};
+        }
+    }
     return out;
 }
 

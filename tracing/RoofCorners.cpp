@@ -4,6 +4,7 @@
 // pixels from its chord, split the split parts once more, then flag corners
 // that lie too close to the corner kept before them.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "tracing/RoofTracer.h"
@@ -170,6 +171,203 @@ std::vector<PicturePoint> RoofTracer::TracedRoofOutline() const {
     else
         outline.push_back(f);
     return outline;
+}
+
+} // namespace velmora
+
+namespace velmora {
+
+namespace {
+
+struct FittedSide {
+    double px = 0, py = 0; // a point on the side
+    double dx = 0, dy = 0; // its unit direction
+    int points = 0;
+};
+
+// A corner this close (pixels) to the chord between its neighbours is none.
+constexpr double kFlat = 3.0;
+constexpr double kShortSide = 12.0;
+// A corner where two sides meet at a sharper angle than this (sine) is
+// taken where their lines cross, if that lies within kCornerShift pixels.
+constexpr double kMeeting = 0.34;
+constexpr double kCornerShift = 8;
+// The ends of a side (this share each) lie in the rounding of its corners.
+constexpr double kSideEnds = 0.15;
+// The roof's rim outside the traced surface: a band at least kRimStep
+// darker than the roof (its parapet) starting within kRimStart pixels and
+// ending within kRimReach; without one, the strongest step within
+// kRimStart is the roof's edge.
+constexpr int kRimStep = 8;
+constexpr int kRimStart = 5;
+constexpr int kRimReach = 14;
+constexpr int kRimEven = 10;
+
+} // namespace
+
+void RoofTracer::PushToRoofEdge(double& px, double& py, double dx, double dy, FlaggedCellRow from,
+                                FlaggedCellRow to) const {
+    // Outwards: away from the click.
+    double nx = dy, ny = -dx;
+    if (nx * (px - kClickLocalX) + ny * (py - kClickLocalY) < 0) {
+        nx = -nx;
+        ny = -ny;
+    }
+    // The side's middle part, read at each distance out: its mean grey.
+    const double t0 = (from.x - px) * dx + (from.y - py) * dy;
+    const double t1 = (to.x - px) * dx + (to.y - py) * dy;
+    const double lo = std::min(t0, t1), hi = std::max(t0, t1), trim = (hi - lo) * kSideEnds;
+    std::array<double, kRimReach + 2> mean{};
+    for (int d = 0; d <= kRimReach + 1; ++d) {
+        double sum = 0;
+        int count = 0;
+        for (double t = lo + trim; t <= hi - trim; t += 1) {
+            sum += GetLocalGrey(static_cast<int>(std::lround(px + t * dx + d * nx)),
+                                static_cast<int>(std::lround(py + t * dy + d * ny)));
+            ++count;
+        }
+        mean[std::size_t(d)] = count > 0 ? sum / count : 0;
+    }
+    double push = 0;
+    int start = 1;
+    while (start <= kRimStart && mean[std::size_t(start)] > pRoofGrey - kRimStep)
+        ++start;
+    int end = start;
+    while (start <= kRimStart && end <= kRimReach &&
+           std::fabs(mean[std::size_t(end + 1)] - mean[std::size_t(start)]) <= kRimEven)
+        ++end;
+    if (start <= kRimStart && end <= kRimReach) {
+        push = end + 0.5;
+    } else {
+        double step = 0;
+        for (int d = 0; d < kRimStart; ++d)
+            if (const double j = std::fabs(mean[std::size_t(d + 1)] - mean[std::size_t(d)]);
+                j > step) {
+                step = j;
+                push = d + 0.5;
+            }
+    }
+    px += push * nx;
+    py += push * ny;
+}
+
+std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
+    const int m = TopPointGrid.Rows();
+    const int n = LineDataGrid.Rows();
+    std::vector<int> corner; // outline rows of the kept corners
+    for (int j = 1; j <= m; ++j)
+        if (TopPointGrid[j].flag != 'B')
+            corner.push_back(std::clamp(j < m ? PointNumGrid[j].index : PointNumGrid[j].index - 1,
+                                        1, std::max(n, 1)));
+    if (corner.size() > 1 && Distance(TopPointGrid[1], TopPointGrid[m]) < kClosingDistance &&
+        TopPointGrid[m].flag != 'B')
+        corner.pop_back();
+    if (corner.size() < 3 || n < 8)
+        return TracedRoofOutline();
+    auto at = [&](int row) { return LineDataGrid[(row - 1 + 4 * n) % n + 1]; };
+    // The side from corner k to corner k + 1, fitted to the outline between
+    // them (total least squares).
+    auto fit = [&](std::size_t k) {
+        const int a = corner[k];
+        int b = corner[(k + 1) % corner.size()];
+        if (b <= a)
+            b += n;
+        const int trim = static_cast<int>((b - a) * kSideEnds);
+        FittedSide s;
+        double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+        for (int i = a + trim; i <= b - trim; ++i) {
+            const FlaggedCellRow& p = at(i);
+            sx += p.x;
+            sy += p.y;
+            sxx += double(p.x) * p.x;
+            syy += double(p.y) * p.y;
+            sxy += double(p.x) * p.y;
+            ++s.points;
+        }
+        if (s.points < 4) {
+            const FlaggedCellRow p = at(a), q = at(b);
+            const double len = std::hypot(q.x - p.x, q.y - p.y);
+            s = {double(p.x), double(p.y), len > 0 ? (q.x - p.x) / len : 1,
+                 len > 0 ? (q.y - p.y) / len : 0, 0};
+            return s;
+        }
+        s.px = sx / s.points;
+        s.py = sy / s.points;
+        const double cxx = sxx / s.points - s.px * s.px, cyy = syy / s.points - s.py * s.py,
+                     cxy = sxy / s.points - s.px * s.py;
+        const double angle = 0.5 * std::atan2(2 * cxy, cxx - cyy);
+        s.dx = std::cos(angle);
+        s.dy = std::sin(angle);
+        return s;
+    };
+    // How far corner k lies from the chord between its neighbours.
+    auto offChord = [&](std::size_t k) {
+        const FlaggedCellRow p = at(corner[(k + corner.size() - 1) % corner.size()]);
+        const FlaggedCellRow c = at(corner[k]);
+        const FlaggedCellRow q = at(corner[(k + 1) % corner.size()]);
+        const double len = std::hypot(q.x - p.x, q.y - p.y);
+        return len > 0 ? std::fabs((q.x - p.x) * (c.y - p.y) - (q.y - p.y) * (c.x - p.x)) / len
+                       : 0.0;
+    };
+    // A corner within kFlat of that chord is a bump of the traced boundary,
+    // and a side shorter than kShortSide a spur or a notch, not a side of
+    // the roof: the flattest such corner goes first, until every corner is
+    // a real turn between real sides.
+    while (corner.size() > 3) {
+        std::size_t flattest = 0;
+        double least = 1e9;
+        for (std::size_t k = 0; k < corner.size(); ++k)
+            if (const double d = offChord(k); d < least) {
+                least = d;
+                flattest = k;
+            }
+        if (least < kFlat) {
+            corner.erase(corner.begin() + static_cast<std::ptrdiff_t>(flattest));
+            continue;
+        }
+        std::size_t shortest = 0;
+        double shortestLength = 1e9;
+        for (std::size_t k = 0; k < corner.size(); ++k) {
+            const FlaggedCellRow p = at(corner[k]), q = at(corner[(k + 1) % corner.size()]);
+            if (const double len = std::hypot(q.x - p.x, q.y - p.y); len < shortestLength) {
+                shortestLength = len;
+                shortest = k;
+            }
+        }
+        if (shortestLength >= kShortSide)
+            break;
+        const std::size_t next = (shortest + 1) % corner.size();
+        corner.erase(corner.begin() + static_cast<std::ptrdiff_t>(
+                                          offChord(shortest) <= offChord(next) ? shortest : next));
+    }
+    std::vector<FittedSide> side;
+    side.clear();
+    for (std::size_t k = 0; k < corner.size(); ++k)
+        side.push_back(fit(k));
+    for (std::size_t k = 0; k < corner.size(); ++k)
+        if (side[k].points >= 4)
+            PushToRoofEdge(side[k].px, side[k].py, side[k].dx, side[k].dy, at(corner[k]),
+                           at(corner[(k + 1) % corner.size()]));
+    std::vector<PicturePoint> out;
+    for (std::size_t k = 0; k < corner.size(); ++k) {
+        const FittedSide& a = side[(k + corner.size() - 1) % corner.size()];
+        const FittedSide& b = side[k];
+        const FlaggedCellRow c = at(corner[k]);
+        double x = c.x, y = c.y;
+        const double cross = a.dx * b.dy - a.dy * b.dx;
+        if (std::fabs(cross) >= kMeeting) {
+            const double t = ((b.px - a.px) * b.dy - (b.py - a.py) * b.dx) / cross;
+            const double ix = a.px + t * a.dx, iy = a.py + t * a.dy;
+            if (std::hypot(ix - c.x, iy - c.y) <= kCornerShift + kRimReach) {
+                x = ix;
+                y = iy;
+            }
+        }
+        out.push_back(
+            {static_cast<float>(x - pLocalOffsetX), static_cast<float>(y - pLocalOffsetY)});
+    }
+    out.push_back(out.front());
+    return out;
 }
 
 } // namespace velmora

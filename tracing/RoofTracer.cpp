@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "data/Conventions.h"
 
@@ -49,6 +51,20 @@ constexpr int kMarkMinY = 2;
 constexpr int kMarkMaxY = 385;
 
 constexpr double kClosureDistance = 40;
+
+// The roof's own surface (Trace): greys this close to the roof grey, up to
+// the roof's own edges, where the picture's gradient (Sobel units, four
+// times a sharp step) reaches kEdgeBarrier. A parapet, the step down to a
+// face and the step to a neighbour's roof all show such an edge, however
+// alike the greys on either side.
+constexpr int kSurfaceBand = 8;
+constexpr int kEdgeBarrier = 20;
+// A grey-band region this many times the surface within the roof's edges
+// runs over them.
+constexpr double kOverrun = 1.4;
+// Spurs and threads of the region thinner than 2 kOpening + 1 pixels are
+// no part of a roof.
+constexpr int kOpening = 2;
 
 constexpr std::uint8_t kRegion = 1;
 constexpr std::uint8_t kBoundary = 3;
@@ -194,14 +210,31 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     // A surface that reaches the frame's edge has no roof edge around it
     // there (ground, a road, a roof bigger than the frame): its outline
     // would be the frame's, not the roof's.
-    if (pRegionMinX <= kMarkMinX || pRegionMaxX >= kMarkMaxX || pRegionMinY <= kMarkMinY ||
-        pRegionMaxY >= kMarkMaxY) {
+    auto open = [&] {
+        return pRegionMinX <= kMarkMinX || pRegionMaxX >= kMarkMaxX || pRegionMinY <= kMarkMinY ||
+               pRegionMaxY >= kMarkMaxY;
+    };
+    // Where the grey band runs out of the frame (down a face as light as
+    // the roof, over neighbours' roofs of nearly its grey), the roof's own
+    // edges in the picture's gradients bound it.
+    // A grey band that covers much more than the surface within the roof's
+    // own edges ran over them: onto a neighbour's roof or down a face.
+    bool bounded = false;
+    if (edges_ != nullptr) {
+        const bool ranOut = open();
+        const long band = RegionArea();
+        FillRoofSurface();
+        bounded = ranOut || (!open() && RegionArea() * kOverrun < band);
+        if (!bounded)
+            FillRoofRegion();
+    }
+    if (open()) {
         out.refusal = TraceRefusal::NoClosedEdge;
         return out;
     }
     TraceRoofContour(ExtractRegionBoundary());
     FindRoofCorners();
-    out.outline = TracedRoofOutline();
+    out.outline = bounded ? FittedRoofOutline() : TracedRoofOutline();
     // An outline without corners is refused, as the roof stages always did.
     if (out.outline.empty()) {
         out.refusal = TraceRefusal::NoOutline;
@@ -222,13 +255,25 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     std::vector<PicturePoint> onGrid = out.outline;
     for (PicturePoint& p : onGrid)
         p.x -= shift;
-    out.height = SearchHeight(onGrid, *camera, *edges_);
+    // Crowded: the grey band ran past the roof (neighbours' roofs, faces
+    // as light as it), as in a dense block.
+    const bool crowded = bounded;
+    out.height = SearchHeight(onGrid, *camera, *edges_, picture_, crowded);
     const std::optional<double> stagedHeight = staged ? LineHeight(*staged, *camera) : std::nullopt;
     // Two measures that agree, the wall stage's line and the edges' best
     // height, need less support than the edges alone.
     if (out.height.verdict == HeightVerdict::TooWeak && stagedHeight &&
         out.height.support >= kConfirmedSupport &&
         std::fabs(*stagedHeight - out.height.height) <= kAgreement) {
+        // The picture below the feet has its say here too.
+        if (picture_ != nullptr && crowded) {
+            heights::RoofModel roof(onGrid, *camera);
+            const HeightVerdict feet = heights::CheckFeet(roof, *picture_, *stagedHeight, bounded);
+            if (feet != HeightVerdict::Found) {
+                out.height.verdict = feet;
+                return out;
+            }
+        }
         out.height.verdict = HeightVerdict::Found;
         out.height.height = *stagedHeight;
         out.wall = staged;
@@ -236,6 +281,15 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     }
     if (out.height.verdict != HeightVerdict::Found)
         return out;
+    // Among crowded buildings the edges alone are fooled by window rows
+    // and neighbours' roof lines: a height needs the wall stage's own
+    // line to agree with it.
+    const bool agreed = stagedHeight.has_value() &&
+                        std::fabs(stagedHeight.value_or(0) - out.height.height) <= kAgreement;
+    if (crowded && !agreed) {
+        out.height.verdict = HeightVerdict::TooWeak;
+        return out;
+    }
     out.wall = out.height.wall;
     // Drawn from the traced roof corner, in the outline's own frame.
     if (out.wall) {
@@ -374,79 +428,10 @@ void RoofTracer::FillRoofRegion() {
     pRegionMinX = 1000;
     pRegionMinY = 1000;
 
-    // Marks are clamped into the frame's inner box, and the clamped
-    // position is what the extremes see.
-    auto markColumnPixel = [&](int x, int y, bool raise) {
-        const int cx = std::clamp(x, kMarkMinX, kMarkMaxX);
-        const int cy = std::clamp(y, kMarkMinY, kMarkMaxY);
-        gWorkMap.Set(cx, cy, kRegion);
-        if (raise)
-            pRegionMaxY = std::max(pRegionMaxY, cy);
-        else
-            pRegionMinY = std::min(pRegionMinY, cy);
-    };
-    auto markRowPixel = [&](int x, int y, bool raise) {
-        const int cx = std::clamp(x, kMarkMinX, kMarkMaxX);
-        const int cy = std::clamp(y, kMarkMinY, kMarkMaxY);
-        gWorkMap.Set(cx, cy, kRegion);
-        if (raise)
-            pRegionMaxX = std::max(pRegionMaxX, cx);
-        else
-            pRegionMinX = std::min(pRegionMinX, cx);
-    };
-
-    // Horizontal sweeps: each column is scanned up and down from the centre
-    // row, which then moves to the middle of that column's run so the sweep
-    // stays inside a sloping or narrowing roof.
-    int top = kClickLocalY;
-    auto column = [&](int x, int& cy) {
-        int y = cy + 1;
-        for (; y <= kSweepMaxY; ++y) {
-            if (!band(GetLocalGrey(x, y))) {
-                top = y - 1;
-                break;
-            }
-            markColumnPixel(x, y, true);
-        }
-        for (y = cy; y >= 0; --y) {
-            if (!band(GetLocalGrey(x, y))) {
-                cy = RoundToInt((top + y + 1) * 0.5);
-                break;
-            }
-            markColumnPixel(x, y, false);
-        }
-    };
-    int cy = kClickLocalY;
-    for (int x = kClickLocalX + 1; x <= kLocalMaxX && band(GetLocalGrey(x, cy)); ++x)
-        column(x, cy);
-    cy = kClickLocalY;
-    for (int x = kClickLocalX; x >= 0 && band(GetLocalGrey(x, cy)); --x)
-        column(x, cy);
-
-    int right = kClickLocalX;
-    auto row = [&](int y, int& cx) {
-        int x = cx + 1;
-        for (; x <= kLocalMaxX; ++x) {
-            if (!band(GetLocalGrey(x, y))) {
-                right = x - 1;
-                break;
-            }
-            markRowPixel(x, y, true);
-        }
-        for (x = cx; x >= 0; --x) {
-            if (!band(GetLocalGrey(x, y))) {
-                cx = RoundToInt((right + x + 1) * 0.5);
-                break;
-            }
-            markRowPixel(x, y, false);
-        }
-    };
-    int cx = kClickLocalX;
-    for (int y = kClickLocalY + 1; y <= kSweepMaxY && band(GetLocalGrey(cx, y)); ++y)
-        row(y, cx);
-    cx = kClickLocalX;
-    for (int y = kClickLocalY; y >= 0 && band(GetLocalGrey(cx, y)); --y)
-        row(y, cx);
+    // Horizontal sweeps first (each column scanned up and down), then
+    // vertical ones (each row scanned right and left).
+    SweepRegion(true, band.lo, band.hi);
+    SweepRegion(false, band.lo, band.hi);
 
     // Growth by one pixel in all eight directions, within the extremes' box only.
     for (int x = pRegionMinX; x <= pRegionMaxX; ++x) {
@@ -458,6 +443,247 @@ void RoofTracer::FillRoofRegion() {
                     gDilatedMap.Set(x + dx, y + dy, 1);
         }
     }
+}
+
+bool RoofTracer::OnRoofEdge(int lx, int ly) const {
+    if (!LocalMap::Contains(lx, ly))
+        return true;
+    std::uint8_t& known = edgeCache_[std::size_t(lx) * (kLocalMaxY + 1) + std::size_t(ly)];
+    if (known == 0) {
+        int gx = 0, gy = 0;
+        const PicturePoint p = ToPicture(lx, ly);
+        const bool edge = edges_ == nullptr || !edges_->Gradient(p.x, p.y, gx, gy) ||
+                          gx * gx + gy * gy >= kEdgeBarrier * kEdgeBarrier;
+        known = edge ? 2 : 1;
+    }
+    return known == 2;
+}
+
+bool RoofTracer::NearRoofEdge(int lx, int ly) const {
+    return OnRoofEdge(lx, ly) || OnRoofEdge(lx + 1, ly) || OnRoofEdge(lx - 1, ly) ||
+           OnRoofEdge(lx, ly + 1) || OnRoofEdge(lx, ly - 1);
+}
+
+long RoofTracer::RegionArea() const {
+    long n = 0;
+    for (int x = std::max(pRegionMinX, 0); x <= pRegionMaxX; ++x)
+        for (int y = std::max(pRegionMinY, 0); y <= pRegionMaxY; ++y)
+            n += gWorkMap.Get(x, y) == kRegion;
+    return n;
+}
+
+void RoofTracer::FillRoofSurface() {
+    gWorkMap.Clear();
+    gDilatedMap.Clear();
+    pRegionMaxX = -1;
+    pRegionMaxY = -1;
+    pRegionMinX = 1000;
+    pRegionMinY = 1000;
+    std::fill(edgeCache_.begin(), edgeCache_.end(), std::uint8_t{0});
+    const Band band{pRoofGrey - kSurfaceBand, pRoofGrey + kSurfaceBand};
+    auto mark = [&](int x, int y) {
+        gWorkMap.Set(x, y, kRegion);
+        pRegionMinX = std::min(pRegionMinX, x);
+        pRegionMaxX = std::max(pRegionMaxX, x);
+        pRegionMinY = std::min(pRegionMinY, y);
+        pRegionMaxY = std::max(pRegionMaxY, y);
+    };
+    // Four-connected growth from the click; a pixel on the frame's inner
+    // box is marked but not grown from, so a surface that runs out of the
+    // frame shows as one reaching the box.
+    std::vector<std::pair<int, int>> open{{kClickLocalX, kClickLocalY}};
+    mark(kClickLocalX, kClickLocalY);
+    while (!open.empty()) {
+        const auto [x, y] = open.back();
+        open.pop_back();
+        if (x <= kMarkMinX || x >= kMarkMaxX || y <= kMarkMinY || y >= kMarkMaxY)
+            continue;
+        for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+            const int nx = x + dx, ny = y + dy;
+            // A gap of a pixel or two in an edge is no way out.
+            if (gWorkMap.Get(nx, ny) == kRegion || !band(GetLocalGrey(nx, ny)) ||
+                NearRoofEdge(nx, ny))
+                continue;
+            mark(nx, ny);
+            open.emplace_back(nx, ny);
+        }
+    }
+    FillRegionHoles();
+    OpenRegion();
+    for (int x = pRegionMinX; x <= pRegionMaxX; ++x)
+        for (int y = pRegionMinY; y <= pRegionMaxY; ++y)
+            if (gWorkMap.Get(x, y) == kRegion)
+                for (int dx = -1; dx <= 1; ++dx)
+                    for (int dy = -1; dy <= 1; ++dy)
+                        gDilatedMap.Set(x + dx, y + dy, 1);
+}
+
+void RoofTracer::OpenRegion() {
+    if (pRegionMaxX < 0)
+        return;
+    // The region's box with a margin, as one 0/1 grid.
+    const int r = kOpening;
+    const int x0 = pRegionMinX - r, y0 = pRegionMinY - r;
+    const int w = pRegionMaxX - pRegionMinX + 1 + 2 * r, h = pRegionMaxY - pRegionMinY + 1 + 2 * r;
+    std::vector<std::uint8_t> in(std::size_t(w) * h), tmp(in.size());
+    auto cell = [&](std::vector<std::uint8_t>& g, int x, int y) -> std::uint8_t& {
+        return g[std::size_t(y) * w + x];
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            cell(in, x, y) = gWorkMap.Get(x0 + x, y0 + y) == kRegion;
+    // A square of 2r + 1: the minimum (erosion) or maximum (dilation) of
+    // each row's window, then of each column's.
+    auto pass = [&](bool erode) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t v = erode ? 1 : 0;
+                for (int k = -r; k <= r; ++k) {
+                    const int xx = x + k;
+                    const std::uint8_t c = xx >= 0 && xx < w ? cell(in, xx, y) : 0;
+                    v = erode ? std::min(v, c) : std::max(v, c);
+                }
+                cell(tmp, x, y) = v;
+            }
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                std::uint8_t v = erode ? 1 : 0;
+                for (int k = -r; k <= r; ++k) {
+                    const int yy = y + k;
+                    const std::uint8_t c = yy >= 0 && yy < h ? cell(tmp, x, yy) : 0;
+                    v = erode ? std::min(v, c) : std::max(v, c);
+                }
+                cell(in, x, y) = v;
+            }
+    };
+    pass(true);
+    pass(false);
+    // Only the part the click is in stays.
+    const int cx = kClickLocalX - x0, cy = kClickLocalY - y0;
+    if (cx < 0 || cx >= w || cy < 0 || cy >= h || cell(in, cx, cy) != 1)
+        return;
+    std::vector<std::pair<int, int>> open{{cx, cy}};
+    cell(in, cx, cy) = 2;
+    while (!open.empty()) {
+        const auto [x, y] = open.back();
+        open.pop_back();
+        for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx >= 0 && nx < w && ny >= 0 && ny < h && cell(in, nx, ny) == 1) {
+                cell(in, nx, ny) = 2;
+                open.emplace_back(nx, ny);
+            }
+        }
+    }
+    pRegionMaxX = -1;
+    pRegionMaxY = -1;
+    pRegionMinX = 1000;
+    pRegionMinY = 1000;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int lx = x0 + x, ly = y0 + y;
+            if (!LocalMap::Contains(lx, ly))
+                continue;
+            const bool keep = cell(in, x, y) == 2;
+            gWorkMap.Set(lx, ly, keep ? kRegion : 0);
+            if (keep) {
+                pRegionMinX = std::min(pRegionMinX, lx);
+                pRegionMaxX = std::max(pRegionMaxX, lx);
+                pRegionMinY = std::min(pRegionMinY, ly);
+                pRegionMaxY = std::max(pRegionMaxY, ly);
+            }
+        }
+}
+
+void RoofTracer::FillRegionHoles() {
+    if (pRegionMaxX < 0)
+        return;
+    // What the outside reaches of the region's box (grown by a pixel) from
+    // its border; the rest lies inside the roof: stair houses, tanks,
+    // fixtures, their shadows.
+    const int x0 = std::max(pRegionMinX - 1, 0), x1 = std::min(pRegionMaxX + 1, kLocalMaxX);
+    const int y0 = std::max(pRegionMinY - 1, 0), y1 = std::min(pRegionMaxY + 1, kLocalMaxY);
+    constexpr std::uint8_t kOutside = 2;
+    std::vector<std::pair<int, int>> open;
+    auto reach = [&](int x, int y) {
+        if (x < x0 || x > x1 || y < y0 || y > y1 || gWorkMap.Get(x, y) != 0)
+            return;
+        gWorkMap.Set(x, y, kOutside);
+        open.emplace_back(x, y);
+    };
+    for (int x = x0; x <= x1; ++x) {
+        reach(x, y0);
+        reach(x, y1);
+    }
+    for (int y = y0; y <= y1; ++y) {
+        reach(x0, y);
+        reach(x1, y);
+    }
+    while (!open.empty()) {
+        const auto [x, y] = open.back();
+        open.pop_back();
+        reach(x + 1, y);
+        reach(x - 1, y);
+        reach(x, y + 1);
+        reach(x, y - 1);
+    }
+    for (int x = x0; x <= x1; ++x)
+        for (int y = y0; y <= y1; ++y)
+            gWorkMap.Set(x, y, gWorkMap.Get(x, y) == kOutside ? 0 : kRegion);
+}
+
+void RoofTracer::SweepRegion(bool columns, int lo, int hi) {
+    const Band band{lo, hi};
+    // "outer" runs along the sweep, "inner" across it: x and y for the
+    // column sweep, y and x for the row sweep.
+    const int outerMax = columns ? kLocalMaxX : kSweepMaxY;
+    const int innerMax = columns ? kSweepMaxY : kLocalMaxX;
+    const int outerStart = columns ? kClickLocalX : kClickLocalY;
+    const int innerStart = columns ? kClickLocalY : kClickLocalX;
+    int& innerHigh = columns ? pRegionMaxY : pRegionMaxX;
+    int& innerLow = columns ? pRegionMinY : pRegionMinX;
+    auto inBand = [&](int outer, int inner) {
+        return band(columns ? GetLocalGrey(outer, inner) : GetLocalGrey(inner, outer));
+    };
+    // Marks are clamped into the frame's inner box, and the clamped
+    // position is what the extremes see.
+    auto mark = [&](int outer, int inner, bool raise) {
+        const int cx = std::clamp(columns ? outer : inner, kMarkMinX, kMarkMaxX);
+        const int cy = std::clamp(columns ? inner : outer, kMarkMinY, kMarkMaxY);
+        gWorkMap.Set(cx, cy, kRegion);
+        const int c = columns ? cy : cx;
+        if (raise)
+            innerHigh = std::max(innerHigh, c);
+        else
+            innerLow = std::min(innerLow, c);
+    };
+    // Each line is scanned to both sides of the centre, which then moves to
+    // the middle of that line's run so the sweep stays inside a sloping or
+    // narrowing roof. `far` keeps the last run's far end from line to line.
+    int far = innerStart;
+    auto line = [&](int outer, int& centre) {
+        int i = centre + 1;
+        for (; i <= innerMax; ++i) {
+            if (!inBand(outer, i)) {
+                far = i - 1;
+                break;
+            }
+            mark(outer, i, true);
+        }
+        for (i = centre; i >= 0; --i) {
+            if (!inBand(outer, i)) {
+                centre = RoundToInt((far + i + 1) * 0.5);
+                break;
+            }
+            mark(outer, i, false);
+        }
+    };
+    int centre = innerStart;
+    for (int o = outerStart + 1; o <= outerMax && inBand(o, centre); ++o)
+        line(o, centre);
+    centre = innerStart;
+    for (int o = outerStart; o >= 0 && inBand(o, centre); --o)
+        line(o, centre);
 }
 
 int RoofTracer::ExtractRegionBoundary() {

@@ -110,6 +110,14 @@ class RoofTracer {
     // The corners to register as a roof, in picture coordinates, ending on
     // their first point; empty when the outline had fewer than two points.
     std::vector<PicturePoint> TracedRoofOutline() const;
+    // The same corners where the outline's straight sides, fitted to the
+    // traced boundary, meet; sides that run on in one direction are one.
+    std::vector<PicturePoint> FittedRoofOutline() const;
+    // Moves a fitted side (through (px, py), unit direction (dx, dy), from
+    // one corner to the next) out to the roof's edge: past its parapet, or
+    // to the step right outside the traced surface.
+    void PushToRoofEdge(double& px, double& py, double dx, double dy, FlaggedCellRow from,
+                        FlaggedCellRow to) const;
     // The longest wall line candidate in picture coordinates, if any.
     std::optional<WallLine> LongestWall() const;
     // The corner polygon's preview lines (kept corners, then the closing line).
@@ -142,6 +150,24 @@ class RoofTracer {
     // click is not on an even, light surface.
     int ClickSurfaceGrey() const;
     void FillRoofRegion();
+    // The roof's own surface around the click, up to the roof's edges in
+    // the picture's gradients (needs the input's edges), with whatever
+    // stands on the roof inside it. Leaves what FillRoofRegion leaves.
+    void FillRoofSurface();
+    // How many pixels the region holds.
+    long RegionArea() const;
+    // Drops the region's spurs and threads (a morphological opening) and
+    // keeps the part the click is in.
+    void OpenRegion();
+    // Marks every pixel the region encloses as region.
+    void FillRegionHoles();
+    // Whether the picture shows an edge at local (lx, ly), or next to it.
+    bool OnRoofEdge(int lx, int ly) const;
+    bool NearRoofEdge(int lx, int ly) const;
+    // One sweep of the region fill over greys lo ... hi: along x, each
+    // column scanned up and down (`columns`), or along y, each row scanned
+    // right and left.
+    void SweepRegion(bool columns, int lo, int hi);
     int ExtractRegionBoundary();
     void TraceRoofContour(int n);
     void FindRoofCorners();
@@ -191,6 +217,8 @@ class RoofTracer {
     bool Probe(int wanted, int cx, int cy) const;
 
     RingTables rings_;
+    // Per local cell: 0 not read yet, 1 no edge, 2 an edge (FillRoofSurface).
+    mutable std::vector<std::uint8_t> edgeCache_ = std::vector<std::uint8_t>(kLocalCells, 0);
     const GreyImage* picture_ = nullptr;
     const EdgeField* edges_ = nullptr;
 };

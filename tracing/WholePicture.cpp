@@ -143,6 +143,10 @@ bool ShowsFace(const TraceResult& t) {
     case HeightVerdict::Found:
         return true;
     case HeightVerdict::TwoHeights:
+    case HeightVerdict::FaceGoesOn:
+    case HeightVerdict::FootOnRoof:
+    case HeightVerdict::FootHidden:
+        // A face is there; only its foot is not settled.
         return t.height.verticalSupport >= kVerticalsOfTwo;
     case HeightVerdict::TooWeak:
         break;

@@ -94,7 +94,7 @@ void PhotoEditor::TraceAllRoofs_Click() {
                                                env_->UntouchedPicture().width(), data.gSlideAngle);
     const bool misfit = cam.verdict == CameraVerdict::Disagrees;
     int registered = 0, withHeight = 0, twoHeights = 0, weak = 0, wallsFull = 0, roofsFull = 0,
-        unfit = 0;
+        unfit = 0, unsettled = 0;
     {
         Action action(*this);
         for (const FoundRoof& f : found.roofs) {
@@ -116,6 +116,8 @@ void PhotoEditor::TraceAllRoofs_Click() {
                 ++wallsFull;
             else if (r.height.verdict == HeightVerdict::TwoHeights)
                 ++twoHeights;
+            else if (r.height.verdict != HeightVerdict::TooWeak)
+                ++unsettled;
             else
                 ++weak;
         }
@@ -128,6 +130,7 @@ void PhotoEditor::TraceAllRoofs_Click() {
     QString line = TraceAllSummary(registered, withHeight,
                                    {{QStringLiteral("二つの高さが合う"), twoHeights},
                                     {QStringLiteral("壁の手がかりが弱い"), weak},
+                                    {QStringLiteral("壁の足元が決まらない"), unsettled},
                                     {QStringLiteral("側壁ラインの表が満杯"), wallsFull},
                                     {QStringLiteral("カメラが画像に合わない"), unfit}});
     if (misfit)

@@ -297,6 +297,36 @@ void AddNoise(QImage& image, Random& r) {
     }
 }
 
+// Soft edges: a Gaussian blur of `sigma` pixels.
+QImage Blurred(const QImage& in, double sigma) {
+    const int radius = 2;
+    double w[2 * radius + 1];
+    double sum = 0;
+    for (int k = -radius; k <= radius; ++k)
+        sum += w[k + radius] = std::exp(-k * k / (2 * sigma * sigma));
+    for (double& x : w)
+        x /= sum;
+    auto pass = [&](const QImage& src, bool horizontal) {
+        QImage dst(src.size(), QImage::Format_RGB32);
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x) {
+                double c[3] = {0, 0, 0};
+                for (int k = -radius; k <= radius; ++k) {
+                    const int sx = horizontal ? std::clamp(x + k, 0, src.width() - 1) : x;
+                    const int sy = horizontal ? y : std::clamp(y + k, 0, src.height() - 1);
+                    const QRgb p = reinterpret_cast<const QRgb*>(src.constScanLine(sy))[sx];
+                    c[0] += w[k + radius] * qRed(p);
+                    c[1] += w[k + radius] * qGreen(p);
+                    c[2] += w[k + radius] * qBlue(p);
+                }
+                reinterpret_cast<QRgb*>(dst.scanLine(y))[x] =
+                    qRgb(int(std::lround(c[0])), int(std::lround(c[1])), int(std::lround(c[2])));
+            }
+        return dst;
+    };
+    return pass(pass(in, true), false);
+}
+
 } // namespace parts
 
 using namespace parts;
@@ -407,8 +437,7 @@ std::vector<TraceOutcome> TraceEachChecked(const velmora::TraceInput& input, int
             o.wall = r.wall;
             o.height = velmora::LineHeight(*r.wall, camera);
         } else if (r.refusal == velmora::TraceRefusal::None) {
-            o.noWall = r.height.verdict == velmora::HeightVerdict::TwoHeights ? "two heights fit"
-                                                                              : "evidence too weak";
+            o.noWall = velmora::HeightVerdictReason(r.height.verdict);
         }
         out.push_back(std::move(o));
     }

@@ -65,5 +65,7 @@ QPointF DeepestPoint(const QPolygonF& poly);
 void UsePictureCoordinates(QPainter& p);
 void PaintGround(QPainter& p, const View& v, Random& r);
 void AddNoise(QImage& image, Random& r);
+// Soft edges: a Gaussian blur of `sigma` pixels.
+QImage Blurred(const QImage& in, double sigma);
 
 } // namespace realpics::parts

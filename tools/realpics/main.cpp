@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// velmora_realpics_write FOLDER [--wide]: the realistic test pictures (or
-// the wider set) as JPEG files, with the true roof outlines and click points
-// drawn on PNG copies.
+// velmora_realpics_write FOLDER [--wide | --dense]: the realistic test
+// pictures (or the wider set, or the dense town blocks) as JPEG files, with the true roof outlines
+// and click points drawn on PNG copies.
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <cstdio>
 
+#include "tools/realpics/DenseTown.h"
 #include "tools/realpics/RealisticTown.h"
 #include "tools/realpics/WideTown.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const bool wide = argc == 3 && QByteArray(argv[2]) == "--wide";
-    if (argc != 2 && !wide) {
-        std::fprintf(stderr, "usage: velmora_realpics_write FOLDER [--wide]\n");
+    const bool dense = argc == 3 && QByteArray(argv[2]) == "--dense";
+    if (argc != 2 && !wide && !dense) {
+        std::fprintf(stderr, "usage: velmora_realpics_write FOLDER [--wide | --dense]\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -22,11 +24,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: cannot create the folder\n", argv[1]);
         return 1;
     }
-    const int count = wide ? realpics::kWidePictureCount : realpics::kRealisticPictureCount;
+    const int count = wide    ? realpics::kWidePictureCount
+                      : dense ? realpics::kDensePictureCount
+                              : realpics::kRealisticPictureCount;
     for (int i = 0; i < count; ++i) {
-        const realpics::RealisticPicture p =
-            wide ? realpics::PaintWidePicture(i) : realpics::PaintRealisticPicture(i);
-        const QString name = QString(wide ? "wide%1" : "real%1").arg(i + 1, 2, 10, QChar('0'));
+        const realpics::RealisticPicture p = wide    ? realpics::PaintWidePicture(i)
+                                             : dense ? realpics::PaintDensePicture(i)
+                                                     : realpics::PaintRealisticPicture(i);
+        const QString name = QString(wide    ? "wide%1"
+                                     : dense ? "dense%1"
+                                             : "real%1")
+                                 .arg(i + 1, 2, 10, QChar('0'));
         // Flat-fill pictures have no JPEG quality: they are kept lossless.
         if (!p.image.save(dir.filePath(name + (p.quality > 0 ? ".jpg" : ".png")),
                           p.quality > 0 ? "JPG" : "PNG", p.quality > 0 ? p.quality : -1))
