@@ -348,6 +348,17 @@ void WholeSearch() {
     }
     WholeRow("isolated, tuning", halves[0]);
     WholeRow("isolated, held out", halves[1]);
+    WholeTally dense[2];
+    for (int i = 0; i < realpics::kDensePictureCount; ++i) {
+        const bool tuning = i < realpics::kDenseTuningCount;
+        if (verbose && tuning)
+            std::printf("  dense picture %d\n", i + 1);
+        dense[tuning ? 0 : 1].Add(EvaluateWhole(realpics::PaintDensePicture(i), tuning));
+    }
+    WholeRow("dense, tuning", dense[0]);
+    WholeRow("dense, held out", dense[1]);
+    halves[0].Add(dense[0]);
+    halves[1].Add(dense[1]);
     std::printf("slowest search of one picture: %.0f ms\n",
                 std::max(halves[0].slowestMs, halves[1].slowestMs));
 }
