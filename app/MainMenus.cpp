@@ -57,6 +57,7 @@ MainMenus BuildMainMenus(QMenuBar* bar) {
     e.EditPhotoLineMenu->addSeparator();
     e.ChangeBillHeightMenu = item(e.EditPhotoLineMenu, "ChangeBillHeightMenu", "建物高さ変更");
     e.Remove1TopAreaMenu = item(e.EditPhotoLineMenu, "Remove1TopAreaMenu", "1屋根削除(&R)");
+    e.TraceAllMenu = item(e.EditPhotoLineMenu, "TraceAllMenu", "全ビル自動トレース");
     // Undo and redo come last, so the items above keep their places.
     e.EditPhotoLineMenu->addSeparator();
     e.UndoMenu = item(e.EditPhotoLineMenu, "UndoMenu", "元に戻す");

@@ -13,9 +13,11 @@
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
 #include "tools/realpics/DenseTown.h"
+#include "tools/realpics/WideTown.h"
 #include "tracing/EdgeField.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
+#include "tracing/WholePicture.h"
 
 using namespace velmora;
 
@@ -175,6 +177,46 @@ void BM_PrepareTraceInput(benchmark::State& state) {
         benchmark::DoNotOptimize(PrepareTraceInput(picture).edges.Width());
 }
 BENCHMARK(BM_PrepareTraceInput)->Unit(benchmark::kMillisecond);
+
+// A picture of the wider realistic set, 800 x 680 as painted (argument 0),
+// or scaled to twice the size and cut to 1600 x 1000 about its centre
+// (argument 1), with its camera.
+struct Town {
+    TraceInput input;
+    TraceCamera camera;
+};
+const Town& TownPicture(int large) {
+    static Town towns[2];
+    static bool made[2] = {false, false};
+    Town& t = towns[large];
+    if (made[large])
+        return t;
+    const realpics::RealisticPicture p = realpics::PaintWidePicture(3);
+    QImage image = p.image;
+    if (large) {
+        image = image.scaled(1600, 1360, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .copy(0, 180, 1600, 1000);
+    }
+    t.input = PrepareTraceInput(realpics::PlainGrey(image));
+    t.camera = realpics::CameraOf(p.preset, image.width());
+    made[large] = true;
+    return t;
+}
+
+// The whole-picture search on a prepared picture (the preparation is the
+// load's, measured above).
+void BM_WholePictureSearch(benchmark::State& state) {
+    const Town& t = TownPicture(int(state.range(0)));
+    RoofTracer tracer;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const WholePictureResult r = FindEveryRoof(tracer, t.input, t.camera, {});
+        found = r.roofs.size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["roofs"] = double(found);
+}
+BENCHMARK(BM_WholePictureSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -26,6 +26,7 @@
 #include "tools/realpics/WideTown.h"
 #include "tracing/RoofTracer.h"
 #include "tracing/TraceSource.h"
+#include "tracing/WholePicture.h"
 
 using namespace velmora;
 using realpics::TrueBuilding;
@@ -188,6 +189,180 @@ void Row(const char* name, const Tally& t) {
         std::printf("%-26s   no wall:%s\n", "", why.c_str());
 }
 
+// The whole-picture search on one set: every building found without a
+// click, matched to the true buildings by the found roof's centre.
+struct WholeTally {
+    int buildings = 0;
+    int registered = 0;
+    int exact = 0;      // matched, every corner within 3 px of the true outline
+    int good = 0;       // matched, height within 1.5 m
+    int wrong = 0;      // matched, height off by more than 3 m
+    int heights = 0;    // matched with a height
+    int falses = 0;     // matching no building
+    int duplicates = 0; // a building registered more than once (the extra ones)
+    double slowestMs = 0;
+    void Add(const WholeTally& t) {
+        buildings += t.buildings;
+        registered += t.registered;
+        exact += t.exact;
+        good += t.good;
+        wrong += t.wrong;
+        heights += t.heights;
+        falses += t.falses;
+        duplicates += t.duplicates;
+        slowestMs = std::max(slowestMs, t.slowestMs);
+    }
+};
+
+bool InsideOutline(const std::vector<PicturePoint>& poly, PicturePoint p) {
+    bool in = false;
+    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
+        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
+            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
+            in = !in;
+    return in;
+}
+
+PicturePoint Centre(const std::vector<PicturePoint>& outline) {
+    // The area centroid: a thin L's vertex mean may lie outside it.
+    double a = 0, cx = 0, cy = 0;
+    const std::size_t n = outline.size() - 1; // ends on its first point
+    for (std::size_t i = 0; i < n; ++i) {
+        const PicturePoint p = outline[i], q = outline[i + 1];
+        const double c = double(p.x) * q.y - double(q.x) * p.y;
+        a += c;
+        cx += (p.x + q.x) * c;
+        cy += (p.y + q.y) * c;
+    }
+    if (std::fabs(a) < 1e-9)
+        return outline.front();
+    return {float(cx / (3 * a)), float(cy / (3 * a))};
+}
+
+// `tuning`: details are printed with -v only for tuning pictures.
+WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
+    const bool verbose = ::verbose && tuning;
+    WholeTally t;
+    const TraceInput input = PrepareTraceInput(GreyCopyOf(p.image));
+    const TraceCamera camera = realpics::CameraOf(p.preset, p.image.width());
+    auto tracer = std::make_unique<RoofTracer>();
+    const auto start = std::chrono::steady_clock::now();
+    const WholePictureResult found = FindEveryRoof(*tracer, input, camera, {});
+    t.slowestMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    t.buildings = int(p.buildings.size());
+    t.registered = int(found.roofs.size());
+    std::vector<int> hits(p.buildings.size(), 0);
+    for (const FoundRoof& f : found.roofs) {
+        const PicturePoint c = Centre(f.traced.outline);
+        std::size_t match = p.buildings.size();
+        for (std::size_t b = 0; b < p.buildings.size(); ++b)
+            if (InsideOutline(p.buildings[b].roof, c))
+                match = b;
+        if (match == p.buildings.size()) {
+            ++t.falses;
+            if (verbose)
+                std::printf("    false roof at (%.0f, %.0f), %zu corners (%.1f m, vert %.2f feet "
+                            "%.2f)\n",
+                            c.x, c.y, f.traced.outline.size() - 1, f.traced.height.height,
+                            f.traced.height.verticalSupport, f.traced.height.groundSupport);
+            continue;
+        }
+        if (++hits[match] > 1) {
+            ++t.duplicates;
+            continue;
+        }
+        const TrueBuilding& b = p.buildings[match];
+        double worst = 0;
+        for (const PicturePoint& q : f.traced.outline)
+            worst = std::max(worst, realpics::DistanceToOutline(b.roof, q));
+        t.exact += worst <= 3;
+        if (f.traced.wall) {
+            const std::optional<double> h = LineHeight(*f.traced.wall, camera);
+            ++t.heights;
+            t.good += h && std::fabs(*h - b.height) <= 1.5;
+            t.wrong += h && !(std::fabs(*h - b.height) <= 3);
+        }
+    }
+    if (!drawFolder.isEmpty()) {
+        QImage canvas = p.image.convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&canvas);
+        for (const TrueBuilding& b : p.buildings) {
+            painter.setPen(Qt::red);
+            for (std::size_t k = 0; k < b.roof.size(); ++k)
+                painter.drawLine(Pixel(p.image, b.roof[k]),
+                                 Pixel(p.image, b.roof[(k + 1) % b.roof.size()]));
+        }
+        for (const FoundRoof& f : found.roofs) {
+            painter.setPen(Qt::blue);
+            const std::vector<PicturePoint>& o = f.traced.outline;
+            for (std::size_t k = 0; k + 1 < o.size(); ++k)
+                painter.drawLine(Pixel(p.image, o[k]), Pixel(p.image, o[k + 1]));
+            painter.setPen(Qt::green);
+            if (f.traced.wall)
+                painter.drawLine(Pixel(p.image, f.traced.wall->top),
+                                 Pixel(p.image, f.traced.wall->bottom));
+        }
+        painter.end();
+        canvas.save(QString("%1/whole%2.png").arg(drawFolder).arg(++drawn, 2, 10, QChar('0')));
+    }
+    if (verbose)
+        for (std::size_t b = 0; b < p.buildings.size(); ++b) {
+            if (hits[b] != 0)
+                continue;
+            std::printf("    missed (%.0f, %.0f) %.1f m:", p.buildings[b].click.x,
+                        p.buildings[b].click.y, p.buildings[b].height);
+            static const char* const kWhy[] = {"no face", "at the edge", "duplicate", "too small",
+                                               "a face"};
+            for (const LeftCandidate& l : found.leftOut)
+                if (InsideOutline(p.buildings[b].roof, l.seed))
+                    std::printf(" %s (%s %.1f m, vert %.2f feet %.2f)", kWhy[int(l.why)],
+                                l.traced.height.verdict == HeightVerdict::Found     ? "found"
+                                : l.traced.height.verdict == HeightVerdict::TooWeak ? "weak"
+                                                                                    : "two",
+                                l.traced.height.height, l.traced.height.verticalSupport,
+                                l.traced.height.groundSupport);
+            std::printf("\n");
+        }
+    return t;
+}
+
+void WholeRow(const char* name, const WholeTally& t) {
+    auto pct = [](int n, int of) { return of ? 100.0 * n / of : 0.0; };
+    std::printf("%-22s %9d %10d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d\n",
+                name, t.buildings, t.registered, t.exact, pct(t.exact, t.buildings), t.good,
+                pct(t.good, t.buildings), t.wrong, pct(t.wrong, t.buildings), t.falses,
+                pct(t.falses, t.registered), t.duplicates);
+}
+
+// --whole: the whole-picture search on the wider set's halves.
+void WholeSearch() {
+    std::printf("%-22s %9s %10s %14s %14s %14s %14s %5s\n", "whole picture", "buildings",
+                "registered", "exact roofs", "height <=1.5 m", "off >3 m", "false", "twice");
+    WholeTally halves[2];
+    for (int i = 0; i < realpics::kWidePictureCount; ++i) {
+        if (verbose && i < realpics::kWideTuningCount)
+            std::printf("  wide picture %d\n", i + 1);
+        const bool tuning = i < realpics::kWideTuningCount;
+        halves[tuning ? 0 : 1].Add(EvaluateWhole(realpics::PaintWidePicture(i), tuning));
+    }
+    WholeRow("isolated, tuning", halves[0]);
+    WholeRow("isolated, held out", halves[1]);
+    WholeTally dense[2];
+    for (int i = 0; i < realpics::kDensePictureCount; ++i) {
+        const bool tuning = i < realpics::kDenseTuningCount;
+        if (verbose && tuning)
+            std::printf("  dense picture %d\n", i + 1);
+        dense[tuning ? 0 : 1].Add(EvaluateWhole(realpics::PaintDensePicture(i), tuning));
+    }
+    WholeRow("dense, tuning", dense[0]);
+    WholeRow("dense, held out", dense[1]);
+    halves[0].Add(dense[0]);
+    halves[1].Add(dense[1]);
+    std::printf("slowest search of one picture: %.0f ms\n",
+                std::max(halves[0].slowestMs, halves[1].slowestMs));
+}
+
 } // namespace
 
 // The grey copy and the cleaned one of a sample picture, side by side.
@@ -286,6 +461,11 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
             drawFolder = QString::fromLocal8Bit(argv[++i]);
     }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--whole") == 0) {
+            WholeSearch();
+            return 0;
+        }
     std::printf("%-26s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
                 "height <=1.5 m", "off >3 m");
     const int wideCount = denseOnly          ? 0

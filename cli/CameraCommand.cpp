@@ -9,12 +9,14 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/Trace.h"
+#include "data/Conventions.h"
 #include "data/Editing.h"
 #include "geometry/CameraModel.h"
 #include "picture/GreyPicture.h"
 #include "tracing/CameraCheck.h"
 #include "tracing/EdgeField.h"
 #include "tracing/RoofTracer.h"
+#include "tracing/WholePicture.h"
 
 namespace velmora::cli {
 
@@ -22,7 +24,8 @@ int CameraCommand(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Checks the camera that the altitudes give against the picture: the vertical edges of "
-        "the buildings traced at the given points meet at the nadir, whose place shows the "
+        "the buildings traced at the given points (without any, every building the whole-picture "
+        "search finds) meet at the nadir, whose place shows the "
         "camera's tilt and whether the picture was cropped or shifted.\nPicture coordinates as "
         "in the window: origin at the picture's centre, x to the right, y upwards, one unit a "
         "pixel."));
@@ -49,12 +52,6 @@ int CameraCommand(const QStringList& args) {
         const auto [x, y] = ParsePair(c, QStringLiteral("--click"));
         clicks.push_back({static_cast<float>(x), static_cast<float>(y)});
     }
-    // The whole picture is not searched for roofs: the check reads the
-    // roofs at the clicks only.
-    if (clicks.empty())
-        throw UsageError(QStringLiteral(
-            "give at least one --click X,Y on a roof: the camera is checked on the roofs traced "
-            "there"));
     const AltitudeBoxTexts boxes = BoxesFor(ver, incli);
     const QString path = p.positionalArguments().at(0);
     const QImage picture = ReadPictureFile(path);
@@ -88,6 +85,14 @@ int CameraCommand(const QStringList& args) {
         const auto verticals = MeasureVerticals(r.outline, input.edges);
         lines << line + QStringLiteral("roof traced, %1 verticals measured").arg(verticals.size());
         outlines.push_back(r.outline);
+    }
+    // Without clicks, every roof the whole-picture search finds.
+    if (clicks.empty()) {
+        const TraceCamera camera{d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
+        const WholePictureResult found = FindEveryRoof(*tracer, input, camera, {});
+        for (const FoundRoof& f : found.roofs)
+            outlines.push_back(f.traced.outline);
+        lines << QStringLiteral("whole picture: %1 roofs found").arg(found.roofs.size());
     }
     const CameraCheck check = CheckCameraAtRoofs(outlines, input.edges, w, d->gSlideAngle);
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
@@ -21,6 +22,7 @@
 #include "picture/PictureReader.h"
 #include "tracing/CameraCheck.h"
 #include "tracing/RoofTracer.h"
+#include "tracing/WholePicture.h"
 
 namespace velmora::cli {
 
@@ -77,6 +79,59 @@ AltitudeBoxTexts BoxesFor(double verMetres, double incliMetres) {
     return t;
 }
 
+namespace {
+
+// The line of a roof just registered (the record's last): its number,
+// corners and height with support, or why it has none; returns that reason
+// (empty with a height).
+QString Registered(BuildingData& d, const AltitudeBoxTexts& boxes, int w, const TraceResult& r,
+                   const TracedRegistration& added, const QString& misfit, QString& line) {
+    const Count roof = static_cast<Count>(d.gEachTopAreaNumber - 1);
+    QString why;
+    line += QStringLiteral("roof %1 registered, %2 corners")
+                .arg(roof)
+                .arg(d.gEachTopAreaPointNum[static_cast<std::size_t>(roof)] - 1);
+    const QString support =
+        QStringLiteral(", support %1").arg(QString::number(r.height.support, 'f', 2));
+    if (added.wall == AppendResult::Ok) {
+        // The height the window shows for the new wall.
+        UpdateViewGeometry(d, boxes, w);
+        const double m = d.gPhotoMetrePerUnit;
+        const std::optional<double> height = WallHeight(d.gSlideAngle * kDegToRad, d.gFlatHeight,
+                                                        m * r.wall->bottom.y, m * r.wall->top.y);
+        line += QStringLiteral("; wall %1 - %2").arg(Point(r.wall->top), Point(r.wall->bottom));
+        line += height && std::isfinite(*height)
+                    ? QStringLiteral(", height %1 m")
+                              .arg(QString::fromStdString(FormatFixed1(*height))) +
+                          support
+                    : QStringLiteral(", height not measurable");
+        if (!(height && std::isfinite(*height)))
+            why = QStringLiteral("height not measurable");
+    } else if (!misfit.isEmpty()) {
+        line += QStringLiteral("; no wall: ") + misfit;
+        why = QStringLiteral("the camera does not fit the picture");
+    } else if (r.wall) {
+        line += QStringLiteral("; no wall line: the wall table is full");
+        why = QStringLiteral("the wall table is full");
+    } else if (r.height.verdict == HeightVerdict::TwoHeights) {
+        why = QStringLiteral("two heights fit");
+        line += QStringLiteral("; no wall: two heights fit: %1 m and %2 m")
+                    .arg(QString::fromStdString(
+                             FormatFixed1(std::min(r.height.height, r.height.rival))),
+                         QString::fromStdString(
+                             FormatFixed1(std::max(r.height.height, r.height.rival))));
+    } else if (r.height.verdict != HeightVerdict::TooWeak) {
+        why = QString::fromStdString(HeightVerdictReason(r.height.verdict));
+        line += QStringLiteral("; no wall: ") + why;
+    } else {
+        line += QStringLiteral("; no wall: evidence too weak") + support;
+        why = QStringLiteral("evidence too weak");
+    }
+    return why;
+}
+
+} // namespace
+
 GreyRaster TraceSource(const QImage& picture) {
     return TraceSourceOf(picture);
 }
@@ -119,8 +174,8 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     if (!(request.north >= 0 && request.north <= 360))
         throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
                              .arg(Exact(request.north)));
-    if (request.clicks.empty())
-        throw UsageError(QStringLiteral("give at least one --click X,Y"));
+    if (request.clicks.empty() && !request.all)
+        throw UsageError(QStringLiteral("give at least one --click X,Y, or --all"));
     const AltitudeBoxTexts boxes = BoxesFor(request.verMetres, request.incliMetres);
     const QImage picture = ReadPictureFile(request.picture);
     const int w = picture.width(), h = picture.height();
@@ -128,8 +183,11 @@ TraceOutcome TracePicture(const TraceRequest& request) {
 
     TraceOutcome out;
     out.data = std::make_unique<BuildingData>();
+    if (!request.project.isEmpty())
+        out.data = ReadProject(request.project).data;
     BuildingData& d = *out.data;
-    d.gNorthAngle = static_cast<float>(request.north);
+    if (request.northGiven || request.project.isEmpty())
+        d.gNorthAngle = static_cast<float>(request.north);
     // The picture's coordinates have one unit a pixel, so the view's scale
     // width is the picture's width. The view values follow the altitudes
     // from the start (the window takes them at its first wall height).
@@ -140,16 +198,18 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetInput(&input);
     // Every click traced first, on a scratch record that only tells which
-    // clicks land on a roof already traced: the camera is checked on all the
-    // roofs before any wall is registered.
+    // clicks land on a roof already set (the project's or one traced
+    // before), then with --all every other building: the camera is checked
+    // on all the roofs before any wall is registered.
     struct Click {
         Count inside = -1;
         TraceResult r;
     };
     std::vector<Click> traced;
     std::vector<std::vector<PicturePoint>> outlines;
+    WholePictureResult found;
     {
-        auto scratch = std::make_unique<BuildingData>();
+        auto scratch = std::make_unique<BuildingData>(d);
         for (const PicturePoint& c : request.clicks) {
             Click k;
             k.inside = FindTopAreaAt(*scratch, c.x, c.y);
@@ -162,9 +222,31 @@ TraceOutcome TracePicture(const TraceRequest& request) {
             }
             traced.push_back(std::move(k));
         }
+        if (request.all) {
+            // The roofs of the record (the project's and the clicked ones)
+            // are known and not traced again.
+            std::vector<std::vector<PicturePoint>> known;
+            for (Count roof = 0; roof < scratch->gEachTopAreaNumber; ++roof) {
+                const auto start =
+                    static_cast<std::size_t>(scratch->gEachTopAreaStartNum[std::size_t(roof)]);
+                const auto count =
+                    static_cast<std::size_t>(scratch->gEachTopAreaPointNum[std::size_t(roof)]);
+                std::vector<PicturePoint> o;
+                for (std::size_t i = start; i < start + count; ++i)
+                    o.push_back({scratch->gTopAreaX[i], scratch->gTopAreaY[i]});
+                known.push_back(std::move(o));
+            }
+            found = FindEveryRoof(*tracer, input, camera, known);
+            for (const FoundRoof& f : found.roofs)
+                outlines.push_back(f.traced.outline);
+        }
     }
     out.camera = CheckCameraAtRoofs(outlines, input.edges, w, d.gSlideAngle);
     const bool misfit = out.camera.verdict == CameraVerdict::Disagrees;
+    const QString misfitText =
+        misfit ? QString::fromStdString(CameraMisfitText(out.camera)) : QString();
+    std::map<QString, int> noHeight;
+    int registered = 0;
     int index = 0;
     for (std::size_t i = 0; i < traced.size(); ++i) {
         const PicturePoint& c = request.clicks[i];
@@ -192,46 +274,54 @@ TraceOutcome TracePicture(const TraceRequest& request) {
             out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
             continue;
         }
-        const Count roof = static_cast<Count>(d.gEachTopAreaNumber - 1);
-        line += QStringLiteral("roof %1 registered, %2 corners")
-                    .arg(roof)
-                    .arg(d.gEachTopAreaPointNum[static_cast<std::size_t>(roof)] - 1);
-        const QString support =
-            QStringLiteral(", support %1").arg(QString::number(r.height.support, 'f', 2));
-        if (added.wall == AppendResult::Ok) {
-            // The height the window shows for the new wall.
-            UpdateViewGeometry(d, boxes, w);
-            const double m = d.gPhotoMetrePerUnit;
-            const std::optional<double> height = WallHeight(
-                d.gSlideAngle * kDegToRad, d.gFlatHeight, m * r.wall->bottom.y, m * r.wall->top.y);
-            line += QStringLiteral("; wall %1 - %2").arg(Point(r.wall->top), Point(r.wall->bottom));
-            line += height && std::isfinite(*height)
-                        ? QStringLiteral(", height %1 m")
-                                  .arg(QString::fromStdString(FormatFixed1(*height))) +
-                              support
-                        : QStringLiteral(", height not measurable");
-        } else if (misfit) {
-            line += QStringLiteral("; no wall: ") +
-                    QString::fromStdString(CameraMisfitText(out.camera));
-        } else if (r.wall) {
-            line += QStringLiteral("; no wall line: the wall table is full");
-        } else if (r.height.verdict == HeightVerdict::TwoHeights) {
-            line += QStringLiteral("; no wall: two heights fit: %1 m and %2 m")
-                        .arg(QString::fromStdString(
-                                 FormatFixed1(std::min(r.height.height, r.height.rival))),
-                             QString::fromStdString(
-                                 FormatFixed1(std::max(r.height.height, r.height.rival))));
-        } else if (r.height.verdict != HeightVerdict::TooWeak) {
-            line += QStringLiteral("; no wall: ") +
-                    QString::fromStdString(HeightVerdictReason(r.height.verdict));
-        } else {
-            line += QStringLiteral("; no wall: evidence too weak") + support;
+        ++registered;
+        const QString why = Registered(d, boxes, w, r, added, misfitText, line);
+        if (!why.isEmpty())
+            noHeight[why] += 1;
+        out.lines << line;
+    }
+    int building = 0;
+    for (const FoundRoof& f : found.roofs) {
+        const TraceResult& r = f.traced;
+        QString line = QStringLiteral("building %1: ").arg(++building);
+        const bool walled = r.wall && !misfit;
+        const TracedRegistration added = RegisterTracedRoof(
+            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
+        if (added.roof != AppendResult::Ok) {
+            out.lines << line + QStringLiteral("nothing registered: ") +
+                             (added.roof == AppendResult::RoofTableFull
+                                  ? QStringLiteral("the roof table is full")
+                                  : QStringLiteral("the point store is full"));
+            continue;
         }
+        ++registered;
+        // Under a camera that does not fit, the reason is told once, below.
+        const QString why = Registered(
+            d, boxes, w, r, added,
+            misfit ? QStringLiteral("the camera does not fit the picture") : QString(), line);
+        if (!why.isEmpty())
+            noHeight[why] += 1;
         out.lines << line;
     }
     out.lines
         << QStringLiteral("camera %1: ").arg(QString::fromLatin1(VerdictWord(out.camera.verdict))) +
                QString::fromStdString(CameraReasonText(out.camera));
+    if (request.all) {
+        int without = 0;
+        QStringList reasons;
+        for (const auto& [why, n] : noHeight) {
+            without += n;
+            reasons << QStringLiteral("%1: %2").arg(why).arg(n);
+        }
+        // Clicked and found roofs alike.
+        out.lines << QStringLiteral("%1 buildings registered, %2 with a height, %3 without%4")
+                         .arg(registered)
+                         .arg(registered - without)
+                         .arg(without)
+                         .arg(reasons.isEmpty() ? QString()
+                                                : QStringLiteral(" (") + reasons.join(u", ") +
+                                                      QStringLiteral(")"));
+    }
     // What the plan map computes before every save.
     ComputePlanState(d, w);
     out.view.width = static_cast<float>(w + 2 * kViewBorder);
@@ -258,6 +348,12 @@ int TraceCommand(const QStringList& args) {
     p.addOption({QStringLiteral("click"),
                  QStringLiteral("a double-click of the one-click tool; repeat for more roofs"),
                  QStringLiteral("X,Y")});
+    p.addOption({QStringLiteral("all"),
+                 QStringLiteral("after the clicks, every other building of the picture, from the "
+                                "top down")});
+    p.addOption({QStringLiteral("project"),
+                 QStringLiteral("project file whose roofs are kept and not traced again"),
+                 QStringLiteral("IN.dat")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("project file to write (default: the picture's name with .dat)"),
                  QStringLiteral("OUT.dat")});
@@ -271,6 +367,9 @@ int TraceCommand(const QStringList& args) {
     std::tie(r.verMetres, r.incliMetres) =
         ParsePair(p.value(QStringLiteral("altitudes")), QStringLiteral("--altitudes"));
     r.north = ParseNumber(p.value(QStringLiteral("north")), QStringLiteral("--north"));
+    r.northGiven = p.isSet(QStringLiteral("north"));
+    r.all = p.isSet(QStringLiteral("all"));
+    r.project = p.value(QStringLiteral("project"));
     for (const QString& c : p.values(QStringLiteral("click"))) {
         const auto [x, y] = ParsePair(c, QStringLiteral("--click"));
         r.clicks.push_back({static_cast<float>(x), static_cast<float>(y)});
@@ -291,7 +390,7 @@ int TraceCommand(const QStringList& args) {
                       QString::fromLocal8Bit(std::strerror(errno)) +
                       QStringLiteral("; nothing written"));
     WriteOutput(output, QByteArray::fromStdString(ProjectFileText(*out.data, out.view)),
-                {r.picture});
+                r.project.isEmpty() ? QStringList{r.picture} : QStringList{r.picture, r.project});
     std::printf("%s: %d roofs, %d wall lines\n", qPrintable(output), out.data->gEachTopAreaNumber,
                 out.data->gWallEdgeNumber);
     return 0;

@@ -43,12 +43,17 @@ struct TraceRequest {
     double incliMetres = 0; // camera altitude of the inclined view
     double north = 0;       // gNorthAngle, degrees
     std::vector<PicturePoint> clicks;
+    // After the clicks, every other building of the picture.
+    bool all = false;
+    // A project whose roofs are kept (and not traced again); empty: none.
+    QString project;
+    bool northGiven = true; // false: the project's own north stays
 };
 
 struct TraceOutcome {
     std::unique_ptr<BuildingData> data;
     ViewGeometry view;
-    QStringList lines;  // one per click, then the camera's
+    QStringList lines;  // one per click, one per building found, the camera's, the count
     CameraCheck camera; // over the roofs traced
 };
 

@@ -24,7 +24,8 @@ ViewSelector::ViewSelector(QWidget* parent)
 }
 
 ToolPanel::ToolPanel(QWidget* parent)
-    : QGroupBox(QStringLiteral("ライン編集"), parent), InputModeRbn(new RibbonGroup(this)) {
+    : QGroupBox(QStringLiteral("ライン編集"), parent), InputModeRbn(new RibbonGroup(this)),
+      TraceAllCmd(new QPushButton(QStringLiteral("全ビル自動トレース"), this)) {
     setObjectName(QStringLiteral("LineEditFlm"));
     auto* grid = new QGridLayout(this);
     InputModeRbn->setObjectName(QStringLiteral("InputModeRbn"));
@@ -37,6 +38,10 @@ ToolPanel::ToolPanel(QWidget* parent)
         b->setMinimumHeight(30);
         grid->addWidget(b, i / 2, i % 2);
     }
+    TraceAllCmd->setObjectName(QStringLiteral("TraceAllCmd"));
+    TraceAllCmd->setToolTip(QStringLiteral("画像のすべてのビルの屋上、壁ラインを自動で描画"));
+    TraceAllCmd->setMinimumHeight(30);
+    grid->addWidget(TraceAllCmd, (kToolCount + 1) / 2, 0, 1, 2);
 }
 
 } // namespace velmora

@@ -5,6 +5,8 @@
 
 #include <QGroupBox>
 
+class QPushButton;
+
 namespace velmora {
 
 class RibbonGroup;
@@ -23,6 +25,8 @@ class ToolPanel : public QGroupBox {
   public:
     explicit ToolPanel(QWidget* parent = nullptr);
     RibbonGroup* const InputModeRbn;
+    // "全ビル自動トレース": every building of the picture, beside the one-click tool.
+    QPushButton* const TraceAllCmd;
 };
 
 } // namespace velmora

@@ -16,7 +16,7 @@
 namespace velmora {
 
 PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts, QObject* parent)
-    : QObject(parent), work_(work), session_(data),
+    : QObject(parent), work_(work), prompts_(prompts), session_(data),
       views_(std::make_unique<ViewController>(work, session_)),
       env_(std::make_unique<EditorEnvironment>(work, session_, *views_, prompts)),
       tools_(std::make_unique<ToolController>(work, *env_)) {
@@ -33,6 +33,8 @@ PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts
             menus_.EditPhotoLineMenu->popup(global);
     });
     connect(work_.ClearPhotoCmd, &QPushButton::clicked, this, &PhotoEditor::ClearPhotoCmd_Click);
+    if (work_.TraceAllCmd)
+        connect(work_.TraceAllCmd, &QPushButton::clicked, this, &PhotoEditor::TraceAllRoofs_Click);
     connect(&work_.Dial(), &NorthDial::NorthSet, this, &PhotoEditor::SetNorth);
     // The grey copy is made once per loaded picture, not in the user's double-click.
     connect(this, &PhotoEditor::PictureReady, this,
@@ -46,6 +48,8 @@ PhotoEditor::~PhotoEditor() {
 
 void PhotoEditor::SetMenuItems(const EditMenuItems& items) {
     menus_ = items;
+    if (items.TraceAllMenu)
+        connect(items.TraceAllMenu, &QAction::triggered, this, &PhotoEditor::TraceAllRoofs_Click);
     views_->SetMenuItems({items.DispSlopeMapMenu, items.DispFlatMapMenu, items.InputModeMenu});
     UpdateUndoItems();
 }

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "workspace/EditSession.h"
 #include "workspace/ToolTable.h"
@@ -37,6 +39,7 @@ struct EditMenuItems {
     std::array<QAction*, kToolCount> InputModeMenu{}; // the last tool has none
     QAction* ChangeBillHeightMenu = nullptr;
     QAction* Remove1TopAreaMenu = nullptr;
+    QAction* TraceAllMenu = nullptr; // "全ビル自動トレース"
     QAction* UndoMenu = nullptr;
     QAction* RedoMenu = nullptr;
 };
@@ -61,6 +64,13 @@ class PhotoEditor : public QObject {
     void ClearPhotoCmd_Click();
     void Remove1TopAreaMenu_Click();
     void ChangeBillHeightMenu_Click();
+    // "全ビル自動トレース": every building of the inclined picture not yet
+    // set, found and registered as one undoable step, with a progress
+    // dialog; cancelled, the record stays as it was.
+    void TraceAllRoofs_Click();
+    // Its status-bar line after the last run.
+    static QString TraceAllSummary(int found, int withHeight,
+                                   const std::vector<std::pair<QString, int>>& without);
     // North typed or dropped on the dial.
     void SetNorth(float northAngle, bool redraw);
     // Asks for the selected building's height in metres; nullopt when
@@ -115,6 +125,7 @@ class PhotoEditor : public QObject {
     void SetChangeHeightMenu(bool enabled);
 
     WorkingArea& work_;
+    Prompts& prompts_;
     EditSession session_;
     EditMenuItems menus_;
     // Destroyed before the session they work on.

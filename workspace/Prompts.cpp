@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workspace/Prompts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <algorithm>
 
 namespace velmora {
 
@@ -34,6 +37,61 @@ QStringList DialogNameFilters(const QString& filter) {
             out << QStringLiteral("%1 (%2)").arg(desc, pattern);
     }
     return out;
+}
+
+namespace {
+
+class NoProgress final : public Progress {
+  public:
+    bool Step(int, int) override { return true; }
+};
+
+// A window-modal progress dialog; each step lets the window handle its
+// events, so the cancel button is seen.
+class DialogProgress final : public Progress {
+  public:
+    DialogProgress(QWidget* parent, const QString& text)
+        : dialog_(text, QStringLiteral("キャンセル"), 0, 0, parent) {
+        dialog_.setWindowTitle(kTitle);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(300);
+    }
+    bool Step(int done, int total) override {
+        dialog_.setMaximum(std::max(total, 1));
+        dialog_.setValue(std::min(done, std::max(total, 1)));
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+  private:
+    QProgressDialog dialog_;
+};
+
+class ScriptedProgress final : public Progress {
+  public:
+    explicit ScriptedProgress(ScriptedPrompts& p) : p_(p) {}
+    bool Step(int done, int) override {
+        ++p_.progressSteps;
+        return p_.cancelProgressAt < 0 || done < p_.cancelProgressAt;
+    }
+
+  private:
+    ScriptedPrompts& p_;
+};
+
+} // namespace
+
+std::unique_ptr<Progress> Prompts::StartProgress(QWidget*, const QString&) {
+    return std::make_unique<NoProgress>();
+}
+
+std::unique_ptr<Progress> QtPrompts::StartProgress(QWidget* parent, const QString& text) {
+    return std::make_unique<DialogProgress>(parent, text);
+}
+
+std::unique_ptr<Progress> ScriptedPrompts::StartProgress(QWidget*, const QString& text) {
+    progressTexts << text;
+    return std::make_unique<ScriptedProgress>(*this);
 }
 
 void QtPrompts::Message(QWidget* parent, const QString& text) {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,9 +16,21 @@ class QWidget;
 
 namespace velmora {
 
+// A long command's progress, shown with a cancel button while it lasts
+// (until the object is destroyed).
+class Progress {
+  public:
+    virtual ~Progress() = default;
+    // `done` of `total` steps; false once the user has cancelled.
+    virtual bool Step(int done, int total) = 0;
+};
+
 class Prompts {
   public:
     virtual ~Prompts() = default;
+    // A progress dialog for a long command. The default one shows nothing
+    // and is never cancelled.
+    virtual std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text);
     // Message box with an OK button.
     virtual void Message(QWidget* parent, const QString& text) = 0;
     // Question with OK and Cancel; true for OK.
@@ -37,6 +50,7 @@ QStringList DialogNameFilters(const QString& filter);
 // Real dialogs.
 class QtPrompts final : public Prompts {
   public:
+    std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
     void Message(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
@@ -66,6 +80,12 @@ class ScriptedPrompts final : public Prompts {
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
+    // A progress that records its texts and steps and, with
+    // `cancelProgressAt` >= 0, is cancelled once that many steps are done.
+    std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
+    int cancelProgressAt = -1;
+    QStringList progressTexts;
+    int progressSteps = 0;
 
     const std::vector<Asked>& asked() const { return asked_; }
     // Texts of the message boxes and questions, in order.

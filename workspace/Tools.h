@@ -11,7 +11,9 @@
 
 namespace velmora {
 
+class RoofTracer;
 struct CameraCheck;
+struct TraceInput;
 struct TraceWork;
 
 // Selects a roof (double-click) in the inclined view, a building on the
@@ -95,6 +97,11 @@ class TraceTool final : public Tool {
     // The grey copy follows the untouched picture; rebuilt only when that
     // changed since the last time.
     void RefreshTraceSource();
+
+    // The picture as the one-click tool reads it (prepared once per loaded
+    // picture) and its tracer, for the whole-picture search.
+    const TraceInput& PreparedInput();
+    RoofTracer& Tracer();
 
   private:
     void TraceRoofAtClick();

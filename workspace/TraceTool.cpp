@@ -227,4 +227,13 @@ void TraceTool::TraceRoofAtClick() {
     env_.ShowRefusal(refusal);
 }
 
+const TraceInput& TraceTool::PreparedInput() {
+    RefreshTraceSource();
+    return work_->input;
+}
+
+RoofTracer& TraceTool::Tracer() {
+    return work_->tracer;
+}
+
 } // namespace velmora

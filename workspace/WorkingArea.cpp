@@ -85,6 +85,7 @@ WorkingArea::WorkingArea(Prompts& prompts, QWidget* parent)
     AzimusTxt = dial_->AzimusTxt;
     SlopeOrFlatRbn = views->SlopeOrFlatRbn;
     InputModeRbn = tools->InputModeRbn;
+    TraceAllCmd = tools->TraceAllCmd;
 }
 
 void WorkingArea::SetPictureCursor(const QCursor& c) {

@@ -50,6 +50,7 @@ class WorkingArea : public QWidget {
     QLineEdit* AzimusTxt = nullptr;
     RibbonGroup* SlopeOrFlatRbn = nullptr;
     RibbonGroup* InputModeRbn = nullptr;
+    QPushButton* TraceAllCmd = nullptr;
     // Controls of the area itself.
     QLineEdit* HeightTxt = nullptr;
     QPushButton* ResetDataCmd = nullptr;

@@ -117,11 +117,11 @@ class MainWindowTest : public QObject {
                  (QStringList{"サンプル画像1読込み", "サンプル画像2読込み"}));
         QCOMPARE(Titles(w.Menus().SampleDataMenu->actions()),
                  (QStringList{"サンプルデータ1読込み", "サンプルデータ2読込み"}));
-        QCOMPARE(
-            Titles(w.Menus().Edit.EditPhotoLineMenu->actions()),
-            (QStringList{"傾斜図表示", "平面図表示", "-", "中止", "-", "選択(&S)", "拡大縮小(&Z)",
-                         "屋上ライン(&T)", "側壁ライン(&W)", "移動(&M)", "追加(&A)", "削除(&D)",
-                         "-", "建物高さ変更", "1屋根削除(&R)", "-", "元に戻す", "やり直し"}));
+        QCOMPARE(Titles(w.Menus().Edit.EditPhotoLineMenu->actions()),
+                 (QStringList{"傾斜図表示", "平面図表示", "-", "中止", "-", "選択(&S)",
+                              "拡大縮小(&Z)", "屋上ライン(&T)", "側壁ライン(&W)", "移動(&M)",
+                              "追加(&A)", "削除(&D)", "-", "建物高さ変更", "1屋根削除(&R)",
+                              "全ビル自動トレース", "-", "元に戻す", "やり直し"}));
         QCOMPARE(w.Menus().Edit.UndoMenu->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+Z")});
         QCOMPARE(w.Menus().Edit.RedoMenu->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));

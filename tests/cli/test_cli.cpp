@@ -162,6 +162,58 @@ class CliTest : public QObject {
         QVERIFY(!WriteBoxes(Path("box90.dat"), 90).isEmpty());
     }
 
+    // trace --all on sample picture 1: clicks first, then the other
+    // buildings, one line each and a count; run again on its own output
+    // through --project, nothing is added.
+    void traceAll_data() {
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("no click") << 0;
+        QTest::newRow("two clicks first") << 2;
+    }
+    void traceAll() {
+        QFETCH(int, clicks);
+        const QStringList common{"--altitudes", "589,134", "--all"};
+        QStringList args = QStringList{"trace", SamplePicture(), "-o", Path("all.dat")} + common;
+        for (int i = 0; i < clicks; ++i) {
+            const PicturePoint c = SamplePictureScene(1).clickPoints[std::size_t(i)];
+            args << "--click" << QString("%1,%2").arg(c.x).arg(c.y);
+        }
+        const Run r = Cli(args);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        for (int i = 0; i < clicks; ++i)
+            QVERIFY2(lines[i].startsWith(QString("click %1 ").arg(i + 1)), qPrintable(lines[i]));
+        const int buildings = int(lines
+                                      .filter(QRegularExpression("^building \\d+: roof \\d+ "
+                                                                 "registered"))
+                                      .size());
+        QVERIFY2(buildings + clicks >= 5, qPrintable(r.out));
+        // The camera check's line, the count, the file's.
+        QVERIFY2(lines.size() == clicks + buildings + 3, qPrintable(r.out));
+        QVERIFY2(lines[lines.size() - 3].startsWith("camera "), qPrintable(r.out));
+        QVERIFY2(lines[lines.size() - 2].startsWith(
+                     QString("%1 buildings registered, ").arg(buildings + clicks)),
+                 qPrintable(r.out));
+        QVERIFY2(lines.last().contains(QString(": %1 roofs, ").arg(buildings + clicks)),
+                 qPrintable(lines.last()));
+
+        const Run again = Cli(QStringList{"trace", SamplePicture(), "--project", Path("all.dat"),
+                                          "-o", Path("again.dat")} +
+                              common);
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+        QVERIFY2(again.out.contains("\n0 buildings registered, 0 with a height, 0 without\n"),
+                 qPrintable(again.out));
+        // The same roofs and walls (a height read back from the file may
+        // differ in its last digit: the file keeps one decimal).
+        QCOMPARE(again.out.split('\n', Qt::SkipEmptyParts).last().section(": ", 1),
+                 lines.last().section(": ", 1));
+        // --project is an input: never the output.
+        const Run over = Cli(QStringList{"trace", SamplePicture(), "--project", Path("all.dat"),
+                                         "-o", Path("all.dat")} +
+                             common);
+        QVERIFY(over.code != 0);
+    }
+
     // The seven click points of sample picture 1's scene, double-clicked in
     // the window (picture opened as a file, altitudes typed in metres) and
     // given to the command line: the same project file, the same heights.
@@ -209,12 +261,28 @@ class CliTest : public QObject {
         QVERIFY(text.out.contains("verdict: " + verdict));
     }
 
-    // Without a click nothing is traced: the command says it needs one.
-    void cameraNeedsClicks() {
-        const Run r = Cli({"camera", SamplePicture(), "--altitudes", "589,134"});
-        QCOMPARE(r.code, 2);
-        QVERIFY2(r.err.contains("--click"), qPrintable(r.err));
-        QVERIFY(r.out.isEmpty());
+    // Without a click the camera is checked on every roof the whole-picture
+    // search finds: the right camera is never said to disagree, the other
+    // sample's altitudes are.
+    void cameraWithoutClicks_data() {
+        QTest::addColumn<QString>("altitudes");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("the picture's own altitudes") << "589,134" << true;
+        QTest::newRow("the other sample's") << "598,102" << false;
+    }
+    void cameraWithoutClicks() {
+        QFETCH(QString, altitudes);
+        QFETCH(bool, fits);
+        const Run r = Cli({"camera", SamplePicture(), "--altitudes", altitudes});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QRegularExpressionMatch m =
+            QRegularExpression("^whole picture: (\\d+) roofs found\n").match(r.out);
+        QVERIFY2(m.hasMatch(), qPrintable(r.out));
+        QVERIFY2(m.captured(1).toInt() >= 5, qPrintable(r.out));
+        QVERIFY2(r.out.contains(fits ? "verdict: disagrees" : "verdict: agrees") == false,
+                 qPrintable(r.out));
+        if (!fits)
+            QVERIFY2(r.out.contains("verdict: disagrees"), qPrintable(r.out));
     }
 
     // Under the other sample's altitudes trace registers the roofs and no

@@ -179,6 +179,13 @@ int main(int argc, char** argv) {
     w.Editor().Views().SelectFlatView();
     Shoot(w, out, QStringLiteral("3-sample1-traced-plan"));
 
+    // Sample picture 1 with every building found by "全ビル自動トレース", and
+    // the status bar's count.
+    w.Menus().LoadSamplePhotoMenu->trigger();
+    w.Menus().Edit.TraceAllMenu->trigger();
+    std::printf("whole-picture roofs: %d\n", int(data->gEachTopAreaNumber));
+    Shoot(w, out, QStringLiteral("3-sample1-traceall"));
+
     // Each sample picture through its menu command, with the sample data set
     // that outlines it drawn over it.
     w.Menus().LoadSamplePhotoMenu->trigger();
