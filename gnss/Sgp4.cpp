@@ -16,8 +16,8 @@ constexpr double kDeg = kPi / 180;
 constexpr double kTwoThirds = 2.0 / 3.0;
 
 // WGS-72, the constants the element sets are fitted with.
-constexpr double kMu = 398600.8;      // km^3/s^2
-constexpr double kRadius = 6378.135;  // km
+constexpr double kMu = 398600.8;     // km^3/s^2
+constexpr double kRadius = 6378.135; // km
 constexpr double kJ2 = 0.001082616;
 constexpr double kJ3 = -0.00000253881;
 constexpr double kJ4 = -0.00000165597;
@@ -28,7 +28,7 @@ const double kXke = 60.0 / std::sqrt(kRadius * kRadius * kRadius / kMu); // sqrt
 constexpr double kJd1950 = 2433281.5;
 
 // Lunar-solar constants of the deep-space model.
-constexpr double kZes = 0.01675, kZel = 0.05490;   // solar and lunar eccentricities
+constexpr double kZes = 0.01675, kZel = 0.05490;         // solar and lunar eccentricities
 constexpr double kZns = 1.19459e-5, kZnl = 1.5835218e-4; // mean motions, rad/min
 constexpr double kC1ss = 2.9864797e-6, kC1l = 4.7968065e-7;
 constexpr double kZsinis = 0.39785416, kZcosis = 0.91744867; // the ecliptic's obliquity
@@ -38,8 +38,7 @@ constexpr double kRptim = 4.37526908801129966e-3; // earth rotation, rad/min
 std::string Field(const std::string& line, std::size_t from, std::size_t to) {
     // Columns are 1-based and inclusive, as the format describes them.
     if (line.size() < to)
-        throw std::invalid_argument("the line is shorter than " + std::to_string(to) +
-                                    " columns");
+        throw std::invalid_argument("the line is shorter than " + std::to_string(to) + " columns");
     return line.substr(from - 1, to - from + 1);
 }
 
@@ -298,12 +297,12 @@ void Sgp4::InitDeepSpace(double epoch1950) {
         z2[b] = 6 * (a1 * a3 + a2 * a4) + z32[b] * emsq;
         z3[b] = 3 * (a3 * a3 + a4 * a4) + z33[b] * emsq;
         z11[b] = -6 * a1 * a5 + emsq * (-24 * x1 * x7 - 6 * x3 * x5);
-        z12[b] = -6 * (a1 * a6 + a3 * a5) +
-                 emsq * (-24 * (x2 * x7 + x1 * x8) - 6 * (x3 * x6 + x4 * x5));
+        z12[b] =
+            -6 * (a1 * a6 + a3 * a5) + emsq * (-24 * (x2 * x7 + x1 * x8) - 6 * (x3 * x6 + x4 * x5));
         z13[b] = -6 * a3 * a6 + emsq * (-24 * x2 * x8 - 6 * x4 * x6);
         z21[b] = 6 * a2 * a5 + emsq * (24 * x1 * x5 - 6 * x3 * x7);
-        z22[b] = 6 * (a4 * a5 + a2 * a6) +
-                 emsq * (24 * (x2 * x5 + x1 * x6) - 6 * (x4 * x7 + x3 * x8));
+        z22[b] =
+            6 * (a4 * a5 + a2 * a6) + emsq * (24 * (x2 * x5 + x1 * x6) - 6 * (x4 * x7 + x3 * x8));
         z23[b] = 6 * a4 * a6 + emsq * (24 * x2 * x6 - 6 * x4 * x8);
         z1[b] = z1[b] + z1[b] + betasq * z31[b];
         z2[b] = z2[b] + z2[b] + betasq * z32[b];
@@ -514,12 +513,12 @@ void Sgp4::DeepSecular(double t, double& em, double& argpm, double& inclm, doubl
                    d5220_ * std::sin(xomi + xli - g52) + d5232_ * std::sin(-xomi + xli - g52) +
                    d5421_ * std::sin(xomi + x2li - g54) + d5433_ * std::sin(-xomi + x2li - g54);
             xldot = xni + xfact_;
-            xnddt = d2201_ * std::cos(x2omi + xli - g22) + d2211_ * std::cos(xli - g22) +
-                    d3210_ * std::cos(xomi + xli - g32) + d3222_ * std::cos(-xomi + xli - g32) +
-                    d5220_ * std::cos(xomi + xli - g52) + d5232_ * std::cos(-xomi + xli - g52) +
-                    2 * (d4410_ * std::cos(x2omi + x2li - g44) + d4422_ * std::cos(x2li - g44) +
-                         d5421_ * std::cos(xomi + x2li - g54) +
-                         d5433_ * std::cos(-xomi + x2li - g54));
+            xnddt =
+                d2201_ * std::cos(x2omi + xli - g22) + d2211_ * std::cos(xli - g22) +
+                d3210_ * std::cos(xomi + xli - g32) + d3222_ * std::cos(-xomi + xli - g32) +
+                d5220_ * std::cos(xomi + xli - g52) + d5232_ * std::cos(-xomi + xli - g52) +
+                2 * (d4410_ * std::cos(x2omi + x2li - g44) + d4422_ * std::cos(x2li - g44) +
+                     d5421_ * std::cos(xomi + x2li - g54) + d5433_ * std::cos(-xomi + x2li - g54));
             xnddt *= xldot;
         }
         if (std::fabs(t - atime) < step) {
@@ -551,8 +550,7 @@ void Sgp4::DeepPeriodic(double t, double& ep, double& inclp, double& nodep, doub
     const double pe = terms(zms, kZes, se2_, se3_) + terms(zml, kZel, ee2_, e3_);
     const double pinc = terms(zms, kZes, si2_, si3_) + terms(zml, kZel, xi2_, xi3_);
     const double pl = terms(zms, kZes, sl2_, sl3_, sl4_) + terms(zml, kZel, xl2_, xl3_, xl4_);
-    double pgh =
-        terms(zms, kZes, sgh2_, sgh3_, sgh4_) + terms(zml, kZel, xgh2_, xgh3_, xgh4_);
+    double pgh = terms(zms, kZes, sgh2_, sgh3_, sgh4_) + terms(zml, kZel, xgh2_, xgh3_, xgh4_);
     double ph = terms(zms, kZes, sh2_, sh3_) + terms(zml, kZel, xh2_, xh3_);
     inclp += pinc;
     ep += pe;

@@ -56,8 +56,8 @@ class Sgp4 {
 
   private:
     void InitDeepSpace(double epoch1950);
-    void DeepSecular(double t, double& em, double& argpm, double& inclm, double& nodem,
-                     double& mm, double& nm) const;
+    void DeepSecular(double t, double& em, double& argpm, double& inclm, double& nodem, double& mm,
+                     double& nm) const;
     void DeepPeriodic(double t, double& ep, double& inclp, double& nodep, double& argpp,
                       double& mp) const;
 

@@ -133,10 +133,10 @@ class GnssSgp4Test : public QObject {
             QVERIFY2(e == Sgp4Error::None,
                      qPrintable(QString("t=%1 failed with %2").arg(times[k]).arg(int(e))));
             QCOMPARE(times[k], want[k].t);
-            worstR = std::max(worstR, std::hypot(r[0] - want[k].r[0], r[1] - want[k].r[1],
-                                                 r[2] - want[k].r[2]));
-            worstV = std::max(worstV, std::hypot(v[0] - want[k].v[0], v[1] - want[k].v[1],
-                                                 v[2] - want[k].v[2]));
+            worstR = std::max(
+                worstR, std::hypot(r[0] - want[k].r[0], r[1] - want[k].r[1], r[2] - want[k].r[2]));
+            worstV = std::max(
+                worstV, std::hypot(v[0] - want[k].v[0], v[1] - want[k].v[1], v[2] - want[k].v[2]));
         }
         // Every reference row was computed.
         QVERIFY(k >= want.size());
