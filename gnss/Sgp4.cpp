@@ -6,6 +6,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "gnss/Ephemerides.h"
+
 namespace velmora::gnss {
 
 namespace {
@@ -52,7 +54,14 @@ double Number(const std::string& text) {
         throw std::invalid_argument("an empty number field");
     t = t.substr(lead);
     // "+.123" and "-.5" are valid in the format.
-    const double v = std::stod(t, &used);
+    double v = 0;
+    try {
+        v = std::stod(t, &used);
+    } catch (const std::out_of_range&) {
+        throw std::invalid_argument("\"" + text + "\" is out of range");
+    } catch (const std::invalid_argument&) {
+        throw std::invalid_argument("\"" + text + "\" is not a number");
+    }
     if (used != t.size() || !std::isfinite(v))
         throw std::invalid_argument("\"" + text + "\" is not a number");
     return v;
@@ -78,7 +87,10 @@ double AssumedDecimal(const std::string& text) {
     for (char c : mantissa)
         if (!std::isdigit(static_cast<unsigned char>(c)))
             throw std::invalid_argument("\"" + text + "\" is not a number with an exponent");
-    return sign * Number("0." + mantissa) * std::pow(10.0, Number(exponent));
+    const double v = sign * Number("0." + mantissa) * std::pow(10.0, Number(exponent));
+    if (!std::isfinite(v))
+        throw std::invalid_argument("\"" + text + "\" is out of range");
+    return v;
 }
 
 double JulianDate(int year, int month, int day) {
@@ -710,6 +722,25 @@ Sgp4Error Sgp4::Propagate(double t, double r[3], double v[3]) const {
     v[2] = (mvt * uz + rvdot * vz) * kmps;
     if (mrt < 1)
         return Sgp4Error::Decayed;
+    return Sgp4Error::None;
+}
+
+Sgp4Error EcefAtGpsTime(const Sgp4& model, std::int64_t gpst, double fraction, double rs[3]) {
+    // The leap seconds at the instant in UTC: GPS time less those of the
+    // GPS-time instant, corrected where a leap second falls in between.
+    UtcSeconds utc = gpst - static_cast<std::int64_t>(GpsMinusUtc(gpst));
+    utc = gpst - static_cast<std::int64_t>(GpsMinusUtc(utc));
+    // Whole days and the rest apart, to keep the fraction's precision.
+    const double days = static_cast<double>(utc - 946728000) / 86400.0 + fraction / 86400.0;
+    const double jdUtc = 2451545.0 + days; // 946728000: 2000-01-01 12:00 UTC
+    const double minutes = ((2451545.0 - model.epochJd()) + days) * 1440.0;
+    double teme[3], v[3];
+    const Sgp4Error e = model.Propagate(minutes, teme, v);
+    if (e != Sgp4Error::None)
+        return e;
+    TemeToEcef(teme, jdUtc, rs);
+    for (int i = 0; i < 3; ++i)
+        rs[i] *= 1000;
     return Sgp4Error::None;
 }
 

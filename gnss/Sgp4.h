@@ -6,6 +6,7 @@
 // come out in TEME, the frame of the elements.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace velmora::gnss {
@@ -94,5 +95,12 @@ double GreenwichMeanSidereal(double jdUt1);
 // TEME to earth-fixed (pseudo-Earth-fixed: polar motion left out, well below
 // a metre at GNSS distances) at the Julian date `jdUt1`.
 void TemeToEcef(const double teme[3], double jdUt1, double ecef[3]);
+
+// Earth-fixed position in metres at GPS time `gpst` (seconds counted like
+// time_t's, plus `fraction`: what Ephemerides::Position takes). UTC comes
+// from the leap seconds of the day; UT1 is taken as UTC, which places a GNSS
+// satellite up to 2 km (0.005 degrees from the ground) along the earth's
+// rotation when |UT1 - UTC| nears its 0.9 s bound.
+Sgp4Error EcefAtGpsTime(const Sgp4& model, std::int64_t gpst, double fraction, double rs[3]);
 
 } // namespace velmora::gnss

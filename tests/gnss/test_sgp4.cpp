@@ -146,6 +146,39 @@ class GnssSgp4Test : public QObject {
         QVERIFY2(worstR < 1e-5, qPrintable(QString("position off by %1 km").arg(worstR)));
         QVERIFY2(worstV < 1e-8, qPrintable(QString("velocity off by %1 km/s").arg(worstV)));
     }
+
+    void brokenLines_data() {
+        QTest::addColumn<QString>("line1");
+        QTest::addColumn<QString>("line2");
+        QTest::addColumn<QString>("message");
+        const QString l1 = "1 00005U 58002B   00179.78495062  .00000023  00000-0  28098-4 0  4753";
+        const QString l2 = "2 00005  34.2682 348.7242 1859667 331.7664  19.3264 10.82419157413667";
+        QTest::newRow("short line 2") << l1 << l2.left(60) << "shorter than 63";
+        QTest::newRow("swapped") << l2 << l1 << "lines 1 and 2";
+        QTest::newRow("other satellite")
+            << l1 << QString(l2).replace(2, 5, "00006") << "different satellites";
+        QTest::newRow("letter in the inclination")
+            << l1 << QString(l2).replace(9, 7, "34.2x82") << "not a number";
+        QTest::newRow("drag exponent")
+            << QString(l1).replace(53, 8, " 28098-X") << l2 << "not a number";
+        QTest::newRow("day of the year")
+            << QString(l1).replace(20, 3, "400") << l2 << "day of the year";
+        QTest::newRow("no mean motion")
+            << l1 << QString(l2).replace(52, 11, " 0.00000000") << "mean motion";
+        QTest::newRow("huge ndot")
+            << QString(l1).replace(33, 10, "1e999     ") << l2 << "out of range";
+    }
+    void brokenLines() {
+        QFETCH(QString, line1);
+        QFETCH(QString, line2);
+        QFETCH(QString, message);
+        try {
+            ParseTwoLineElements(line1.toStdString(), line2.toStdString());
+            QFAIL("parsed");
+        } catch (const std::invalid_argument& e) {
+            QVERIFY2(QString(e.what()).contains(message), e.what());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(GnssSgp4Test)
