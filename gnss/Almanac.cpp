@@ -43,7 +43,7 @@ std::string Trim(const std::string& s) {
 
 // The PRN as the file gives it: GPS 1-32, QZSS 193-202.
 bool SetSatellite(AlmanacEntry& a, double id) {
-    if (id != std::floor(id))
+    if (id != std::floor(id) || id < 0 || id > 1000)
         return false;
     const int n = static_cast<int>(id);
     if (n >= 1 && n <= 32) {
@@ -144,6 +144,8 @@ std::vector<AlmanacEntry> ParseYuma(const std::string& text, const std::string& 
             if (!SetSatellite(a, v))
                 throw InputError(Where(file, number) + "not a GPS or QZSS PRN");
         } else if (k == "HEALTH") {
+            if (v != std::floor(v) || v < 0 || v > 255)
+                throw InputError(Where(file, number) + "the health is not a byte");
             a.health = static_cast<int>(v);
         } else if (k == "ECCENTRICITY") {
             a.eccentricity = v;
@@ -241,7 +243,11 @@ std::vector<AlmanacEntry> ParseSem(const std::string& text, const std::string& f
         a.meanAnomaly = next("mean anomaly") * kPi;
         a.af0 = next("Af0");
         a.af1 = next("Af1");
-        a.health = static_cast<int>(next("health"));
+        const int healthLine = at < tokens.size() ? tokens[at].line : number;
+        const double health = next("health");
+        if (health != std::floor(health) || health < 0 || health > 255)
+            throw InputError(Where(file, healthLine) + "the health is not a byte");
+        a.health = static_cast<int>(health);
         next("configuration");
         if (const std::string why = Implausible(a); !why.empty())
             throw InputError(Where(file, prnLine) + why);

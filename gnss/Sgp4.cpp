@@ -596,6 +596,8 @@ void Sgp4::DeepPeriodic(double t, double& ep, double& inclp, double& nodep, doub
 
 Sgp4Error Sgp4::Propagate(double t, double r[3], double v[3]) const {
     r[0] = r[1] = r[2] = v[0] = v[1] = v[2] = 0;
+    if (!(std::fabs(t) <= 20 * 366 * 1440.0))
+        return Sgp4Error::TimeOutOfRange;
     if (initError_ != Sgp4Error::None && t != 0)
         return initError_;
     // Secular gravity and drag.

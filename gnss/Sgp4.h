@@ -37,6 +37,10 @@ enum class Sgp4Error {
     PerturbedEccentricity = 3, // eccentricity out of [0, 1] after the periodic terms
     SemiLatusRectum = 4,       // negative semi-latus rectum
     Decayed = 6,               // radius below the earth's
+    // Not the model's: a time that is not a number or lies more than 20
+    // years from the epoch, where the resonance integration would take
+    // without end and the elements mean nothing.
+    TimeOutOfRange = 7,
 };
 
 class Sgp4 {

@@ -106,6 +106,10 @@ class GnssAlmanacTest : public QObject {
         QTest::newRow("YUMA bad number") << Yuma("01", "1.3x") << "is not a number";
         QTest::newRow("YUMA eccentricity") << Yuma("01", "0.9") << "eccentricity";
         QTest::newRow("YUMA not a PRN") << Yuma("40") << "not a GPS or QZSS PRN";
+        QTest::newRow("YUMA huge PRN") << Yuma("1e300") << "not a GPS or QZSS PRN";
+        QTest::newRow("YUMA health")
+            << Yuma("01").replace("Health:                     000", "Health: 1e300")
+            << "not a byte";
         QTest::newRow("YUMA tiny orbit") << Yuma("01", "0.01", "1.0") << "SQRT(A)";
         QTest::newRow("YUMA unknown field") << Yuma("01") + "Colour: 3\n"
                                             << "unknown";

@@ -147,6 +147,26 @@ class GnssSgp4Test : public QObject {
         QVERIFY2(worstV < 1e-8, qPrintable(QString("velocity off by %1 km/s").arg(worstV)));
     }
 
+    // Times the model cannot serve come back as an error, not as a hang in
+    // the resonance integration.
+    void timeOutOfRange_data() {
+        QTest::addColumn<double>("minutes");
+        QTest::newRow("not a number") << std::nan("");
+        QTest::newRow("infinite") << HUGE_VAL;
+        QTest::newRow("25 years on") << 25 * 366 * 1440.0;
+        QTest::newRow("25 years before") << -25 * 366 * 1440.0;
+    }
+    void timeOutOfRange() {
+        QFETCH(double, minutes);
+        // A geosynchronous orbit: the 24-hour resonance.
+        const Sgp4 geo(ParseTwoLineElements(
+            "1 26900U 01039A   06106.74503247  .00000045  00000-0  10000-3 0  8290",
+            "2 26900   0.0164 266.5378 0003319  86.1794 182.2590  1.00273847 16981"));
+        double r[3], v[3];
+        QCOMPARE(geo.Propagate(minutes, r, v), Sgp4Error::TimeOutOfRange);
+        QCOMPARE(geo.Propagate(minutes > 0 ? 5 * 366 * 1440.0 : -1440, r, v), Sgp4Error::None);
+    }
+
     void brokenLines_data() {
         QTest::addColumn<QString>("line1");
         QTest::addColumn<QString>("line2");
