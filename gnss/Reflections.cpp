@@ -62,7 +62,9 @@ std::vector<Reflection> SpecularReflections(std::span<const Footprint> prisms, P
     for (std::size_t p = 0; p < prisms.size(); ++p) {
         const Footprint& f = prisms[p];
         const std::size_t n = f.ring.size();
-        if (n < 3 || f.height <= 0)
+        // A ring that crosses itself has no outside to tell its faces'
+        // fronts by: it still blocks, but reflects nothing.
+        if (n < 3 || f.height <= 0 || f.crossesItself)
             continue;
         // Outward normals: to the right of each edge on a counter-clockwise ring.
         const double side = SignedArea(f.ring) > 0 ? 1 : -1;

@@ -33,6 +33,7 @@ std::vector<Footprint> Scene(const QString& name) {
     const double west = name.contains("low west") ? 10 : 30;
     const double east = name.contains("tall east") ? 40 : 30;
     s.push_back(Box(-20, -100, -10, 100, west, name.contains("clockwise")));
+    s.back().crossesItself = name.contains("crossing");
     s.push_back(Box(10, -100, 20, 100, east));
     if (name.contains("kiosk"))
         s.push_back(Box(-7, -2, -3, 2, 12)); // between the receiver and the west face
@@ -114,6 +115,8 @@ class GnssReflectionsTest : public QObject {
         // The leg from the face to the receiver passes the kiosk at 7.5 m.
         QTest::newRow("receiver leg blocked")
             << "canyon kiosk" << 0.0 << 0.0 << 90.0 << 50.0 << -1.0;
+        QTest::newRow("west outline crossing itself")
+            << "canyon crossing" << 0.0 << 0.0 << 90.0 << 50.0 << -1.0;
         QTest::newRow("beside the kiosk")
             << "canyon kiosk" << 0.0 << 10.0 << 90.0 << 50.0 << 20 * c50;
         // Along the street, in view: no face turns towards it.

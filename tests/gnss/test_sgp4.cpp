@@ -120,6 +120,7 @@ class GnssSgp4Test : public QObject {
         }
         const std::vector<double> times = RunTimes(c);
         double worstR = 0, worstV = 0;
+        QString stop;
         std::size_t k = 0;
         for (; k < times.size(); ++k) {
             double r[3], v[3];
@@ -128,6 +129,7 @@ class GnssSgp4Test : public QObject {
                 // The reference stopped here: the model must fail too.
                 QVERIFY2(e != Sgp4Error::None,
                          qPrintable(QString("t=%1 gave a position").arg(times[k])));
+                stop = QString(", stops at %1 min with error %2").arg(times[k]).arg(int(e));
                 break;
             }
             QVERIFY2(e == Sgp4Error::None,
@@ -140,9 +142,9 @@ class GnssSgp4Test : public QObject {
         }
         // Every reference row was computed.
         QVERIFY(k >= want.size());
-        qInfo("%s %s: %zu steps, worst position %.3g km, velocity %.3g km/s",
+        qInfo("%s %s: %zu steps, worst position %.3g km, velocity %.3g km/s%s",
               c.line1.substr(2, 5).c_str(), model.DeepSpace() ? "deep space" : "near Earth",
-              want.size(), worstR, worstV);
+              want.size(), worstR, worstV, qPrintable(stop));
         QVERIFY2(worstR < 1e-5, qPrintable(QString("position off by %1 km").arg(worstR)));
         QVERIFY2(worstV < 1e-8, qPrintable(QString("velocity off by %1 km/s").arg(worstV)));
     }
