@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/InputLineFrm.h"
 #include "cli/CliSupport.h"
@@ -317,10 +318,11 @@ void GnssDialog::Start() {
     gnss::Buildings b = gnss::MeasuredBuildings(*copy);
     prisms_ = std::move(b.prisms);
     unmeasured_ = std::move(b.unmeasured);
+    crossing_ = std::move(b.crossing);
 
     std::vector<std::string> files;
     for (int i = 0; i < files_->count(); ++i)
-        files.push_back(QFile::encodeName(files_->item(i)->text()).toStdString());
+        files.push_back(ExistingPathBytes(files_->item(i)->text()));
     const bool tle = kind_->currentIndex() == 1;
     stop_ = std::make_shared<std::atomic<bool>>(false);
     auto outcome = std::make_shared<std::pair<std::unique_ptr<gnss::Prediction>, QString>>();
@@ -331,10 +333,12 @@ void GnssDialog::Start() {
         try {
             const gnss::Ephemerides orbits =
                 tle ? gnss::Ephemerides::FromTle(files.front()) : gnss::Ephemerides::FromNav(files);
+            if (const std::string problem = gnss::SettingsProblem(s); !problem.empty())
+                throw std::invalid_argument(problem);
             const std::size_t n = gnss::EpochCount(s);
             const gnss::UtcSeconds end =
                 s.start + static_cast<gnss::UtcSeconds>((n - 1) * static_cast<std::size_t>(s.step));
-            const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end);
+            const std::vector<std::string> idle = orbits.FilesCoveringNone(s.start, end, s.step);
             if (!idle.empty()) {
                 outcome->second = QStringLiteral("%1: 期間中に使えるエフェメリスがありません。")
                                       .arg(QString::fromLocal8Bit(idle.front().c_str()));
@@ -398,6 +402,13 @@ void GnssDialog::Done(QString error) {
             for (const Count c : unmeasured_)
                 roofs << QString::number(c);
             text += QStringLiteral("\n高さが測られていない屋根 (除外): ") +
+                    roofs.join(QStringLiteral(", "));
+        }
+        if (!crossing_.empty()) {
+            QStringList roofs;
+            for (const Count c : crossing_)
+                roofs << QString::number(c);
+            text += QStringLiteral("\n輪郭が交差している屋根 (除外): ") +
                     roofs.join(QStringLiteral(", "));
         }
         if (m.incompleteEpochs > 0)

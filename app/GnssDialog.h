@@ -79,6 +79,7 @@ class GnssDialog : public QDialog {
     gnss::PredictionSettings running_;
     std::vector<Footprint> prisms_;
     std::vector<Count> unmeasured_;
+    std::vector<Count> crossing_; // roofs left out: the outline crosses itself
     std::unique_ptr<gnss::Prediction> result_;
     gnss::PredictionSettings shown_;
     std::vector<Footprint> shownPrisms_;

@@ -38,6 +38,8 @@ QString ProblemText(cli::ShadowProblem p) {
     case cli::ShadowProblem::GridTooLarge:
         return QStringLiteral(
             "格子が大きすぎます。格子の大きさを大きくするか、範囲を狭めてください。");
+    case cli::ShadowProblem::Implausible:
+        return QStringLiteral("屋根の高さか位置がありえない値です。壁線と高度を確かめてください。");
     }
     return {};
 }
@@ -276,6 +278,13 @@ bool ShadeMapDialog::Compute() {
         for (const Count roof : result_->unmeasured)
             roofs << QString::number(roof);
         status += QStringLiteral("高さの測られていない屋根 %1 は除きました（斜線）。")
+                      .arg(roofs.join(QStringLiteral(", ")));
+    }
+    if (!result_->crossing.empty()) {
+        QStringList roofs;
+        for (const Count roof : result_->crossing)
+            roofs << QString::number(roof);
+        status += QStringLiteral("輪郭が交差している屋根 %1 は除きました。")
                       .arg(roofs.join(QStringLiteral(", ")));
     }
     if (result_->map.sunDownSamples > 0)

@@ -144,6 +144,33 @@ std::vector<Ring> CutAtAntimeridian(const Ring& ring) {
     return out;
 }
 
+std::vector<Ring> SplitLineAtAntimeridian(const Ring& line) {
+    const auto wrap = [](double lon) {
+        return lon > 180 ? lon - 360 : lon < -180 ? lon + 360 : lon;
+    };
+    std::vector<Ring> out(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (i > 0) {
+            const auto& a = line[i - 1];
+            const auto& b = line[i];
+            for (const double cut : {180.0, -180.0}) {
+                // Within -180 ... 180 on this side of the cut.
+                const auto inside = [cut](double lon) { return cut > 0 ? lon <= cut : lon >= cut; };
+                if (inside(a[0]) == inside(b[0]))
+                    continue;
+                const double lat = Degrees7(a[1] + (cut - a[0]) / (b[0] - a[0]) * (b[1] - a[1]));
+                const double end = inside(a[0]) ? cut : -cut;
+                out.back().push_back({end, lat});
+                out.emplace_back();
+                out.back().push_back({-end, lat});
+            }
+        }
+        out.back().push_back({wrap(line[i][0]), line[i][1]});
+    }
+    std::erase_if(out, [](const Ring& part) { return part.size() < 2; });
+    return out;
+}
+
 std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double latitude,
                                               double longitude, LeftOut* leftOut) {
     const LocalToWgs84 toWgs84(latitude, longitude);

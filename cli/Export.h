@@ -44,6 +44,12 @@ std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double lati
 // origin's (they may run past 180 or -180) in, rings within -180 ... 180 out.
 std::vector<Ring> CutAtAntimeridian(const Ring& ring);
 
+// An open line of [lon, lat] points, longitudes continuous around the
+// origin's, cut where it crosses the antimeridian (RFC 7946 3.1.9): parts
+// within -180 ... 180, one ending and the next starting on the cut. Lines
+// that do not cross come back whole.
+std::vector<Ring> SplitLineAtAntimeridian(const Ring& line);
+
 // Plan points (metres east and north of that ground point) as [lon, lat]
 // in degrees rounded to 7 decimals, placed as the footprints are.
 std::vector<std::array<double, 2>> PlanToLonLat(const std::vector<PlanXY>& points, double latitude,

@@ -23,8 +23,10 @@ using gnss::EpochSky;
 using gnss::Prediction;
 using gnss::SkyState;
 
-// A day at one-second steps is the most one run computes.
-constexpr std::size_t kMaxEpochs = 86401;
+using gnss::kMaxEpochs;
+
+// SGP4 places a satellite kilometres off after a few days.
+constexpr double kTleFreshDays = 3;
 
 QString Dop(const std::optional<gnss::Dops>& d) {
     return d ? Fixed(d->pdop, 2) : QStringLiteral("-");
@@ -248,6 +250,9 @@ int GnssCommand(const QStringList& args) {
     Run run;
     gnss::PredictionSettings& s = run.settings;
     std::tie(s.at.x, s.at.y) = ParsePair(required("at", "X,Y"), QStringLiteral("--at"));
+    if (!(std::fabs(s.at.x) <= gnss::kMaxPlanOffset && std::fabs(s.at.y) <= gnss::kMaxPlanOffset))
+        throw UsageError(QStringLiteral("--at: expected metres within -%1 ... %1 of the origin")
+                             .arg(gnss::kMaxPlanOffset, 0, 'f', 0));
     std::tie(s.latitude, s.longitude) = ParseOrigin(required("origin", "LAT,LON"));
     s.groundHeight = ParseNumber(p.value(QStringLiteral("height")), QStringLiteral("--height"));
     if (std::fabs(s.groundHeight) > 10000)
@@ -296,6 +301,8 @@ int GnssCommand(const QStringList& args) {
             s.systems += static_cast<char>(t[0].toLatin1());
         }
     }
+    if (const std::string problem = gnss::SettingsProblem(s); !problem.empty())
+        throw UsageError(QString::fromStdString(problem));
     const QString plot = p.value(QStringLiteral("plot"));
     const QString chart = p.value(QStringLiteral("chart"));
     for (const auto& [name, option] : {std::pair{plot, "--plot"}, std::pair{chart, "--chart"}})
@@ -316,24 +323,24 @@ int GnssCommand(const QStringList& args) {
     std::optional<gnss::Ephemerides> orbits;
     try {
         if (!tle.isEmpty()) {
-            orbits.emplace(gnss::Ephemerides::FromTle(QFile::encodeName(tle).toStdString()));
+            orbits.emplace(gnss::Ephemerides::FromTle(PathBytes(tle)));
         } else {
             std::vector<std::string> files;
             for (const QString& n : navs)
-                files.push_back(QFile::encodeName(n).toStdString());
+                files.push_back(PathBytes(n));
             orbits.emplace(gnss::Ephemerides::FromNav(files));
         }
     } catch (const gnss::InputError& e) {
-        throw Failure(QString::fromLocal8Bit(e.what()));
+        throw Failure(ArgumentText(e.what()));
     }
     const gnss::UtcSeconds end =
         s.start +
         static_cast<gnss::UtcSeconds>((gnss::EpochCount(s) - 1) * static_cast<std::size_t>(s.step));
-    const std::vector<std::string> idle = orbits->FilesCoveringNone(s.start, end);
+    const std::vector<std::string> idle = orbits->FilesCoveringNone(s.start, end, s.step);
     if (!idle.empty())
         throw Failure(QStringLiteral("%1: covers none of the period %2 ... %3")
-                          .arg(QString::fromLocal8Bit(idle.front().c_str()),
-                               plots::UtcText(s.start), plots::UtcText(end)));
+                          .arg(ArgumentText(idle.front().c_str()), plots::UtcText(s.start),
+                               plots::UtcText(end)));
     run.prediction = gnss::Predict(*orbits, run.buildings.prisms, s);
     run.summary = gnss::Summarise(run.prediction, s.step);
 
@@ -342,6 +349,18 @@ int GnssCommand(const QStringList& args) {
                      "velmora-cli: warning: %s: roofs %s have no measured height (no wall line, or "
                      "a height of 0 or less) and are left out\n",
                      qPrintable(project.path), qPrintable(RoofList(run.buildings.unmeasured)));
+    WarnRoofs(project.path, run.buildings.crossing, kCrossingWarning);
+    if (const std::vector<std::string> far = orbits->ElementsFarFrom(s.start, end, kTleFreshDays);
+        !far.empty()) {
+        QStringList ids;
+        for (const std::string& id : far)
+            ids << ArgumentText(id.c_str());
+        std::fprintf(stderr,
+                     "velmora-cli: warning: %s: the elements of %s lie more than %g days from the "
+                     "period; their positions may be kilometres off\n",
+                     PathBytes(tle).c_str(), qPrintable(ids.join(QStringLiteral(", "))),
+                     kTleFreshDays);
+    }
     if (run.summary.incompleteEpochs > 0)
         std::fprintf(stderr,
                      "velmora-cli: warning: at %zu epochs some satellites have no valid ephemeris; "

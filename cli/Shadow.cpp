@@ -16,9 +16,6 @@ namespace velmora::cli {
 
 namespace {
 
-// Grids beyond this many cells take more memory than a map is worth.
-constexpr double kMaxCells = 16e6;
-
 QString DateText(const ShadePeriod& p) {
     return QDate(p.year, p.month, p.day).toString(Qt::ISODate);
 }
@@ -79,15 +76,43 @@ QString ClockText(double hours) {
 std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowRequest& r,
                                           const ShadeProgress& progress) {
     ShadowResult s;
+    if (!(r.cell >= kMinShadeCell && r.cell <= kMaxShadeCell))
+        throw ShadowFailure(ShadowProblem::Implausible,
+                            QStringLiteral("the cell size must be %1 ... %2 metres")
+                                .arg(kMinShadeCell)
+                                .arg(kMaxShadeCell));
     std::vector<Footprint> buildings;
     for (Footprint& f : NorthUpFootprints(d)) {
         if (f.ring.size() < 3)
             continue;
+        if (f.crossesItself) {
+            s.crossing.push_back(f.roof);
+            continue;
+        }
         const bool measured = HasMeasuredHeight(d, f.roof);
+        const bool near = std::all_of(f.ring.begin(), f.ring.end(), [](const PlanXY& p) {
+            return std::fabs(p.x) <= kMaxShadeReach && std::fabs(p.y) <= kMaxShadeReach;
+        });
+        if (measured && !near)
+            throw ShadowFailure(ShadowProblem::Implausible,
+                                QStringLiteral("roof %1 lies more than %2 km from the origin; "
+                                               "check the picture's altitudes")
+                                    .arg(f.roof)
+                                    .arg(kMaxShadeReach / 1000));
+        if (measured && !(f.height <= kMaxRoofHeight))
+            throw ShadowFailure(ShadowProblem::Implausible,
+                                QStringLiteral("roof %1: a height of %2 m is not plausible (at "
+                                               "most %3 m); check its wall line")
+                                    .arg(f.roof)
+                                    .arg(f.height, 0, 'g', 6)
+                                    .arg(kMaxRoofHeight));
         if (measured)
             buildings.push_back(f);
         else
             s.unmeasured.push_back(f.roof);
+        // An unmeasured roof far out has no place on the map.
+        if (!near)
+            continue;
         s.measured.push_back(measured);
         s.footprints.push_back(std::move(f));
     }
@@ -99,8 +124,8 @@ std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowReq
             ShadowProblem::NoHeights,
             QStringLiteral("no roof has a measured height (a wall line): there is no "
                            "shadow to compute"));
-    const ShadeGrid grid = GridAround(s.footprints, r.extent, r.cell);
-    if (static_cast<double>(grid.nx) * grid.ny > kMaxCells)
+    const ShadeGrid grid = GridAround(buildings, r.extent, r.cell);
+    if (static_cast<double>(grid.nx) * grid.ny > kMaxShadeCells)
         throw ShadowFailure(ShadowProblem::GridTooLarge,
                             QStringLiteral("the grid would have %1 x %2 cells; choose a larger "
                                            "cell or a smaller extent (at most 16 million cells)")
@@ -170,20 +195,33 @@ QByteArray ShadowGeoJson(const ShadowResult& s, const ShadowRequest& r) {
     using json = nlohmann::ordered_json;
     json features = json::array();
     auto add = [&](const PlanLine& line, json properties) {
-        json coordinates = json::array();
-        std::array<double, 2> last{NAN, NAN};
-        for (const auto& c : PlanToLonLat(line.points, r.site.latitude, r.site.longitude)) {
-            // Points closer than the rounding become one.
-            if (c == last)
-                continue;
-            coordinates.push_back({c[0], c[1]});
-            last = c;
+        // Longitudes continuous around the origin's, then cut at the
+        // antimeridian as the footprints are.
+        Ring lonLat = PlanToLonLat(line.points, r.site.latitude, r.site.longitude);
+        for (auto& c : lonLat)
+            c[0] = r.site.longitude + std::remainder(c[0] - r.site.longitude, 360.0);
+        json parts = json::array();
+        for (const Ring& part : SplitLineAtAntimeridian(lonLat)) {
+            json coordinates = json::array();
+            std::array<double, 2> last{NAN, NAN};
+            for (const auto& c : part) {
+                // Points closer than the rounding become one.
+                if (c == last)
+                    continue;
+                coordinates.push_back({c[0], c[1]});
+                last = c;
+            }
+            if (coordinates.size() >= 2)
+                parts.push_back(std::move(coordinates));
         }
-        if (coordinates.size() < 2)
+        if (parts.empty())
             return;
+        json geometry = parts.size() == 1
+                            ? json{{"type", "LineString"}, {"coordinates", parts[0]}}
+                            : json{{"type", "MultiLineString"}, {"coordinates", parts}};
         features.push_back({{"type", "Feature"},
                             {"properties", std::move(properties)},
-                            {"geometry", {{"type", "LineString"}, {"coordinates", coordinates}}}});
+                            {"geometry", std::move(geometry)}});
     };
     for (const ShadeLevelLines& c : s.contours)
         for (const PlanLine& line : c.lines)
@@ -301,8 +339,10 @@ int ShadowCommand(const QStringList& args) {
     if (r.planeHeight < 0)
         throw UsageError(QStringLiteral("--plane-height: the height cannot be negative"));
     r.cell = ParseNumber(p.value(QStringLiteral("cell")), QStringLiteral("--cell"));
-    if (!(r.cell >= 0.05))
-        throw UsageError(QStringLiteral("--cell: expected at least 0.05 metres"));
+    if (!(r.cell >= kMinShadeCell && r.cell <= kMaxShadeCell))
+        throw UsageError(QStringLiteral("--cell: expected %1 ... %2 metres")
+                             .arg(kMinShadeCell)
+                             .arg(kMaxShadeCell));
     r.extent = ParseNumber(p.value(QStringLiteral("extent")), QStringLiteral("--extent"));
     if (r.extent < 0 || r.extent > 5000)
         throw UsageError(QStringLiteral("--extent: expected 0 ... 5000 metres"));
@@ -316,6 +356,7 @@ int ShadowCommand(const QStringList& args) {
     const std::optional<ShadowResult> s = ComputeShadow(*project.data, r);
     if (!s)
         throw Failure(QStringLiteral("the computation was cancelled"));
+    WarnRoofs(project.path, s->crossing, kCrossingWarning);
     for (const Count roof : s->unmeasured)
         std::fprintf(stderr,
                      "velmora-cli: %s: roof %d has no measured height (no wall line) and is left "

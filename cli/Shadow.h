@@ -32,12 +32,18 @@ struct ShadowResult {
     std::vector<Footprint> footprints; // every roof with an outline
     std::vector<bool> measured;        // per footprint
     std::vector<Count> unmeasured;     // roofs left out: no measured height
+    std::vector<Count> crossing;       // roofs left out: the outline crosses itself
     std::vector<ShadeLevelLines> contours;
     std::vector<ShadeOutline> hourly;
 };
 
 // Why there is no map; the window words it in its own language.
-enum class ShadowProblem { NoRoofs, NoHeights, SunDown, GridTooLarge };
+enum class ShadowProblem { NoRoofs, NoHeights, SunDown, GridTooLarge, Implausible };
+
+// Cell sizes a map is made with, metres.
+inline constexpr double kMinShadeCell = 0.05, kMaxShadeCell = 100;
+// No building is taller: a measured height above it is a mistaken wall line.
+inline constexpr double kMaxRoofHeight = 1000;
 class ShadowFailure : public Failure {
   public:
     ShadowFailure(ShadowProblem problem, const QString& message)
@@ -50,7 +56,10 @@ QString ClockText(double hours);
 
 // The whole map; throws Failure when there is nothing to map (no roofs, no
 // roof with a measured height, the sun below the horizon all period, a grid
-// too large). Nothing when `progress` cancels.
+// too large, a cell size outside kMinShadeCell ... kMaxShadeCell, a measured
+// roof above kMaxRoofHeight or beyond kMaxShadeReach). Roofs whose outline
+// crosses itself are left out, as are unmeasured roofs out of that reach.
+// Only measured roofs decide the grid. Nothing when `progress` cancels.
 std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowRequest& r,
                                           const ShadeProgress& progress = {});
 

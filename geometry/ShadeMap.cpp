@@ -91,10 +91,12 @@ class SpanRows {
                 // Cells whose centre lies in [a, b].
                 const double ia = std::ceil((a - g_.x0) / g_.cell - 0.5);
                 const double ib = std::floor((b - g_.x0) / g_.cell - 0.5);
+                // Within the row before the cast: far or broken spans miss it.
+                if (!(ia <= ib) || ib < 0 || ia > g_.nx - 1.0)
+                    continue;
                 const int i0 = static_cast<int>(std::max(ia, 0.0));
                 const int i1 = static_cast<int>(std::min(ib, g_.nx - 1.0));
-                if (i0 <= i1)
-                    cells(j, i0, i1);
+                cells(j, i0, i1);
             }
             row.clear();
         }
@@ -109,7 +111,7 @@ class SpanRows {
             return false;
         const double a = std::ceil((lo - g_.y0) / g_.cell - 0.5);
         const double b = std::floor((hi - g_.y0) / g_.cell - 0.5);
-        if (b < 0 || a > g_.ny - 1)
+        if (!(a <= b) || b < 0 || a > g_.ny - 1)
             return false;
         j0 = static_cast<int>(std::max(a, 0.0));
         j1 = static_cast<int>(std::min(b, g_.ny - 1.0));
@@ -172,7 +174,17 @@ void CastShadows(SpanRows& rows, std::span<const Footprint> buildings, double pl
 }
 
 bool GridUsable(const ShadeGrid& g) {
-    return g.nx > 0 && g.ny > 0 && g.cell > 0 && std::isfinite(g.x0) && std::isfinite(g.y0);
+    return g.nx > 0 && g.ny > 0 && static_cast<double>(g.nx) * g.ny <= kMaxShadeCells &&
+           g.cell > 0 && std::isfinite(g.cell) && std::isfinite(g.x0) && std::isfinite(g.y0);
+}
+
+// A grid side in cells; past what an int holds (or not a number) it is the
+// largest int, which no grid limit accepts.
+int Cells(double span, double cell) {
+    const double n = std::ceil(span / cell);
+    if (!(n < static_cast<double>(std::numeric_limits<int>::max())))
+        return std::numeric_limits<int>::max();
+    return std::max(1, static_cast<int>(n));
 }
 
 } // namespace
@@ -220,8 +232,12 @@ ShadeGrid GridAround(std::span<const Footprint> footprints, double margin, doubl
         return g;
     g.x0 = std::floor((x0 - margin) / cell) * cell;
     g.y0 = std::floor((y0 - margin) / cell) * cell;
-    g.nx = std::max(1, static_cast<int>(std::ceil((x1 + margin - g.x0) / cell)));
-    g.ny = std::max(1, static_cast<int>(std::ceil((y1 + margin - g.y0) / cell)));
+    g.nx = Cells(x1 + margin - g.x0, cell);
+    g.ny = Cells(y1 + margin - g.y0, cell);
+    // Corners so far out that a cell is lost in their rounding make no map.
+    const double reach = std::max({std::fabs(x0), std::fabs(x1), std::fabs(y0), std::fabs(y1)});
+    if (!(reach + margin <= kMaxShadeReach))
+        g.nx = g.ny = std::numeric_limits<int>::max();
     return g;
 }
 
@@ -246,8 +262,12 @@ std::vector<ShadeInstant> SampleInstants(const ShadePeriod& p, const SunSite& si
     if (!(p.stepMinutes > 0) || !(p.toHours > p.fromHours))
         return out;
     const double step = p.stepMinutes / 60;
-    const auto n = static_cast<int>(std::lround((p.toHours - p.fromHours) / step));
-    out.reserve(static_cast<std::size_t>(std::max(n, 0)));
+    // One day at the most.
+    const double count = std::round((p.toHours - p.fromHours) / step);
+    if (!(count <= 48 * 60 * 60))
+        return out;
+    const auto n = static_cast<int>(count);
+    out.reserve(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k)
         out.push_back(InstantAt(p, site, p.fromHours + (k + 0.5) * step));
     return out;

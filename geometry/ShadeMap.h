@@ -49,9 +49,16 @@ struct ShadeGrid {
     PlanXY Centre(int i, int j) const { return {x0 + (i + 0.5) * cell, y0 + (j + 0.5) * cell}; }
 };
 
+// Grids beyond this many cells take more memory than a map is worth; no
+// computation takes them.
+inline constexpr double kMaxShadeCells = 16e6;
+// Plan points farther than this from the origin (metres) are no town block.
+inline constexpr double kMaxShadeReach = 1e6;
+
 // The grid around the footprints' bounding box widened by `margin` metres on
 // every side, its corner on a multiple of the cell size. Empty (nx = ny = 0)
-// without footprints.
+// without footprints. A side past an int's range, and every side of a grid
+// reaching beyond kMaxShadeReach, is the largest int: above kMaxShadeCells.
 ShadeGrid GridAround(std::span<const Footprint> footprints, double margin, double cell);
 
 // The period of one day.

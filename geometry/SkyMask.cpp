@@ -83,7 +83,8 @@ double SkyScene::ElevationAt(double azimuthDeg) const {
 
 std::vector<double> SkyScene::Mask(double stepDeg) const {
     std::vector<double> mask;
-    if (!(stepDeg > 0 && stepDeg <= 360))
+    // A step finer than this would take more memory than any mask needs.
+    if (!(stepDeg >= 1e-4 && stepDeg <= 360))
         return mask;
     const int n = static_cast<int>(std::lround(360 / stepDeg));
     if (n < 1 || std::fabs(n * stepDeg - 360) > 1e-9)
@@ -97,6 +98,9 @@ std::vector<double> SkyScene::Mask(double stepDeg) const {
     // each edge visits only the azimuths it covers.
     mask.assign(static_cast<std::size_t>(n), 0.0);
     for (const Edge& e : edges_) {
+        // Corners without a place (not finite) cover no azimuth.
+        if (!(std::fabs(e.fromDeg) <= 720 && e.spanDeg >= 0 && e.spanDeg <= 360))
+            continue;
         const int first = static_cast<int>(std::ceil(e.fromDeg / stepDeg - 1e-9));
         const int last = static_cast<int>(std::floor((e.fromDeg + e.spanDeg) / stepDeg + 1e-9));
         for (int k = first; k <= last; ++k) {

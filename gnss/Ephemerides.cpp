@@ -1,13 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gnss/Ephemerides.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <optional>
 #include <set>
+#include <sstream>
+#include <string_view>
+#include <system_error>
 
+#include "data/SafeFile.h"
 #include "gnss/Rtklib.h"
 
 // RTKLIB's reading functions report through these hooks, which the linking
@@ -31,15 +45,20 @@ using rtk::gtime_t;
 constexpr std::size_t kNavBytes = 32u << 20;
 constexpr std::size_t kSmallBytes = 1u << 20;
 
+// Mapped rather than allocated: the pages are zero until RTKLIB writes
+// them, so the untouched bulk of the buffer costs nothing.
 struct Zeroed {
     void* p = nullptr;
-    explicit Zeroed(std::size_t n) : p(std::calloc(1, n)) {
-        if (!p)
+    std::size_t n = 0;
+    explicit Zeroed(std::size_t bytes)
+        : p(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)),
+          n(bytes) {
+        if (p == MAP_FAILED)
             throw std::bad_alloc();
     }
     Zeroed(const Zeroed&) = delete;
     Zeroed& operator=(const Zeroed&) = delete;
-    ~Zeroed() { std::free(p); }
+    ~Zeroed() { ::munmap(p, n); }
 };
 
 struct Nav {
@@ -100,11 +119,18 @@ bool Healthy(char system, int svh) {
 
 using Fix = Ephemerides::Fix;
 
+// Where a position can be: a corrupt ephemeris or a failed propagation
+// gives infinities, NaN or places far outside any orbit.
+bool AtOrbitDistance(const double r[3]) {
+    const double d = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    return std::isfinite(d) && d >= kMinOrbitRadius && d <= kMaxOrbitRadius;
+}
+
 Fix BroadcastFix(const Nav& nav, int sat, char system, gtime_t t, double rs[3]) {
     double out[6], dts[2], var = 0;
     int svh = 0;
     if (!rtk::satpos(t, t, sat, rtk::kEphBroadcast, nav.buffer.p, out, dts, &var, &svh) ||
-        !(out[0] * out[0] + out[1] * out[1] + out[2] * out[2] > 0))
+        !AtOrbitDistance(out))
         return Fix::NoEphemeris;
     if (!Healthy(system, svh))
         return Fix::Unhealthy;
@@ -116,15 +142,20 @@ bool BroadcastPosition(const Nav& nav, int sat, char system, gtime_t t, double r
     return BroadcastFix(nav, sat, system, t, rs) == Fix::Position;
 }
 
-// The GPS time of each sample across a UTC period, the last instant included.
-std::vector<gtime_t> Samples(UtcSeconds from, UtcSeconds to, double sample) {
+// The GPS time of the epochs from, from + step, ... up to `to` (UTC): one
+// every `sample` seconds at the most, and the last.
+std::vector<gtime_t> Samples(UtcSeconds from, UtcSeconds to, int step, double sample) {
     std::vector<gtime_t> out;
-    const double span = static_cast<double>(to - from);
-    const int n = span > 0 ? static_cast<int>(std::ceil(span / sample)) : 0;
-    for (int i = 0; i <= n; ++i) {
-        const double dt = std::min(span, i * sample);
-        const gtime_t utc{static_cast<std::time_t>(from), 0};
-        out.push_back(rtk::utc2gpst(rtk::timeadd(utc, dt)));
+    if (to < from || step <= 0)
+        return out;
+    const UtcSeconds last = (to - from) / step;
+    const double ratio = sample / step;
+    const UtcSeconds stride = ratio >= 2 ? static_cast<UtcSeconds>(std::min(ratio, 1e9)) : 1;
+    for (UtcSeconds k = 0;; k += stride) {
+        const UtcSeconds i = std::min(k, last);
+        out.push_back(rtk::utc2gpst(gtime_t{static_cast<std::time_t>(from + i * step), 0}));
+        if (i == last)
+            break;
     }
     return out;
 }
@@ -156,22 +187,139 @@ std::string Where(const std::string& file, int line) {
     return file + ": line " + std::to_string(line) + ": ";
 }
 
-// RTKLIB expands wildcards in a file name and hands names of compressed files
-// to a shell command to unpack them: such names are refused rather than passed
-// on.
-void RefuseExpandedName(const std::string& file) {
-    if (file.find_first_of("*?%") != std::string::npos)
-        throw InputError(file + ": file names with *, ? or % are not read");
-    const std::size_t slash = file.find_last_of('/');
-    const std::size_t dot = file.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return;
-    std::string ext = file.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == "z" || ext == "gz" || ext == "zip" || ext == "tar" ||
-        (ext.size() == 3 && ext[2] == 'd'))
-        throw InputError(file + ": compressed files are not read; unpack it first");
+std::string Reason(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+// The bytes of a file the user named: a regular file only, opened without
+// waiting (a pipe is refused at once instead of blocking), and its size
+// decided before any memory is taken for it.
+std::string ReadInput(const std::string& file, std::size_t cap) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw InputError(file + ": cannot read the file (" + Reason(errno) + ")");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw InputError(file + ": cannot read the file (" + Reason(errno) + ")");
+    if (!S_ISREG(st.st_mode))
+        throw InputError(file + (S_ISDIR(st.st_mode) ? ": is a folder, not a file"
+                                                     : ": not a regular file (a pipe or a "
+                                                       "device); not read"));
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > cap)
+        throw InputError(file + ": the file is too large (" + std::to_string(st.st_size) +
+                         " bytes; at most " + std::to_string(cap >> 20) + " MB)");
+    std::string text(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw InputError(file + ": cannot read the file (" + Reason(errno) + ")");
+        if (n == 0)
+            break; // the file shrank since fstat
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return text;
+}
+
+// RTKLIB reads fixed-column text lines. Compressed and binary files and
+// lines longer than the format allows are refused before it sees them.
+void CheckText(const std::string& name, std::string_view text, std::size_t maxLine,
+               const char* kind) {
+    const std::string_view first = text.substr(0, text.find('\n'));
+    if (text.starts_with("\x1f\x8b") || text.starts_with("\x1f\x9d") ||
+        text.starts_with("PK\x03\x04") ||
+        (text.starts_with("BZh") && text.size() > 3 && text[3] >= '1' && text[3] <= '9') ||
+        first.find("COMPACT RINEX") != std::string_view::npos)
+        throw InputError(name + ": compressed files are not read; unpack it first");
+    int line = 1;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] == '\0')
+            throw InputError(Where(name, line) + "a NUL byte: not a " + kind);
+        if (i < text.size() && text[i] != '\n')
+            continue;
+        std::size_t length = i - start;
+        if (length > 0 && text[i - 1] == '\r')
+            --length;
+        if (length > maxLine)
+            throw InputError(Where(name, line) + "longer than " + std::to_string(maxLine) +
+                             " characters: not a " + kind);
+        start = i + 1;
+        ++line;
+    }
+}
+
+// The folder for private copies: TMPDIR when it is made of characters no
+// reader treats specially (RTKLIB expands * and ? in names).
+std::string CopyFolderBase() {
+    const char* t = std::getenv("TMPDIR");
+    const std::string base = t && t[0] == '/' ? t : "/tmp";
+    if (base.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-") !=
+        std::string::npos)
+        return "/tmp";
+    return base;
+}
+
+// A file's bytes under a fixed, harmless name in a folder only this user
+// can enter, removed with the folder when this goes. RTKLIB reads this copy,
+// never the name the user chose: it takes some names for compressed files
+// and hands them to a shell, and it expands wildcards.
+class PrivateCopy {
+  public:
+    PrivateCopy(const std::string& name, std::string_view bytes, const char* fixedName) {
+        std::string folder = CopyFolderBase() + "/velmora-XXXXXX";
+        if (!::mkdtemp(folder.data())) // mode 0700
+            throw InputError(name + ": cannot make a private folder to read the file in (" +
+                             Reason(errno) + ")");
+        folder_ = folder;
+        path_ = folder_ + "/" + fixedName;
+        if (const SaveError e = SaveFile(path_, bytes)) {
+            Remove();
+            throw InputError(name + ": cannot copy the file to read it: " + SaveErrorText(e));
+        }
+    }
+    PrivateCopy(const PrivateCopy&) = delete;
+    PrivateCopy& operator=(const PrivateCopy&) = delete;
+    ~PrivateCopy() { Remove(); }
+    const char* Path() const { return path_.c_str(); }
+
+  private:
+    void Remove() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    std::string folder_, path_;
+};
+
+// The epoch of a TLE line 1 (columns 19-32: the year's last two digits, the
+// day of the year with its fraction) in UTC seconds; nothing when it is no
+// date, or one before the first satellite.
+std::optional<UtcSeconds> TleEpoch(const std::string& line1) {
+    const std::string yy = line1.substr(18, 2);
+    const std::string day = Chop(line1.substr(20, 12));
+    if (!std::isdigit(static_cast<unsigned char>(yy[0])) ||
+        !std::isdigit(static_cast<unsigned char>(yy[1])) || day.empty() ||
+        day.find_first_not_of("0123456789.") != std::string::npos ||
+        std::count(day.begin(), day.end(), '.') > 1 || day == ".")
+        return std::nullopt;
+    const int two = (yy[0] - '0') * 10 + (yy[1] - '0');
+    const int year = two < 57 ? 2000 + two : 1900 + two;
+    const double d = std::strtod(day.c_str(), nullptr);
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (!(d >= 1 && d < (leap ? 367 : 366)) || (year == 1957 && d < 277))
+        return std::nullopt;
+    using namespace std::chrono;
+    const auto jan1 = sys_days(std::chrono::year(year) / January / 1);
+    return static_cast<UtcSeconds>(jan1.time_since_epoch().count()) * 86400 +
+           static_cast<UtcSeconds>(std::llround((d - 1) * 86400));
 }
 
 } // namespace
@@ -190,6 +338,7 @@ struct Ephemerides::Impl {
     Zeroed tle{kSmallBytes};
     Zeroed erp{kSmallBytes};
     std::vector<Satellite> tleSatellites;
+    std::multimap<std::string, UtcSeconds> tleEpochs; // by catalog number
     bool isTle = false;
 
     ~Impl() {
@@ -204,38 +353,49 @@ Ephemerides& Ephemerides::operator=(Ephemerides&&) noexcept = default;
 Ephemerides::~Ephemerides() = default;
 
 Ephemerides Ephemerides::FromNav(const std::vector<std::string>& files) {
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const std::string& file : files)
+        texts.emplace_back(file, ReadInput(file, kMaxNavBytes));
+    return FromNavText(texts);
+}
+
+Ephemerides
+Ephemerides::FromNavText(const std::vector<std::pair<std::string, std::string>>& files) {
     auto impl = std::make_unique<Impl>();
     impl->all = std::make_unique<Nav>();
     Zeroed obs(kSmallBytes), sta(kSmallBytes);
     const gtime_t none{0, 0};
-    for (const std::string& file : files) {
-        RefuseExpandedName(file);
-        std::ifstream in(file);
-        std::string first;
-        if (!in || !std::getline(in, first))
-            throw InputError(file + ": cannot read the file");
+    for (const auto& [file, text] : files) {
+        if (text.empty())
+            throw InputError(file + ": the file is empty");
+        CheckText(file, text, kMaxNavLine, "RINEX navigation file");
         // RINEX: the version and file type on the first line; navigation
         // files are of type N (GPS or mixed), G (GLONASS), H (SBAS), L, E,
         // C or J.
+        const std::string first = text.substr(0, text.find('\n'));
         if (first.find("RINEX VERSION / TYPE") == std::string::npos || first.size() < 21 ||
             std::string("NGHLECJ").find(first[20]) == std::string::npos)
             throw InputError(Where(file, 1) + "not a RINEX navigation file");
+        const PrivateCopy copy(file, text, "navigation.rnx");
         auto own = std::make_unique<Nav>();
-        if (!rtk::readrnxt(file.c_str(), 1, none, none, 0, "", obs.p, own->buffer.p, sta.p) ||
+        if (!rtk::readrnxt(copy.Path(), 1, none, none, 0, "", obs.p, own->buffer.p, sta.p) ||
             own->Records() == 0)
             throw InputError(file + ": no ephemeris could be read");
-        rtk::readrnxt(file.c_str(), 1, none, none, 0, "", obs.p, impl->all->buffer.p, sta.p);
+        rtk::readrnxt(copy.Path(), 1, none, none, 0, "", obs.p, impl->all->buffer.p, sta.p);
         impl->files.emplace_back(file, std::move(own));
     }
     return Ephemerides(std::move(impl));
 }
 
 Ephemerides Ephemerides::FromTle(const std::string& file) {
+    return FromTleText(file, ReadInput(file, kMaxTleBytes));
+}
+
+Ephemerides Ephemerides::FromTleText(const std::string& file, const std::string& text) {
     auto impl = std::make_unique<Impl>();
     impl->isTle = true;
-    std::ifstream in(file);
-    if (!in)
-        throw InputError(file + ": cannot read the file");
+    CheckText(file, text, kMaxTleLine, "TLE file");
+    std::istringstream in(text);
     std::string line, name, line1;
     int number = 0, line1At = 0;
     std::set<std::string> catalogs;
@@ -255,6 +415,9 @@ Ephemerides Ephemerides::FromTle(const std::string& file) {
             if (!TleChecksumOk(line))
                 throw InputError(Where(file, number) +
                                  "TLE line 1 is short or its checksum is wrong");
+            if (!TleEpoch(line))
+                throw InputError(Where(file, number) + "the epoch \"" + Chop(line.substr(18, 14)) +
+                                 "\" of TLE line 1 is no date");
             line1 = line;
             line1At = number;
         } else if (row2) {
@@ -276,6 +439,7 @@ Ephemerides Ephemerides::FromTle(const std::string& file) {
                 s.system = s.id[0];
             if (catalogs.insert(s.catalog).second)
                 impl->tleSatellites.push_back(s);
+            impl->tleEpochs.emplace(s.catalog, *TleEpoch(line1));
             line1.clear();
             name.clear();
         } else {
@@ -288,17 +452,18 @@ Ephemerides Ephemerides::FromTle(const std::string& file) {
         throw InputError(Where(file, line1At) + "a TLE line 1 without its line 2");
     if (impl->tleSatellites.empty())
         throw InputError(file + ": no two-line elements in the file");
-    if (!rtk::tle_read(file.c_str(), impl->tle.p) || *static_cast<int*>(impl->tle.p) <= 0)
+    const PrivateCopy copy(file, text, "elements.tle");
+    if (!rtk::tle_read(copy.Path(), impl->tle.p) || *static_cast<int*>(impl->tle.p) <= 0)
         throw InputError(file + ": the two-line elements could not be read");
     return Ephemerides(std::move(impl));
 }
 
-std::vector<Satellite> Ephemerides::SatellitesDuring(UtcSeconds from, UtcSeconds to,
+std::vector<Satellite> Ephemerides::SatellitesDuring(UtcSeconds from, UtcSeconds to, int step,
                                                      double sample) const {
     if (impl_->isTle)
         return impl_->tleSatellites;
     std::vector<Satellite> out;
-    const std::vector<gtime_t> times = Samples(from, to, sample);
+    const std::vector<gtime_t> times = Samples(from, to, step, sample);
     const int last = MaxSatelliteNumber();
     for (int sat = 1; sat <= last; ++sat) {
         int prn = 0;
@@ -320,10 +485,10 @@ std::vector<Satellite> Ephemerides::SatellitesDuring(UtcSeconds from, UtcSeconds
     return out;
 }
 
-std::vector<std::string> Ephemerides::FilesCoveringNone(UtcSeconds from, UtcSeconds to,
+std::vector<std::string> Ephemerides::FilesCoveringNone(UtcSeconds from, UtcSeconds to, int step,
                                                         double sample) const {
     std::vector<std::string> out;
-    const std::vector<gtime_t> times = Samples(from, to, sample);
+    const std::vector<gtime_t> times = Samples(from, to, step, sample);
     const int last = MaxSatelliteNumber();
     for (const auto& [file, nav] : impl_->files) {
         bool covered = false;
@@ -350,10 +515,30 @@ Ephemerides::Fix Ephemerides::Position(const Satellite& s, std::int64_t gpst, do
     // An empty designator would match every entry without one.
     const std::string desig = s.designator.empty() ? std::string("-") : s.designator;
     double out[6];
-    if (!rtk::tle_pos(t, "", s.catalog.c_str(), desig.c_str(), impl_->tle.p, impl_->erp.p, out))
+    if (!rtk::tle_pos(t, "", s.catalog.c_str(), desig.c_str(), impl_->tle.p, impl_->erp.p, out) ||
+        !AtOrbitDistance(out))
         return Fix::NoEphemeris;
     std::copy(out, out + 3, rs);
     return Fix::Position;
+}
+
+std::vector<std::string> Ephemerides::ElementsFarFrom(UtcSeconds from, UtcSeconds to,
+                                                      double days) const {
+    std::vector<std::string> out;
+    for (const Satellite& s : impl_->tleSatellites) {
+        double nearest = std::numeric_limits<double>::infinity();
+        const auto [first, last] = impl_->tleEpochs.equal_range(s.catalog);
+        for (auto it = first; it != last; ++it) {
+            const UtcSeconds e = it->second;
+            const double away = e < from ? static_cast<double>(from - e)
+                                : e > to ? static_cast<double>(e - to)
+                                         : 0.0;
+            nearest = std::min(nearest, away);
+        }
+        if (nearest > days * 86400)
+            out.push_back(s.id);
+    }
+    return out;
 }
 
 } // namespace velmora::gnss

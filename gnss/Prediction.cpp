@@ -3,26 +3,50 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
+#include <stdexcept>
 
 namespace velmora::gnss {
 
 std::size_t EpochCount(const PredictionSettings& s) {
     if (!(s.hours > 0) || s.step <= 0)
         return 0;
-    return static_cast<std::size_t>(std::floor(s.hours * 3600 / s.step + 1e-9)) + 1;
+    const double n = std::floor(s.hours * 3600 / s.step + 1e-9);
+    if (!(n < 1e15))
+        return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(n) + 1;
+}
+
+std::string SettingsProblem(const PredictionSettings& s) {
+    if (!(std::fabs(s.at.x) <= kMaxPlanOffset && std::fabs(s.at.y) <= kMaxPlanOffset))
+        return "the receiver must stand within " +
+               std::to_string(static_cast<int>(kMaxPlanOffset)) +
+               " m of the origin, east and north";
+    if (!(std::fabs(s.latitude) <= 90 && std::fabs(s.longitude) <= 360))
+        return "the origin's latitude and longitude are out of range";
+    if (!(std::fabs(s.groundHeight) <= 10000 && s.antenna >= 0 && s.antenna <= 1000))
+        return "the ground's or the antenna's height is out of range";
+    if (s.step < 1 || !(s.hours > 0) || EpochCount(s) > kMaxEpochs)
+        return "the period must be above 0 and hold at most " + std::to_string(kMaxEpochs) +
+               " epochs";
+    if (!(s.mask >= 0 && s.mask < 90))
+        return "the elevation mask must lie within 0 ... 90 degrees";
+    return {};
 }
 
 Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
                    const PredictionSettings& s,
                    const std::function<bool(std::size_t, std::size_t)>& progress) {
+    if (const std::string problem = SettingsProblem(s); !problem.empty())
+        throw std::invalid_argument(problem);
     Prediction p;
     p.receiver = PlaceReceiver(s.latitude, s.longitude, s.groundHeight, s.at, s.antenna);
     const std::size_t total = EpochCount(s);
     const UtcSeconds end =
         s.start +
         static_cast<UtcSeconds>(total > 0 ? (total - 1) * static_cast<std::size_t>(s.step) : 0);
-    for (Satellite& sat : orbits.SatellitesDuring(s.start, end)) {
+    for (Satellite& sat : orbits.SatellitesDuring(s.start, end, s.step)) {
         if (sat.system == 0 || s.systems.find(sat.system) != std::string::npos)
             p.satellites.push_back(std::move(sat));
     }
@@ -68,6 +92,12 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             const auto d = LookAt(
                 p.receiver,
                 [&](double before, double rs[3]) {
+                    // The light time from any place an orbit may be is well
+                    // under a second.
+                    if (!(before >= 0 && before < 1)) {
+                        fix = Ephemerides::Fix::NoEphemeris;
+                        return false;
+                    }
                     const double whole = std::floor(before);
                     fix = orbits.Position(sat, gpst - 1 - static_cast<std::int64_t>(whole),
                                           1 - (before - whole), rs);
@@ -84,7 +114,8 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             track.rounds = 1;
             if (d->elevation < -1 && radius > 0) {
                 const double rate = (std::sqrt(2 * kGm / radius) + 500) / range; // rad/s
-                const double seconds = (-d->elevation - 0.5) * std::numbers::pi / 180 / rate;
+                const double seconds =
+                    std::min((-d->elevation - 0.5) * std::numbers::pi / 180 / rate, 86400.0 * 366);
                 track.hiddenUntil = e.utc + static_cast<UtcSeconds>(seconds);
                 below[i].push_back({e.utc, seconds});
             }

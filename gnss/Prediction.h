@@ -52,12 +52,24 @@ struct Prediction {
     bool cancelled = false;
 };
 
+// A day at one-second steps is the most one run computes.
+inline constexpr std::size_t kMaxEpochs = 86401;
+// The receiver stands among the buildings of one picture: within this many
+// metres of the origin, east and north.
+inline constexpr double kMaxPlanOffset = 100000;
+
 // The number of epochs of the settings' period: start, start + step, ...
-// up to start + hours.
+// up to start + hours. A count beyond any run (an endless period) comes back
+// as the largest std::size_t.
 std::size_t EpochCount(const PredictionSettings& s);
+
+// Why the settings cannot be computed, in English (the receiver's place,
+// the period, the mask); empty when they can.
+std::string SettingsProblem(const PredictionSettings& s);
 
 // `progress(done, total)` is called now and then; returning false stops the
 // run, which comes back with `cancelled` set and the epochs done so far.
+// Settings with a SettingsProblem throw std::invalid_argument.
 Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
                    const PredictionSettings& s,
                    const std::function<bool(std::size_t, std::size_t)>& progress = {});

@@ -52,7 +52,9 @@ bool HasMeasuredHeight(const BuildingData& d, Count roof) {
 Buildings MeasuredBuildings(const BuildingData& d) {
     Buildings out;
     for (Footprint& f : NorthUpFootprints(d)) {
-        if (!HasMeasuredHeight(d, f.roof))
+        if (f.crossesItself)
+            out.crossing.push_back(f.roof);
+        else if (!HasMeasuredHeight(d, f.roof))
             out.unmeasured.push_back(f.roof);
         else if (!f.ring.empty())
             out.prisms.push_back(std::move(f));

@@ -49,15 +49,19 @@ std::optional<Direction> LookAt(const Receiver& r, Position&& position, double& 
 // earth-fixed point.
 Direction DirectionTo(const Receiver& r, const double target[3]);
 
-// The buildings that can block the sky: prisms of a measured height.
+// The buildings that can block the sky: prisms of a measured height whose
+// outline does not cross itself (such an outline has no inside to block
+// with).
 struct Buildings {
     std::vector<Footprint> prisms;
     std::vector<Count> unmeasured; // roofs left out: no wall line or no height
+    std::vector<Count> crossing;   // roofs left out: the outline crosses itself
 };
 
 // A roof's height is measured when it has a wall line and came out above 0.
 bool HasMeasuredHeight(const BuildingData& d, Count roof);
-// The north-up footprints of the roofs with a measured height.
+// The north-up footprints of the roofs with a measured height, but for
+// those whose outline crosses itself.
 Buildings MeasuredBuildings(const BuildingData& d);
 
 // True when the line of sight from the receiver (plan point `at`, `antenna`

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -16,6 +17,7 @@
 #include "data/Scenes.h"
 #include "geometry/Footprints.h"
 #include "support/Process.h"
+#include "support/Records.h"
 
 using namespace velmora;
 
@@ -33,8 +35,10 @@ QByteArray Slurp(const QString& path) {
 }
 
 // Sample data set 1 as the window loads it; `walls` keeps the wall lines
-// whose owner passes.
-template <class Keep> bool WriteSample(const QString& path, Keep walls) {
+// whose owner passes; `change` alters the record last.
+template <class Keep>
+bool WriteSample(const QString& path, Keep walls,
+                 const std::function<void(BuildingData&)>& change = {}) {
     BuildingData d;
     const SampleDataValues& v = SampleDataFor(1);
     d.gSourceHeight = v.parameters.sourceHeight;
@@ -56,6 +60,8 @@ template <class Keep> bool WriteSample(const QString& path, Keep walls) {
         d.gWallEdgefotEachTopArea[to] = d.gWallEdgefotEachTopArea[k];
     }
     d.gWallEdgeNumber = kept;
+    if (change)
+        change(d);
     return WriteProjectFile(d, v.view, path.toStdString()).ok;
 }
 
@@ -75,6 +81,90 @@ class ShadowCliTest : public QObject {
         QVERIFY(WriteSample(Path("sample.dat"), [](Count) { return true; }));
         QVERIFY(WriteSample(Path("roof0bare.dat"), [](Count owner) { return owner != 0; }));
         QVERIFY(WriteSample(Path("bare.dat"), [](Count) { return false; }));
+        const auto all = [](Count) { return true; };
+        QVERIFY(WriteSample(Path("altitudes.dat"), all, [](BuildingData& d) {
+            d.gSourceHeight = d.gFlatHeight = d.gSlideHeight = 1e30f;
+        }));
+        // Roof 0 without a wall line, with a stored height no roof has.
+        QVERIFY(WriteSample(
+            Path("tallbare.dat"), [](Count owner) { return owner != 0; },
+            [](BuildingData& d) { d.gFlatTopHeight[0] = 1e30f; }));
+        // A bow-tie roof with a wall line beside the others.
+        QVERIFY(WriteSample(Path("bowtie.dat"), all, [](BuildingData& d) {
+            const Count roof = d.gEachTopAreaNumber;
+            testsupport::AddRoof(d, {{600, 700}, {700, 800}, {700, 700}, {600, 800}});
+            testsupport::AddWall(d, {600, 800}, {600, 900}, roof);
+        }));
+    }
+
+    // Projects no map can be made of, and roofs that must not decide it.
+    void implausibleProjects_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("like");    // the file whose summary it must match, if any
+        QTest::addColumn<QString>("message"); // on stderr
+        QTest::newRow("altitudes of 1e30 m") << "altitudes.dat"
+                                             << ""
+                                             << "km from the origin";
+        QTest::newRow("unmeasured roof 1e30 m high") << "tallbare.dat"
+                                                     << "roof0bare.dat"
+                                                     << "roof 0 has no measured height";
+        QTest::newRow("self-crossing roof") << "bowtie.dat"
+                                            << "sample.dat"
+                                            << "outline crosses itself (a corner dragged";
+    }
+    void implausibleProjects() {
+        QFETCH(QString, file);
+        QFETCH(QString, like);
+        QFETCH(QString, message);
+        const QStringList rest = kTokyo + QStringList{"--solar-time", "--cell", "2"};
+        const Run r = Cli(QStringList{"shadow", Path(file)} + rest);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        if (like.isEmpty()) {
+            QCOMPARE(r.code, 1);
+            QCOMPARE(r.err.count('\n'), 1);
+            return;
+        }
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const Run same = Cli(QStringList{"shadow", Path(like)} + rest);
+        QCOMPARE(same.code, 0);
+        // The summary names the file first.
+        QCOMPARE(r.out.mid(Path(file).size()), same.out.mid(Path(like).size()));
+    }
+
+    // Near the antimeridian the lines are cut there, as the footprints'
+    // export cuts its rings: every longitude within -180 ... 180 and no
+    // segment running round the globe.
+    void linesAtTheAntimeridian() {
+        const Run r = Cli(QStringList{"shadow", Path("sample.dat"), "--origin", "35.6812,179.9995",
+                                      "--date", "2025-12-22", "--solar-time", "--hourly",
+                                      "--geojson", Path("date-line.geojson")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const auto j = nlohmann::json::parse(Slurp(Path("date-line.geojson")).toStdString());
+        int cut = 0, east = 0, west = 0;
+        for (const auto& f : j["features"]) {
+            const std::string type = f["geometry"]["type"];
+            const auto& c = f["geometry"]["coordinates"];
+            std::vector<nlohmann::json> lines;
+            if (type == "LineString") {
+                lines.push_back(c);
+            } else {
+                QCOMPARE(type, std::string("MultiLineString"));
+                ++cut;
+                for (const auto& l : c)
+                    lines.push_back(l);
+            }
+            for (const auto& l : lines) {
+                QVERIFY(l.size() >= 2);
+                for (std::size_t i = 0; i < l.size(); ++i) {
+                    const double lon = l[i][0];
+                    QVERIFY2(lon >= -180 && lon <= 180, qPrintable(QString::number(lon, 'f', 7)));
+                    (lon > 0 ? east : west) += 1;
+                    if (i > 0)
+                        QVERIFY(std::fabs(lon - l[i - 1][0].get<double>()) < 0.01);
+                }
+            }
+        }
+        QVERIFY(cut > 0 && east > 0 && west > 0);
     }
 
     // The grid: its keys in order, rows of nx values from the south, null
@@ -203,6 +293,9 @@ class ShadowCliTest : public QObject {
             << (QStringList{"sample.dat"} + kTokyo +
                 QStringList{"--from", "15", "--to", "9", "--solar-time"})
             << 2 << "must end after it begins";
+        QTest::newRow("cell 1e308")
+            << (QStringList{"sample.dat"} + kTokyo + QStringList{"--cell", "1e308", "--solar-time"})
+            << 2 << "--cell";
         QTest::newRow("minutes past 59")
             << (QStringList{"sample.dat"} + kTokyo + QStringList{"--from", "8:75", "--solar-time"})
             << 2 << "--from";

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 #include "geometry/ShadeMap.h"
 #include "geometry/SkyMask.h"
@@ -38,6 +39,59 @@ class ShadeMapTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // Footprints no town block has (altitudes of 1e30 put corners there):
+    // no grid is made around them, however the sides would overflow.
+    void gridOutOfRange_data() {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<double>("cell");
+        QTest::newRow("corners at 1e30 m") << 1e29 << 1.0;
+        QTest::newRow("corners 2000 km out") << 2e5 << 1000.0;
+        QTest::newRow("sides past an int") << 3e4 << 1e-4;
+    }
+    void gridOutOfRange() {
+        QFETCH(double, scale);
+        QFETCH(double, cell);
+        std::vector<PlanXY> ring;
+        for (const PlanXY& p : kBox)
+            ring.push_back({p.x * scale, p.y * scale});
+        const std::vector<Footprint> far{Prism(ring, 10)};
+        const ShadeGrid g = GridAround(far, 50, cell);
+        QVERIFY2(static_cast<double>(g.nx) * g.ny > kMaxShadeCells,
+                 qPrintable(QStringLiteral("%1 x %2").arg(g.nx).arg(g.ny)));
+        // And nothing computes on it.
+        const ShadeInstant sun{12, 180, 30};
+        QVERIFY(ShadowCells(far, g, 0, sun).empty());
+        const auto map = ComputeShadeMap(far, far, g, 0, std::vector<ShadeInstant>{sun}, 1.0 / 60);
+        QVERIFY(map && map->hours.empty());
+    }
+
+    // Buildings far outside the grid, or with corners that are not numbers,
+    // shade none of its cells, and the others' shadows stay as they were.
+    void buildingsOffTheGrid_data() {
+        QTest::addColumn<double>("x");
+        QTest::newRow("1e20 m east") << 1e20;
+        QTest::newRow("1e20 m west") << -1e20;
+        QTest::newRow("infinitely far") << std::numeric_limits<double>::infinity();
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN();
+    }
+    void buildingsOffTheGrid() {
+        QFETCH(double, x);
+        const std::vector<Footprint> near{Prism(kBox, 10)};
+        const ShadeGrid g = GridAround(near, 20, 1);
+        std::vector<Footprint> both = near;
+        both.push_back(Prism({{x, 0}, {x + 10, 0}, {x + 10, 1e20}, {x, 10}}, 1e30));
+        const ShadeInstant sun{12, 180, 30};
+        QCOMPARE(ShadowCells(both, g, 0, sun), ShadowCells(near, g, 0, sun));
+        const std::vector<ShadeInstant> one{sun};
+        const auto a = ComputeShadeMap(both, both, g, 0, one, 1.0 / 60);
+        const auto b = ComputeShadeMap(near, near, g, 0, one, 1.0 / 60);
+        QVERIFY(a && b);
+        QCOMPARE(a->hours.size(), b->hours.size());
+        for (std::size_t k = 0; k < a->hours.size(); ++k)
+            QVERIFY(a->hours[k] == b->hours[k] ||
+                    (std::isnan(a->hours[k]) && std::isnan(b->hours[k])));
+    }
+
     // At the equinox at true solar noon the sun stands due south (north at
     // a southern latitude) 90 - |latitude| degrees high: the shadow of a
     // box rising 10 m above the plane reaches 10 / tan(90 - |latitude|)

@@ -181,6 +181,20 @@ class SkyTest : public QObject {
         QCOMPARE(SkyScene(f, {0, 0}, 11.5).ElevationAt(azimuth), 0.0);
     }
 
+    // A footprint whose corners are not numbers covers no azimuth, and a
+    // step too fine for any mask makes none.
+    void maskOfBrokenFootprint() {
+        Footprint broken;
+        broken.height = 10;
+        broken.ring = {{NAN, 5}, {10, NAN}, {10, 10}};
+        const std::vector<Footprint> f{broken};
+        const std::vector<double> mask = SkyScene(f, {0, 0}, 1.5).Mask(1);
+        QCOMPARE(mask.size(), std::size_t(360));
+        for (const double m : mask)
+            QVERIFY(std::isfinite(m));
+        QVERIFY(SkyScene(f, {0, 0}, 1.5).Mask(1e-300).empty());
+    }
+
     void nearerWallWins() {
         // A low wall 5 m east in front of the box hides less than the box.
         auto d = PlanRecord(kBox, 11.5f, 0);

@@ -3,9 +3,14 @@
 // for Tokyo, and files or rows that cannot be used.
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "gnss/Ephemerides.h"
 #include "gnss/Prediction.h"
@@ -39,6 +44,31 @@ PredictionSettings Tokyo(UtcSeconds at) {
     s.hours = 1.0 / 3600; // one epoch
     s.systems = "GRJ";
     return s;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A TLE row of 68 characters with its checksum appended.
+QString WithChecksum(const QString& row) {
+    int sum = 0;
+    for (const QChar c : row.left(68))
+        sum += c.isDigit() ? c.digitValue() : c == u'-' ? 1 : 0;
+    return row.left(68) + QString::number(sum % 10);
+}
+
+const QString kLine1 = "1 20959U 90103A   12305.07451262 -.00000021  00000-0  10000-3 0  7565";
+const QString kLine2 = "2 20959  54.4624 233.1521 0118917 330.7963  28.5681  2.00577377160619";
+
+// G32's elements with line 1 changed from column `at` on (0-based).
+std::string OneSatellite(qsizetype at = 0, const QString& text = {}) {
+    QString l1 = kLine1;
+    l1.replace(at, text.size(), text);
+    return ("G32\n" + WithChecksum(l1) + "\n" + kLine2 + "\n").toStdString();
 }
 
 } // namespace
@@ -133,6 +163,28 @@ class GnssOrbitsTest : public QObject {
         QTest::newRow("no elements") << "tle"
                                      << "# nothing\n"
                                      << "no two-line elements";
+        // RTKLIB copies a TLE line of over 256 characters onto itself.
+        QTest::newRow("TLE line too long") << "tle"
+                                           << "G32\n" + QString(300, u'A') + "\n" + l1 + "\n" + l2
+                                           << "line 2: longer than 128 characters";
+        QTest::newRow("RINEX line too long") << "nav"
+                                             << "     2.10           N: GPS NAV DATA               "
+                                                "          RINEX VERSION / TYPE\n" +
+                                                    QString(1000, u' ') + "\n"
+                                             << "line 2: longer than 256 characters";
+        QTest::newRow("NUL byte") << "nav"
+                                  << QString("     2.10           N: GPS NAV DATA     ") +
+                                         QChar(0) + "\n"
+                                  << "line 1: a NUL byte";
+        QTest::newRow("gzip") << "nav" << QString::fromLatin1("\x1f\x8b\x08\x00rest")
+                              << "compressed files are not read";
+        QTest::newRow("Hatanaka")
+            << "nav"
+            << "1.0                 COMPACT RINEX FORMAT                    CRINEX VERS   / TYPE\n"
+            << "compressed files are not read";
+        QTest::newRow("empty") << "nav"
+                               << ""
+                               << "the file is empty";
     }
     void badFiles() {
         QFETCH(QString, kind);
@@ -140,7 +192,7 @@ class GnssOrbitsTest : public QObject {
         QFETCH(QString, message);
         QTemporaryDir dir;
         const std::string path = (dir.path() + "/bad.txt").toStdString();
-        std::ofstream(path) << text.toStdString();
+        std::ofstream(path, std::ios::binary) << text.toLatin1().toStdString();
         try {
             if (kind == "nav")
                 Ephemerides::FromNav({path});
@@ -154,31 +206,215 @@ class GnssOrbitsTest : public QObject {
         }
     }
 
-    void refusedNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("gzip") << "brdc3050.12n.gz";
-        QTest::newRow("unix compress") << "brdc3050.12n.Z";
-        QTest::newRow("Hatanaka") << "brdc3050.12d";
-        QTest::newRow("wildcard") << "brdc*.12n";
+    // Files that are not read at all: a pipe would block, a device or a
+    // sparse giant would be read without end.
+    void specialFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pipe") << "fifo"
+                              << "not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("device") << "device"
+                                << "not a regular file";
+        QTest::newRow("too large") << "sparse"
+                                   << "the file is too large";
     }
-    void refusedNames() {
+    void specialFiles() {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        std::string path = (dir.path() + "/input").toStdString();
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(std::filesystem::create_directory(path));
+        else if (kind == "device")
+            path = "/dev/zero";
+        else {
+            std::ofstream(path) << "     2.10           N: GPS NAV DATA";
+            std::filesystem::resize_file(path, kMaxNavBytes + 1);
+        }
+        for (const bool tle : {false, true}) {
+            try {
+                if (tle)
+                    Ephemerides::FromTle(path);
+                else
+                    Ephemerides::FromNav({path});
+                QFAIL("no error");
+            } catch (const InputError& e) {
+                QVERIFY2(QString(e.what()).contains(message), e.what());
+            }
+        }
+    }
+
+    // Names RTKLIB would take for wildcards or compressed files: the file is
+    // read as it is, under its own name.
+    void anyName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("wildcard") << "brdc*.12n";
+        QTest::newRow("percent") << "brdc%Y.12n";
+        QTest::newRow("Hatanaka name") << "brdc3050.12d";
+        QTest::newRow("gzip name") << "brdc3050.12n.gz";
+    }
+    void anyName() {
         QFETCH(QString, name);
         QTemporaryDir dir;
         const std::string path = (dir.path() + "/" + name).toStdString();
-        std::ofstream(path) << "x";
-        QVERIFY_THROWS_EXCEPTION(InputError, Ephemerides::FromNav({path}));
+        std::filesystem::copy_file(Data("brdc3050.12n"), path);
+        const UtcSeconds from = Utc(2012, 10, 31, 21, 0);
+        const auto read = Ephemerides::FromNav({path}).SatellitesDuring(from, from + 600, 300);
+        const auto direct =
+            Ephemerides::FromNav({Data("brdc3050.12n")}).SatellitesDuring(from, from + 600, 300);
+        QVERIFY(read.size() >= 20);
+        QCOMPARE(read.size(), direct.size());
+        QCOMPARE(Slurp(path), Slurp(Data("brdc3050.12n")));
+    }
+
+    // A corrupt GLONASS ephemeris placing R03 at 1e99 m, and elements whose
+    // drag term makes SGP4 fail: no ephemeris, the epoch marked, never a
+    // satellite in some made-up direction.
+    void positionsOutOfOrbit_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("GLONASS at 1e99 m") << "nav";
+        QTest::newRow("TLE propagation fails") << "tle";
+    }
+    void positionsOutOfOrbit() {
+        QFETCH(QString, kind);
+        std::optional<Ephemerides> orbits;
+        UtcSeconds at = 0;
+        std::string id;
+        if (kind == "nav") {
+            std::string text = Slurp(Data("brdc3050.12g"));
+            const std::string x = "   -2.380982128906D+04";
+            const std::size_t where = text.find(x);
+            QVERIFY(where != std::string::npos);
+            text.replace(where, x.size(), "    0.100000000000D+97");
+            orbits.emplace(Ephemerides::FromNavText({{"corrupt.12g", text}}));
+            at = Utc(2012, 10, 31, 0, 15);
+            id = "R03";
+        } else {
+            orbits.emplace(Ephemerides::FromTleText("drag.tle", OneSatellite(54, "99999+9")));
+            at = Utc(2012, 10, 31, 21, 0);
+            id = "G32";
+        }
+        const std::vector<Satellite> sats = orbits->SatellitesDuring(at - 3600, at + 3600, 60);
+        const auto sat =
+            std::find_if(sats.begin(), sats.end(), [&](const Satellite& s) { return s.id == id; });
+        QVERIFY(sat != sats.end());
+        double rs[3];
+        const auto gpst = at + static_cast<std::int64_t>(GpsMinusUtc(at));
+        QCOMPARE(orbits->Position(*sat, gpst, 0, rs), Ephemerides::Fix::NoEphemeris);
+        // From the bad instant on to one with a good position, so that the
+        // satellite belongs to the set.
+        PredictionSettings s = Tokyo(at);
+        s.systems = "GRJ";
+        s.step = 1800;
+        s.hours = 0.5;
+        const Prediction p = Predict(*orbits, {}, s);
+        QCOMPARE(p.epochs.size(), 2u);
+        for (const SatelliteSky& v : p.epochs[0].satellites) {
+            QVERIFY(std::isfinite(v.direction.azimuth) && std::isfinite(v.direction.elevation));
+            QVERIFY2(p.satellites[v.satellite].id != id, id.c_str());
+        }
+        // The next GLONASS ephemeris places R03 again; the elements never do.
+        const auto& next = p.epochs[1].satellites;
+        QCOMPARE(
+            std::any_of(next.begin(), next.end(),
+                        [&](const SatelliteSky& v) { return p.satellites[v.satellite].id == id; }),
+            kind == "nav");
+        const auto& missing = p.epochs[0].missing;
+        QVERIFY(std::any_of(missing.begin(), missing.end(),
+                            [&](std::size_t i) { return p.satellites[i].id == id; }));
+        QCOMPARE(Summarise(p, s.step).incompleteEpochs, kind == "nav" ? 1u : 2u);
+    }
+
+    // TLE epochs: impossible ones refused with the line, far ones named.
+    void tleEpochs_data() {
+        QTest::addColumn<QString>("epoch");
+        QTest::addColumn<QString>("outcome"); // near, far or refused
+        QTest::newRow("the day before") << "12305.07451262"
+                                        << "near";
+        QTest::newRow("day 366 of a leap year") << "12366.50000000"
+                                                << "far";
+        QTest::newRow("1957, after the first satellite") << "57300.00000000"
+                                                         << "far";
+        QTest::newRow("2056") << "56100.00000000"
+                              << "far";
+        QTest::newRow("day 999") << "12999.00000000"
+                                 << "refused";
+        QTest::newRow("day 0") << "12000.50000000"
+                               << "refused";
+        QTest::newRow("day 366 of 2013") << "13366.50000000"
+                                         << "refused";
+        QTest::newRow("nan") << "nan           "
+                             << "refused";
+        QTest::newRow("day nan") << "12nan.0000000 "
+                                 << "refused";
+        QTest::newRow("before the first satellite") << "57100.00000000"
+                                                    << "refused";
+    }
+    void tleEpochs() {
+        QFETCH(QString, epoch);
+        QFETCH(QString, outcome);
+        const std::string text = OneSatellite(18, epoch);
+        if (outcome == "refused") {
+            try {
+                Ephemerides::FromTleText("set.tle", text);
+                QFAIL("no error");
+            } catch (const InputError& e) {
+                QVERIFY2(QString(e.what()).startsWith("set.tle: line 2: the epoch") &&
+                             QString(e.what()).contains("is no date"),
+                         e.what());
+            }
+            return;
+        }
+        const Ephemerides tle = Ephemerides::FromTleText("set.tle", text);
+        const std::vector<std::string> far =
+            tle.ElementsFarFrom(Utc(2012, 10, 31, 21, 0), Utc(2012, 11, 1, 0, 0), 3);
+        QCOMPARE(far.size(), outcome == "far" ? 1u : 0u);
+        if (!far.empty())
+            QCOMPARE(far[0], std::string("G32"));
+    }
+
+    // Settings no run can compute are refused by the prediction itself, so
+    // the window's dialog gets the same answer as the command line.
+    void impossibleSettings_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("hours");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("receiver at 1e300") << 1e300 << 0.25 << "receiver";
+        QTest::newRow("receiver beyond 100 km") << 100001.0 << 0.25 << "receiver";
+        QTest::newRow("1e16 hours") << 0.0 << 1e16 << "epochs";
+        QTest::newRow("infinite hours") << 0.0 << HUGE_VAL << "epochs";
+        QTest::newRow("48 hours of seconds") << 0.0 << 48.0 << "epochs";
+    }
+    void impossibleSettings() {
+        QFETCH(double, x);
+        QFETCH(double, hours);
+        QFETCH(QString, message);
+        PredictionSettings s = Tokyo(Utc(2012, 10, 31, 21, 0));
+        s.at = {x, 0};
+        s.hours = hours;
+        s.step = 1;
+        QVERIFY(EpochCount(s) > 0);
+        QVERIFY2(QString::fromStdString(SettingsProblem(s)).contains(message),
+                 SettingsProblem(s).c_str());
+        const Ephemerides tle = Ephemerides::FromTleText("set.tle", OneSatellite());
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Predict(tle, {}, s));
     }
 
     void coverage() {
         const Ephemerides nav = Ephemerides::FromNav({Data("brdc3050.12n"), Data("brdc1820.10n")});
         const std::vector<std::string> none =
-            nav.FilesCoveringNone(Utc(2012, 10, 31, 6, 0), Utc(2012, 10, 31, 7, 0));
+            nav.FilesCoveringNone(Utc(2012, 10, 31, 6, 0), Utc(2012, 10, 31, 7, 0), 30);
         QCOMPARE(none.size(), 1u);
         QCOMPARE(none[0], Data("brdc1820.10n"));
-        QCOMPARE(nav.FilesCoveringNone(Utc(2010, 7, 1, 6, 0), Utc(2010, 7, 1, 7, 0)).at(0),
+        QCOMPARE(nav.FilesCoveringNone(Utc(2010, 7, 1, 6, 0), Utc(2010, 7, 1, 7, 0), 30).at(0),
                  Data("brdc3050.12n"));
         // Past the last ephemeris's validity nothing is covered any more.
-        QCOMPARE(nav.FilesCoveringNone(Utc(2012, 11, 2, 6, 0), Utc(2012, 11, 2, 7, 0)).size(), 2u);
+        QCOMPARE(nav.FilesCoveringNone(Utc(2012, 11, 2, 6, 0), Utc(2012, 11, 2, 7, 0), 30).size(),
+                 2u);
     }
 };
 

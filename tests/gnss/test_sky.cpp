@@ -155,6 +155,25 @@ class GnssSkyTest : public QObject {
             QCOMPARE(b.unmeasured[0], Count(0));
     }
 
+    // A roof whose outline crosses itself has no inside: it blocks nothing
+    // and is named, however tall it was measured.
+    void crossingRoofLeftOut() {
+        BuildingData d;
+        testsupport::AddRoof(d, {{10, 10}, {60, 40}, {60, 10}, {10, 40}}, 30); // a bow-tie
+        testsupport::AddRoof(d, {{100, 10}, {160, 10}, {160, 40}, {100, 40}}, 8);
+        testsupport::AddWall(d, {10, 40}, {10, 60}, 0);
+        testsupport::AddWall(d, {100, 40}, {100, 60}, 1);
+        for (int i = 0; i < d.gTopAreaPointTotalNumber; ++i) {
+            d.gFlatTopAreaX[static_cast<std::size_t>(i)] = d.gTopAreaX[static_cast<std::size_t>(i)];
+            d.gFlatTopAreaY[static_cast<std::size_t>(i)] = d.gTopAreaY[static_cast<std::size_t>(i)];
+        }
+        const Buildings b = MeasuredBuildings(d);
+        QCOMPARE(b.prisms.size(), 1u);
+        QCOMPARE(b.prisms[0].roof, Count(1));
+        QCOMPARE(b.crossing, std::vector<Count>{0});
+        QVERIFY(b.unmeasured.empty());
+    }
+
     void leapSeconds_data() {
         QTest::addColumn<QDateTime>("utc");
         QTest::addColumn<double>("gpsMinusUtc");
