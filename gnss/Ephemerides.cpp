@@ -23,6 +23,8 @@
 
 #include "data/SafeFile.h"
 #include "gnss/Rtklib.h"
+#include "gnss/SatelliteNames.h"
+#include "gnss/Sgp4.h"
 
 // RTKLIB's reading functions report through these hooks, which the linking
 // program supplies; nothing is shown.
@@ -339,6 +341,7 @@ struct Ephemerides::Impl {
     Zeroed erp{kSmallBytes};
     std::vector<Satellite> tleSatellites;
     std::multimap<std::string, UtcSeconds> tleEpochs; // by catalog number
+    std::multimap<std::string, Sgp4> tleModels;       // by catalog number
     bool isTle = false;
 
     ~Impl() {
@@ -437,6 +440,18 @@ Ephemerides Ephemerides::FromTleText(const std::string& file, const std::string&
                 std::isdigit(static_cast<unsigned char>(s.id[1])) &&
                 std::isdigit(static_cast<unsigned char>(s.id[2])))
                 s.system = s.id[0];
+            // Names of the usual catalogues ("GPS BIIR-2 (PRN 13)", "R14S"):
+            // their system, and their id where they give the number.
+            if (const NamedSatellite named = SatelliteFromName(name); !s.system && named.system) {
+                s.system = named.system;
+                if (!named.qualifier && name.find(' ') != std::string::npos)
+                    s.id = named.number ? named.Id() : name;
+            }
+            try {
+                impl->tleModels.emplace(s.catalog, Sgp4(ParseTwoLineElements(line1, line)));
+            } catch (const std::invalid_argument& e) {
+                throw InputError(Where(file, line1At) + "TLE: " + e.what());
+            }
             if (catalogs.insert(s.catalog).second)
                 impl->tleSatellites.push_back(s);
             impl->tleEpochs.emplace(s.catalog, *TleEpoch(line1));
@@ -509,13 +524,19 @@ std::vector<std::string> Ephemerides::FilesCoveringNone(UtcSeconds from, UtcSeco
 
 Ephemerides::Fix Ephemerides::Position(const Satellite& s, std::int64_t gpst, double fraction,
                                        double rs[3]) const {
-    const gtime_t t = Gpst(gpst, fraction);
     if (!impl_->isTle)
-        return BroadcastFix(*impl_->all, s.number, s.system, t, rs);
-    // An empty designator would match every entry without one.
-    const std::string desig = s.designator.empty() ? std::string("-") : s.designator;
-    double out[6];
-    if (!rtk::tle_pos(t, "", s.catalog.c_str(), desig.c_str(), impl_->tle.p, impl_->erp.p, out) ||
+        return BroadcastFix(*impl_->all, s.number, s.system, Gpst(gpst, fraction), rs);
+    // SGP4/SDP4 with the deep-space terms (RTKLIB's propagator has the
+    // near-Earth model only); of several sets of one satellite, the one
+    // whose epoch lies nearest.
+    const double jd = static_cast<double>(gpst) / 86400.0 + fraction / 86400.0 + 2440587.5;
+    const Sgp4* best = nullptr;
+    const auto [first, last] = impl_->tleModels.equal_range(s.catalog);
+    for (auto i = first; i != last; ++i)
+        if (!best || std::fabs(i->second.epochJd() - jd) < std::fabs(best->epochJd() - jd))
+            best = &i->second;
+    double out[3];
+    if (!best || EcefAtGpsTime(*best, gpst, fraction, out) != Sgp4Error::None ||
         !AtOrbitDistance(out))
         return Fix::NoEphemeris;
     std::copy(out, out + 3, rs);
