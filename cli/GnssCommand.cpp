@@ -12,6 +12,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/GisInput.h"
 #include "gnss/Prediction.h"
 #include "plots/GnssPlots.h"
 
@@ -196,7 +197,8 @@ int GnssCommand(const QStringList& args) {
         "TLE set, azimuth and elevation at the receiver on the WGS84 ellipsoid, the line of sight "
         "tested against every building's prism, and the DOPs of the open sky and of the "
         "satellites left visible. One line per epoch and a summary, or JSON."));
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     p.addOption({QStringLiteral("at"),
                  QStringLiteral("the receiver's plan position in metres east and north"),
                  QStringLiteral("X,Y")});
@@ -236,8 +238,12 @@ int GnssCommand(const QStringList& args) {
     p.addOption({QStringLiteral("chart"),
                  QStringLiteral("satellites and PDOP over time (.png or .svg)"),
                  QStringLiteral("DOP.png|DOP.svg")});
-    if (!ParseCommandLine(p, args, 1, 1, {QStringLiteral("nav")}))
+    AddBuildingFileOptions(p);
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("nav"), QStringLiteral("buildings")}))
         return 0;
+    const bool withProject = !p.positionalArguments().isEmpty();
+    if (!withProject && !p.isSet(QStringLiteral("buildings")))
+        throw UsageError(kBuildingsRequirePositional);
 
     auto required = [&](const char* name, const char* what) {
         if (!p.isSet(QString::fromLatin1(name)))
@@ -304,14 +310,23 @@ int GnssCommand(const QStringList& args) {
             throw UsageError(QStringLiteral("%1 %2: the name must end in .png or .svg")
                                  .arg(QString::fromLatin1(option), name));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
-    run.file = project.path;
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    const BuildingFiles files =
+        ReadBuildingFiles(p, s.latitude, s.longitude, std::span(&s.at, 1), 1000, withProject);
+    CheckOutsideBuildingFiles(files, s.at);
+    run.file = withProject ? project.path : files.label;
     if (const std::optional<Count> roof = FootprintAt(NorthUpFootprints(*project.data), s.at))
         throw Failure(QStringLiteral("%1: the point (%2, %3) lies inside roof %4; a receiver must "
                                      "stand outside the buildings")
                           .arg(project.path, Fixed(s.at.x, 2), Fixed(s.at.y, 2))
                           .arg(*roof));
     run.buildings = gnss::MeasuredBuildings(*project.data);
+    for (Footprint& f : Prisms(files))
+        run.buildings.prisms.push_back(std::move(f));
 
     std::optional<gnss::Ephemerides> orbits;
     try {
@@ -353,8 +368,8 @@ int GnssCommand(const QStringList& args) {
     outputs.emplace_back(p.value(QStringLiteral("output")),
                          p.isSet(QStringLiteral("json")) ? Json(run) : Text(run));
     const QString where = QStringLiteral("%1 at (%2 E, %3 N) m, from %4 for %5 h")
-                              .arg(QFileInfo(project.path).fileName(), Fixed(s.at.x, 1),
-                                   Fixed(s.at.y, 1), plots::UtcText(s.start))
+                              .arg(withProject ? QFileInfo(project.path).fileName() : files.label,
+                                   Fixed(s.at.x, 1), Fixed(s.at.y, 1), plots::UtcText(s.start))
                               .arg(s.hours);
     if (!plot.isEmpty()) {
         const QByteArray bytes =
@@ -378,7 +393,9 @@ int GnssCommand(const QStringList& args) {
         return !o.first.isEmpty() && o.first != QStringLiteral("-");
     });
     QStringList inputs = navs;
-    inputs << project.path;
+    inputs << files.files;
+    if (withProject)
+        inputs << project.path;
     if (!tle.isEmpty())
         inputs << tle;
     WriteOutputs(outputs, inputs);

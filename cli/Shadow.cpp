@@ -11,6 +11,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/Export.h"
+#include "cli/GisInput.h"
 
 namespace velmora::cli {
 
@@ -77,7 +78,8 @@ QString ClockText(double hours) {
 }
 
 std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowRequest& r,
-                                          const ShadeProgress& progress) {
+                                          const ShadeProgress& progress,
+                                          std::span<const Footprint> extra) {
     ShadowResult s;
     std::vector<Footprint> buildings;
     for (Footprint& f : NorthUpFootprints(d)) {
@@ -90,6 +92,11 @@ std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowReq
             s.unmeasured.push_back(f.roof);
         s.measured.push_back(measured);
         s.footprints.push_back(std::move(f));
+    }
+    for (const Footprint& f : extra) {
+        buildings.push_back(f);
+        s.measured.push_back(true);
+        s.footprints.push_back(f);
     }
     if (s.footprints.empty())
         throw ShadowFailure(ShadowProblem::NoRoofs,
@@ -229,7 +236,8 @@ int ShadowCommand(const QStringList& args) {
         "measured height (no wall line) are left out with a warning. With --solar-time the "
         "period is true solar time at the origin's longitude, with --utc-offset local clock "
         "time."));
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     const QList<QCommandLineOption> options{
         {QStringLiteral("origin"),
          QStringLiteral("latitude and longitude in degrees of the ground point at the picture "
@@ -266,8 +274,15 @@ int ShadowCommand(const QStringList& args) {
          QStringLiteral("contour lines and hourly outlines in WGS84 GeoJSON"),
          QStringLiteral("LINES.geojson")}};
     p.addOptions(options);
-    if (!ParseCommandLine(p, args, 1, 1))
+    AddBuildingFileOptions(p);
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("buildings")}))
         return 0;
+    const bool withProject = !p.positionalArguments().isEmpty();
+    if (!withProject && !p.isSet(QStringLiteral("buildings")))
+        throw UsageError(kBuildingsRequirePositional);
+    if (!withProject && p.isSet(QStringLiteral("buildings")) && !p.isSet(QStringLiteral("bbox")))
+        throw UsageError(QStringLiteral("--buildings without a project file needs --bbox: the "
+                                        "area of the map"));
 
     ShadowRequest r;
     if (!p.isSet(QStringLiteral("origin")))
@@ -312,8 +327,20 @@ int ShadowCommand(const QStringList& args) {
     if (!png.isEmpty() && !svg.isEmpty())
         throw UsageError(QStringLiteral("give --png or --svg, not both"));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
-    const std::optional<ShadowResult> s = ComputeShadow(*project.data, r);
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    // Without a box, the map data around the project's buildings, as far as
+    // the grid reaches.
+    std::vector<PlanXY> around;
+    for (const Footprint& f : NorthUpFootprints(*project.data))
+        around.insert(around.end(), f.ring.begin(), f.ring.end());
+    const BuildingFiles files =
+        ReadBuildingFiles(p, r.site.latitude, r.site.longitude, around, r.extent, withProject);
+    const std::vector<Footprint> extra = Prisms(files);
+    const std::optional<ShadowResult> s = ComputeShadow(*project.data, r, {}, extra);
     if (!s)
         throw Failure(QStringLiteral("the computation was cancelled"));
     for (const Count roof : s->unmeasured)
@@ -334,7 +361,8 @@ int ShadowCommand(const QStringList& args) {
         outputs.emplace_back(p.value(QStringLiteral("json")), ShadowJson(*s, r));
     if (!png.isEmpty() || !svg.isEmpty()) {
         const QByteArray bytes = ShadePlotBytes(
-            ShadowPlotInput(*s, r, QFileInfo(project.path).fileName()), !svg.isEmpty());
+            ShadowPlotInput(*s, r, withProject ? QFileInfo(project.path).fileName() : files.label),
+            !svg.isEmpty());
         if (bytes.isEmpty())
             throw Failure((png.isEmpty() ? svg : png) +
                           QStringLiteral(": the map could not be drawn"));
@@ -351,7 +379,7 @@ int ShadowCommand(const QStringList& args) {
                 most = std::max(most, h);
         QString text = QStringLiteral("%1: %2 x %3 cells of %4 m from (%5, %6) m, %7, plane %8 m; "
                                       "most shade %9 h\n")
-                           .arg(project.path)
+                           .arg(withProject ? project.path : files.label)
                            .arg(g.nx)
                            .arg(g.ny)
                            .arg(Fixed(g.cell, 2), Fixed(g.x0, 2), Fixed(g.y0, 2), PeriodText(r),
@@ -365,7 +393,10 @@ int ShadowCommand(const QStringList& args) {
         }
         outputs.emplace_back(QString(), text.toUtf8());
     }
-    WriteOutputs(outputs, {project.path});
+    QStringList inputs = files.files;
+    if (withProject)
+        inputs << project.path;
+    WriteOutputs(outputs, inputs);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "cli/CliSupport.h"
@@ -51,8 +52,10 @@ QString ClockText(double hours);
 // The whole map; throws Failure when there is nothing to map (no roofs, no
 // roof with a measured height, the sun below the horizon all period, a grid
 // too large). Nothing when `progress` cancels.
+// `extra` are prisms from map data, cast beside the project's buildings.
 std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowRequest& r,
-                                          const ShadeProgress& progress = {});
+                                          const ShadeProgress& progress = {},
+                                          std::span<const Footprint> extra = {});
 
 QByteArray ShadowJson(const ShadowResult& s, const ShadowRequest& r);
 // Contour lines (property hours) and hourly outlines (property time) as

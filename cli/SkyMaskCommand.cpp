@@ -9,6 +9,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/GisInput.h"
 #include "plots/SkyPlot.h"
 
 namespace velmora::cli {
@@ -40,7 +41,8 @@ int SkyMaskCommand(const QStringList& args) {
         "every azimuth 0 ... 359 degrees (clockwise from true north) the highest elevation a "
         "building covers. The receiver stands at a point of the north-up plan frame (metres east "
         "and north of the ground point at the picture centre) outside every building."));
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     p.addOption({QStringLiteral("at"), QStringLiteral("the receiver's plan position in metres"),
                  QStringLiteral("X,Y")});
     p.addOption({QStringLiteral("antenna-height"),
@@ -62,8 +64,13 @@ int SkyMaskCommand(const QStringList& args) {
     p.addOption({QStringLiteral("utc-offset"),
                  QStringLiteral("hours of local clock time ahead of UTC"),
                  QStringLiteral("HOURS")});
-    if (!ParseCommandLine(p, args, 1, 1))
+    AddBuildingFileOptions(p);
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("buildings")}))
         return 0;
+    const bool withFiles = p.isSet(QStringLiteral("buildings"));
+    const bool withProject = !p.positionalArguments().isEmpty();
+    if (!withFiles && !withProject)
+        throw UsageError(kBuildingsRequirePositional);
 
     if (!p.isSet(QStringLiteral("at")))
         throw UsageError(QStringLiteral("--at X,Y is required"));
@@ -77,7 +84,9 @@ int SkyMaskCommand(const QStringList& args) {
         !plot.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
         throw UsageError(QStringLiteral("--plot %1: the name must end in .png or .svg").arg(plot));
     const bool withSun = p.isSet(QStringLiteral("date"));
-    if (withSun != p.isSet(QStringLiteral("origin")) ||
+    if (withFiles && !p.isSet(QStringLiteral("origin")))
+        throw UsageError(QStringLiteral("--buildings needs --origin LAT,LON"));
+    if ((withSun != p.isSet(QStringLiteral("origin")) && !withFiles) ||
         withSun != p.isSet(QStringLiteral("utc-offset")))
         throw UsageError(QStringLiteral("--date, --origin and --utc-offset go together"));
     SunClock date;
@@ -96,10 +105,20 @@ int SkyMaskCommand(const QStringList& args) {
             ParseNumber(p.value(QStringLiteral("utc-offset")), QStringLiteral("--utc-offset"));
         if (std::fabs(date.utcOffset) > 14)
             throw UsageError(QStringLiteral("--utc-offset: expected hours within -14 ... 14"));
-        std::tie(site.latitude, site.longitude) = ParseOrigin(p.value(QStringLiteral("origin")));
     }
+    if (p.isSet(QStringLiteral("origin")))
+        std::tie(site.latitude, site.longitude) = ParseOrigin(p.value(QStringLiteral("origin")));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    const PlanXY at{x, y};
+    const BuildingFiles files =
+        ReadBuildingFiles(p, site.latitude, site.longitude, std::span(&at, 1), 1000, withProject);
+    CheckOutsideBuildingFiles(files, at);
+    const QString name = withProject ? QFileInfo(project.path).fileName() : files.label;
     // Only buildings of a measured height cast a mask: one of unknown height
     // is neither open sky nor a wall of some made-up height.
     std::vector<Footprint> footprints;
@@ -116,7 +135,6 @@ int SkyMaskCommand(const QStringList& args) {
     WarnRoofs(project.path, unknown,
               QStringLiteral("height unknown (no wall line, or one drawn upwards); left out of the "
                              "mask"));
-    const PlanXY at{x, y};
     if (const std::optional<Count> roof = FootprintAt(footprints, at))
         throw Failure(QStringLiteral("%1: the point (%2, %3) lies inside roof %4; a receiver must "
                                      "stand outside the buildings")
@@ -124,17 +142,22 @@ int SkyMaskCommand(const QStringList& args) {
                           .arg(*roof));
     std::erase_if(footprints,
                   [](const Footprint& f) { return f.heightState != RoofHeight::Measured; });
+    for (Footprint& f : Prisms(files))
+        footprints.push_back(std::move(f));
     const SkyScene scene(footprints, at, antenna);
     const std::vector<double> mask = scene.Mask(1);
 
     const QString where = QStringLiteral("(%1 E, %2 N) m, antenna %3 m above the ground")
                               .arg(Fixed(x, 2), Fixed(y, 2), Fixed(antenna, 2));
     QStringList header{
-        QStringLiteral("velmora-cli sky mask of %1 at %2")
-            .arg(QFileInfo(project.path).fileName(), where),
+        QStringLiteral("velmora-cli sky mask of %1 at %2").arg(name, where),
         QStringLiteral("azimuth: degrees clockwise from true north; elevation: degrees above the "
                        "horizon that buildings cover (0: open sky)"),
         QStringLiteral("azimuth elevation")};
+    if (withFiles)
+        header.insert(1, QStringLiteral("buildings from map data: %1 (%2 prisms)")
+                             .arg(files.label)
+                             .arg(files.buildings.size()));
     if (!unknown.empty() || !crossing.empty()) {
         QStringList names;
         for (const Count r : unknown)
@@ -166,19 +189,21 @@ int SkyMaskCommand(const QStringList& args) {
     std::vector<std::pair<QString, QByteArray>> outputs{
         {p.value(QStringLiteral("output")), MaskText(mask, header)}};
     if (!plot.isEmpty()) {
-        plots::SkyPlotInput in{
-            mask,
-            QStringLiteral("Sky mask of %1 at %2").arg(QFileInfo(project.path).fileName(), where),
-            withSun ? &day : nullptr,
-            sunCaption,
-            {},
-            {}};
+        plots::SkyPlotInput in{mask,
+                               QStringLiteral("Sky mask of %1 at %2").arg(name, where),
+                               withSun ? &day : nullptr,
+                               sunCaption,
+                               {},
+                               {}};
         QByteArray plotBytes = plots::SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())
             throw Failure(plot + QStringLiteral(": the plot could not be drawn"));
         outputs.emplace_back(plot, std::move(plotBytes));
     }
-    WriteOutputs(outputs, {project.path});
+    QStringList inputs = files.files;
+    if (withProject)
+        inputs << project.path;
+    WriteOutputs(outputs, inputs);
     return 0;
 }
 
