@@ -358,6 +358,7 @@ bool Reader::Layer(OGRLayer& layer, bool osm, bool nameLayer, GdalMessages& mess
             projection_.ToPlan(points);
             GisBuilding b;
             b.feature = part;
+            b.file = out_.file;
             b.base = baseMetres;
             b.footprint.roof = -1;
             b.footprint.height = height.metres;
@@ -472,9 +473,7 @@ GisRead ReadGisBuildings(const std::string& path, const GisReadOptions& options)
         out.problems.push_back("and " + std::to_string(reader.moreProblems) +
                                " more features with faults; left out");
     out.noHeightField = !reader.anyHeightField;
-    if (reader.unmeasuredCount > out.unmeasured.size())
-        out.unmeasured.push_back(
-            "and " + std::to_string(reader.unmeasuredCount - out.unmeasured.size()) + " more");
+    out.unmeasuredCount = reader.unmeasuredCount;
     return out;
 }
 

@@ -36,6 +36,7 @@ struct GisBuilding {
     Footprint footprint;
     double base = 0;     // min_height, metres above the ground
     std::string feature; // "feature 12", "way 4711", "relation 9"
+    std::string file;    // as given to ReadGisBuildings
 };
 
 struct GisRead {
@@ -44,7 +45,9 @@ struct GisRead {
     // empty when the file was read.
     std::string failure;
     std::vector<GisBuilding> buildings;
-    // Features left out for want of a height (no field, empty, zero).
+    // Features left out for want of a height (no field, empty, zero): how
+    // many, and the first hundred by name.
+    std::size_t unmeasuredCount = 0;
     std::vector<std::string> unmeasured;
     bool noHeightField = false; // no layer has the height field
     // Features left out for a fault in their data: one line each,
