@@ -129,6 +129,56 @@ class TestCliGis : public QObject {
         QCOMPARE(jb.value("epochs"), ja.value("epochs"));
     }
 
+    // The shade-time map, cell by cell, from the project file and from its
+    // export: the same grid, and each cell within a minute.
+    void shadeReadBack() {
+        QTemporaryDir dir;
+        const QString town = WriteTown(dir.filePath("town.dat"), 25, false);
+        const QString map = dir.filePath("town.geojson");
+        const QString origin = "35.6812,139.7671";
+        QCOMPARE(Cli({"export", town, "--origin", origin, "-o", map}).code, 0);
+        const QStringList common{"--origin", origin, "--date",   "2024-12-21", "--solar-time",
+                                 "--cell",   "1.5",  "--extent", "25"};
+        const QString ja = dir.filePath("a.json"), jb = dir.filePath("b.json");
+        const ProcessRun a = Cli(QStringList{"shadow", town, "--json", ja} + common);
+        QVERIFY2(a.code == 0, qPrintable(a.err));
+        const ProcessRun b = Cli(QStringList{"shadow", "--buildings", map, "--bbox",
+                                             "139.76,35.67,139.78,35.69", "--json", jb} +
+                                 common);
+        QVERIFY2(b.code == 0, qPrintable(b.err));
+        const auto read = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object()
+                                               : QJsonObject();
+        };
+        const QJsonObject ga = read(ja), gb = read(jb);
+        for (const char* key : {"nx", "ny", "x0", "y0", "cell"})
+            QCOMPARE(gb.value(key), ga.value(key));
+        // Row by row.
+        const auto cells = [](const QJsonObject& g) {
+            QJsonArray out;
+            for (const QJsonValue row : g.value("hours").toArray())
+                for (const QJsonValue v : row.toArray())
+                    out.append(v);
+            return out;
+        };
+        const QJsonArray ha = cells(ga), hb = cells(gb);
+        QVERIFY(!ha.isEmpty());
+        QCOMPARE(hb.size(), ha.size());
+        int shaded = 0;
+        for (qsizetype i = 0; i < ha.size(); ++i) {
+            QCOMPARE(hb[i].isNull(), ha[i].isNull());
+            QVERIFY2(std::fabs(hb[i].toDouble() - ha[i].toDouble()) <=
+                         1.0 / 60 + 1e-4, // a minute, and the file's 4 decimals
+                     qPrintable(QStringLiteral("cell %1: %2 h against %3 h")
+                                    .arg(i)
+                                    .arg(hb[i].toDouble())
+                                    .arg(ha[i].toDouble())));
+            shaded += ha[i].toDouble() > 0;
+        }
+        QVERIFY(shaded > 10);
+    }
+
     void geoPackage() {
         const QString ogrinfo = QStandardPaths::findExecutable("ogrinfo");
         QVERIFY2(!ogrinfo.isEmpty(), "ogrinfo (gdal-bin) is not installed");
