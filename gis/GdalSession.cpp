@@ -31,6 +31,11 @@ void PrepareGdal() {
         OSRSetPROJEnableNetwork(FALSE);
         CPLSetConfigOption("GDAL_HTTP_TIMEOUT", "1");
         CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", "{noext}");
+        // The OpenStreetMap driver spills its node index of a large file to
+        // a temporary file, by default in the working folder.
+        if (!CPLGetConfigOption("CPL_TMPDIR", nullptr) && !CPLGetConfigOption("TMPDIR", nullptr) &&
+            !CPLGetConfigOption("TEMP", nullptr))
+            CPLSetConfigOption("CPL_TMPDIR", "/tmp");
     });
 }
 
