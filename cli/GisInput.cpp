@@ -55,6 +55,14 @@ QString Names(const std::vector<std::string>& ids) {
 
 } // namespace
 
+void CheckBuildingFileOptions(const QCommandLineParser& p, bool withProject) {
+    const bool withFiles = p.isSet(QStringLiteral("buildings"));
+    if (!withFiles && !withProject)
+        throw UsageError(QStringLiteral("give a project file, --buildings FILE, or both"));
+    if (!withFiles && (p.isSet(QStringLiteral("bbox")) || p.isSet(QStringLiteral("height-field"))))
+        throw UsageError(QStringLiteral("--bbox and --height-field go with --buildings FILE"));
+}
+
 BuildingFiles ReadBuildingFiles(const QCommandLineParser& p, double latitude, double longitude,
                                 std::span<const PlanXY> around, double margin, bool withProject) {
     BuildingFiles out;

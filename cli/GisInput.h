@@ -38,7 +38,8 @@ std::vector<Footprint> Prisms(const BuildingFiles& files);
 // Throws naming the building file and feature when `at` lies inside one.
 void CheckOutsideBuildingFiles(const BuildingFiles& files, PlanXY at);
 
-inline const QString kBuildingsRequirePositional =
-    QStringLiteral("give a project file, --buildings FILE, or both");
+// Usage errors before any file is read: neither a project file nor
+// --buildings, or --bbox or --height-field without --buildings.
+void CheckBuildingFileOptions(const QCommandLineParser& p, bool withProject);
 
 } // namespace velmora::cli

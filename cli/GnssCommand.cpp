@@ -242,8 +242,7 @@ int GnssCommand(const QStringList& args) {
     if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("nav"), QStringLiteral("buildings")}))
         return 0;
     const bool withProject = !p.positionalArguments().isEmpty();
-    if (!withProject && !p.isSet(QStringLiteral("buildings")))
-        throw UsageError(kBuildingsRequirePositional);
+    CheckBuildingFileOptions(p, withProject);
 
     auto required = [&](const char* name, const char* what) {
         if (!p.isSet(QString::fromLatin1(name)))

@@ -278,8 +278,7 @@ int ShadowCommand(const QStringList& args) {
     if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("buildings")}))
         return 0;
     const bool withProject = !p.positionalArguments().isEmpty();
-    if (!withProject && !p.isSet(QStringLiteral("buildings")))
-        throw UsageError(kBuildingsRequirePositional);
+    CheckBuildingFileOptions(p, withProject);
     if (!withProject && p.isSet(QStringLiteral("buildings")) && !p.isSet(QStringLiteral("bbox")))
         throw UsageError(QStringLiteral("--buildings without a project file needs --bbox: the "
                                         "area of the map"));

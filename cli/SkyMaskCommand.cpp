@@ -69,8 +69,7 @@ int SkyMaskCommand(const QStringList& args) {
         return 0;
     const bool withFiles = p.isSet(QStringLiteral("buildings"));
     const bool withProject = !p.positionalArguments().isEmpty();
-    if (!withFiles && !withProject)
-        throw UsageError(kBuildingsRequirePositional);
+    CheckBuildingFileOptions(p, withProject);
 
     if (!p.isSet(QStringLiteral("at")))
         throw UsageError(QStringLiteral("--at X,Y is required"));

@@ -275,6 +275,9 @@ class TestCliGis : public QObject {
                                  << "give a project file, --buildings FILE, or both";
         QTest::newRow("bad box") << sky + QStringList{"x", "--bbox", "139,35,138,36"} << 2
                                  << "--bbox";
+        QTest::newRow("box without building files")
+            << QStringList{"skymask", "x.dat", "--at", "0,0", "--bbox", "138,35,139,36"} << 2
+            << "--bbox and --height-field go with --buildings";
         QTest::newRow("shade map without a box")
             << QStringList{"shadow", "--buildings", "x",          "--origin",
                            "35,139", "--date",      "2024-12-21", "--solar-time"}
