@@ -12,134 +12,10 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "geometry/Footprints.h"
+#include "gis/GeoPackage.h"
 #include "outputs/Geo.h"
 
 namespace velmora::cli {
-
-namespace {
-
-double RingArea(const Ring& ring) {
-    double twice = 0;
-    for (std::size_t i = 0; i + 1 < ring.size(); ++i)
-        twice += ring[i][0] * ring[i + 1][1] - ring[i + 1][0] * ring[i][1];
-    return twice / 2;
-}
-
-// The part of a closed ring on one side of the meridian `cut` (keep < 0:
-// west of it, > 0: east), as Sutherland and Hodgman clip: corners on the
-// cut land on it exactly.
-Ring ClipAt(const Ring& ring, double cut, int keep) {
-    const auto inside = [&](const std::array<double, 2>& p) {
-        return keep < 0 ? p[0] <= cut : p[0] >= cut;
-    };
-    Ring out;
-    for (std::size_t i = 0; i + 1 < ring.size(); ++i) {
-        const auto& a = ring[i];
-        const auto& b = ring[i + 1];
-        if (inside(a))
-            out.push_back(a);
-        if (inside(a) != inside(b) && a[0] != cut && b[0] != cut) {
-            const double t = (cut - a[0]) / (b[0] - a[0]);
-            out.push_back({cut, a[1] + t * (b[1] - a[1])});
-        }
-    }
-    if (!out.empty())
-        out.push_back(out.front());
-    return out;
-}
-
-// Rounded to 7 decimals, corners closer than the rounding made one, closed,
-// counter-clockwise; empty when no area is left.
-Ring Finished(const Ring& raw) {
-    Ring ring;
-    for (std::size_t i = 0; i + 1 < raw.size(); ++i) {
-        const std::array<double, 2> c{Degrees7(raw[i][0]), Degrees7(raw[i][1])};
-        if (ring.empty() || ring.back() != c)
-            ring.push_back(c);
-    }
-    while (ring.size() > 1 && ring.back() == ring.front())
-        ring.pop_back();
-    if (ring.size() < 3)
-        return {};
-    ring.push_back(ring.front());
-    const double area = RingArea(ring);
-    if (area == 0)
-        return {};
-    if (area < 0)
-        std::reverse(ring.begin(), ring.end());
-    return ring;
-}
-
-} // namespace
-
-std::vector<Ring> CutAtAntimeridian(const Ring& ring) {
-    bool east = false, west = false;
-    for (const auto& c : ring) {
-        east = east || c[0] > 180;
-        west = west || c[0] < -180;
-    }
-    if (!east && !west)
-        return {ring};
-    // A footprint is far smaller than the globe: it crosses one of the two.
-    const double cut = east ? 180 : -180;
-    const double shift = east ? -360 : 360;
-    Ring near = ClipAt(ring, cut, east ? -1 : 1);
-    Ring far = ClipAt(ring, cut, east ? 1 : -1);
-    for (auto& c : far)
-        c[0] += shift;
-    std::vector<Ring> out;
-    for (Ring* part : {&near, &far})
-        if (part->size() >= 4)
-            out.push_back(std::move(*part));
-    return out;
-}
-
-std::vector<BuildingPolygon> BuildingPolygons(const BuildingData& d, double latitude,
-                                              double longitude, LeftOut* leftOut) {
-    const std::vector<Footprint> footprints = NorthUpFootprints(d);
-    std::vector<PlanXY> corners;
-    for (const Footprint& f : footprints)
-        corners.insert(corners.end(), f.ring.begin(), f.ring.end());
-    const std::vector<std::array<double, 2>> coords =
-        PlanToLonLatExact(corners, latitude, longitude);
-
-    std::vector<BuildingPolygon> out;
-    std::size_t next = 0;
-    for (const Footprint& f : footprints) {
-        Ring raw;
-        for (std::size_t i = 0; i < f.ring.size(); ++i, ++next) {
-            // Longitudes continuous around the origin's: PROJ wraps them
-            // into -180 ... 180, which would tear a building at the
-            // antimeridian into a band round the globe.
-            double lon = coords[next][0];
-            lon = longitude + std::remainder(lon - longitude, 360.0);
-            raw.push_back({lon, coords[next][1]});
-        }
-        if (f.crossesItself) {
-            if (leftOut)
-                leftOut->crossing.push_back(f.roof);
-            continue;
-        }
-        BuildingPolygon b;
-        b.roof = f.roof;
-        if (f.heightState == RoofHeight::Measured)
-            b.height = f.height;
-        if (!raw.empty())
-            raw.push_back(raw.front());
-        for (const Ring& part : CutAtAntimeridian(raw)) {
-            Ring ring = Finished(part);
-            if (!ring.empty())
-                b.parts.push_back(std::move(ring));
-        }
-        if (b.parts.empty()) {
-            if (leftOut)
-                leftOut->noArea.push_back(f.roof);
-            continue;
-        }
-        out.push_back(std::move(b));
-    }
-    return out;
-}
 
 QByteArray GeoJsonText(const std::vector<BuildingPolygon>& buildings) {
     using json = nlohmann::ordered_json;
@@ -228,44 +104,64 @@ int ExportCommand(const QStringList& args) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Exports the plan footprints of a project file, turned north-up with its north angle, "
-        "as WGS84 polygons: GeoJSON (RFC 7946, properties roof, height, min_height) or KML "
-        "(extruded to each building's height, relative to the ground)."));
+        "as WGS84 polygons: GeoJSON (RFC 7946, properties roof, height, min_height), KML "
+        "(extruded to each building's height, relative to the ground) or GeoPackage (layer "
+        "buildings in EPSG:4326, fields roof, height (NULL when not measured), min_height and "
+        "self_intersecting; needs -o)."));
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
     p.addOption({QStringLiteral("origin"),
                  QStringLiteral("latitude and longitude in degrees (WGS84) of the ground point at "
                                 "the picture centre"),
                  QStringLiteral("LAT,LON")});
-    p.addOption({QStringLiteral("format"), QStringLiteral("geojson (default) or kml"),
-                 QStringLiteral("geojson|kml"), QStringLiteral("geojson")});
+    p.addOption({QStringLiteral("format"), QStringLiteral("geojson (default), kml or gpkg"),
+                 QStringLiteral("geojson|kml|gpkg"), QStringLiteral("geojson")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("file to write (default: standard output)"),
                  QStringLiteral("OUT")});
     if (!ParseCommandLine(p, args, 1, 1))
         return 0;
     const QString format = p.value(QStringLiteral("format")).toLower();
-    if (format != QStringLiteral("geojson") && format != QStringLiteral("kml"))
-        throw UsageError(QStringLiteral("--format \"%1\": expected geojson or kml").arg(format));
+    const bool gpkg = format == QStringLiteral("gpkg");
+    if (format != QStringLiteral("geojson") && format != QStringLiteral("kml") && !gpkg)
+        throw UsageError(
+            QStringLiteral("--format \"%1\": expected geojson, kml or gpkg").arg(format));
+    const QString output = p.value(QStringLiteral("output"));
+    if (gpkg && (output.isEmpty() || output == QStringLiteral("-")))
+        throw UsageError(QStringLiteral("--format gpkg writes a file: -o OUT.gpkg is required"));
     if (!p.isSet(QStringLiteral("origin")))
         throw UsageError(QStringLiteral("--origin LAT,LON is required"));
     const auto [lat, lon] = ParseOrigin(p.value(QStringLiteral("origin")));
     const Project project = ReadProject(p.positionalArguments().at(0));
     LeftOut leftOut;
-    const std::vector<BuildingPolygon> buildings =
-        BuildingPolygons(*project.data, lat, lon, &leftOut);
+    // GIS keeps a crossing outline, marked, for its user to mend.
+    std::vector<BuildingPolygon> buildings;
+    try {
+        buildings = BuildingPolygons(*project.data, lat, lon, &leftOut, gpkg);
+    } catch (const gis::ProjectionError& e) {
+        throw ProjectionFailure(e);
+    }
     WarnRoofs(project.path, leftOut.noArea, QStringLiteral("no area; left out"));
     WarnRoofs(project.path, leftOut.crossing, kCrossingWarning);
-    std::vector<Count> unknown;
-    for (const BuildingPolygon& b : buildings)
+    std::vector<Count> unknown, crossing;
+    for (const BuildingPolygon& b : buildings) {
         if (!b.height)
             unknown.push_back(b.roof);
+        if (b.selfIntersecting)
+            crossing.push_back(b.roof);
+    }
+    WarnRoofs(project.path, crossing,
+              QStringLiteral("outline crosses itself; exported with self_intersecting set"));
     WarnRoofs(project.path, unknown,
               QStringLiteral("height unknown (no wall line, or one drawn upwards); exported "
                              "without a height"));
-    WriteOutput(p.value(QStringLiteral("output")),
-                format == QStringLiteral("kml")
-                    ? KmlText(buildings, QFileInfo(project.path).completeBaseName())
-                    : GeoJsonText(buildings),
-                {project.path});
+    QByteArray bytes;
+    if (gpkg)
+        bytes = QByteArray::fromStdString(gis::GeoPackageBytes(buildings));
+    else if (format == QStringLiteral("kml"))
+        bytes = KmlText(buildings, QFileInfo(project.path).completeBaseName());
+    else
+        bytes = GeoJsonText(buildings);
+    WriteOutput(output, bytes, {project.path});
     return 0;
 }
 

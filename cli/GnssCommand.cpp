@@ -12,6 +12,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/GisInput.h"
 #include "geometry/Footprints.h"
 #include "outputs/GnssFiles.h"
 #include "picture/SystemNames.h"
@@ -118,7 +119,8 @@ Outputs(const QCommandLineParser& p, const predict::GnssRun& run, const QString&
 
 int GnssCommand(const QStringList& args) {
     QCommandLineParser p;
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     AddOptions(p, predict::GnssAlgorithm());
     p.addOption({QStringLiteral("json"), QStringLiteral("write JSON instead of text")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
@@ -130,23 +132,38 @@ int GnssCommand(const QStringList& args) {
     p.addOption({QStringLiteral("chart"),
                  QStringLiteral("satellites and PDOP over time (.png or .svg)"),
                  QStringLiteral("DOP.png|DOP.svg")});
-    if (!ParseCommandLine(p, args, 1, 1, {QStringLiteral("nav")}))
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("nav"), QStringLiteral("buildings")}))
         return 0;
+    const bool withProject = !p.positionalArguments().isEmpty();
+    CheckBuildingFileOptions(p, withProject);
     const predict::GnssRequest r = ReadRequest(p);
     CheckPictureNames(p.value(QStringLiteral("plot")), p.value(QStringLiteral("chart")));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    const PlanXY at = r.settings.at;
+    const BuildingFiles files = ReadBuildingFiles(p, r.settings.latitude, r.settings.longitude,
+                                                  std::span(&at, 1), 1000, withProject);
+    CheckOutsideBuildingFiles(files, at);
+    std::vector<Footprint> plan = NorthUpFootprints(*project.data);
+    for (Footprint& f : Prisms(files))
+        plan.push_back(std::move(f));
     predict::Feedback feedback;
     const std::optional<predict::GnssRun> run =
-        predict::RunGnss(NorthUpFootprints(*project.data), r, feedback, PathBytes(project.path));
+        predict::RunGnss(plan, r, feedback, PathBytes(project.path));
     if (!run)
         throw predict::Failure(predict::Error(predict::ErrorCode::Cancelled));
     PrintWarnings(project.path, feedback);
     QStringList inputs = p.values(QStringLiteral("nav"));
-    inputs << project.path;
+    inputs << files.files;
+    if (withProject)
+        inputs << project.path;
     if (p.isSet(QStringLiteral("tle")))
         inputs << p.value(QStringLiteral("tle"));
-    WriteOutputs(Outputs(p, *run, project.path), inputs);
+    WriteOutputs(Outputs(p, *run, withProject ? project.path : files.label), inputs);
     return 0;
 }
 

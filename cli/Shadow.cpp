@@ -8,6 +8,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/GisInput.h"
 #include "geometry/Footprints.h"
 #include "outputs/ShadowFiles.h"
 
@@ -105,7 +106,8 @@ std::vector<std::pair<QString, QByteArray>> Outputs(const QCommandLineParser& p,
 
 int ShadowCommand(const QStringList& args) {
     QCommandLineParser p;
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     AddOptions(p, ShadowAlgorithm());
     p.addOptions(
         {{QStringLiteral("json"), QStringLiteral("the grid of shade hours as JSON"),
@@ -115,20 +117,41 @@ int ShadowCommand(const QStringList& args) {
          {QStringLiteral("geojson"),
           QStringLiteral("contour lines and hourly outlines in WGS84 GeoJSON"),
           QStringLiteral("LINES.geojson")}});
-    if (!ParseCommandLine(p, args, 1, 1))
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("buildings")}))
         return 0;
+    const bool withProject = !p.positionalArguments().isEmpty();
+    CheckBuildingFileOptions(p, withProject);
+    if (!withProject && p.isSet(QStringLiteral("buildings")) && !p.isSet(QStringLiteral("bbox")))
+        throw UsageError(QStringLiteral("--buildings without a project file needs --bbox: the "
+                                        "area of the map"));
     const predict::ShadowRequest r = ReadRequest(p);
     if (p.isSet(QStringLiteral("png")) && p.isSet(QStringLiteral("svg")))
         throw UsageError(QStringLiteral("give --png or --svg, not both"));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    std::vector<Footprint> plan = NorthUpFootprints(*project.data);
+    // Without a box, the map data around the project's buildings, as far as
+    // the grid reaches.
+    std::vector<PlanXY> around;
+    for (const Footprint& f : plan)
+        around.insert(around.end(), f.ring.begin(), f.ring.end());
+    const BuildingFiles files =
+        ReadBuildingFiles(p, r.site.latitude, r.site.longitude, around, r.extent, withProject);
+    for (Footprint& f : Prisms(files))
+        plan.push_back(std::move(f));
     predict::Feedback feedback;
-    const std::optional<predict::ShadowResult> s =
-        predict::RunShadow(NorthUpFootprints(*project.data), r, feedback);
+    const std::optional<predict::ShadowResult> s = predict::RunShadow(plan, r, feedback);
     if (!s)
         throw predict::Failure(predict::Error(predict::ErrorCode::Cancelled));
     PrintWarnings(project.path, feedback);
-    WriteOutputs(Outputs(p, *s, r, project.path), {project.path});
+    QStringList inputs = files.files;
+    if (withProject)
+        inputs << project.path;
+    WriteOutputs(Outputs(p, *s, r, withProject ? project.path : files.label), inputs);
     return 0;
 }
 

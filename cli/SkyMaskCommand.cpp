@@ -9,6 +9,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/GisInput.h"
 #include "geometry/Footprints.h"
 #include "picture/SystemNames.h"
 #include "plots/SkyPlot.h"
@@ -41,7 +42,10 @@ predict::SkyMaskRequest ReadRequest(const QCommandLineParser& p) {
     std::tie(r.at.x, r.at.y) = ParsePair(p.value(QStringLiteral("at")), QStringLiteral("--at"));
     r.antenna = NumberOption(p, predict::kAntennaHeight);
     const bool withSun = p.isSet(QStringLiteral("date"));
-    if (withSun != p.isSet(QStringLiteral("origin")) ||
+    const bool withFiles = p.isSet(QStringLiteral("buildings"));
+    if (withFiles && !p.isSet(QStringLiteral("origin")))
+        throw UsageError(QStringLiteral("--buildings needs --origin LAT,LON"));
+    if ((withSun != p.isSet(QStringLiteral("origin")) && !withFiles) ||
         withSun != p.isSet(QStringLiteral("utc-offset")))
         throw UsageError(QStringLiteral("--date, --origin and --utc-offset go together"));
     if (withSun) {
@@ -56,21 +60,21 @@ predict::SkyMaskRequest ReadRequest(const QCommandLineParser& p) {
         date.day = d.day();
         date.utcOffset = NumberOption(p, predict::kUtcOffset);
         r.date = date;
+    }
+    if (p.isSet(QStringLiteral("origin")))
         std::tie(r.site.latitude, r.site.longitude) =
             ParseOrigin(p.value(QStringLiteral("origin")));
-    }
     predict::Validate(r);
     return r;
 }
 
-QStringList Header(const predict::SkyMaskResult& m, const QString& file, const QString& where,
-                   const QString& sunCaption) {
-    QStringList header{
-        QStringLiteral("velmora-cli sky mask of %1 at %2").arg(QFileInfo(file).fileName(), where),
-        QStringLiteral("azimuth: degrees clockwise from true north; elevation: "
-                       "degrees above the horizon that buildings cover (0: open "
-                       "sky)"),
-        QStringLiteral("azimuth elevation")};
+QStringList Header(const predict::SkyMaskResult& m, const QString& name, const QString& where,
+                   const QString& sunCaption, const BuildingFiles& files) {
+    QStringList header{QStringLiteral("velmora-cli sky mask of %1 at %2").arg(name, where),
+                       QStringLiteral("azimuth: degrees clockwise from true north; elevation: "
+                                      "degrees above the horizon that buildings cover (0: open "
+                                      "sky)"),
+                       QStringLiteral("azimuth elevation")};
     if (!m.unknown.empty() || !m.crossing.empty()) {
         QStringList names;
         for (const Count r : m.unknown)
@@ -82,6 +86,10 @@ QStringList Header(const predict::SkyMaskResult& m, const QString& file, const Q
     }
     if (!sunCaption.isEmpty())
         header.insert(2, QStringLiteral("sun on ") + sunCaption);
+    if (!files.files.isEmpty())
+        header.insert(1, QStringLiteral("buildings from map data: %1 (%2 prisms)")
+                             .arg(files.label)
+                             .arg(files.buildings.size()));
     return header;
 }
 
@@ -102,25 +110,39 @@ QString SunCaption(const predict::SkyMaskRequest& r, const SunDay& day, const QS
 
 int SkyMaskCommand(const QStringList& args) {
     QCommandLineParser p;
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("project file (.dat)"));
+    p.addPositionalArgument(QStringLiteral("file"),
+                            QStringLiteral("project file (.dat); optional with --buildings"));
     AddOptions(p, predict::SkyMaskAlgorithm());
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("mask file to write (default: standard output)"),
                  QStringLiteral("MASK.txt")});
     p.addOption({QStringLiteral("plot"), QStringLiteral("polar sky plot to write (.png or .svg)"),
                  QStringLiteral("SKY.png|SKY.svg")});
-    if (!ParseCommandLine(p, args, 1, 1))
+    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("buildings")}))
         return 0;
+    const bool withProject = !p.positionalArguments().isEmpty();
+    CheckBuildingFileOptions(p, withProject);
     const predict::SkyMaskRequest r = ReadRequest(p);
     const QString plot = p.value(QStringLiteral("plot"));
     if (!plot.isEmpty() && !plot.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
         !plot.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
         throw UsageError(QStringLiteral("--plot %1: the name must end in .png or .svg").arg(plot));
 
-    const Project project = ReadProject(p.positionalArguments().at(0));
+    Project project;
+    if (withProject)
+        project = ReadProject(p.positionalArguments().at(0));
+    else
+        project.data = std::make_unique<BuildingData>();
+    const BuildingFiles files = ReadBuildingFiles(p, r.site.latitude, r.site.longitude,
+                                                  std::span(&r.at, 1), 1000, withProject);
+    CheckOutsideBuildingFiles(files, r.at);
+    const QString name = withProject ? QFileInfo(project.path).fileName() : files.label;
+    std::vector<Footprint> plan = NorthUpFootprints(*project.data);
+    for (Footprint& f : Prisms(files))
+        plan.push_back(std::move(f));
     predict::Feedback feedback;
     const predict::SkyMaskResult m =
-        predict::RunSkyMask(NorthUpFootprints(*project.data), r, feedback, PathBytes(project.path));
+        predict::RunSkyMask(plan, r, feedback, PathBytes(project.path));
     PrintWarnings(project.path, feedback);
     const QString where = QStringLiteral("(%1 E, %2 N) m, antenna %3 m above the ground")
                               .arg(Fixed(r.at.x, 2), Fixed(r.at.y, 2), Fixed(r.antenna, 2));
@@ -129,21 +151,23 @@ int SkyMaskCommand(const QStringList& args) {
     // Both outputs are made before either is written.
     std::vector<std::pair<QString, QByteArray>> outputs{
         {p.value(QStringLiteral("output")),
-         MaskText(m.mask, Header(m, project.path, where, sunCaption))}};
+         MaskText(m.mask, Header(m, name, where, sunCaption, files))}};
     if (!plot.isEmpty()) {
-        plots::SkyPlotInput in{
-            m.mask,
-            QStringLiteral("Sky mask of %1 at %2").arg(QFileInfo(project.path).fileName(), where),
-            m.day ? &*m.day : nullptr,
-            sunCaption,
-            {},
-            {}};
+        plots::SkyPlotInput in{m.mask,
+                               QStringLiteral("Sky mask of %1 at %2").arg(name, where),
+                               m.day ? &*m.day : nullptr,
+                               sunCaption,
+                               {},
+                               {}};
         QByteArray plotBytes = plots::SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())
             throw predict::Failure({predict::ErrorCode::DrawFailed, {"plot"}, PathBytes(plot)});
         outputs.emplace_back(plot, std::move(plotBytes));
     }
-    WriteOutputs(outputs, {project.path});
+    QStringList inputs = files.files;
+    if (withProject)
+        inputs << project.path;
+    WriteOutputs(outputs, inputs);
     return 0;
 }
 

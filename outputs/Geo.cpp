@@ -1,68 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outputs/Geo.h"
 
-#include <QByteArray>
-#include <QString>
 #include <cmath>
-#include <proj.h>
-
-#include "predict/Errors.h"
 
 namespace velmora {
 
-namespace {
-
-constexpr double kDegreeScale = 1e7; // 7 decimals
-
-// Metres east and north of the origin to WGS84 longitude and latitude.
-class LocalToWgs84 {
-  public:
-    LocalToWgs84(double latitude, double longitude) : ctx_(proj_context_create()) {
-        proj_log_level(ctx_, PJ_LOG_NONE);
-        const QByteArray definition =
-            QStringLiteral("+proj=tmerc +lat_0=%1 +lon_0=%2 +k_0=1 +x_0=0 +y_0=0 +ellps=WGS84 "
-                           "+units=m")
-                .arg(latitude, 0, 'g', 17)
-                .arg(longitude, 0, 'g', 17)
-                .toLatin1();
-        pj_ = proj_create(ctx_, definition.constData());
-        if (!pj_) {
-            predict::Error e{predict::ErrorCode::Projection};
-            e.reason = proj_context_errno_string(ctx_, proj_context_errno(ctx_));
-            proj_context_destroy(ctx_);
-            throw predict::Failure(std::move(e));
-        }
-    }
-    ~LocalToWgs84() {
-        if (pj_)
-            proj_destroy(pj_);
-        proj_context_destroy(ctx_);
-    }
-    LocalToWgs84(const LocalToWgs84&) = delete;
-    LocalToWgs84& operator=(const LocalToWgs84&) = delete;
-
-    // In place: x, y in metres become longitude, latitude in degrees.
-    void Convert(std::vector<PJ_COORD>& points) const {
-        if (points.empty())
-            return;
-        proj_trans_array(pj_, PJ_INV, points.size(), points.data());
-        for (PJ_COORD& c : points) {
-            c.xy.x = proj_todeg(c.lp.lam);
-            c.xy.y = proj_todeg(c.lp.phi);
-            if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y))
-                throw predict::Failure(predict::Error(predict::ErrorCode::TooFar));
-        }
-    }
-
-  private:
-    PJ_CONTEXT* ctx_;
-    PJ* pj_ = nullptr;
-};
-
-} // namespace
-
-double Degrees7(double v) {
-    return std::round(v * kDegreeScale) / kDegreeScale;
+predict::Failure ProjectionFailure(const gis::ProjectionError& e) {
+    if (e.WhatFailed() == gis::ProjectionError::Kind::TooFar)
+        return predict::Failure(predict::Error(predict::ErrorCode::TooFar));
+    predict::Error error{predict::ErrorCode::Projection};
+    error.reason = e.Reason();
+    return predict::Failure(std::move(error));
 }
 
 std::vector<Ring> SplitLineAtAntimeridian(const Ring& line) {
@@ -94,16 +42,16 @@ std::vector<Ring> SplitLineAtAntimeridian(const Ring& line) {
 
 std::vector<std::array<double, 2>> PlanToLonLatExact(const std::vector<PlanXY>& points,
                                                      double latitude, double longitude) {
-    const LocalToWgs84 toWgs84(latitude, longitude);
-    std::vector<PJ_COORD> coords;
-    coords.reserve(points.size());
-    for (const PlanXY& p : points)
-        coords.push_back(proj_coord(p.x, p.y, 0, 0));
-    toWgs84.Convert(coords);
     std::vector<std::array<double, 2>> out;
-    out.reserve(coords.size());
-    for (const PJ_COORD& c : coords)
-        out.push_back({c.xy.x, c.xy.y});
+    out.reserve(points.size());
+    for (const PlanXY& p : points)
+        out.push_back({p.x, p.y});
+    try {
+        const gis::PlanProjection projection(latitude, longitude);
+        projection.ToLonLat(out);
+    } catch (const gis::ProjectionError& e) {
+        throw ProjectionFailure(e);
+    }
     return out;
 }
 

@@ -1,19 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Plan metres around the ground point at the picture centre as WGS84
-// longitude and latitude, through a transverse Mercator projection centred
-// there (PROJ).
+// longitude and latitude for the output files, through the plan frame's one
+// projection (gis/PlanProjection), its failures as predict::Failure.
 #pragma once
 
 #include <array>
 #include <vector>
 
 #include "geometry/CameraModel.h"
+#include "gis/PlanProjection.h"
+#include "predict/Errors.h"
 
 namespace velmora {
 
-using Ring = std::vector<std::array<double, 2>>;
+using gis::Degrees7;
+using gis::Ring;
 
-double Degrees7(double v);
+// The projection's failure as the predictions word it (Projection, TooFar).
+predict::Failure ProjectionFailure(const gis::ProjectionError& e);
 
 // An open line of [lon, lat] points, longitudes continuous around the
 // origin's, cut where it crosses the antimeridian (RFC 7946 3.1.9): parts

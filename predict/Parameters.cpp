@@ -12,6 +12,28 @@ namespace velmora::predict {
 using enum ParamType;
 
 // Shared by the algorithms.
+// Buildings from map data, beside or instead of a project file's; the
+// front end reads them (GDAL) and passes their prisms in with the others.
+const Parameter kBuildings{
+    .name = "buildings",
+    .type = Files,
+    .valueName = "FILE",
+    .help = "buildings from map data GDAL reads (GeoJSON, GeoPackage, Shapefile, KML, "
+            "OpenStreetMap XML or PBF, ...): every polygon a prism of its height, placed around "
+            "--origin; repeat for several"};
+const Parameter kHeightField{.name = "height-field",
+                             .type = Text,
+                             .fallback = "height",
+                             .valueName = "NAME",
+                             .help = "the field of a building's height in metres in --buildings "
+                                     "files; min_height gives a base. OpenStreetMap: the tag "
+                                     "height, else building:levels x 3 m"};
+const Parameter kBbox{.name = "bbox",
+                      .type = Text,
+                      .valueName = "WEST,SOUTH,EAST,NORTH",
+                      .help = "read only the --buildings that meet this box, WGS84 degrees "
+                              "(default: 1000 m around the receiver, or the area of the "
+                              "project's buildings)"};
 const Parameter kLatitude{.name = "latitude",
                           .type = Number,
                           .min = -90,
@@ -133,9 +155,9 @@ const Parameter kHourly{.name = "hourly",
                         .help = "also the shadows' outlines at each full hour",
                         .label = "時刻日影線も描く"};
 
-constexpr const Parameter* kShadowParameters[] = {&kOrigin,    &kShadowDate, &kFrom,        &kTo,
-                                                  &kSolarTime, &kUtcOffset,  &kPlaneHeight, &kCell,
-                                                  &kExtent,    &kContours,   &kHourly};
+constexpr const Parameter* kShadowParameters[] = {
+    &kOrigin, &kShadowDate, &kFrom,     &kTo,     &kSolarTime, &kUtcOffset,   &kPlaneHeight,
+    &kCell,   &kExtent,     &kContours, &kHourly, &kBuildings, &kHeightField, &kBbox};
 
 // The GNSS prediction.
 const Parameter kGroundHeight{.name = "height",
@@ -200,9 +222,9 @@ const Parameter kSystems{.name = "systems",
                          .help = "systems counted",
                          .label = "衛星システム"};
 
-constexpr const Parameter* kGnssParameters[] = {&kAt,   &kOrigin, &kGroundHeight, &kAntennaHeight,
-                                                &kNav,  &kTle,    &kStart,        &kHours,
-                                                &kStep, &kMask,   &kSystems};
+constexpr const Parameter* kGnssParameters[] = {
+    &kAt,    &kOrigin, &kGroundHeight, &kAntennaHeight, &kNav,       &kTle,         &kStart,
+    &kHours, &kStep,   &kMask,         &kSystems,       &kBuildings, &kHeightField, &kBbox};
 
 // The sky mask.
 const Parameter kSkyDate{.name = "date",
@@ -212,8 +234,8 @@ const Parameter kSkyDate{.name = "date",
                                  "blocked sun (needs --origin and --utc-offset)",
                          .label = "日付"};
 
-constexpr const Parameter* kSkyMaskParameters[] = {&kAt, &kAntennaHeight, &kSkyDate, &kOrigin,
-                                                   &kUtcOffset};
+constexpr const Parameter* kSkyMaskParameters[] = {
+    &kAt, &kAntennaHeight, &kSkyDate, &kOrigin, &kUtcOffset, &kBuildings, &kHeightField, &kBbox};
 
 const Algorithm kShadow{
     "shadow",

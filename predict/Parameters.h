@@ -74,5 +74,7 @@ double HighestValue(const Parameter& p);
 
 // The parameters shared by more than one algorithm.
 extern const Parameter kLatitude, kLongitude, kUtcOffset, kAntennaHeight;
+// Buildings from map data: files, the height's field, the box read.
+extern const Parameter kBuildings, kHeightField, kBbox;
 
 } // namespace velmora::predict
