@@ -62,7 +62,7 @@ case "${1:-}" in
     cmake --preset fuzz
     cmake --build --preset fuzz
     seconds="${2:-30}"
-    for target in projectfile registry tracer ephemerides orbits; do
+    for target in projectfile registry tracer ephemerides orbits gisbuildings; do
       # New inputs go to a scratch folder; the seeds in the tree stay as they are.
       work="$(mktemp -d)"
       echo "fuzz_$target: ${seconds} s"
