@@ -88,10 +88,15 @@ void ViewController::Enter(ViewMode view) {
     }
     // The plan map is drawn without the picture; the inclined view's
     // figures are 2 pixels wide.
-    if (plan)
+    const ViewMode from = session_.View();
+    if (plan) {
+        // The way back shows the picture again if it is shown now.
+        if (from != ViewMode::Plan && DrawsRecord)
+            work_.Picture().SetPictureOnReturn(work_.PhotoPic->HasPicture());
         work_.PhotoPic->RemovePicture();
-    else
+    } else {
         work_.PhotoPic->SetDrawWidth(2);
+    }
     CheckViewItems(!plan);
     EnableToolsFor(view);
     session_.SetView(view);
@@ -106,8 +111,11 @@ void ViewController::Enter(ViewMode view) {
     } else {
         // Back from the plan map: the view gets its picture size and picture
         // coordinates again, so outlines and new clicks keep meaning picture
-        // pixels. The picture itself stays hidden until "戻す".
-        work_.Picture().LeaveCanvas();
+        // pixels, and the picture unless the user had hidden it.
+        PicturePane& pane = work_.Picture();
+        pane.LeaveCanvas();
+        if (from == ViewMode::Plan && pane.PictureOnReturn() && pane.PhotoPic2->HasPicture())
+            pane.PhotoPic->CopyPictureFrom(*pane.PhotoPic2);
         ShowSlopeLineMap({});
     }
 }
