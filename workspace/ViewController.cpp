@@ -185,8 +185,10 @@ void ViewController::ZoomFlatMap(bool in) {
     const MapDrawing map = DrawFlatLineMap(s.Data(), s.MapTables(), s.MapLevel(), s.ActiveRoof());
     s.SetFlatMapRate(map.flatMapRate);
     DrawList ops = map.ops;
-    for (const DrawList& more : {DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter),
-                                 DrawNorthArrow(map.modeAfter)})
+    const DrawList bar = MapHasBuildings(s.Data())
+                             ? DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter)
+                             : DrawList{};
+    for (const DrawList& more : {bar, DrawNorthArrow(map.modeAfter)})
         ops.insert(ops.end(), more.begin(), more.end());
     Show(ops, map.modeAfter);
     if (map.marks)

@@ -239,8 +239,11 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w.Work().InputModeRbn->Button(Index(ToolId::Move)), Qt::LeftButton);
         QCOMPARE(w.Session().CurrentTool(), ToolId::Move);
 
+        w.Work().HeightTxt->setText(QStringLiteral("12.5"));
         QTest::mouseClick(w.Work().SlopeOrFlatRbn->Button(1), Qt::LeftButton);
         QCOMPARE(w.Session().View(), ViewMode::Plan);
+        // No wall of the map was just measured.
+        QCOMPARE(w.Work().HeightTxt->text(), QString());
         QVERIFY(f.prompts.Texts().isEmpty());
         QVERIFY(w.Menus().Edit.DispFlatMapMenu->isChecked());
         QVERIFY(!w.Menus().Edit.DispSlopeMapMenu->isChecked());

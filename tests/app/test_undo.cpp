@@ -185,8 +185,11 @@ class UndoTest : public QObject {
         const Count changes = w.Session().ChangeCount();
 
         QVERIFY(w.Menus().Edit.UndoMenu->isEnabled());
+        w.Work().HeightTxt->setText(QStringLiteral("12.5"));
         w.Menus().Edit.UndoMenu->trigger();
         QVERIFY(SameTables(d, before));
+        // The wall last measured may be gone: no height is shown.
+        QCOMPARE(w.Work().HeightTxt->text(), QString());
         QCOMPARE(w.Session().ActiveRoof(), active);
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnBefore), 0);
         QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
