@@ -99,14 +99,25 @@ std::optional<ShadowResult> ComputeShadow(const BuildingData& d, const ShadowReq
             ShadowProblem::NoHeights,
             QStringLiteral("no roof has a measured height (a wall line): there is no "
                            "shadow to compute"));
-    const ShadeGrid grid = GridAround(s.footprints, r.extent, r.cell);
+    const std::vector<ShadeInstant> instants = SampleInstants(r.period, r.site);
+    // The map is framed by the shade actually cast. A shadow is followed at
+    // least as far as the range asked for, and as far as ten times the
+    // height that casts it (the sun 5.7 degrees up): the long shadows of the
+    // first and last hours are not cut, and a sun at the horizon does not
+    // stretch the frame without end.
+    double tallest = 0;
+    for (const Footprint& f : buildings)
+        tallest = std::max(tallest, f.height - r.planeHeight);
+    const double reach = std::max(r.extent, 10 * tallest);
+    const double margin = std::max(3 * r.cell, 3.0);
+    const ShadeGrid grid =
+        GridAroundShadows(s.footprints, buildings, r.planeHeight, instants, reach, margin, r.cell);
     if (static_cast<double>(grid.nx) * grid.ny > kMaxCells)
         throw ShadowFailure(ShadowProblem::GridTooLarge,
                             QStringLiteral("the grid would have %1 x %2 cells; choose a larger "
                                            "cell or a smaller extent (at most 16 million cells)")
                                 .arg(grid.nx)
                                 .arg(grid.ny));
-    const std::vector<ShadeInstant> instants = SampleInstants(r.period, r.site);
     const bool sunUp = std::any_of(instants.begin(), instants.end(),
                                    [](const ShadeInstant& i) { return i.elevation > 0; });
     if (!sunUp)
@@ -251,8 +262,9 @@ int ShadowCommand(const QStringList& args) {
         {QStringLiteral("cell"), QStringLiteral("cell size in metres (default 1)"),
          QStringLiteral("METRES"), QStringLiteral("1")},
         {QStringLiteral("extent"),
-         QStringLiteral("the grid covers the buildings widened by this much on every side "
-                        "(default 50)"),
+         QStringLiteral("shadows are followed at least this far from their buildings "
+                        "(default 50; at least ten times a building's height above the "
+                        "plane); the grid covers the buildings and the shade they cast"),
          QStringLiteral("METRES"), QStringLiteral("50")},
         {QStringLiteral("contours"),
          QStringLiteral("hours of the lines of equal shade time (default 2,3,4,5)"),

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manual/Manual4Frm.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "data/Conventions.h"
@@ -51,9 +53,14 @@ constexpr Page kPages[kManualPages] = {
     {"７・平面図の表示", "Manua46.jpg", 1193},
     {"８・屋上、壁をラインで描画", "Manua47.jpg", 1193},
     {"９・１クリックでの屋上、壁ライン描画", "Manua60.jpg", 1193},
+    {"１０・GNSS受信予測", "Manua61.jpg", 1193},
+    {"１１・日影図", "Manua62.jpg", 1193},
 };
-constexpr int kTitleTops[kManualPages] = {900, 1680, 2340, 2940, 3480, 4020, 4560, 5160, 5700};
-constexpr int kTitleHeights[kManualPages] = {735, 615, 555, 495, 495, 495, 555, 495, 495};
+// Title 9 takes two lines, as titles 3 and 7 do; the prediction pages'
+// titles follow below it at the same spacing.
+constexpr int kTitleTops[kManualPages] = {900,  1680, 2340, 2940, 3480, 4020,
+                                          4560, 5160, 5700, 6300, 6840};
+constexpr int kTitleHeights[kManualPages] = {735, 615, 555, 495, 495, 495, 555, 495, 555, 495, 495};
 
 const QString kTitleStyle =
     QStringLiteral("QLabel { background: rgb(224, 224, 224); color: rgb(%1); padding: 2px; }");
@@ -141,6 +148,14 @@ QSize Manual4Frm::ShownPageSize(int page) {
 
 QString Manual4Frm::PageTitle(int page) {
     return page >= 0 && page < kManualPages ? QString::fromUtf8(kPages[page].title) : QString();
+}
+
+void Manual4Frm::wheelEvent(QWheelEvent* e) {
+    if (BackPic->geometry().contains(e->position().toPoint()) && VScroll1->maximum() > 0) {
+        QCoreApplication::sendEvent(VScroll1, e);
+        return;
+    }
+    QWidget::wheelEvent(e);
 }
 
 bool Manual4Frm::eventFilter(QObject* watched, QEvent* e) {

@@ -16,7 +16,9 @@ class QScrollBar;
 
 namespace velmora {
 
-inline constexpr int kManualPages = 9;
+// The nine pages of the operating procedure, then the two on the
+// predictions (GNSS reception and the shade-time map).
+inline constexpr int kManualPages = 11;
 
 class Manual4Frm : public QWidget {
     Q_OBJECT
@@ -51,6 +53,8 @@ class Manual4Frm : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // The wheel over the page scrolls it, as the scroll bar does.
+    void wheelEvent(QWheelEvent* e) override;
 
   private:
     // Puts DocImg at its place in page-area units.
