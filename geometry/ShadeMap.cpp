@@ -259,12 +259,15 @@ ShadeGrid GridAroundShadows(std::span<const Footprint> footprints,
                 widen(p, -d * ux, -d * uy);
         }
     }
+    // A sun due south moves a corner east by a rounding error: that is no
+    // reason for one more column.
+    constexpr double kSlack = 1e-9;
     ShadeGrid g;
     g.cell = cell;
-    g.x0 = std::floor((x0 - margin) / cell) * cell;
-    g.y0 = std::floor((y0 - margin) / cell) * cell;
-    g.nx = std::max(1, static_cast<int>(std::ceil((x1 + margin - g.x0) / cell)));
-    g.ny = std::max(1, static_cast<int>(std::ceil((y1 + margin - g.y0) / cell)));
+    g.x0 = std::floor((x0 - margin) / cell + kSlack) * cell;
+    g.y0 = std::floor((y0 - margin) / cell + kSlack) * cell;
+    g.nx = std::max(1, static_cast<int>(std::ceil((x1 + margin - g.x0) / cell - kSlack)));
+    g.ny = std::max(1, static_cast<int>(std::ceil((y1 + margin - g.y0) / cell - kSlack)));
     return g;
 }
 

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QWheelEvent>
 #include <cmath>
 
 #include "data/Conventions.h"
@@ -125,6 +124,8 @@ Manual4Frm::Manual4Frm(const std::string& appPath, QWidget* owner)
     CloseCmd->setObjectName(QStringLiteral("CloseCmd"));
     CloseCmd->setGeometry(Twips(11400, 120, 1335, 375));
 
+    for (QWidget* page : {BackPic, DocPic, static_cast<QWidget*>(DocImg)})
+        page->installEventFilter(this);
     connect(VScroll1, &QScrollBar::valueChanged, this, &Manual4Frm::VScroll1_Change);
     connect(CloseCmd, &QPushButton::clicked, this, &QWidget::close);
     pSelectedPage = -1;
@@ -150,15 +151,11 @@ QString Manual4Frm::PageTitle(int page) {
     return page >= 0 && page < kManualPages ? QString::fromUtf8(kPages[page].title) : QString();
 }
 
-void Manual4Frm::wheelEvent(QWheelEvent* e) {
-    if (BackPic->geometry().contains(e->position().toPoint()) && VScroll1->maximum() > 0) {
-        QCoreApplication::sendEvent(VScroll1, e);
-        return;
-    }
-    QWidget::wheelEvent(e);
-}
-
 bool Manual4Frm::eventFilter(QObject* watched, QEvent* e) {
+    // The wheel over the page scrolls it, as over the scroll bar.
+    if (e->type() == QEvent::Wheel &&
+        (watched == DocImg || watched == DocPic || watched == BackPic))
+        return QCoreApplication::sendEvent(VScroll1, e);
     if (e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         for (int i = 0; i < kManualPages; ++i)

@@ -53,8 +53,6 @@ class Manual4Frm : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
-    // The wheel over the page scrolls it, as the scroll bar does.
-    void wheelEvent(QWheelEvent* e) override;
 
   private:
     // Puts DocImg at its place in page-area units.
