@@ -116,8 +116,9 @@ const Parameter kExtent{.name = "extent",
                         .max = 5000,
                         .fallback = "50",
                         .valueName = "METRES",
-                        .help = "the grid covers the buildings widened by this much on every "
-                                "side",
+                        .help = "shadows are followed at least this far from their buildings "
+                                "(at least ten times a building's height above the plane); the "
+                                "grid covers the buildings and the shade they cast",
                         .unit = "metres",
                         .label = "建物の周りの範囲",
                         .unitJa = " m",
