@@ -84,13 +84,7 @@ ShadowRequest DefaultShadowRequest() {
 
 std::vector<double> ParseContours(std::string_view text) {
     std::vector<double> out;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        std::string part(text.substr(at, comma - at));
-        at = comma + 1;
-        part.erase(0, part.find_first_not_of(" \t"));
-        part.erase(part.find_last_not_of(" \t") + 1);
+    for (const std::string& part : ListItems(text)) {
         if (part.empty())
             continue;
         char* end = nullptr;
