@@ -46,7 +46,7 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
     : QMainWindow(parent), data_(data), prompts_(prompts), work_(new WorkingArea(prompts, this)),
       editor_(new PhotoEditor(*work_, data, prompts, this)) {
     setObjectName(QStringLiteral("InputLineFrm"));
-    setWindowTitle(QStringLiteral("InputLine"));
+    ShowCaption(ProgramCaption(QString()));
     setCentralWidget(work_);
     work_->PhotoPic->setFocus();
     menus_ = BuildMainMenus(menuBar());
@@ -84,6 +84,32 @@ InputLineFrm::InputLineFrm(BuildingData& data, Prompts& prompts, QWidget* parent
                             QStringLiteral("LineData10.dat")};
     // With no roof selected there is none to remove.
     menus_.Edit.Remove1TopAreaMenu->setEnabled(false);
+
+    // A picture load's undo step keeps the caption and the sample flag.
+    editor_->ReadWindowPart = [this] {
+        return PhotoEditor::WindowPart{windowTitle(), IsTrue(state_.pSampleLoaded)};
+    };
+    editor_->RestoreWindowPart = [this](const PhotoEditor::WindowPart& p) {
+        ShowCaption(p.caption);
+        state_.pSampleLoaded = ToVBool(p.sample);
+    };
+    connect(editor_, &PhotoEditor::ChangeCountChanged, this, &InputLineFrm::UpdateModifiedMark);
+}
+
+QString InputLineFrm::ProgramCaption(const QString& name) {
+    const QString program = QStringLiteral("velmora");
+    return name.isEmpty() ? program + QStringLiteral("[*]")
+                          : name + QStringLiteral("[*] - ") + program;
+}
+
+void InputLineFrm::ShowCaption(const QString& caption) {
+    setWindowTitle(caption.contains(QStringLiteral("[*]")) ? caption
+                                                           : caption + QStringLiteral("[*]"));
+    UpdateModifiedMark();
+}
+
+void InputLineFrm::UpdateModifiedMark() {
+    setWindowModified(Session().ChangeCount() > 0);
 }
 
 InputLineFrm::~InputLineFrm() = default;
@@ -154,17 +180,42 @@ void InputLineFrm::Form_Activate() {
 void InputLineFrm::CloseCmd_Click() {
     if (Session().View() != ViewMode::Plan)
         work_->SlopeOrFlatRbn->SetValue(1, true);
-    if (!SaveInsteadOfReplacing())
+    if (!AsksToSave()) {
         ClosingSequence();
+        return;
+    }
+    switch (prompts_.AskToSave(this, kSaveQuestion)) {
+    case SaveChoice::Save:
+        // Saved or not, the window stays: the user sees what became of it.
+        SaveDataMenu_Click();
+        break;
+    case SaveChoice::Discard:
+        ClosingSequence();
+        break;
+    case SaveChoice::Cancel:
+        break;
+    }
 }
 
-bool InputLineFrm::SaveInsteadOfReplacing() {
-    if (IsTrue(state_.pSampleLoaded) || Session().ChangeCount() < 1)
-        return false;
-    if (!prompts_.Question(this, kSaveQuestion))
-        return false;
-    SaveDataMenu_Click();
-    return true;
+bool InputLineFrm::AsksToSave() {
+    return !IsTrue(state_.pSampleLoaded) && Session().ChangeCount() >= 1;
+}
+
+bool InputLineFrm::MayReplaceEdits() {
+    if (!AsksToSave())
+        return true;
+    switch (prompts_.AskToSave(this, kSaveQuestion)) {
+    case SaveChoice::Save:
+        SaveDataMenu_Click();
+        // A save that was cancelled or failed keeps the edits, and the load
+        // does not replace them.
+        return Session().ChangeCount() < 1;
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void InputLineFrm::ClosingSequence() {
@@ -175,17 +226,23 @@ void InputLineFrm::ClosingSequence() {
 }
 
 void InputLineFrm::closeEvent(QCloseEvent* e) {
-    if (IsTrue(state_.pSampleLoaded) || Session().ChangeCount() < 1) {
+    if (!AsksToSave()) {
         e->accept();
         return;
     }
-    if (prompts_.Question(this, kSaveQuestion)) {
+    switch (prompts_.AskToSave(this, kSaveQuestion)) {
+    case SaveChoice::Save:
         e->ignore();
         SaveDataMenu_Click();
         return;
+    case SaveChoice::Discard:
+        data_.gTempDataSTS = kFalse;
+        e->accept();
+        return;
+    case SaveChoice::Cancel:
+        e->ignore();
+        return;
     }
-    data_.gTempDataSTS = kFalse;
-    e->accept();
 }
 
 void InputLineFrm::StartDemo1Menu_Click() {

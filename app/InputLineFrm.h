@@ -60,11 +60,16 @@ class InputLineFrm : public QMainWindow {
     void Form_Activate();
     void CloseCmd_Click();
     void ClosingSequence();
-    // Before unsaved edits would be replaced (closing, loading a picture,
-    // a project file or a sample data set) asks "変更を保存しますか？" when
-    // no sample is loaded and something was changed. True when the user
-    // chose OK: the save command ran and the caller goes no further.
-    bool SaveInsteadOfReplacing();
+    // Before unsaved edits would be replaced (loading a picture, a project
+    // file or a sample data set) asks "変更を保存しますか？" when no sample
+    // is loaded and something was changed. True when the load may go on:
+    // nothing to ask, "保存しない", or "保存する" and the save wrote the file.
+    bool MayReplaceEdits();
+    // The caption of the program's own making: the program's name with the
+    // name of what is open, and Qt's mark for unsaved changes.
+    static QString ProgramCaption(const QString& name);
+    // Sets a caption and marks it modified while edits are unsaved.
+    void ShowCaption(const QString& caption);
     void ResetDataCmd_Click();
     void StartDemo1Menu_Click();
     void StartDemo2Menu_Click();
@@ -102,6 +107,9 @@ class InputLineFrm : public QMainWindow {
 
   private:
     void ConnectMenus();
+    // Whether the unsaved-changes question would come.
+    bool AsksToSave();
+    void UpdateModifiedMark();
     void ShowDemoWindow();
     void ShowManualWindow();
 

@@ -96,7 +96,7 @@ void InputLineFrm::ApplyProjectData(const BuildingData& read, const ViewGeometry
 }
 
 void InputLineFrm::OpenDataMenu_Click() {
-    if (SaveInsteadOfReplacing())
+    if (!MayReplaceEdits())
         return;
     const std::optional<QString> chosen =
         prompts_.OpenFile(this, kOpenFilter, QStringLiteral("*.dat"));
@@ -127,7 +127,7 @@ void InputLineFrm::OpenDataMenu_Click() {
     BusyCursor busy;
     state_.pDataFileName[0] = name;
     editor_->ResetAllDataBuildingData();
-    setWindowTitle(QStringLiteral("データファイル/") + name);
+    ShowCaption(QStringLiteral("データファイル/") + name);
     data_.gNorthAngle = 0;
     ApplyProjectData(*fresh, view);
     editor_->StartNewHistory();
@@ -172,6 +172,11 @@ void InputLineFrm::SaveDataMenu_Click() {
     }
     Session().SetChangeCount(0);
     state_.pSampleLoaded = kFalse;
+    // The captions that name the picture or project file opened stay; the
+    // program's own names what was saved.
+    if (!windowTitle().startsWith(QStringLiteral("３D写真/")) &&
+        !windowTitle().startsWith(QStringLiteral("データファイル/")))
+        ShowCaption(ProgramCaption(name));
 }
 
 } // namespace velmora

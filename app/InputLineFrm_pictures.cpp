@@ -2,6 +2,7 @@
 // Loading the inclined picture: a user's picture file in any format Qt's
 // image plugins read, or one of the two built-in sample pictures.
 #include <QImage>
+#include <QPushButton>
 #include <algorithm>
 
 #include "app/InputLineFrm.h"
@@ -59,7 +60,7 @@ QString PictureDialogFilter() {
 }
 
 void InputLineFrm::OPenPhotoMenu_Click() {
-    if (SaveInsteadOfReplacing())
+    if (!MayReplaceEdits())
         return;
     const std::optional<QString> chosen =
         prompts_.OpenFile(this, PictureDialogFilter(), QStringLiteral("*.jpg"));
@@ -71,7 +72,9 @@ void InputLineFrm::OPenPhotoMenu_Click() {
     if (!IsPictureFileName(name))
         return;
 
-    editor_->ResetAllDataBuildingData();
+    // One step of the undo history, from the cleared record on.
+    PhotoEditor::PictureLoad load(*editor_);
+    editor_->ClearRecordForPicture();
     PictureRead read;
     {
         BusyCursor busy;
@@ -86,13 +89,15 @@ void InputLineFrm::OPenPhotoMenu_Click() {
         editor_->Tools().SetDefaultCursors();
         return;
     }
-    setWindowTitle(QStringLiteral("３D写真/") + name);
+    ShowCaption(QStringLiteral("３D写真/") + name);
     PicturePane& pane = work_->Picture();
     pane.ShowPicture(picture);
     pane.SetPictureCoordinates(pane.PhotoPic->InnerHeight(), pane.PhotoPic->InnerWidth());
     data_.gNorthAngle = 0;
     editor_->Views().SelectSlopeView();
     state_.pSampleLoaded = kFalse;
+    // Shown, whatever "画像消去" had done to the picture before.
+    work_->ClearPhotoCmd->setText(QStringLiteral("画像消去"));
     editor_->Tools().SetDefaultCursors();
     editor_->PictureLoaded();
 }
@@ -100,13 +105,17 @@ void InputLineFrm::OPenPhotoMenu_Click() {
 void InputLineFrm::LoadSamplePhoto(int picture) {
     if (picture != 1 && picture != 2)
         return;
-    if (SaveInsteadOfReplacing())
+    if (!MayReplaceEdits())
         return;
-    editor_->ResetAllDataBuildingData();
+    PhotoEditor::PictureLoad load(*editor_);
+    editor_->ClearRecordForPicture();
     PicturePane& pane = work_->Picture();
     const QImage sample(SamplePictureResource(picture));
-    if (!sample.isNull())
+    if (!sample.isNull()) {
         pane.ShowPicture(sample);
+        work_->ClearPhotoCmd->setText(QStringLiteral("画像消去"));
+        ShowCaption(ProgramCaption(QStringLiteral("サンプル画像%1").arg(picture)));
+    }
     work_->Altitudes().SetTexts(SamplePicturePresets(picture));
     // The frame is measured in pixels from its top-left corner already.
     pane.SetPictureCoordinates(pane.PhotoPic->Height(), pane.PhotoPic->Width());

@@ -15,7 +15,7 @@ namespace velmora {
 void InputLineFrm::LoadSampleData(int set) {
     if (set != 1 && set != 2)
         return;
-    if (SaveInsteadOfReplacing())
+    if (!MayReplaceEdits())
         return;
     const SampleDataValues& v = SampleDataFor(set);
 
@@ -39,6 +39,7 @@ void InputLineFrm::LoadSampleData(int set) {
     editor_->StartNewHistory();
     state_.pSampleLoaded = kTrue;
     editor_->Views().SelectSlopeView();
+    ShowCaption(ProgramCaption(QStringLiteral("サンプルデータ%1").arg(set)));
 }
 
 } // namespace velmora

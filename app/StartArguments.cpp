@@ -100,6 +100,10 @@ bool StartPrompts::Question(QWidget* parent, const QString& text) {
     return next_.Question(parent, text);
 }
 
+SaveChoice StartPrompts::AskToSave(QWidget* parent, const QString& text) {
+    return next_.AskToSave(parent, text);
+}
+
 std::optional<QString> StartPrompts::OpenFile(QWidget* parent, const QString& filter,
                                               const QString& initialName) {
     if (pending_) {

@@ -53,6 +53,7 @@ class StartPrompts final : public Prompts {
 
     void Message(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
+    SaveChoice AskToSave(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,

@@ -9,6 +9,7 @@
 #include "app/StartUpFrm.h"
 #include "data/BuildingData.h"
 #include "workspace/Prompts.h"
+#include "workspace/QtJapanese.h"
 
 namespace {
 
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora"));
     QApplication::setApplicationVersion(velmora::VersionNumber());
+    // Qt's own texts follow a Japanese locale everywhere; the dialogs with
+    // Japanese texts get them in any locale (Prompts).
+    if (velmora::JapaneseLocale())
+        velmora::InstallJapaneseQtTexts();
     // What is left once Qt took its own options.
     const velmora::StartRequest request = velmora::ReadStartArguments(RawArguments(argc, argv));
     if (request.action != velmora::StartRequest::Action::Run)

@@ -20,6 +20,7 @@
 
 #include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "geometry/Polygon.h"
 #include "picture/GreyPicture.h"
 #include "tools/realpics/DenseTown.h"
 #include "tools/realpics/RealisticTown.h"
@@ -214,15 +215,6 @@ struct WholeTally {
     }
 };
 
-bool InsideOutline(const std::vector<PicturePoint>& poly, PicturePoint p) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
-            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
-}
-
 PicturePoint Centre(const std::vector<PicturePoint>& outline) {
     // The area centroid: a thin L's vertex mean may lie outside it.
     double a = 0, cx = 0, cy = 0;
@@ -257,7 +249,7 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
         const PicturePoint c = Centre(f.traced.outline);
         std::size_t match = p.buildings.size();
         for (std::size_t b = 0; b < p.buildings.size(); ++b)
-            if (InsideOutline(p.buildings[b].roof, c))
+            if (InsidePolygon(p.buildings[b].roof, c))
                 match = b;
         if (match == p.buildings.size()) {
             ++t.falses;
@@ -315,7 +307,7 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
             static const char* const kWhy[] = {"no face", "at the edge", "duplicate", "too small",
                                                "a face"};
             for (const LeftCandidate& l : found.leftOut)
-                if (InsideOutline(p.buildings[b].roof, l.seed))
+                if (InsidePolygon(p.buildings[b].roof, l.seed))
                     std::printf(" %s (%s %.1f m, vert %.2f feet %.2f)", kWhy[int(l.why)],
                                 l.traced.height.verdict == HeightVerdict::Found     ? "found"
                                 : l.traced.height.verdict == HeightVerdict::TooWeak ? "weak"

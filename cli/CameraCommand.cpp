@@ -29,12 +29,7 @@ int CameraCommand(const QStringList& args) {
         "camera's tilt and whether the picture was cropped or shifted.\nPicture coordinates as "
         "in the window: origin at the picture's centre, x to the right, y upwards, one unit a "
         "pixel."));
-    p.addPositionalArgument(QStringLiteral("picture"),
-                            QStringLiteral("picture file (JPEG, PNG, BMP, TIFF, ...)"));
-    p.addOption({QStringLiteral("altitudes"),
-                 QStringLiteral("camera altitudes in metres of the plan view (V) and the "
-                                "inclined view (S)"),
-                 QStringLiteral("V,S")});
+    AddPictureAndAltitudes(p);
     p.addOption({QStringLiteral("click"),
                  QStringLiteral("a roof to trace and read the verticals of; repeat for more "
                                 "roofs (the more, and the farther apart, the surer the check)"),

@@ -72,6 +72,15 @@ double ParseNumber(const QString& text, const QString& what) {
     return v;
 }
 
+void AddPictureAndAltitudes(QCommandLineParser& parser) {
+    parser.addPositionalArgument(QStringLiteral("picture"),
+                                 QStringLiteral("picture file (JPEG, PNG, BMP, TIFF, ...)"));
+    parser.addOption({QStringLiteral("altitudes"),
+                      QStringLiteral("camera altitudes in metres of the plan view (V) and the "
+                                     "inclined view (S)"),
+                      QStringLiteral("V,S")});
+}
+
 void AddOptions(QCommandLineParser& parser, const predict::Algorithm& algorithm) {
     parser.setApplicationDescription(QString::fromUtf8(algorithm.description));
     for (const predict::Parameter* p : algorithm.parameters) {

@@ -64,6 +64,10 @@ using velmora::WriteOutputs;
 // The algorithm's options, built from its declarations: name, placeholder,
 // help and default.
 void AddOptions(QCommandLineParser& parser, const predict::Algorithm& algorithm);
+
+// The commands that read a picture with its camera: the picture argument and
+// the --altitudes option.
+void AddPictureAndAltitudes(QCommandLineParser& parser);
 // The number given for the parameter (its default when not given); throws
 // UsageError for a text that is no number. The range is the algorithm's
 // to check.

@@ -335,12 +335,7 @@ int TraceCommand(const QStringList& args) {
         "Traces the roofs at the given picture points with the one-click tool of velmora and "
         "writes the project file the window would save.\nPicture coordinates as in the window: "
         "origin at the picture's centre, x to the right, y upwards, one unit a pixel."));
-    p.addPositionalArgument(QStringLiteral("picture"),
-                            QStringLiteral("picture file (JPEG, PNG, BMP, TIFF, ...)"));
-    p.addOption({QStringLiteral("altitudes"),
-                 QStringLiteral("camera altitudes in metres of the plan view (V) and the "
-                                "inclined view (S)"),
-                 QStringLiteral("V,S")});
+    AddPictureAndAltitudes(p);
     p.addOption({QStringLiteral("north"),
                  QStringLiteral("direction of north in degrees clockwise from the picture's "
                                 "upward direction (default 0)"),

@@ -149,6 +149,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_VELMORA_PACKAGE_NAME velmora)
 set(CPACK_DEBIAN_VELMORA_PACKAGE_SECTION science)
+# Qt's own dialog buttons and labels in Japanese (qtbase_ja).
+set(CPACK_DEBIAN_VELMORA_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_COMPONENT_VELMORA_DESCRIPTION
     "building footprints and heights from oblique aerial pictures
 velmora turns one oblique aerial picture of a town block into obstacle data:

@@ -55,11 +55,11 @@ bool operator==(const EditSnapshot& a, const EditSnapshot& b) {
     return a.active == b.active && SameRecord(a, b);
 }
 
-bool EditHistory::Commit(const BuildingData& d, Count active, unsigned tag) {
+bool EditHistory::Commit(const BuildingData& d, Count active, unsigned tag, bool always) {
     EditSnapshot now(d, active);
     // Only the record counts as a change: an edit that merely moved the
     // selection is nothing to undo.
-    if (SameRecord(base_, now)) {
+    if (!always && SameRecord(base_, now)) {
         base_ = std::move(now);
         return false;
     }
@@ -98,6 +98,16 @@ void EditHistory::Clear(const BuildingData& d, Count active) {
     undo_.clear();
     redo_.clear();
     Mark(d, active);
+}
+
+std::vector<unsigned> EditHistory::Tags() const {
+    std::vector<unsigned> tags;
+    tags.reserve(undo_.size() + redo_.size());
+    for (const Step& s : undo_)
+        tags.push_back(s.tag);
+    for (const Step& s : redo_)
+        tags.push_back(s.tag);
+    return tags;
 }
 
 std::size_t EditHistory::Bytes() const {

@@ -84,8 +84,10 @@ class EditHistory {
     void Mark(const BuildingData& d, Count active) { base_ = EditSnapshot(d, active); }
     // An edit has ended. When it changed the record, the state it started
     // from (the last mark) becomes an undo step carrying `tag`, and the redo
-    // steps are dropped. True when a step was recorded.
-    bool Commit(const BuildingData& d, Count active, unsigned tag = 0);
+    // steps are dropped. True when a step was recorded. `always` records the
+    // step also when the record did not change: the tag stands for a change
+    // outside it (a new picture).
+    bool Commit(const BuildingData& d, Count active, unsigned tag = 0, bool always = false);
     // Back to before the last step (forward again for redo). `active` and
     // `tag` receive the active roof and the step's tag. False with nothing
     // to undo (redo), the record untouched.
@@ -98,6 +100,8 @@ class EditHistory {
     bool CanRedo() const { return !redo_.empty(); }
     std::size_t UndoSteps() const { return undo_.size(); }
     std::size_t RedoSteps() const { return redo_.size(); }
+    // The tags of every step kept, undo and redo.
+    std::vector<unsigned> Tags() const;
     // Memory held by the steps' tables.
     std::size_t Bytes() const;
 

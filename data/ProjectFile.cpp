@@ -434,18 +434,8 @@ FileResult ReadFile(BuildingData& d, const std::string& path, ViewGeometry& view
         return TooLarge(static_cast<std::uintmax_t>(st.st_size)).Result();
     }
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail("ファイルを読み込めません", "cannot read", errno);
-        if (n == 0)
-            break; // the file shrank since fstat
-        got += static_cast<std::size_t>(n);
-    }
-    text.resize(got);
+    if (const int error = ReadFully(fd, text); error != 0)
+        return fail("ファイルを読み込めません", "cannot read", error);
     return ParseText(d, text, viewOut);
 }
 

@@ -220,4 +220,20 @@ std::string SaveErrorText(const SaveError& e) {
     return e.path + reason;
 }
 
+int ReadFully(int fd, std::string& text) {
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break; // the file shrank since its size was taken
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return 0;
+}
+
 } // namespace velmora

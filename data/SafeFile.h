@@ -82,4 +82,9 @@ SaveError SaveFile(const std::string& path, std::string_view bytes);
 // "out.txt: cannot write: File too large".
 std::string SaveErrorText(const SaveError& e);
 
+// Reads an open file into `text` until it is full or the file ends (a file
+// may shrink after its size was taken), retrying interrupted reads; `text`
+// is cut to what was read. 0, or the errno of the read that failed.
+int ReadFully(int fd, std::string& text);
+
 } // namespace velmora

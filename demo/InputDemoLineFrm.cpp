@@ -153,6 +153,15 @@ void InputDemoLineFrm::BuildPanels(const QPixmap& menuPicture) {
         column->addWidget(p.MssagwPnl[i]);
     }
     column->addStretch(1);
+    // Nothing moves until the user goes on: the panel says so.
+    p.StartHintLbl = new QLabel(
+        QStringLiteral("「次へ」を押すとデモが始まります。「ｷｬﾝｾﾙ」で閉じます。"), p.StartPnl);
+    p.StartHintLbl->setObjectName(QStringLiteral("StartHintLbl"));
+    p.StartHintLbl->setStyleSheet(QStringLiteral("QLabel { color: rgb(32, 58, 120); }"));
+    QFont hint = p.StartHintLbl->font();
+    hint.setBold(true);
+    p.StartHintLbl->setFont(hint);
+    column->addWidget(p.StartHintLbl);
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
     p.NextCmd = new QPushButton(QStringLiteral("次へ"), p.StartPnl);

@@ -41,6 +41,8 @@ class InputDemoLineFrm : public QMainWindow {
     struct DemoPanels {
         QFrame* StartPnl = nullptr;
         std::array<QLabel*, kDemoIntroLines> MssagwPnl{};
+        // Says that the demo waits for "次へ".
+        QLabel* StartHintLbl = nullptr;
         QPushButton* NextCmd = nullptr;
         QPushButton* CancelCmd = nullptr;
         QLabel* MessagePnl = nullptr;

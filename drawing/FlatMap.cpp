@@ -209,13 +209,18 @@ DrawList DrawNorthArrow(DrawMode mode) {
     };
 }
 
+bool MapHasBuildings(const BuildingData& d) {
+    return d.gEachTopAreaNumber > 0 && d.gTopAreaPointTotalNumber > 0;
+}
+
 FlatMapView ShowFlatLineMap(const BuildingData& d, const MapScaleTables& t, Count active) {
     FlatMapView v;
     v.level = ChooseFlatMapScale(d, t);
     v.drawing = DrawFlatLineMap(d, t, v.level, active);
     const DrawMode mode = v.drawing.modeAfter;
-    for (auto& op : DrawMapScaleBar(t, v.level, mode))
-        v.drawing.ops.push_back(std::move(op));
+    if (MapHasBuildings(d))
+        for (auto& op : DrawMapScaleBar(t, v.level, mode))
+            v.drawing.ops.push_back(std::move(op));
     for (auto& op : DrawNorthArrow(mode))
         v.drawing.ops.push_back(std::move(op));
     return v;
@@ -263,8 +268,9 @@ DrawList UpdateNorthAngleOps(const BuildingData& d, const MapScaleTables& t, Cou
     MapDrawing m = DrawNorthUpFlatMap(d, t, level);
     const bool drew = d.gEachTopAreaNumber > 0;
     const DrawMode mode = drew ? m.modeAfter : currentMode;
-    for (auto& op : DrawMapScaleBar(t, level, mode))
-        m.ops.push_back(std::move(op));
+    if (MapHasBuildings(d))
+        for (auto& op : DrawMapScaleBar(t, level, mode))
+            m.ops.push_back(std::move(op));
     for (auto& op : DrawNorthArrow(mode))
         m.ops.push_back(std::move(op));
     return m.ops;

@@ -98,6 +98,9 @@ std::optional<Count> MapLevelOfRate(const MapScaleTables& t, float rate);
 
 // The scale bar of `level` and its label, drawn in `mode`.
 DrawList DrawMapScaleBar(const MapScaleTables& t, Count level, DrawMode mode);
+// True when the map has a building to measure: a map without one gets no
+// scale bar, whose length would stand for nothing.
+bool MapHasBuildings(const BuildingData& d);
 
 // The north arrow and its "N", drawn in `mode`.
 DrawList DrawNorthArrow(DrawMode mode);

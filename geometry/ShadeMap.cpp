@@ -237,6 +237,56 @@ ShadeGrid GridAround(std::span<const Footprint> footprints, double margin, doubl
     return g;
 }
 
+ShadeGrid GridAroundShadows(std::span<const Footprint> footprints,
+                            std::span<const Footprint> buildings, double planeHeight,
+                            std::span<const ShadeInstant> instants, double reach, double margin,
+                            double cell) {
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+    auto widen = [&](const PlanXY& p, double dx, double dy) {
+        x0 = std::min(x0, p.x + dx);
+        x1 = std::max(x1, p.x + dx);
+        y0 = std::min(y0, p.y + dy);
+        y1 = std::max(y1, p.y + dy);
+    };
+    for (const Footprint& f : footprints)
+        for (const PlanXY& p : f.ring)
+            widen(p, 0, 0);
+    if (!(x0 <= x1) || !(cell > 0))
+        return {};
+    // A shadow lies between its footprint and the footprint moved away from
+    // the sun: the far copy's corners bound it.
+    for (const ShadeInstant& sun : instants) {
+        if (!(sun.elevation > 0))
+            continue;
+        const double tanE = std::tan(sun.elevation * kRad);
+        const double ux = std::sin(sun.azimuth * kRad), uy = std::cos(sun.azimuth * kRad);
+        for (const Footprint& f : buildings) {
+            const double rise = f.height - planeHeight;
+            if (!(rise > 0) || f.ring.size() < 3)
+                continue;
+            const double d = std::min(rise / tanE, reach);
+            if (!std::isfinite(d))
+                continue;
+            for (const PlanXY& p : f.ring)
+                widen(p, -d * ux, -d * uy);
+        }
+    }
+    // A sun due south moves a corner east by a rounding error: that is no
+    // reason for one more column.
+    constexpr double kSlack = 1e-9;
+    ShadeGrid g;
+    g.cell = cell;
+    g.x0 = std::floor((x0 - margin) / cell + kSlack) * cell;
+    g.y0 = std::floor((y0 - margin) / cell + kSlack) * cell;
+    g.nx = Cells(x1 + margin - g.x0 - kSlack * cell, cell);
+    g.ny = Cells(y1 + margin - g.y0 - kSlack * cell, cell);
+    // Corners so far out that a cell is lost in their rounding make no map.
+    const double far = std::max({std::fabs(x0), std::fabs(x1), std::fabs(y0), std::fabs(y1)});
+    if (!(far + margin <= kMaxShadeReach))
+        g.nx = g.ny = std::numeric_limits<int>::max();
+    return g;
+}
+
 ShadeInstant InstantAt(const ShadePeriod& p, const SunSite& site, double hours) {
     SunClock c;
     c.year = p.year;

@@ -79,6 +79,17 @@ std::vector<ShadeInstant> SampleInstants(const ShadePeriod& p, const SunSite& si
 // The sun at one instant of the period's reckoning.
 ShadeInstant InstantAt(const ShadePeriod& p, const SunSite& site, double hours);
 
+// The grid around the footprints and every shadow that `buildings` cast on
+// the plane at the instants with the sun up, each followed at most `reach`
+// metres from its building, widened by `margin` on every side; its corner
+// on a multiple of the cell size. The frame of a map that shows the shade
+// where it falls: no empty band where no shadow goes, no shadow cut short
+// within the reach. Empty without footprints.
+ShadeGrid GridAroundShadows(std::span<const Footprint> footprints,
+                            std::span<const Footprint> buildings, double planeHeight,
+                            std::span<const ShadeInstant> instants, double reach, double margin,
+                            double cell);
+
 // The cells shaded at one instant (1) or not (0), row j first; the shadows
 // of the footprints taller than the plane.
 std::vector<std::uint8_t> ShadowCells(std::span<const Footprint> buildings, const ShadeGrid& g,

@@ -215,18 +215,8 @@ std::string ReadInput(const std::string& file, std::size_t cap) {
         throw InputError(file + ": the file is too large (" + std::to_string(st.st_size) +
                          " bytes; at most " + std::to_string(cap >> 20) + " MB)");
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw InputError(file + ": cannot read the file (" + Reason(errno) + ")");
-        if (n == 0)
-            break; // the file shrank since fstat
-        got += static_cast<std::size_t>(n);
-    }
-    text.resize(got);
+    if (const int error = ReadFully(fd, text); error != 0)
+        throw InputError(file + ": cannot read the file (" + Reason(error) + ")");
     return text;
 }
 

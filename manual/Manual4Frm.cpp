@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "manual/Manual4Frm.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QImageReader>
 #include <QLabel>
@@ -51,9 +52,14 @@ constexpr Page kPages[kManualPages] = {
     {"７・平面図の表示", "Manua46.jpg", 1193},
     {"８・屋上、壁をラインで描画", "Manua47.jpg", 1193},
     {"９・１クリックでの屋上、壁ライン描画", "Manua60.jpg", 1193},
+    {"１０・GNSS受信予測", "Manua61.jpg", 1193},
+    {"１１・日影図", "Manua62.jpg", 1193},
 };
-constexpr int kTitleTops[kManualPages] = {900, 1680, 2340, 2940, 3480, 4020, 4560, 5160, 5700};
-constexpr int kTitleHeights[kManualPages] = {735, 615, 555, 495, 495, 495, 555, 495, 495};
+// Title 9 takes two lines, as titles 3 and 7 do; the prediction pages'
+// titles follow below it at the same spacing.
+constexpr int kTitleTops[kManualPages] = {900,  1680, 2340, 2940, 3480, 4020,
+                                          4560, 5160, 5700, 6300, 6840};
+constexpr int kTitleHeights[kManualPages] = {735, 615, 555, 495, 495, 495, 555, 495, 555, 495, 495};
 
 const QString kTitleStyle =
     QStringLiteral("QLabel { background: rgb(224, 224, 224); color: rgb(%1); padding: 2px; }");
@@ -118,6 +124,8 @@ Manual4Frm::Manual4Frm(const std::string& appPath, QWidget* owner)
     CloseCmd->setObjectName(QStringLiteral("CloseCmd"));
     CloseCmd->setGeometry(Twips(11400, 120, 1335, 375));
 
+    for (QWidget* page : {BackPic, DocPic, static_cast<QWidget*>(DocImg)})
+        page->installEventFilter(this);
     connect(VScroll1, &QScrollBar::valueChanged, this, &Manual4Frm::VScroll1_Change);
     connect(CloseCmd, &QPushButton::clicked, this, &QWidget::close);
     pSelectedPage = -1;
@@ -144,6 +152,10 @@ QString Manual4Frm::PageTitle(int page) {
 }
 
 bool Manual4Frm::eventFilter(QObject* watched, QEvent* e) {
+    // The wheel over the page scrolls it, as over the scroll bar.
+    if (e->type() == QEvent::Wheel &&
+        (watched == DocImg || watched == DocPic || watched == BackPic))
+        return QCoreApplication::sendEvent(VScroll1, e);
     if (e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         for (int i = 0; i < kManualPages; ++i)

@@ -16,7 +16,9 @@ class QScrollBar;
 
 namespace velmora {
 
-inline constexpr int kManualPages = 9;
+// The nine pages of the operating procedure, then the two on the
+// predictions (GNSS reception and the shade-time map).
+inline constexpr int kManualPages = 11;
 
 class Manual4Frm : public QWidget {
     Q_OBJECT

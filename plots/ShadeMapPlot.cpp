@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgGenerator>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace velmora {
 
@@ -81,6 +83,52 @@ void DrawLabel(QPainter& g, QPointF at, double angleDeg, const QString& text, QC
     g.setPen(colour);
     g.drawText(r, Qt::AlignCenter, text);
     g.restore();
+}
+
+// The box a label takes at `at`, turned with it.
+QPolygonF LabelBox(const QFontMetrics& fm, QPointF at, double angleDeg, const QString& text) {
+    const QRectF box = fm.boundingRect(text).adjusted(-2, 0, 2, 0);
+    QTransform t;
+    t.translate(at.x(), at.y());
+    t.rotate(-angleDeg);
+    return t.map(QPolygonF(QRectF(-box.width() / 2, -box.height() / 2, box.width(), box.height())));
+}
+
+struct LabelSpot {
+    PlanXY at;
+    double angleDeg = 0;
+};
+
+// Where a line's label may go: its own place first, then points spread
+// along the line, each with the line's direction there.
+std::vector<LabelSpot> LabelSpots(const PlanLine& l) {
+    std::vector<LabelSpot> spots{{l.label, l.labelAngleDeg}};
+    double total = 0;
+    for (std::size_t i = 1; i < l.points.size(); ++i)
+        total += std::hypot(l.points[i].x - l.points[i - 1].x, l.points[i].y - l.points[i - 1].y);
+    if (!(total > 0))
+        return spots;
+    for (const double fraction : {0.25, 0.75, 0.1, 0.9, 0.4, 0.6}) {
+        double left = fraction * total;
+        for (std::size_t i = 1; i < l.points.size(); ++i) {
+            const PlanXY& a = l.points[i - 1];
+            const PlanXY& b = l.points[i];
+            const double len = std::hypot(b.x - a.x, b.y - a.y);
+            if (len < left || len <= 0) {
+                left -= len;
+                continue;
+            }
+            const double u = left / len;
+            double angle = std::atan2(b.y - a.y, b.x - a.x) * 180 / std::numbers::pi;
+            if (angle > 90)
+                angle -= 180;
+            else if (angle <= -90)
+                angle += 180;
+            spots.push_back({{a.x + u * (b.x - a.x), a.y + u * (b.y - a.y)}, angle});
+            break;
+        }
+    }
+    return spots;
 }
 
 QPolygonF Polyline(const Frame& f, const std::vector<PlanXY>& points) {
@@ -189,38 +237,52 @@ void DrawShadePlot(QPainter& g, const ShadePlotInput& in) {
         }
     }
 
-    // Short lines and lines labelled inside a building go unlabelled; each
-    // hour is named once, on its longest line.
+    // Short lines go unlabelled, and so does a line with no place for its
+    // label off the buildings, inside the map and clear of the labels
+    // already written; each hour is named once, on its longest line. The
+    // contours' labels come first: they are the map's result.
     const double labelLength = 0.08 * std::max(grid.nx * grid.cell, grid.ny * grid.cell);
-    auto labelled = [&](const PlanLine& l) {
+    std::vector<QPolygonF> placed;
+    auto place = [&](const PlanLine& l, const QString& text, QColor colour) {
         if (LineLength(l) < labelLength)
-            return false;
-        for (const Footprint& b : in.footprints)
-            if (b.ring.size() >= 3 && RingContains(b.ring, l.label))
-                return false;
-        return true;
+            return;
+        for (const LabelSpot& spot : LabelSpots(l)) {
+            const bool onBuilding =
+                std::any_of(in.footprints.begin(), in.footprints.end(), [&](const Footprint& b) {
+                    return b.ring.size() >= 3 && RingContains(b.ring, spot.at);
+                });
+            if (onBuilding)
+                continue;
+            const QPointF at = f.At(spot.at);
+            const QPolygonF box = LabelBox(g.fontMetrics(), at, spot.angleDeg, text);
+            if (!mapRect.contains(box.boundingRect()))
+                continue;
+            if (std::any_of(placed.begin(), placed.end(),
+                            [&](const QPolygonF& p) { return p.intersects(box); }))
+                continue;
+            DrawLabel(g, at, spot.angleDeg, text, colour);
+            placed.push_back(box);
+            return;
+        }
     };
-    QFont small = font;
-    small.setPixelSize(11);
-    g.setFont(small);
-    for (const ShadeOutline& o : in.hourly) {
-        const PlanLine* longest = nullptr;
-        for (const PlanLine& l : o.lines)
-            if (labelled(l) && (!longest || LineLength(l) > LineLength(*longest)))
-                longest = &l;
-        if (longest)
-            DrawLabel(g, f.At(longest->label), longest->labelAngleDeg,
-                      QString::fromStdString(o.time), QColor(160, 30, 30));
-    }
     QFont bold = font;
     bold.setPixelSize(12);
     bold.setBold(true);
     g.setFont(bold);
     for (const ShadeLevelLines& c : in.contours)
         for (const PlanLine& l : c.lines)
-            if (labelled(l))
-                DrawLabel(g, f.At(l.label), l.labelAngleDeg,
-                          HoursText(c.hours) + QStringLiteral("h"), QColor(20, 20, 60));
+            place(l, HoursText(c.hours) + QStringLiteral("h"), QColor(20, 20, 60));
+    QFont small = font;
+    small.setPixelSize(11);
+    g.setFont(small);
+    for (const ShadeOutline& o : in.hourly) {
+        const PlanLine* longest = nullptr;
+        for (const PlanLine& l : o.lines)
+            if (!longest || LineLength(l) > LineLength(*longest))
+                longest = &l;
+        if (longest)
+            place(*longest, QString::fromStdString(o.time), QColor(160, 30, 30));
+    }
 
     // North arrow in the top right corner of the map.
     g.setFont(font);

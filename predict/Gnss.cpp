@@ -41,13 +41,7 @@ gnss::PredictionSettings DefaultGnssSettings() {
 
 std::string ParseSystems(std::string_view text) {
     std::string out;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        std::string part(text.substr(at, comma - at));
-        at = comma + 1;
-        part.erase(0, part.find_first_not_of(" \t"));
-        part.erase(part.find_last_not_of(" \t") + 1);
+    for (const std::string& part : ListItems(text)) {
         const char c = part.size() == 1 ? static_cast<char>(std::toupper(part[0])) : 0;
         if (c == 0 || std::string_view("GRECJ").find(c) == std::string_view::npos)
             throw Failure({ErrorCode::BadSystems, {"systems", "", "", "", std::string(text)}});

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "predict/Parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "predict/Errors.h"
 
@@ -138,8 +140,9 @@ const Parameter kExtent{.name = "extent",
                         .max = 5000,
                         .fallback = "50",
                         .valueName = "METRES",
-                        .help = "the grid covers the buildings widened by this much on every "
-                                "side",
+                        .help = "shadows are followed at least this far from their buildings "
+                                "(at least ten times a building's height above the plane); the "
+                                "grid covers the buildings and the shade they cast",
                         .unit = "metres",
                         .label = "建物の周りの範囲",
                         .unitJa = " m",
@@ -324,6 +327,20 @@ double LowestValue(const Parameter& p) {
 double HighestValue(const Parameter& p) {
     // An open end: the highest value the box's places can show below it.
     return p.maxOpen ? p.max - std::pow(10.0, -p.decimals) : p.max;
+}
+
+std::vector<std::string> ListItems(std::string_view text) {
+    std::vector<std::string> items;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        std::string part(text.substr(at, comma - at));
+        at = comma + 1;
+        part.erase(0, part.find_first_not_of(" \t"));
+        part.erase(part.find_last_not_of(" \t") + 1);
+        items.push_back(std::move(part));
+    }
+    return items;
 }
 
 } // namespace velmora::predict

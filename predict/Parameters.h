@@ -72,6 +72,10 @@ void CheckValue(const Parameter& p, double v);
 double LowestValue(const Parameter& p);
 double HighestValue(const Parameter& p);
 
+// The comma-separated items of a Text value, each stripped of spaces and tabs;
+// empty items are kept (the caller decides whether they are an error).
+std::vector<std::string> ListItems(std::string_view text);
+
 // The parameters shared by more than one algorithm.
 extern const Parameter kLatitude, kLongitude, kUtcOffset, kAntennaHeight;
 // Buildings from map data: files, the height's field, the box read.

@@ -84,13 +84,7 @@ ShadowRequest DefaultShadowRequest() {
 
 std::vector<double> ParseContours(std::string_view text) {
     std::vector<double> out;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        std::string part(text.substr(at, comma - at));
-        at = comma + 1;
-        part.erase(0, part.find_first_not_of(" \t"));
-        part.erase(part.find_last_not_of(" \t") + 1);
+    for (const std::string& part : ListItems(text)) {
         if (part.empty())
             continue;
         char* end = nullptr;
@@ -129,12 +123,23 @@ std::optional<ShadowResult> RunShadow(std::span<const Footprint> plan, const Sha
         throw Failure(Error(ErrorCode::NoRoofs));
     if (buildings.empty())
         throw Failure(Error(ErrorCode::NoHeights));
-    const ShadeGrid grid = GridAround(buildings, r.extent, r.cell);
+    const std::vector<ShadeInstant> instants = SampleInstants(r.period, r.site);
+    // The map is framed by the shade actually cast. A shadow is followed at
+    // least as far as the range asked for, and as far as ten times the
+    // height that casts it (the sun 5.7 degrees up): the long shadows of the
+    // first and last hours are not cut, and a sun at the horizon does not
+    // stretch the frame without end. Only measured roofs decide the frame.
+    double tallest = 0;
+    for (const Footprint& f : buildings)
+        tallest = std::max(tallest, f.height - r.planeHeight);
+    const double reach = std::max(r.extent, 10 * tallest);
+    const double margin = std::max(3 * r.cell, 3.0);
+    const ShadeGrid grid =
+        GridAroundShadows(buildings, buildings, r.planeHeight, instants, reach, margin, r.cell);
     if (static_cast<double>(grid.nx) * grid.ny > kMaxShadeCells)
         throw Failure({ErrorCode::GridTooLarge,
                        {std::to_string(grid.nx), std::to_string(grid.ny),
                         GeneralNumber(kMaxShadeCells / 1e6)}});
-    const std::vector<ShadeInstant> instants = SampleInstants(r.period, r.site);
     const bool sunUp = std::any_of(instants.begin(), instants.end(),
                                    [](const ShadeInstant& i) { return i.elevation > 0; });
     if (!sunUp)

@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "geometry/CameraModel.h"
+#include "geometry/Polygon.h"
+#include "tracing/HeightSearch.h"
 
 namespace velmora {
 
@@ -22,11 +24,9 @@ constexpr double kFanStep = 0.5;
 constexpr int kStartBelow = 3;
 // ... to at most this far.
 constexpr int kLongest = 250;
-// An edge pixel across the line, as the height search reads one: at least
-// this gradient (Sobel units, four times a sharp step of 8 grey levels),
-// pointing across the line within about 30 degrees, within one pixel.
+// Edge pixels across the line are read as the height search reads them
+// (heights::EdgeAcross); a corner's edge needs at least its gradient.
 constexpr int kMinEdge = 32;
-constexpr double kAlignment = 0.87;
 // A run of edge pixels may miss this many in a row (a window, a tree).
 constexpr int kGap = 2;
 // Shorter runs tell no direction.
@@ -93,16 +93,6 @@ struct Vec {
     double y = 0;
 };
 
-bool Inside(const std::vector<Vec>& poly, Vec p) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-        const Vec a = poly[i], b = poly[j];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
-            in = !in;
-    }
-    return in;
-}
-
 double DistanceToOutline(const std::vector<Vec>& poly, Vec p) {
     double best = 1e300;
     for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
@@ -115,28 +105,15 @@ double DistanceToOutline(const std::vector<Vec>& poly, Vec p) {
     return best;
 }
 
-bool EdgeAcross(const EdgeField& e, double x, double y, double nx, double ny) {
-    for (const int off : {0, -1, 1}) {
-        int gx = 0, gy = 0;
-        if (!e.Gradient(x + off * nx, y + off * ny, gx, gy))
-            continue;
-        const double across = gx * nx + gy * ny;
-        const double mag2 = double(gx) * gx + double(gy) * gy;
-        if (std::fabs(across) >= kMinEdge && across * across >= kAlignment * kAlignment * mag2)
-            return true;
-    }
-    return false;
-}
-
 // Length of the run of edge pixels from the corner along direction d, gaps
 // of up to kGap allowed; 0 when it does not start outside the roof.
 int RunAlong(const EdgeField& e, const std::vector<Vec>& roof, Vec corner, Vec d) {
     const Vec probe{corner.x + (kStartBelow + 3) * d.x, corner.y + (kStartBelow + 3) * d.y};
-    if (Inside(roof, probe) || DistanceToOutline(roof, probe) < kOutside)
+    if (InsidePolygon(roof, probe) || DistanceToOutline(roof, probe) < kOutside)
         return 0;
     int last = 0, missed = 0;
     for (int t = kStartBelow; t <= kLongest; ++t) {
-        if (EdgeAcross(e, corner.x + t * d.x, corner.y + t * d.y, -d.y, d.x)) {
+        if (heights::EdgeAcross(e, corner.x + t * d.x, corner.y + t * d.y, -d.y, d.x)) {
             last = t;
             missed = 0;
         } else if (++missed > kGap) {

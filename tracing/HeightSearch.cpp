@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "geometry/CameraModel.h"
+#include "geometry/Polygon.h"
 
 namespace velmora {
 
@@ -146,15 +147,6 @@ int FootShown(const EdgeField& edges, Vec a, Vec d, double len, Vec shift = {}, 
         shown += EdgeAcross(edges, a.x + ux * t + shift.x * offset, a.y + uy * t + shift.y * offset,
                             -uy, ux);
     return shown;
-}
-
-bool InsidePolygon(const std::vector<Vec>& poly, Vec p) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
-            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
 }
 
 } // namespace

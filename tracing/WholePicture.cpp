@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "geometry/CameraModel.h"
+#include "geometry/Polygon.h"
 
 namespace velmora {
 
@@ -76,15 +77,6 @@ double Area(const std::vector<PicturePoint>& o) {
     if (!o.empty())
         a += double(o.back().x) * o.front().y - double(o.front().x) * o.back().y;
     return std::fabs(a) / 2;
-}
-
-bool Inside(const std::vector<PicturePoint>& poly, double x, double y) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > y) != (poly[j].y > y) &&
-            x < (poly[j].x - poly[i].x) * (y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
 }
 
 float Top(const std::vector<PicturePoint>& o) {
@@ -289,7 +281,7 @@ WholePictureResult FindEveryRoof(RoofTracer& tracer, const TraceInput& input,
                            q.y > h - kEdgeMargin;
                 });
                 std::optional<LeftOut> why;
-                if (ring.size() < 3 || !Inside(ring, s.at.x, s.at.y) ||
+                if (ring.size() < 3 || !InsidePolygon(ring, s.at.x, s.at.y) ||
                     cover.Covered(ring) > kDuplicateShare)
                     why = LeftOut::Duplicate, ++out.duplicates;
                 else if (Area(ring) < kSmallestRoof)

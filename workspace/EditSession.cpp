@@ -12,7 +12,14 @@ EditSession::EditSession(BuildingData& data) : data_(data) {
 
 void EditSession::AddToCount() {
     if (changeCount_ < std::numeric_limits<Count>::max())
-        ++changeCount_;
+        SetChangeCount(static_cast<Count>(changeCount_ + 1));
+}
+
+void EditSession::SetChangeCount(Count n) {
+    const bool changed = n != changeCount_;
+    changeCount_ = n;
+    if (changed && CountChanged)
+        CountChanged();
 }
 
 void EditSession::CountEdit() {
@@ -25,13 +32,20 @@ void EditSession::RecordEdit(unsigned tag) {
     tag_ |= tag;
 }
 
+void EditSession::RecordStep(unsigned tag) {
+    RecordEdit(tag);
+    always_ = true;
+}
+
 void EditSession::Commit() {
     if (!pending_)
         return;
     pending_ = false;
     const unsigned tag = tag_;
+    const bool always = always_;
     tag_ = 0;
-    if (history_.Commit(data_, activeRoof_, tag))
+    always_ = false;
+    if (history_.Commit(data_, activeRoof_, tag, always))
         Changed();
 }
 
@@ -84,6 +98,7 @@ bool EditSession::Redo(unsigned& tag) {
 
 void EditSession::StartNewHistory() {
     pending_ = false;
+    always_ = false;
     tag_ = 0;
     history_.Clear(data_, activeRoof_);
     Changed();

@@ -37,6 +37,9 @@ class EditSession {
     // Records the action as an undo step without counting it (a command
     // that resets the count). `tag` travels with the step.
     void RecordEdit(unsigned tag = 0);
+    // Records the action as an undo step even when the record did not
+    // change: `tag` stands for what else it changed.
+    void RecordStep(unsigned tag);
 
     // Actions nest; only the outermost marks and commits.
     void BeginAction();
@@ -70,7 +73,9 @@ class EditSession {
     void SetActiveRoof(Count roof) { activeRoof_ = roof; }
     // Edits since the record was loaded or saved.
     Count ChangeCount() const { return changeCount_; }
-    void SetChangeCount(Count n) { changeCount_ = n; }
+    void SetChangeCount(Count n);
+    // Told whenever the change count changed.
+    std::function<void()> CountChanged;
     ViewMode View() const { return view_; }
     void SetView(ViewMode v) { view_ = v; }
     ToolId CurrentTool() const { return tool_; }
@@ -112,6 +117,8 @@ class EditSession {
     bool held_ = false;
     // An edit was counted or recorded in the action now running.
     bool pending_ = false;
+    // ... and is to be a step whether or not the record changed.
+    bool always_ = false;
     unsigned tag_ = 0;
 };
 

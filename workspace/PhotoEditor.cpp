@@ -21,7 +21,12 @@ PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts
       env_(std::make_unique<EditorEnvironment>(work, session_, *views_, prompts)),
       tools_(std::make_unique<ToolController>(work, *env_)) {
     views_->MayEnterPlan = [this] { return work_.Altitudes().ValidateAltitudes() == 1; };
-    connect(views_.get(), &ViewController::Entered, this, [this] { SetChangeHeightMenu(false); });
+    // The height box shows the wall just measured; after a view switch
+    // there is none.
+    connect(views_.get(), &ViewController::Entered, this, [this] {
+        SetChangeHeightMenu(false);
+        env_->ClearHeight();
+    });
     connect(env_.get(), &EditorEnvironment::RemoveRoofMenuWanted, this,
             &PhotoEditor::SetRemoveRoofMenu);
     connect(env_.get(), &EditorEnvironment::ChangeHeightMenuWanted, this,
@@ -39,11 +44,16 @@ PhotoEditor::PhotoEditor(WorkingArea& work, BuildingData& data, Prompts& prompts
     // The grey copy is made once per loaded picture, not in the user's double-click.
     connect(this, &PhotoEditor::PictureReady, this,
             [this] { tools_->Trace().RefreshTraceSource(); });
-    session_.HistoryChanged = [this] { UpdateUndoItems(); };
+    session_.CountChanged = [this] { emit ChangeCountChanged(); };
+    session_.HistoryChanged = [this] {
+        PruneScenes();
+        UpdateUndoItems();
+    };
 }
 
 PhotoEditor::~PhotoEditor() {
     session_.HistoryChanged = nullptr;
+    session_.CountChanged = nullptr;
 }
 
 void PhotoEditor::SetMenuItems(const EditMenuItems& items) {

@@ -7,16 +7,20 @@
 // those it was not given are skipped.
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "workspace/EditSession.h"
+#include "workspace/PicturePane.h"
 #include "workspace/ToolTable.h"
 
 class QAction;
@@ -61,6 +65,35 @@ class PhotoEditor : public QObject {
     // A new picture is in PhotoPic and PhotoPic2.
     void PictureLoaded();
 
+    // What the window keeps of a picture load beside the working area: its
+    // caption and whether a sample is loaded. Read when a load begins and
+    // when one is undone, put back by the undo and the redo.
+    struct WindowPart {
+        QString caption;
+        bool sample = false;
+    };
+    std::function<WindowPart()> ReadWindowPart;
+    std::function<void(const WindowPart&)> RestoreWindowPart;
+
+    // A picture load as one undo step. Made before the load changes
+    // anything, it keeps what the load replaces (the record, the picture with
+    // its size and coordinates, the altitude boxes, the window's part);
+    // "元に戻す" then brings all of it back. Ends with its scope.
+    class PictureLoad {
+      public:
+        explicit PictureLoad(PhotoEditor& e);
+        ~PictureLoad();
+        PictureLoad(const PictureLoad&) = delete;
+        PictureLoad& operator=(const PictureLoad&) = delete;
+
+      private:
+        PhotoEditor& e_;
+        unsigned id_;
+    };
+    // Clears the record for a new picture, within a PictureLoad: nothing to
+    // save, the inclined view selected.
+    void ClearRecordForPicture();
+
     void ClearPhotoCmd_Click();
     void Remove1TopAreaMenu_Click();
     void ChangeBillHeightMenu_Click();
@@ -95,6 +128,8 @@ class PhotoEditor : public QObject {
     // A line for the window's status bar (empty: clear it), such as why a
     // one-click trace registered nothing.
     void StatusText(const QString& text);
+    // The count of unsaved edits changed.
+    void ChangeCountChanged();
 
   private:
     // One command on the record (EditSession): the undo items follow it. It
@@ -124,6 +159,25 @@ class PhotoEditor : public QObject {
     void SetRemoveRoofMenu(bool enabled);
     void SetChangeHeightMenu(bool enabled);
 
+    // Tags of the undo steps: the step also took the picture off the view;
+    // the step loaded a picture, its scene's number in the bits above.
+    static constexpr unsigned kStepHidPicture = 1;
+    static constexpr unsigned kStepPicture = 2;
+    static constexpr unsigned kSceneShift = 8;
+    // The working area as a picture load found it.
+    struct PictureScene {
+        QImage picture; // the untouched copy's
+        PicturePane::PictureFrame frame;
+        bool shown = true; // not hidden by "画像消去" or "全て消去"
+        QString clearCaption;
+        std::array<std::string, 4> altitudes; // metres, metres, feet, feet
+        WindowPart window;
+    };
+    PictureScene CaptureScene() const;
+    void ApplyScene(const PictureScene& scene);
+    // Drops the scenes no step refers to any more.
+    void PruneScenes();
+
     WorkingArea& work_;
     Prompts& prompts_;
     EditSession session_;
@@ -132,6 +186,11 @@ class PhotoEditor : public QObject {
     std::unique_ptr<ViewController> views_;
     std::unique_ptr<EditorEnvironment> env_;
     std::unique_ptr<ToolController> tools_;
+    // The scenes of the picture loads in the history, by number.
+    std::map<unsigned, PictureScene> scenes_;
+    unsigned nextScene_ = 1;
+    // The scene of the load under way, whose step is still to come (0 none).
+    unsigned loadingScene_ = 0;
 };
 
 } // namespace velmora

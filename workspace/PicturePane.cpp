@@ -67,6 +67,29 @@ void PicturePane::ShowPicture(const QImage& picture) {
     }
 }
 
+PicturePane::PictureFrame PicturePane::Frame() const {
+    const PictureView& v = *PhotoPic2;
+    return {v.Width(), v.Height(), v.ScaleLeft(), v.ScaleTop(), v.ScaleWidth(), v.ScaleHeight()};
+}
+
+void PicturePane::RestorePicture(const QImage& picture, const PictureFrame& f, bool shown) {
+    PhotoPic2->SetPicture(picture);
+    PhotoPic2->SetOuterGeometry(0, 0, f.width, f.height);
+    PhotoPic2->SetScale(f.scaleLeft, f.scaleTop, f.scaleWidth, f.scaleHeight);
+    if (saved_) {
+        saved_ = f;
+        pictureOnReturn_ = shown;
+    } else {
+        if (shown)
+            PhotoPic->SetPicture(picture);
+        else
+            PhotoPic->RemovePicture();
+        PhotoPic->SetOuterGeometry(0, 0, f.width, f.height);
+        PhotoPic->SetScale(f.scaleLeft, f.scaleTop, f.scaleWidth, f.scaleHeight);
+    }
+    CentrePhotoPic();
+}
+
 void PicturePane::SetPictureCoordinates(double h, double w) {
     h = std::abs(h);
     w = std::abs(w);
@@ -134,8 +157,9 @@ double PicturePane::PictureScaleWidth() const {
 
 void PicturePane::EnterCanvas() {
     if (!saved_)
-        saved_ = Saved{PhotoPic->Width(),    PhotoPic->Height(),     PhotoPic->ScaleLeft(),
-                       PhotoPic->ScaleTop(), PhotoPic->ScaleWidth(), PhotoPic->ScaleHeight()};
+        saved_ =
+            PictureFrame{PhotoPic->Width(),    PhotoPic->Height(),     PhotoPic->ScaleLeft(),
+                         PhotoPic->ScaleTop(), PhotoPic->ScaleWidth(), PhotoPic->ScaleHeight()};
     PhotoPic->SetOuterGeometry(0, 0, kPhotoPicWidth, kPhotoPicHeight);
     CentrePhotoPic();
     PhotoPic->SetScale(kCanvasScaleLeft, kCanvasScaleTop, kCanvasScaleWidth, kCanvasScaleHeight);
@@ -144,7 +168,7 @@ void PicturePane::EnterCanvas() {
 void PicturePane::LeaveCanvas() {
     if (!saved_)
         return;
-    const Saved& s = *saved_;
+    const PictureFrame& s = *saved_;
     PhotoPic->SetOuterGeometry(0, 0, s.width, s.height);
     PhotoPic->SetScale(s.scaleLeft, s.scaleTop, s.scaleWidth, s.scaleHeight);
     saved_.reset();

@@ -26,6 +26,22 @@ class PicturePane : public QWidget {
 
     // Puts a picture into both views, each sized to it.
     void ShowPicture(const QImage& picture);
+
+    // The picture's size and coordinates: PhotoPic2's, which the plan map
+    // never borrows.
+    struct PictureFrame {
+        int width = 0, height = 0;
+        double scaleLeft = 0, scaleTop = 0, scaleWidth = 1, scaleHeight = 1;
+    };
+    PictureFrame Frame() const;
+    // Puts a picture and its frame back on both views; while the plan map
+    // holds PhotoPic, its part waits for the way back.
+    void RestorePicture(const QImage& picture, const PictureFrame& f, bool shown);
+    // Whether PhotoPic shows the picture when the plan map gives the view
+    // back: it did when the map took it, and the user has not hidden it
+    // meanwhile.
+    bool PictureOnReturn() const { return pictureOnReturn_; }
+    void SetPictureOnReturn(bool shown) { pictureOnReturn_ = shown; }
     // Picture coordinate set-up for a view of h x w: centred, y up, both
     // views alike; then both centred in BasePic.
     void SetPictureCoordinates(double h, double w);
@@ -52,11 +68,8 @@ class PicturePane : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
-    struct Saved {
-        int width, height;
-        double scaleLeft, scaleTop, scaleWidth, scaleHeight;
-    };
-    std::optional<Saved> saved_;
+    std::optional<PictureFrame> saved_;
+    bool pictureOnReturn_ = true;
 };
 
 } // namespace velmora

@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <algorithm>
+
+#include "workspace/QtJapanese.h"
 
 namespace velmora {
 
@@ -95,16 +98,50 @@ std::unique_ptr<Progress> ScriptedPrompts::StartProgress(QWidget*, const QString
 }
 
 void QtPrompts::Message(QWidget* parent, const QString& text) {
+    const JapaneseQtTexts japanese;
     QMessageBox::information(parent, kTitle, text, QMessageBox::Ok);
 }
 
 bool QtPrompts::Question(QWidget* parent, const QString& text) {
+    const JapaneseQtTexts japanese;
     return QMessageBox::question(parent, kTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
                                  QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+std::unique_ptr<QMessageBox> SaveQuestionBox(QWidget* parent, const QString& text) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, kTitle, text,
+                                             QMessageBox::NoButton, parent);
+    // Each button says what it does.
+    QPushButton* save = box->addButton(QStringLiteral("保存する"), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box->addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box->setDefaultButton(save);
+    // Escape and the frame's close box keep everything as it is.
+    box->setEscapeButton(cancel);
+    return box;
+}
+
+SaveChoice SaveChoiceOf(const QMessageBox& box) {
+    switch (box.buttonRole(box.clickedButton())) {
+    case QMessageBox::AcceptRole:
+        return SaveChoice::Save;
+    case QMessageBox::DestructiveRole:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
+SaveChoice QtPrompts::AskToSave(QWidget* parent, const QString& text) {
+    const JapaneseQtTexts japanese;
+    const std::unique_ptr<QMessageBox> box = SaveQuestionBox(parent, text);
+    box->exec();
+    return SaveChoiceOf(*box);
+}
+
 std::optional<QString> QtPrompts::OpenFile(QWidget* parent, const QString& filter,
                                            const QString& initialName) {
+    const JapaneseQtTexts japanese;
     QFileDialog dlg(parent, QStringLiteral("開く"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
@@ -123,6 +160,7 @@ std::optional<QString> QtPrompts::OpenFile(QWidget* parent, const QString& filte
 
 std::optional<QString> QtPrompts::SaveFile(QWidget* parent, const QString& filter,
                                            const QString& initialName) {
+    const JapaneseQtTexts japanese;
     QFileDialog dlg(parent, QStringLiteral("名前を付けて保存"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
@@ -159,6 +197,16 @@ bool ScriptedPrompts::Question(QWidget*, const QString& text) {
     asked_.push_back({Kind::Question, text, QString()});
     Answer a;
     return Next(a) && a.ok;
+}
+
+SaveChoice ScriptedPrompts::AskToSave(QWidget*, const QString& text) {
+    asked_.push_back({Kind::Question, text, QString()});
+    Answer a;
+    if (!Next(a))
+        return SaveChoice::Cancel;
+    if (a.choice)
+        return *a.choice;
+    return a.ok ? SaveChoice::Save : SaveChoice::Cancel;
 }
 
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& filter,

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace velmora {
@@ -24,6 +25,8 @@ class Progress {
     // `done` of `total` steps; false once the user has cancelled.
     virtual bool Step(int done, int total) = 0;
 };
+// The answers to "変更を保存しますか？": "保存する", "保存しない", "キャンセル".
+enum class SaveChoice { Save, Discard, Cancel };
 
 class Prompts {
   public:
@@ -35,6 +38,9 @@ class Prompts {
     virtual void Message(QWidget* parent, const QString& text) = 0;
     // Question with OK and Cancel; true for OK.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // Whether to save unsaved edits before they are replaced or the window
+    // closes: save, go on without saving, or keep everything as it is.
+    virtual SaveChoice AskToSave(QWidget* parent, const QString& text) = 0;
     // File dialogs. `filter` is the "|"-separated list of description and
     // pattern pairs ("データファイル (*.dat)|*.dat|..."), the first entry
     // preselected. nullopt when cancelled.
@@ -47,12 +53,18 @@ class Prompts {
 // "desc|pattern|desc|pattern|" as Qt name filters ("desc (pattern)").
 QStringList DialogNameFilters(const QString& filter);
 
+// The box of QtPrompts::AskToSave, not yet shown, and the answer its
+// clicked button stands for (Cancel when none was clicked).
+std::unique_ptr<QMessageBox> SaveQuestionBox(QWidget* parent, const QString& text);
+SaveChoice SaveChoiceOf(const QMessageBox& box);
+
 // Real dialogs.
 class QtPrompts final : public Prompts {
   public:
     std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
     void Message(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
+    SaveChoice AskToSave(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
@@ -60,7 +72,9 @@ class QtPrompts final : public Prompts {
 };
 
 // Answers from a queue; nothing ever blocks. A question or dialog with no
-// queued answer is answered Cancel and counted in `unanswered`.
+// queued answer is answered Cancel and counted in `unanswered`. The save
+// question is recorded as a question; it takes an AnswerSave answer, and an
+// AnswerQuestion one as Save (OK) or Cancel.
 class ScriptedPrompts final : public Prompts {
   public:
     enum class Kind { Message, Question, Open, Save };
@@ -71,11 +85,17 @@ class ScriptedPrompts final : public Prompts {
     };
 
     // Queue answers in the order the questions and dialogs will come.
-    void AnswerQuestion(bool ok) { answers_.push_back(Answer{ok, std::nullopt}); }
-    void AnswerFile(std::optional<QString> path) { answers_.push_back(Answer{true, path}); }
+    void AnswerQuestion(bool ok) { answers_.push_back(Answer{ok, std::nullopt, std::nullopt}); }
+    void AnswerSave(SaveChoice c) {
+        answers_.push_back(Answer{c == SaveChoice::Save, std::nullopt, c});
+    }
+    void AnswerFile(std::optional<QString> path) {
+        answers_.push_back(Answer{true, path, std::nullopt});
+    }
 
     void Message(QWidget* parent, const QString& text) override;
     bool Question(QWidget* parent, const QString& text) override;
+    SaveChoice AskToSave(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
@@ -102,6 +122,7 @@ class ScriptedPrompts final : public Prompts {
     struct Answer {
         bool ok = false;
         std::optional<QString> path;
+        std::optional<SaveChoice> choice;
     };
     bool Next(Answer& out);
 

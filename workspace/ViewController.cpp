@@ -89,10 +89,15 @@ void ViewController::Enter(ViewMode view) {
     }
     // The plan map is drawn without the picture; the inclined view's
     // figures are 2 pixels wide.
-    if (plan)
+    const ViewMode from = session_.View();
+    if (plan) {
+        // The way back shows the picture again if it is shown now.
+        if (from != ViewMode::Plan && DrawsRecord)
+            work_.Picture().SetPictureOnReturn(work_.PhotoPic->HasPicture());
         work_.PhotoPic->RemovePicture();
-    else
+    } else {
         work_.PhotoPic->SetDrawWidth(2);
+    }
     CheckViewItems(!plan);
     EnableToolsFor(view);
     session_.SetView(view);
@@ -107,8 +112,11 @@ void ViewController::Enter(ViewMode view) {
     } else {
         // Back from the plan map: the view gets its picture size and picture
         // coordinates again, so outlines and new clicks keep meaning picture
-        // pixels. The picture itself stays hidden until "戻す".
-        work_.Picture().LeaveCanvas();
+        // pixels, and the picture unless the user had hidden it.
+        PicturePane& pane = work_.Picture();
+        pane.LeaveCanvas();
+        if (from == ViewMode::Plan && pane.PictureOnReturn() && pane.PhotoPic2->HasPicture())
+            pane.PhotoPic->CopyPictureFrom(*pane.PhotoPic2);
         ShowSlopeLineMap({});
     }
 }
@@ -177,8 +185,10 @@ void ViewController::ZoomFlatMap(bool in) {
     const MapDrawing map = DrawFlatLineMap(s.Data(), s.MapTables(), s.MapLevel(), s.ActiveRoof());
     s.SetFlatMapRate(map.flatMapRate);
     DrawList ops = map.ops;
-    for (const DrawList& more : {DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter),
-                                 DrawNorthArrow(map.modeAfter)})
+    const DrawList bar = MapHasBuildings(s.Data())
+                             ? DrawMapScaleBar(s.MapTables(), s.MapLevel(), map.modeAfter)
+                             : DrawList{};
+    for (const DrawList& more : {bar, DrawNorthArrow(map.modeAfter)})
         ops.insert(ops.end(), more.begin(), more.end());
     Show(ops, map.modeAfter);
     if (map.marks)

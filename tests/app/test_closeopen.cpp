@@ -64,23 +64,32 @@ class CloseOpenTest : public QObject {
         QTest::addColumn<int>("via");
         QTest::addColumn<bool>("sample");
         QTest::addColumn<int>("changes");
-        QTest::addColumn<int>("answer"); // -1 no question expected, 1 OK, 0 Cancel
+        QTest::addColumn<int>("answer"); // -1 no question expected, else a SaveChoice
         QTest::addColumn<bool>("closed");
         QTest::addColumn<bool>("tempWritten");
         QTest::addColumn<int>("tempStatus"); // gTempDataSTS afterwards (it starts true)
         QTest::addColumn<bool>("saveDialog");
         const int C = int(Via::Command), B = int(Via::Box);
+        const int save = int(SaveChoice::Save), discard = int(SaveChoice::Discard),
+                  cancel = int(SaveChoice::Cancel);
         QTest::newRow("command, no edits") << C << false << 0 << -1 << true << true << -1 << false;
         QTest::newRow("command, sample with edits")
             << C << true << 3 << -1 << true << true << -1 << false;
-        QTest::newRow("command, edits, OK") << C << false << 3 << 1 << false << false << -1 << true;
-        QTest::newRow("command, edits, Cancel")
-            << C << false << 3 << 0 << true << true << -1 << false;
+        QTest::newRow("command, edits, save")
+            << C << false << 3 << save << false << false << -1 << true;
+        QTest::newRow("command, edits, don't save")
+            << C << false << 3 << discard << true << true << -1 << false;
+        QTest::newRow("command, edits, cancel")
+            << C << false << 3 << cancel << false << false << -1 << false;
         QTest::newRow("box, no edits") << B << false << 0 << -1 << true << false << -1 << false;
         QTest::newRow("box, sample with edits")
             << B << true << 3 << -1 << true << false << -1 << false;
-        QTest::newRow("box, edits, OK") << B << false << 3 << 1 << false << false << -1 << true;
-        QTest::newRow("box, edits, Cancel") << B << false << 3 << 0 << true << false << 0 << false;
+        QTest::newRow("box, edits, save")
+            << B << false << 3 << save << false << false << -1 << true;
+        QTest::newRow("box, edits, don't save")
+            << B << false << 3 << discard << true << false << 0 << false;
+        QTest::newRow("box, edits, cancel")
+            << B << false << 3 << cancel << false << false << -1 << false;
     }
     void closeMatrix() {
         QFETCH(int, via);
@@ -101,7 +110,7 @@ class CloseOpenTest : public QObject {
         f.data->gTempDataSTS = kTrue;
         f.prompts.Clear();
         if (answer >= 0)
-            f.prompts.AnswerQuestion(answer == 1);
+            f.prompts.AnswerSave(SaveChoice(answer));
         f.prompts.AnswerFile(std::nullopt); // the save dialog, if it comes, is cancelled
         if (Via(via) == Via::Command)
             QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
@@ -138,7 +147,7 @@ class CloseOpenTest : public QObject {
         w.Work().AzimusTxt->setText(QStringLiteral("10"));
         QTest::keyClick(w.Work().AzimusTxt, Qt::Key_Return); // a typed bearing is one more edit
         f.prompts.Clear();
-        f.prompts.AnswerQuestion(false);
+        f.prompts.AnswerSave(SaveChoice::Discard);
         if (Via(via) == Via::Command)
             QTest::mouseClick(w.Work().CloseCmd, Qt::LeftButton);
         else
@@ -252,7 +261,7 @@ class CloseOpenTest : public QObject {
         w.LoadSampleData(2);
         w.State().pSampleLoaded = kTrue;
         w.Session().SetChangeCount(3);
-        const QString title = w.windowTitle();
+        const QString title = ShownCaption(w);
         f.prompts.Clear();
         f.prompts.AnswerFile(cancel ? std::nullopt : std::optional<QString>(f.Path(relative)));
         w.Menus().OpenDataMenu->trigger();
@@ -262,7 +271,7 @@ class CloseOpenTest : public QObject {
         QCOMPARE(f.prompts.asked()[0].initialName, QString("*.dat"));
         if (read) {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
-            QCOMPARE(w.windowTitle(), "データファイル/" + name);
+            QCOMPARE(ShownCaption(w), "データファイル/" + name);
             QCOMPARE(w.State().pDataFileName[0], name);
             QCOMPARE(w.Session().ChangeCount(), Count(0));
             QCOMPARE(w.State().pSampleLoaded, kFalse);
@@ -282,7 +291,7 @@ class CloseOpenTest : public QObject {
         } else {
             // Nothing opened, nothing lost: the edits still count.
             QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
-            QCOMPARE(w.windowTitle(), title);
+            QCOMPARE(ShownCaption(w), title);
             QCOMPARE(w.State().pDataFileName[0], QString("*.dat"));
             QCOMPARE(w.Session().ChangeCount(), Count(3));
             QCOMPARE(w.State().pSampleLoaded, kTrue);
@@ -313,8 +322,8 @@ class CloseOpenTest : public QObject {
         if (!content.isEmpty())
             WriteText(f.Path("broken.dat"), content);
         f.prompts.Clear();
-        // Unsaved edits: the save question comes first, and Cancel goes on.
-        f.prompts.AnswerQuestion(false);
+        // Unsaved edits: the save question comes first, and "保存しない" goes on.
+        f.prompts.AnswerSave(SaveChoice::Discard);
         f.prompts.AnswerFile(f.Path("broken.dat"));
         w.OpenDataMenu_Click();
         QCOMPARE(f.prompts.Texts().size(), 2);
@@ -322,7 +331,7 @@ class CloseOpenTest : public QObject {
         QVERIFY(f.prompts.Texts()[1].startsWith("データファイルを読み込めませんでした。"));
         QCOMPARE(CountsOf(*f.data), (Counts{37, 6, 10}));
         QCOMPARE(f.data->gSourceHeight, 598.0f);
-        QCOMPARE(w.windowTitle(), QString("データファイル/earlier.dat"));
+        QCOMPARE(ShownCaption(w), QString("データファイル/earlier.dat"));
         QCOMPARE(w.State().pDataFileName[0], QString("earlier.dat"));
         QCOMPARE(w.Session().ChangeCount(), Count(2));
         QCOMPARE(w.Work().VerHeightTxt->text(), QString("1962"));
@@ -378,7 +387,7 @@ class CloseOpenTest : public QObject {
         w.State().pSampleLoaded = kTrue;
         w.Session().SetChangeCount(5);
         w.State().pDataFileName[0] = QStringLiteral("site.dat");
-        const QString title = w.windowTitle();
+        const QString title = ShownCaption(w);
         f.prompts.Clear();
         f.prompts.AnswerFile(chosen.isEmpty() ? std::nullopt
                                               : std::optional<QString>(f.Path(chosen)));
@@ -410,7 +419,9 @@ class CloseOpenTest : public QObject {
         QCOMPARE(w.Session().ChangeCount(), Count(cleared ? 0 : 5));
         QCOMPARE(w.State().pSampleLoaded, cleared ? kFalse : kTrue);
         QCOMPARE(w.State().pDataFileName[0], QString("site.dat"));
-        QCOMPARE(w.windowTitle(), title);
+        // No picture or project file named in the caption: the written file is.
+        QCOMPARE(ShownCaption(w),
+                 written.isEmpty() ? title : QFileInfo(written).fileName() + " - velmora");
         QCOMPARE(w.Session().View(), ViewMode::Plan);
     }
 
@@ -437,7 +448,7 @@ class CloseOpenTest : public QObject {
         QCOMPARE(w.Session().ChangeCount(), Count(ok ? 0 : 4));
         // After Cancel the close command still offers to save.
         f.prompts.Clear();
-        f.prompts.AnswerQuestion(false);
+        f.prompts.AnswerSave(SaveChoice::Cancel);
         w.CloseCmd_Click();
         QCOMPARE(f.prompts.Texts(), ok ? QStringList{} : QStringList{kSaveQuestion});
     }
@@ -451,7 +462,7 @@ class CloseOpenTest : public QObject {
         w.State().pSampleLoaded = kFalse;
         w.Session().SetChangeCount(1);
         f.prompts.Clear();
-        f.prompts.AnswerQuestion(true);
+        f.prompts.AnswerSave(SaveChoice::Save);
         f.prompts.AnswerFile(f.Path("kept.dat"));
         w.CloseCmd_Click();
         QVERIFY(w.isVisible());

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
 
@@ -103,6 +104,48 @@ class ManualTest : public QObject {
         QCOMPARE(m.ImageHeight(), height);
         QVERIFY(m.DocImg->isVisible());
         QCOMPARE(m.DocImg->width(), m.DocPic->width());
+    }
+
+    // The wheel over the page scrolls it as the scroll bar does.
+    void wheelScrollsThePage_data() {
+        QTest::addColumn<int>("delta"); // one notch down is -120
+        QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("down") << -120 << 0 << true;
+        QTest::newRow("up") << 120 << 10 << true;
+        QTest::newRow("up at the top") << 120 << 0 << false;
+    }
+    void wheelScrollsThePage() {
+        QFETCH(int, delta);
+        QFETCH(int, start);
+        QFETCH(bool, moves);
+        Manual4Frm m(QDir(ProgramDir()).absolutePath().toStdString());
+        m.show();
+        m.ItemName1Lbl_Click(0);
+        m.VScroll1->setValue(start);
+        const QPointF at(100, 100);
+        QWheelEvent e(at, m.DocImg->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m.DocImg, &e);
+        QCOMPARE(m.VScroll1->value() != start, moves);
+        if (moves)
+            QCOMPARE(m.VScroll1->value() > start, delta < 0);
+        QCOMPARE(m.ImageTop(), -50.0 * m.VScroll1->value());
+    }
+
+    // Every title has room for its lines.
+    void titlesFitTheirBoxes() {
+        Manual4Frm m(QDir(ProgramDir()).absolutePath().toStdString());
+        m.show();
+        for (int i = 0; i < kManualPages; ++i) {
+            const QLabel* l = m.ItemName1Lbl[std::size_t(i)];
+            // The lines themselves; the 2-pixel padding may be taken.
+            QVERIFY2(l->heightForWidth(l->width()) - 4 <= l->height(),
+                     qPrintable(QStringLiteral("%1: %2 in %3")
+                                    .arg(l->text())
+                                    .arg(l->heightForWidth(l->width()))
+                                    .arg(l->height())));
+        }
     }
 
     void lastStepOfALongPage() {

@@ -158,7 +158,7 @@ class PicturesTest : public QObject {
         w.State().pSampleLoaded = kTrue;
         w.Editor().Views().SelectFlatView();
         QCOMPARE(w.Session().View(), ViewMode::Plan);
-        const QString caption = w.windowTitle();
+        const QString caption = ShownCaption(w);
         const QImage before = w.Work().PhotoPic2->Picture();
         QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
 
@@ -172,7 +172,7 @@ class PicturesTest : public QObject {
         if (!loads) {
             QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
             QCOMPARE(f.data->gNorthAngle, 30.0f);
-            QCOMPARE(w.windowTitle(), caption);
+            QCOMPARE(ShownCaption(w), caption);
             QCOMPARE(w.Session().View(), ViewMode::Plan);
             QCOMPARE(w.State().pSampleLoaded, kTrue);
             QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), before), 0);
@@ -182,7 +182,7 @@ class PicturesTest : public QObject {
         QCOMPARE(f.prompts.Texts(), QStringList());
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(f.data->gNorthAngle, 0.0f);
-        QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/") + file);
+        QCOMPARE(ShownCaption(w), QStringLiteral("３D写真/") + file);
         QCOMPARE(w.Session().View(), ViewMode::Inclined);
         QVERIFY(w.Work().SlopeOrFlatRbn->Value(0));
         QVERIFY(w.Menus().Edit.DispSlopeMapMenu->isChecked());
@@ -205,11 +205,11 @@ class PicturesTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         FillSomeData(*f.data);
-        const QString caption = w.windowTitle();
+        const QString caption = ShownCaption(w);
         f.prompts.AnswerFile(std::nullopt);
         w.OPenPhotoMenu_Click();
         QCOMPARE(CountsOf(*f.data), (Counts{4, 1, 1}));
-        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(ShownCaption(w), caption);
         QCOMPARE(f.prompts.Texts(), QStringList());
     }
 
@@ -313,7 +313,7 @@ class PicturesTest : public QObject {
         QFETCH(QString, reason);
         QVERIFY2(texts[0].startsWith(reason), qPrintable(texts[0]));
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
-        QCOMPARE(w.windowTitle(), QStringLiteral("３D写真/good.jpg"));
+        QCOMPARE(ShownCaption(w), QStringLiteral("３D写真/good.jpg"));
         QCOMPARE(CountDifferences(w.Work().PhotoPic2->Picture(), shown), 0);
         QCOMPARE(w.Work().PhotoPic->Picture().size(), QSize(90, 60));
         QCOMPARE(ready.count(), 0);
@@ -361,7 +361,6 @@ class PicturesTest : public QObject {
         InputLineFrm& w = f.Create();
         f.ShowActive();
         FillSomeData(*f.data);
-        const QString caption = w.windowTitle();
         QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
 
         (picture == 1 ? w.Menus().LoadSamplePhotoMenu : w.Menus().LoadSample2PhotoMenu)->trigger();
@@ -373,7 +372,7 @@ class PicturesTest : public QObject {
         QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
         QCOMPARE(f.data->gNorthAngle, 0.0f);
         QCOMPARE(w.State().pSampleLoaded, kTrue);
-        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(ShownCaption(w), QStringLiteral("サンプル画像%1 - velmora").arg(picture));
         const PictureSize size = SamplePictureSize(picture);
         for (PictureView* v : {w.Work().PhotoPic, w.Work().PhotoPic2}) {
             QCOMPARE(v->Picture().size(), QSize(size.width, size.height));

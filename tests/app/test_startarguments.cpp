@@ -122,7 +122,7 @@ class StartArgumentsTest : public QObject {
         QDir::setCurrent(f.dir.path());
         OpenStartFile(w, prompts, name);
 
-        QCOMPARE(w.windowTitle(), title.isEmpty() ? QString("before") : title);
+        QCOMPARE(ShownCaption(w), title.isEmpty() ? QString("before") : title);
         QCOMPARE(f.data->gEachTopAreaNumber, roofs);
         const QStringList texts = f.prompts.Texts();
         QCOMPARE(texts.size(), message.isEmpty() ? 0 : 1);

@@ -75,6 +75,8 @@ InputLineFrm& Prepared(WindowFixture& f, bool plan) {
     AppendTopArea(d, {{-300, 0}, {-200, 0}, {-200, 80}, {-300, 80}, {-300, 0}});
     AppendWallEdge(d, {100, 80}, {105, -10}, 0);
     AppendWallEdge(d, {-300, 80}, {-300, -20}, 1);
+    // The tables filled here are where the edits start.
+    w.Editor().StartNewHistory();
     if (plan) {
         w.Editor().Views().SelectFlatView();
         // Plan points of their own: the picture's altitudes place nothing.
@@ -183,8 +185,11 @@ class UndoTest : public QObject {
         const Count changes = w.Session().ChangeCount();
 
         QVERIFY(w.Menus().Edit.UndoMenu->isEnabled());
+        w.Work().HeightTxt->setText(QStringLiteral("12.5"));
         w.Menus().Edit.UndoMenu->trigger();
         QVERIFY(SameTables(d, before));
+        // The wall last measured may be gone: no height is shown.
+        QCOMPARE(w.Work().HeightTxt->text(), QString());
         QCOMPARE(w.Session().ActiveRoof(), active);
         QCOMPARE(CountDifferences(w.Work().PhotoPic->Surface(), drawnBefore), 0);
         QCOMPARE(w.Session().ChangeCount(), Count(changes + 1));
@@ -240,8 +245,88 @@ class UndoTest : public QObject {
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), 45.0f);
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), 0.0f);
         QVERIFY(!undo->isEnabled());
+        // A new picture is one more step.
         w.LoadSamplePhoto(2);
-        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+    }
+
+    // A picture load is one step: undo brings back the record, the picture
+    // with its size and coordinates, the altitude boxes, the caption and
+    // the sample flag; redo loads it again.
+    void pictureLoadIsOneStep_data() {
+        QTest::addColumn<bool>("file");   // a picture file, else sample picture 2
+        QTest::addColumn<bool>("plan");   // undone on the plan map
+        QTest::addColumn<bool>("hidden"); // the old picture hidden with "画像消去" first
+        QTest::newRow("picture file") << true << false << false;
+        QTest::newRow("sample picture") << false << false << false;
+        QTest::newRow("undone on the plan map") << false << true << false;
+        QTest::newRow("old picture hidden") << true << false << true;
+    }
+    void pictureLoadIsOneStep() {
+        QFETCH(bool, file);
+        QFETCH(bool, plan);
+        QFETCH(bool, hidden);
+        WindowFixture f;
+        InputLineFrm& w = Prepared(f, false);
+        PictureView& view = *w.Work().PhotoPic;
+        PictureView& copy = *w.Work().PhotoPic2;
+        if (hidden)
+            QTest::mouseClick(w.Work().ClearPhotoCmd, Qt::LeftButton);
+        const BuildingData before = *f.data;
+        const QImage oldPicture = copy.Picture();
+        const QSize oldSize = copy.size();
+        const double oldScale[2] = {copy.ScaleLeft(), copy.ScaleTop()};
+        const QString oldBoxes =
+            w.Work().VerHeightmTxt->text() + "," + w.Work().IncliHeightmTxt->text() + "," +
+            w.Work().VerHeightTxt->text() + "," + w.Work().IncliHeightTxt->text();
+        const QString oldTitle = w.windowTitle();
+        const QString oldButton = w.Work().ClearPhotoCmd->text();
+        if (file) {
+            QVERIFY(NoisePicture(300, 200, 3).save(f.Path("new.png")));
+            f.prompts.AnswerFile(f.Path("new.png"));
+            w.OPenPhotoMenu_Click();
+        } else {
+            w.LoadSamplePhoto(2);
+        }
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        const QImage newPicture = copy.Picture();
+        const QString newTitle = w.windowTitle();
+        QVERIFY(newPicture.size() != oldPicture.size());
+        if (plan) {
+            w.Editor().Views().SelectFlatView();
+            QCOMPARE(w.Session().View(), ViewMode::Plan);
+        }
+        QSignalSpy ready(&w.Editor(), &PhotoEditor::PictureReady);
+
+        w.Menus().Edit.UndoMenu->trigger();
+        QVERIFY(SameTables(*f.data, before));
+        QCOMPARE(CountDifferences(copy.Picture(), oldPicture), 0);
+        QCOMPARE(copy.size(), oldSize);
+        QCOMPARE(copy.ScaleLeft(), oldScale[0]);
+        QCOMPARE(copy.ScaleTop(), oldScale[1]);
+        QCOMPARE(w.Work().VerHeightmTxt->text() + "," + w.Work().IncliHeightmTxt->text() + "," +
+                     w.Work().VerHeightTxt->text() + "," + w.Work().IncliHeightTxt->text(),
+                 oldBoxes);
+        QCOMPARE(w.windowTitle(), oldTitle);
+        QCOMPARE(w.State().pSampleLoaded, kTrue);
+        QCOMPARE(w.Work().ClearPhotoCmd->text(), oldButton);
+        // The tracer reads the picture that came back.
+        QCOMPARE(ready.count(), 1);
+        if (plan)
+            w.Editor().Views().SelectSlopeView();
+        QCOMPARE(view.size(), oldSize);
+        QCOMPARE(view.HasPicture(), !hidden);
+        if (!hidden)
+            QCOMPARE(CountDifferences(view.Picture(), oldPicture), 0);
+        // Undone edits are unsaved ones.
+        QVERIFY(w.isWindowModified());
+
+        w.Menus().Edit.RedoMenu->trigger();
+        QCOMPARE(CountsOf(*f.data), (Counts{0, 0, 0}));
+        QCOMPARE(CountDifferences(copy.Picture(), newPicture), 0);
+        QCOMPARE(CountDifferences(view.Picture(), newPicture), 0);
+        QCOMPARE(w.windowTitle(), newTitle);
+        QCOMPARE(w.State().pSampleLoaded, file ? kFalse : kTrue);
     }
 
     void closingAfterAnUndoAsksToSave() {
@@ -256,35 +341,45 @@ class UndoTest : public QObject {
         w.Menus().Edit.UndoMenu->trigger();
         QCOMPARE(f.data->gEachTopAreaNumber, Count(2));
         f.prompts.Clear();
-        f.prompts.AnswerQuestion(false);
+        f.prompts.AnswerSave(SaveChoice::Discard);
         w.CloseCmd_Click();
         QCOMPARE(f.prompts.Texts(), QStringList{QStringLiteral("変更を保存しますか？")});
     }
 
-    // Loading over unsaved edits asks as closing does: OK saves and loads
-    // nothing, Cancel loads as before.
+    // Loading over unsaved edits asks first: "保存しない" loads, "キャンセル"
+    // keeps everything, "保存する" loads once the save wrote the file.
     void unsavedEditsAskBeforeALoad_data() {
         QTest::addColumn<int>("load"); // picture file, sample picture, project file, sample data
         QTest::addColumn<int>("changes");
         QTest::addColumn<bool>("sample");
-        QTest::addColumn<int>("answer"); // -1 nothing asked, 0 Cancel, 1 OK
+        QTest::addColumn<int>("answer");   // -1 nothing asked, else a SaveChoice
+        QTest::addColumn<bool>("written"); // the save dialog gets a file name
         QTest::addColumn<QString>("asked");
         QTest::addColumn<bool>("kept");
         const char* loads[] = {"picture file", "sample picture", "project file", "sample data"};
+        const int save = int(SaveChoice::Save), discard = int(SaveChoice::Discard),
+                  cancel = int(SaveChoice::Cancel);
         for (int l = 0; l < 4; ++l) {
+            // A load with a file dialog: the dialog is cancelled.
             const bool dialog = l == 0 || l == 2;
+            QTest::addRow("%s, not saved", loads[l])
+                << l << 1 << false << discard << false << (dialog ? "QO" : "Q") << dialog;
             QTest::addRow("%s, cancelled", loads[l])
-                << l << 1 << false << 0 << (dialog ? "QO" : "Q") << dialog;
-            QTest::addRow("%s, saved", loads[l]) << l << 3 << false << 1 << "QS" << true;
+                << l << 1 << false << cancel << false << "Q" << true;
+            QTest::addRow("%s, save cancelled", loads[l])
+                << l << 3 << false << save << false << "QS" << true;
+            QTest::addRow("%s, saved", loads[l])
+                << l << 3 << false << save << true << (dialog ? "QSO" : "QS") << dialog;
         }
-        QTest::newRow("nothing changed") << 1 << 0 << false << -1 << "" << false;
-        QTest::newRow("a sample loaded") << 3 << 2 << true << -1 << "" << false;
+        QTest::newRow("nothing changed") << 1 << 0 << false << -1 << false << "" << false;
+        QTest::newRow("a sample loaded") << 3 << 2 << true << -1 << false << "" << false;
     }
     void unsavedEditsAskBeforeALoad() {
         QFETCH(int, load);
         QFETCH(int, changes);
         QFETCH(bool, sample);
         QFETCH(int, answer);
+        QFETCH(bool, written);
         QFETCH(QString, asked);
         QFETCH(bool, kept);
         WindowFixture f;
@@ -295,7 +390,9 @@ class UndoTest : public QObject {
         w.Session().SetChangeCount(Count(changes));
         w.State().pSampleLoaded = sample ? kTrue : kFalse;
         if (answer >= 0)
-            f.prompts.AnswerQuestion(answer == 1);
+            f.prompts.AnswerSave(SaveChoice(answer));
+        if (written)
+            f.prompts.AnswerFile(f.Path("saved.dat"));
         f.prompts.AnswerFile(std::nullopt); // a file dialog is cancelled
         if (load == 0)
             w.OPenPhotoMenu_Click();
@@ -310,6 +407,7 @@ class UndoTest : public QObject {
             kinds += QStringLiteral("MQOS").at(int(a.kind));
         QCOMPARE(kinds, asked);
         QCOMPARE(CountsOf(*f.data) == (Counts{4, 1, 0}), kept);
+        QCOMPARE(QFileInfo::exists(f.Path("saved.dat")), written);
     }
 };
 

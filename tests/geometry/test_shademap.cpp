@@ -244,6 +244,35 @@ class ShadeMapTest : public QObject {
         QCOMPARE(most > 0, shade);
     }
 
+    // The frame holds the box and the shadows it casts, each followed at
+    // most `reach` metres, widened by the margin; nothing where no shadow
+    // falls.
+    void gridAroundShadows_data() {
+        QTest::addColumn<double>("azimuth");
+        QTest::addColumn<double>("elevation");
+        QTest::addColumn<double>("reach");
+        QTest::addColumn<QList<double>>("bounds"); // x0, y0, x1, y1
+        // 20 m above the plane at 45 degrees: a shadow 20 m long.
+        QTest::newRow("sun in the south") << 180.0 << 45.0 << 100.0 << QList<double>{-7, -7, 7, 27};
+        QTest::newRow("sun in the east") << 90.0 << 45.0 << 100.0 << QList<double>{-27, -7, 7, 7};
+        QTest::newRow("low sun, followed to the reach")
+            << 180.0 << 1.0 << 60.0 << QList<double>{-7, -7, 7, 67};
+        QTest::newRow("sun down") << 180.0 << -3.0 << 100.0 << QList<double>{-7, -7, 7, 7};
+    }
+    void gridAroundShadows() {
+        QFETCH(double, azimuth);
+        QFETCH(double, elevation);
+        QFETCH(double, reach);
+        QFETCH(QList<double>, bounds);
+        const std::vector<Footprint> box{Prism(kBox, 21.5)};
+        const std::vector<ShadeInstant> instants{{12, azimuth, elevation}};
+        const ShadeGrid g = GridAroundShadows(box, box, 1.5, instants, reach, 2, 1);
+        QCOMPARE(g.x0, bounds[0]);
+        QCOMPARE(g.y0, bounds[1]);
+        QCOMPARE(g.x0 + g.nx * g.cell, bounds[2]);
+        QCOMPARE(g.y0 + g.ny * g.cell, bounds[3]);
+    }
+
     // Apparent solar time = clock time + (longitude - zone meridian) * 4
     // min/deg + equation of time. Published equation-of-time values: Meeus,
     // example 28.b (1992 Oct 13.0: +13m 42.7s), and the year's extremes.

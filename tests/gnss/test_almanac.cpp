@@ -10,18 +10,13 @@
 #include "gnss/Almanac.h"
 #include "gnss/Ephemerides.h"
 #include "gnss/Sky.h"
+#include "support/GnssData.h"
 
 using namespace velmora;
 using namespace velmora::gnss;
+using gnsstest::Data;
 
 namespace {
-
-std::string Data(const char* name) {
-    std::string path = VELMORA_GNSS_DATA;
-    path += '/';
-    path += name;
-    return path;
-}
 
 GpsSeconds Gps(int y, int mo, int d, int h, int mi) {
     return double(QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC).toSecsSinceEpoch() -

@@ -14,20 +14,13 @@
 
 #include "gnss/Ephemerides.h"
 #include "gnss/Prediction.h"
+#include "support/GnssData.h"
 
 using namespace velmora;
 using namespace velmora::gnss;
+using gnsstest::Data;
 
 namespace {
-
-std::string Data(const char* name) {
-    // Appended in place: GCC 12 warns falsely (-Warray-bounds) on the
-    // temporaries of `string + "/" + name` here.
-    std::string path = VELMORA_GNSS_DATA;
-    path += '/';
-    path += name;
-    return path;
-}
 
 UtcSeconds Utc(int y, int mo, int d, int h, int mi) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC).toSecsSinceEpoch();

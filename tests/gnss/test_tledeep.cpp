@@ -11,18 +11,13 @@
 #include "gnss/Ephemerides.h"
 #include "gnss/Sgp4.h"
 #include "gnss/Sky.h"
+#include "support/GnssData.h"
 
 using namespace velmora;
 using namespace velmora::gnss;
+using gnsstest::Data;
 
 namespace {
-
-std::string Data(const char* name) {
-    std::string path = VELMORA_GNSS_DATA;
-    path += '/';
-    path += name;
-    return path;
-}
 
 // The element sets of the file by catalogue number, first entry kept.
 std::map<std::string, TwoLineElements> ReadSets(const std::string& file) {

@@ -42,7 +42,7 @@ foreach(f RedPen.ICO BluePen.ICO MovePen.ICO AddPen.ICO Remove.ICO POINT14.ICO A
           Magnify.cur)
   list(APPEND velmora ${DATADIR}/velmora/ico/${f})
 endforeach()
-foreach(n 40 41 42 43 44 45 46 47 60)
+foreach(n 40 41 42 43 44 45 46 47 60 61 62)
   list(APPEND velmora ${DATADIR}/velmora/Pic01/Manua${n}.jpg)
 endforeach()
 set(icon_sizes 16 24 32 48 64 128 256)

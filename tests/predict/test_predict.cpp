@@ -196,9 +196,11 @@ class PredictTest : public QObject {
         QCOMPARE(CodeOf([&] { RunShadow(bare, r, f); }), ErrorCode::NoHeights);
         const std::vector<Footprint> plan{Box(0, 0, 0, 10, 10, RoofHeight::Measured),
                                           Box(1, 30, 0, 10, 0, RoofHeight::NoWallLine)};
+        // The frame follows the shade cast: buildings far apart make the grid.
+        const std::vector<Footprint> apart{Box(0, 0, 0, 10, 10, RoofHeight::Measured),
+                                           Box(1, 4000, 4000, 10, 10, RoofHeight::Measured)};
         r.cell = 0.05;
-        r.extent = 5000;
-        QCOMPARE(CodeOf([&] { RunShadow(plan, r, f); }), ErrorCode::GridTooLarge);
+        QCOMPARE(CodeOf([&] { RunShadow(apart, r, f); }), ErrorCode::GridTooLarge);
         r = DefaultShadowRequest();
         r.site = {80, 15}; // polar night
         QCOMPARE(CodeOf([&] { RunShadow(plan, r, f); }), ErrorCode::SunDown);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "geometry/CameraModel.h"
+#include "geometry/Polygon.h"
 
 using namespace velmora;
 
@@ -72,15 +73,6 @@ bool Seen(const TownCamera& c, double x, double y, double h, Pt& p) {
     return true;
 }
 
-bool InsidePolygon(const std::vector<Pt>& poly, Pt p) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > p.y) != (poly[j].y > p.y) &&
-            p.x < (poly[j].x - poly[i].x) * (p.y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
-}
-
 } // namespace
 
 TownCamera SampleOneCamera(int width) {
@@ -101,7 +93,7 @@ void FillPolygon(velmora::GreyRaster& g, const std::vector<Pt>& poly, int grey) 
          ++r)
         for (int c = std::max(0, int(x0 + w / 2.0) - 1);
              c <= std::min(w - 1, int(x1 + w / 2.0) + 1); ++c)
-            if (InsidePolygon(poly, {c - w / 2.0 + 0.5, h / 2.0 - r - 0.5}))
+            if (InsidePolygon(poly, Pt{c - w / 2.0 + 0.5, h / 2.0 - r - 0.5}))
                 g.Set(c, r, grey);
 }
 

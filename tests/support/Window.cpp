@@ -52,6 +52,11 @@ QString WindowFixture::IcoFile(const QString& name) const {
         .filePath(QStringLiteral("ico/") + name);
 }
 
+QString ShownCaption(const QWidget& w) {
+    QString t = w.windowTitle();
+    return t.replace(QStringLiteral("[*]"), w.isWindowModified() ? QStringLiteral("*") : QString());
+}
+
 Counts CountsOf(const BuildingData& d) {
     return {d.gTopAreaPointTotalNumber, d.gEachTopAreaNumber, d.gWallEdgeNumber};
 }

@@ -69,6 +69,10 @@ struct Counts {
 };
 Counts CountsOf(const BuildingData& d);
 
+// The window's caption as its frame shows it: Qt's "[*]" becomes "*" while
+// the window is marked modified and is left out otherwise.
+QString ShownCaption(const QWidget& w);
+
 // A pointer's double-click (the first click, then the double-click) with
 // the current tool, placed so that its drawing position (the cursor tip)
 // lands on p.

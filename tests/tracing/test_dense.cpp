@@ -9,59 +9,20 @@
 #include <memory>
 #include <random>
 
-#include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "support/PresetScene.h"
 #include "tracing/HeightSearch.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
+using namespace tracetest;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 680;
-
-TraceCamera PresetCamera() {
-    const AltitudeTexts& t = SamplePicturePresets(1);
-    auto d = std::make_unique<BuildingData>();
-    UpdateViewGeometry(*d,
-                       {std::string(t.verHeight), std::string(t.verHeightm),
-                        std::string(t.incliHeight), std::string(t.incliHeightm)},
-                       kWidth);
-    return {d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
-}
-
-struct Plan {
-    double x = 0;
-    double y = 0;
-};
-
-PicturePoint Seen(const TraceCamera& c, Plan p, double h) {
-    const auto q = ImagePoint(c.thetaRad, c.slantRange, p.x, p.y, h);
-    return q ? PicturePoint{float(q->x / c.metresPerUnit), float(q->y / c.metresPerUnit)}
-             : PicturePoint{};
-}
 
 Plan Ground(const TraceCamera& c, PicturePoint p) {
     const auto g =
         PlanPoint(c.thetaRad, c.slantRange, p.x * c.metresPerUnit, p.y * c.metresPerUnit, 0);
     return {g->x, g->y};
-}
-
-bool Inside(const std::vector<PicturePoint>& poly, double x, double y) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > y) != (poly[j].y > y) &&
-            x < (poly[j].x - poly[i].x) * (y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
-}
-
-void Fill(GreyRaster& p, const std::vector<PicturePoint>& poly, int grey) {
-    for (int row = 0; row < p.Height(); ++row)
-        for (int col = 0; col < p.Width(); ++col)
-            if (Inside(poly, col - p.Width() / 2.0 + 0.5, p.Height() / 2.0 - row - 0.5))
-                p.Set(col, row, grey);
 }
 
 GreyRaster Asphalt() {
@@ -103,8 +64,8 @@ void Draw(GreyRaster& p, const TraceCamera& c, const Box& b) {
         const double nx = e.y - s.y, ny = s.x - e.x;
         if (nx * (foot.x - (s.x + e.x) / 2) + ny * (foot.y - (s.y + e.y) / 2) <= 0)
             continue;
-        Fill(p, {Seen(c, s, b.h1), Seen(c, e, b.h1), Seen(c, e, b.h0), Seen(c, s, b.h0)},
-             b.faceGrey);
+        FillPolygon(p, {Seen(c, s, b.h1), Seen(c, e, b.h1), Seen(c, e, b.h0), Seen(c, s, b.h0)},
+                    b.faceGrey);
         if (b.windowGrey == 0)
             continue;
         const double len = std::hypot(e.x - s.x, e.y - s.y);
@@ -113,51 +74,26 @@ void Draw(GreyRaster& p, const TraceCamera& c, const Box& b) {
         };
         for (double z = b.h0 + 1.0; z + 1.5 < b.h1 - 0.6; z += 3.4)
             for (double t = 0.8; t + 1.6 < len - 0.8; t += 3.0)
-                Fill(p,
-                     {Seen(c, at(t), z + 1.5), Seen(c, at(t + 1.6), z + 1.5),
-                      Seen(c, at(t + 1.6), z), Seen(c, at(t), z)},
-                     b.windowGrey);
+                FillPolygon(p,
+                            {Seen(c, at(t), z + 1.5), Seen(c, at(t + 1.6), z + 1.5),
+                             Seen(c, at(t + 1.6), z), Seen(c, at(t), z)},
+                            b.windowGrey);
     }
     const std::vector<PicturePoint> roof = Top(c, b);
     if (b.parapetGrey > 0) {
-        Fill(p, roof, b.parapetGrey);
+        FillPolygon(p, roof, b.parapetGrey);
         Box inner = b;
         inner.x0 += 0.8;
         inner.x1 -= 0.8;
         inner.y0 += 0.8;
         inner.y1 -= 0.8;
-        Fill(p, Top(c, inner), b.roofGrey);
+        FillPolygon(p, Top(c, inner), b.roofGrey);
     } else {
-        Fill(p, roof, b.roofGrey);
+        FillPolygon(p, roof, b.roofGrey);
     }
 }
 
 // Every traced corner's distance to the true outline, the worst of them.
-double WorstCorner(const std::vector<PicturePoint>& traced, const std::vector<PicturePoint>& roof) {
-    double worst = 0;
-    for (const PicturePoint& q : traced) {
-        double best = 1e9;
-        for (std::size_t i = 0; i < roof.size(); ++i) {
-            const PicturePoint a = roof[i], b = roof[(i + 1) % roof.size()];
-            const double dx = b.x - a.x, dy = b.y - a.y;
-            const double u =
-                std::clamp(((q.x - a.x) * dx + (q.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            best = std::min(best, std::hypot(q.x - a.x - u * dx, q.y - a.y - u * dy));
-        }
-        worst = std::max(worst, best);
-    }
-    return worst;
-}
-
-PicturePoint Middle(const std::vector<PicturePoint>& roof) {
-    PicturePoint m;
-    for (const PicturePoint& q : roof) {
-        m.x += q.x / float(roof.size());
-        m.y += q.y / float(roof.size());
-    }
-    return {std::round(m.x), std::round(m.y)};
-}
-
 // How a crowded scene is laid out: the clicked block in the middle of a
 // row, its neighbours' heights and greys, what stands on its roof.
 struct Row {

@@ -8,54 +8,15 @@
 #include <memory>
 #include <random>
 
-#include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "support/PresetScene.h"
 #include "tracing/HeightSearch.h"
 #include "tracing/RoofTracer.h"
 
 using namespace velmora;
+using namespace tracetest;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 680;
-
-TraceCamera PresetCamera() {
-    const AltitudeTexts& t = SamplePicturePresets(1);
-    auto d = std::make_unique<BuildingData>();
-    UpdateViewGeometry(*d,
-                       {std::string(t.verHeight), std::string(t.verHeightm),
-                        std::string(t.incliHeight), std::string(t.incliHeightm)},
-                       kWidth);
-    return {d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
-}
-
-struct Plan {
-    double x = 0;
-    double y = 0;
-};
-
-PicturePoint Seen(const TraceCamera& c, Plan p, double h) {
-    const auto q = ImagePoint(c.thetaRad, c.slantRange, p.x, p.y, h);
-    return q ? PicturePoint{float(q->x / c.metresPerUnit), float(q->y / c.metresPerUnit)}
-             : PicturePoint{};
-}
-
-bool Inside(const std::vector<PicturePoint>& poly, double x, double y) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > y) != (poly[j].y > y) &&
-            x < (poly[j].x - poly[i].x) * (y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
-}
-
-void Fill(GreyRaster& p, const std::vector<PicturePoint>& poly, int grey) {
-    for (int row = 0; row < p.Height(); ++row)
-        for (int col = 0; col < p.Width(); ++col)
-            if (Inside(poly, col - p.Width() / 2.0 + 0.5, p.Height() / 2.0 - row - 0.5))
-                p.Set(col, row, grey);
-}
 
 GreyRaster Ground(int lo, int hi) {
     GreyRaster p(kWidth, kHeight);
@@ -93,49 +54,22 @@ std::vector<PicturePoint> Draw(GreyRaster& p, const TraceCamera& c, const Buildi
         const double nx = e.y - s.y, ny = s.x - e.x;
         if (nx * (foot.x - (s.x + e.x) / 2) + ny * (foot.y - (s.y + e.y) / 2) <= 0)
             continue;
-        Fill(p, {Seen(c, s, b.height), Seen(c, e, b.height), Seen(c, e, 0), Seen(c, s, 0)},
-             b.faceGrey);
+        FillPolygon(p, {Seen(c, s, b.height), Seen(c, e, b.height), Seen(c, e, 0), Seen(c, s, 0)},
+                    b.faceGrey);
         if (b.windowContrast == 0)
             continue;
         auto at = [&](double t) { return Plan{s.x + (e.x - s.x) * t, s.y + (e.y - s.y) * t}; };
         for (double z = 1.0; z + 1.5 < b.height - 0.8; z += 3.3)
-            Fill(p,
-                 {Seen(c, at(0.08), z + 1.5), Seen(c, at(0.92), z + 1.5), Seen(c, at(0.92), z),
-                  Seen(c, at(0.08), z)},
-                 b.faceGrey * (100 - b.windowContrast) / 100);
+            FillPolygon(p,
+                        {Seen(c, at(0.08), z + 1.5), Seen(c, at(0.92), z + 1.5),
+                         Seen(c, at(0.92), z), Seen(c, at(0.08), z)},
+                        b.faceGrey * (100 - b.windowContrast) / 100);
     }
     std::vector<PicturePoint> roof;
     for (const Plan& q : plan)
         roof.push_back(Seen(c, q, b.height));
-    Fill(p, roof, b.roofGrey);
+    FillPolygon(p, roof, b.roofGrey);
     return roof;
-}
-
-PicturePoint Middle(const std::vector<PicturePoint>& roof) {
-    PicturePoint m;
-    for (const PicturePoint& q : roof) {
-        m.x += q.x / float(roof.size());
-        m.y += q.y / float(roof.size());
-    }
-    return {std::round(m.x), std::round(m.y)};
-}
-
-double WorstCorner(const std::vector<PicturePoint>& traced, const std::vector<PicturePoint>& roof) {
-    std::vector<PicturePoint> closed = roof;
-    closed.push_back(roof.front());
-    double worst = 0;
-    for (const PicturePoint& q : traced) {
-        double best = 1e9;
-        for (std::size_t i = 0; i + 1 < closed.size(); ++i) {
-            const PicturePoint a = closed[i], b = closed[i + 1];
-            const double dx = b.x - a.x, dy = b.y - a.y;
-            const double u =
-                std::clamp(((q.x - a.x) * dx + (q.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            best = std::min(best, std::hypot(q.x - a.x - u * dx, q.y - a.y - u * dy));
-        }
-        worst = std::max(worst, best);
-    }
-    return worst;
 }
 
 } // namespace

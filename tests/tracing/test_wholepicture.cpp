@@ -8,31 +8,14 @@
 #include <memory>
 #include <random>
 
-#include "data/Scenes.h"
 #include "geometry/CameraModel.h"
+#include "support/PresetScene.h"
 #include "tracing/WholePicture.h"
 
 using namespace velmora;
+using namespace tracetest;
 
 namespace {
-
-constexpr int kWidth = 800;
-constexpr int kHeight = 680;
-
-TraceCamera PresetCamera() {
-    const AltitudeTexts& t = SamplePicturePresets(1);
-    auto d = std::make_unique<BuildingData>();
-    UpdateViewGeometry(*d,
-                       {std::string(t.verHeight), std::string(t.verHeightm),
-                        std::string(t.incliHeight), std::string(t.incliHeightm)},
-                       kWidth);
-    return {d->gSlideAngle * kDegToRad, d->gFlatHeight, d->gPhotoMetrePerUnit};
-}
-
-struct Plan {
-    double x = 0;
-    double y = 0;
-};
 
 // A box standing on the ground: plan rectangle x0 ... x1, y0 ... y1 metres
 // (y away from the camera), h metres high; faceGrey 0 draws no faces.
@@ -41,21 +24,6 @@ struct Box {
     int roofGrey = 210;
     int faceGrey = 150;
 };
-
-PicturePoint Seen(const TraceCamera& c, Plan p, double h) {
-    const auto q = ImagePoint(c.thetaRad, c.slantRange, p.x, p.y, h);
-    return q ? PicturePoint{float(q->x / c.metresPerUnit), float(q->y / c.metresPerUnit)}
-             : PicturePoint{};
-}
-
-bool Inside(const std::vector<PicturePoint>& poly, double x, double y) {
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-        if ((poly[i].y > y) != (poly[j].y > y) &&
-            x < (poly[j].x - poly[i].x) * (y - poly[i].y) / (poly[j].y - poly[i].y) + poly[i].x)
-            in = !in;
-    return in;
-}
 
 void Fill(GreyRaster& p, const std::vector<PicturePoint>& poly, int grey,
           GreyRaster* owner = nullptr, int id = 0) {
@@ -67,7 +35,7 @@ void Fill(GreyRaster& p, const std::vector<PicturePoint>& poly, int grey,
     for (int row = std::max(0, int(kHeight / 2.0 - hi) - 1);
          row < std::min(kHeight, int(kHeight / 2.0 - lo) + 2); ++row)
         for (int col = 0; col < p.Width(); ++col)
-            if (Inside(poly, col - p.Width() / 2.0 + 0.5, p.Height() / 2.0 - row - 0.5)) {
+            if (InsidePolygon(poly, col - p.Width() / 2.0 + 0.5, p.Height() / 2.0 - row - 0.5)) {
                 p.Set(col, row, grey);
                 if (owner != nullptr)
                     owner->Set(col, row, id);
@@ -133,7 +101,7 @@ PicturePoint Centre(const std::vector<PicturePoint>& o) {
 int FoundIn(const WholePictureResult& r, const std::vector<PicturePoint>& roof) {
     int n = 0;
     for (const FoundRoof& f : r.roofs)
-        n += Inside(roof, Centre(f.traced.outline).x, Centre(f.traced.outline).y);
+        n += InsidePolygon(roof, Centre(f.traced.outline).x, Centre(f.traced.outline).y);
     return n;
 }
 
@@ -220,7 +188,7 @@ class WholePictureTest : public QObject {
             const std::vector<PicturePoint>& roof = s.buildings[b];
             QCOMPARE(FoundIn(r, roof), 1);
             for (const FoundRoof& f : r.roofs) {
-                if (!Inside(roof, Centre(f.traced.outline).x, Centre(f.traced.outline).y))
+                if (!InsidePolygon(roof, Centre(f.traced.outline).x, Centre(f.traced.outline).y))
                     continue;
                 for (const PicturePoint& q : f.traced.outline)
                     QVERIFY2(DistanceToSeenEdge(s.owner, int(b) + 1, q) <= 3,

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QtTest>
 
 #include "workspace/Prompts.h"
+#include "workspace/QtJapanese.h"
 
 using namespace velmora;
 
@@ -41,6 +44,83 @@ class PromptsTest : public QObject {
         QCOMPARE(p.asked()[0].initialName, QString("*.dat"));
         QCOMPARE(p.asked()[3].kind, ScriptedPrompts::Kind::Save);
         QCOMPARE(p.asked()[3].text, QString("G|*.txt|"));
+    }
+
+    // The save question's buttons say what they do; Escape keeps
+    // everything as it is.
+    void saveQuestionButtons_data() {
+        QTest::addColumn<QString>("button"); // empty: closed with Escape
+        QTest::addColumn<int>("choice");
+        QTest::newRow("保存する") << "保存する" << int(SaveChoice::Save);
+        QTest::newRow("保存しない") << "保存しない" << int(SaveChoice::Discard);
+        QTest::newRow("キャンセル") << "キャンセル" << int(SaveChoice::Cancel);
+        QTest::newRow("Escape") << "" << int(SaveChoice::Cancel);
+    }
+    void saveQuestionButtons() {
+        QFETCH(QString, button);
+        QFETCH(int, choice);
+        const auto box = SaveQuestionBox(nullptr, "変更を保存しますか？");
+        QCOMPARE(box->text(), QString("変更を保存しますか？"));
+        QStringList texts;
+        for (QAbstractButton* b : box->buttons())
+            texts << b->text();
+        texts.sort();
+        QStringList expected{"キャンセル", "保存しない", "保存する"};
+        expected.sort();
+        QCOMPARE(texts, expected);
+        QCOMPARE(box->defaultButton()->text(), QString("保存する"));
+        if (button.isEmpty()) {
+            QCOMPARE(box->escapeButton()->text(), QString("キャンセル"));
+            box->escapeButton()->click();
+        } else {
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == button)
+                    b->click();
+        }
+        QCOMPARE(int(SaveChoiceOf(*box)), choice);
+    }
+
+    void scriptedSaveQuestion_data() {
+        QTest::addColumn<int>("queued"); // a SaveChoice; 3 OK, 4 Cancel of a question; -1 none
+        QTest::addColumn<int>("choice");
+        QTest::newRow("save") << int(SaveChoice::Save) << int(SaveChoice::Save);
+        QTest::newRow("don't save") << int(SaveChoice::Discard) << int(SaveChoice::Discard);
+        QTest::newRow("cancel") << int(SaveChoice::Cancel) << int(SaveChoice::Cancel);
+        QTest::newRow("OK of a question") << 3 << int(SaveChoice::Save);
+        QTest::newRow("Cancel of a question") << 4 << int(SaveChoice::Cancel);
+        // Unanswered, the edits stay: nothing is closed or replaced.
+        QTest::newRow("unanswered") << -1 << int(SaveChoice::Cancel);
+    }
+    void scriptedSaveQuestion() {
+        QFETCH(int, queued);
+        QFETCH(int, choice);
+        ScriptedPrompts p;
+        if (queued >= 3)
+            p.AnswerQuestion(queued == 3);
+        else if (queued >= 0)
+            p.AnswerSave(SaveChoice(queued));
+        QCOMPARE(int(p.AskToSave(nullptr, "変更を保存しますか？")), choice);
+        QCOMPARE(p.Texts(), QStringList{"変更を保存しますか？"});
+        QCOMPARE(p.unanswered, queued < 0 ? 1 : 0);
+    }
+
+    // Qt's own buttons speak Japanese while a Japanese dialog is open,
+    // whatever the locale, and only then.
+    void qtTextsInJapaneseForADialog() {
+        QLocale::setDefault(QLocale(QLocale::English));
+        QVERIFY(!JapaneseLocale());
+        auto cancelText = [] {
+            QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Ok | QMessageBox::Cancel);
+            return box.button(QMessageBox::Cancel)->text();
+        };
+        QCOMPARE(cancelText(), QString("Cancel"));
+        {
+            const JapaneseQtTexts japanese;
+            QCOMPARE(cancelText(), QString("キャンセル"));
+            const JapaneseQtTexts nested;
+            QCOMPARE(cancelText(), QString("キャンセル"));
+        }
+        QCOMPARE(cancelText(), QString("Cancel"));
     }
 
     void unscriptedQuestionsAreCancelledAndCounted() {

@@ -3,18 +3,25 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <cmath>
 
+#include "app/GnssDialog.h"
 #include "app/InputLineFrm.h"
+#include "app/ShadeMapDialog.h"
 #include "data/Scenes.h"
 #include "demo/DemoMarkers.h"
 #include "demo/InputDemoLineFrm.h"
@@ -25,6 +32,7 @@
 #include "workspace/PhotoEditor.h"
 #include "workspace/PictureView.h"
 #include "workspace/Prompts.h"
+#include "workspace/QtJapanese.h"
 #include "workspace/RibbonGroup.h"
 #include "workspace/ToolController.h"
 #include "workspace/ToolTable.h"
@@ -129,7 +137,7 @@ QImage CursorStrip(const QString& icoDir) {
 
 } // namespace
 
-QMap<QString, QImage> TakeShots(const QString& icoDir) {
+QMap<QString, QImage> TakeShots(const QString& icoDir, const QString& gnssDir) {
     QMap<QString, QImage> shots;
     BuildingData data;
     ScriptedPrompts prompts;
@@ -208,6 +216,7 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
 
     // The height dialog as the plan map's menu item shows it.
     {
+        const JapaneseQtTexts japanese;
         QInputDialog dialog(&w);
         dialog.setWindowTitle(QStringLiteral("建物高さ変更"));
         dialog.setLabelText(PhotoEditor::HeightQuestion());
@@ -230,6 +239,47 @@ QMap<QString, QImage> TakeShots(const QString& icoDir) {
             demo->ResidentTmr_Timer();
         shots[QStringLiteral("demo-window")] = Grab(demo);
         demo->close();
+    }
+
+    // The predictions, on sample 2 in the plan map.
+    w.Menus().LoadSample2PhotoMenu->trigger();
+    w.Menus().LoadSample2DataMenu->trigger();
+    w.Editor().Views().SelectFlatView();
+    w.Menus().GnssMenu->trigger();
+    if (GnssDialog* gnss = OpenGnssDialog(w)) {
+        const JapaneseQtTexts japanese;
+        // Copied into the program directory: the list shows the files' own
+        // names, not the build's folders.
+        for (const char* file : {"brdc3050.12n", "brdc3050.12g", "brdc3050.12q"}) {
+            const QString name = QString::fromLatin1(file);
+            QFile::copy(QDir(gnssDir).filePath(name), name);
+            prompts.AnswerFile(name);
+            gnss->findChild<QPushButton*>(QStringLiteral("AddEphemeris"))->click();
+        }
+        gnss->findChild<QDoubleSpinBox*>(QStringLiteral("Hours"))->setValue(3);
+        gnss->findChild<QSpinBox*>(QStringLiteral("Step"))->setValue(120);
+        // On the street between the buildings.
+        gnss->SetReceiver(0, 5);
+        QEventLoop loop;
+        QObject::connect(gnss, &GnssDialog::Finished, &loop, &QEventLoop::quit);
+        gnss->Start();
+        if (gnss->Running())
+            loop.exec();
+        shots[QStringLiteral("gnss-dialog")] = Grab(gnss);
+        shots[QStringLiteral("gnss-map")] = Grab(a.PhotoPic);
+        gnss->close();
+    }
+    w.Menus().ShadeMapMenu->trigger();
+    if (ShadeMapDialog* shade = w.ShadeMapWindow()) {
+        const JapaneseQtTexts japanese;
+        // A fixed day: the pages come out the same whenever they are built.
+        shade->DateBox->setDate(QDate(2024, 12, 21));
+        shade->resize(980, 900);
+        shade->Compute();
+        shots[QStringLiteral("shade-dialog")] = Grab(shade);
+        if (!shade->MapView->pixmap().isNull())
+            shots[QStringLiteral("shade-map")] = shade->MapView->pixmap().toImage();
+        shade->close();
     }
     return shots;
 }

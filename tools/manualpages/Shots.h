@@ -8,8 +8,10 @@
 
 namespace velmora::manual {
 
-// Drives a main window (and a demo window) offscreen through the states the
-// pages show. `icoDir` holds the tool cursor files.
-QMap<QString, QImage> TakeShots(const QString& icoDir);
+// Drives a main window (and a demo window and the prediction dialogs)
+// offscreen through the states the pages show. `icoDir` holds the tool
+// cursor files, `gnssDir` the broadcast ephemerides the GNSS page predicts
+// with.
+QMap<QString, QImage> TakeShots(const QString& icoDir, const QString& gnssDir);
 
 } // namespace velmora::manual

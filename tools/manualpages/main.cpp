@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Renders the manual's nine page pictures from their sources
-// (manual/pages/page0.html ... page8.html), with screenshots of the program
-// taken the same run, into the program directory's Pic01/.
-//   velmora_manualpages <page source folder> <ico folder> <output folder>
+// Renders the manual's page pictures from their sources
+// (manual/pages/page0.html ...), with screenshots of the program taken the
+// same run, into the program directory's Pic01/.
+//   velmora_manualpages <page source folder> <ico folder> <output folder> <gnss data folder>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QUrl>
@@ -108,8 +109,10 @@ bool RenderPage(int page, const QString& html, const QMap<QString, QImage>& shot
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <page source folder> <ico folder> <output folder>\n",
+    if (argc != 5) {
+        std::fprintf(stderr,
+                     "usage: %s <page source folder> <ico folder> <output folder> "
+                     "<gnss data folder>\n",
                      argv[0]);
         return 2;
     }
@@ -122,7 +125,11 @@ int main(int argc, char** argv) {
     // directory: an empty one, so nothing of a user's is read.
     QTemporaryDir programDir;
     QDir::setCurrent(programDir.path());
-    const QMap<QString, QImage> shots = velmora::manual::TakeShots(icoDir);
+    // Dialogs that keep settings keep them there too, not in the user's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, programDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, programDir.path());
+    const QMap<QString, QImage> shots =
+        velmora::manual::TakeShots(icoDir, QString::fromLocal8Bit(argv[4]));
 
     bool ok = true;
     for (int page = 0; page < velmora::kManualPages; ++page) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/realpics/DenseTown.h"
 
-#include <QBuffer>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
@@ -477,11 +476,7 @@ RealisticPicture PaintDensePicture(int index) {
                          .convertToFormat(QImage::Format_RGB32);
     picture = Blurred(picture, blur);
     AddNoise(picture, r);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPG", out.quality);
-    out.image = QImage::fromData(jpeg, "JPG");
+    out.image = JpegRoundTrip(picture, out.quality);
     return out;
 }
 

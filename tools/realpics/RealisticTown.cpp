@@ -327,6 +327,14 @@ QImage Blurred(const QImage& in, double sigma) {
     return pass(pass(in, true), false);
 }
 
+QImage JpegRoundTrip(const QImage& picture, int quality) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG", quality);
+    return QImage::fromData(jpeg, "JPG");
+}
+
 } // namespace parts
 
 using namespace parts;
@@ -512,11 +520,7 @@ RealisticPicture PaintRealisticPicture(int index) {
     QImage picture = canvas.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
     AddNoise(picture, r);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPG", out.quality);
-    out.image = QImage::fromData(jpeg, "JPG");
+    out.image = JpegRoundTrip(picture, out.quality);
     return out;
 }
 

@@ -67,5 +67,7 @@ void PaintGround(QPainter& p, const View& v, Random& r);
 void AddNoise(QImage& image, Random& r);
 // Soft edges: a Gaussian blur of `sigma` pixels.
 QImage Blurred(const QImage& in, double sigma);
+// The picture as it reads back after JPEG coding at `quality`.
+QImage JpegRoundTrip(const QImage& picture, int quality);
 
 } // namespace realpics::parts

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/realpics/WideTown.h"
 
-#include <QBuffer>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
@@ -265,11 +264,7 @@ RealisticPicture PaintWidePicture(int index) {
                          .convertToFormat(QImage::Format_RGB32);
     picture = Blurred(picture, look.blur);
     AddNoise(picture, r);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPG", out.quality);
-    out.image = QImage::fromData(jpeg, "JPG");
+    out.image = JpegRoundTrip(picture, out.quality);
     return out;
 }
 
