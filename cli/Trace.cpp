@@ -170,6 +170,61 @@ const char* RefusalText(TraceRefusal r) {
     return "the outline has no corners";
 }
 
+namespace {
+
+// Why a traced roof found no room in the record.
+const char* RegisterFailureText(AppendResult result) {
+    switch (result) {
+    case AppendResult::RoofTableFull:
+        return "the roof table is full";
+    case AppendResult::PointStoreFull:
+        return "the point store is full";
+    default:
+        return "the outline has no corners";
+    }
+}
+
+// A traced roof registered with its wall, or without one under a camera
+// that does not fit the picture (it measures no height).
+TracedRegistration RegisterTrace(BuildingData& d, const TraceResult& r, bool misfit) {
+    const bool walled = r.wall && !misfit;
+    return RegisterTracedRoof(d, r.outline, walled ? &r.wall->top : nullptr,
+                              walled ? &r.wall->bottom : nullptr);
+}
+
+// The outlines of the record's roofs, which the whole-picture search does
+// not trace again.
+std::vector<std::vector<PicturePoint>> RoofOutlines(const BuildingData& d) {
+    std::vector<std::vector<PicturePoint>> known;
+    for (Count roof = 0; roof < d.gEachTopAreaNumber; ++roof) {
+        const auto start = static_cast<std::size_t>(d.gEachTopAreaStartNum[std::size_t(roof)]);
+        const auto count = static_cast<std::size_t>(d.gEachTopAreaPointNum[std::size_t(roof)]);
+        std::vector<PicturePoint> o;
+        for (std::size_t i = start; i < start + count; ++i)
+            o.push_back({d.gTopAreaX[i], d.gTopAreaY[i]});
+        known.push_back(std::move(o));
+    }
+    return known;
+}
+
+// The closing count of a run with --all, clicked and found roofs alike.
+QString RegisteredCountLine(int registered, const std::map<QString, int>& noHeight) {
+    int without = 0;
+    QStringList reasons;
+    for (const auto& [why, n] : noHeight) {
+        without += n;
+        reasons << QStringLiteral("%1: %2").arg(why).arg(n);
+    }
+    return QStringLiteral("%1 buildings registered, %2 with a height, %3 without%4")
+        .arg(registered)
+        .arg(registered - without)
+        .arg(without)
+        .arg(reasons.isEmpty() ? QString()
+                               : QStringLiteral(" (") + reasons.join(u", ") + QStringLiteral(")"));
+}
+
+} // namespace
+
 TraceOutcome TracePicture(const TraceRequest& request) {
     if (!(request.north >= 0 && request.north <= 360))
         throw UsageError(QStringLiteral("--north %1: the bearing must lie within 0 ... 360")
@@ -225,18 +280,7 @@ TraceOutcome TracePicture(const TraceRequest& request) {
         if (request.all) {
             // The roofs of the record (the project's and the clicked ones)
             // are known and not traced again.
-            std::vector<std::vector<PicturePoint>> known;
-            for (Count roof = 0; roof < scratch->gEachTopAreaNumber; ++roof) {
-                const auto start =
-                    static_cast<std::size_t>(scratch->gEachTopAreaStartNum[std::size_t(roof)]);
-                const auto count =
-                    static_cast<std::size_t>(scratch->gEachTopAreaPointNum[std::size_t(roof)]);
-                std::vector<PicturePoint> o;
-                for (std::size_t i = start; i < start + count; ++i)
-                    o.push_back({scratch->gTopAreaX[i], scratch->gTopAreaY[i]});
-                known.push_back(std::move(o));
-            }
-            found = FindEveryRoof(*tracer, input, camera, known);
+            found = FindEveryRoof(*tracer, input, camera, RoofOutlines(*scratch));
             for (const FoundRoof& f : found.roofs)
                 outlines.push_back(f.traced.outline);
         }
@@ -262,16 +306,10 @@ TraceOutcome TracePicture(const TraceRequest& request) {
                              QString::fromLatin1(RefusalText(r.refusal));
             continue;
         }
-        // A camera that does not fit the picture measures no height.
-        const bool walled = r.wall && !misfit;
-        const TracedRegistration added = RegisterTracedRoof(
-            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
+        const TracedRegistration added = RegisterTrace(d, r, misfit);
         if (added.roof != AppendResult::Ok) {
-            const char* why = added.roof == AppendResult::RoofTableFull ? "the roof table is full"
-                              : added.roof == AppendResult::PointStoreFull
-                                  ? "the point store is full"
-                                  : "the outline has no corners";
-            out.lines << line + QStringLiteral("nothing registered: ") + QString::fromLatin1(why);
+            out.lines << line + QStringLiteral("nothing registered: ") +
+                             QString::fromLatin1(RegisterFailureText(added.roof));
             continue;
         }
         ++registered;
@@ -284,14 +322,10 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     for (const FoundRoof& f : found.roofs) {
         const TraceResult& r = f.traced;
         QString line = QStringLiteral("building %1: ").arg(++building);
-        const bool walled = r.wall && !misfit;
-        const TracedRegistration added = RegisterTracedRoof(
-            d, r.outline, walled ? &r.wall->top : nullptr, walled ? &r.wall->bottom : nullptr);
+        const TracedRegistration added = RegisterTrace(d, r, misfit);
         if (added.roof != AppendResult::Ok) {
             out.lines << line + QStringLiteral("nothing registered: ") +
-                             (added.roof == AppendResult::RoofTableFull
-                                  ? QStringLiteral("the roof table is full")
-                                  : QStringLiteral("the point store is full"));
+                             QString::fromLatin1(RegisterFailureText(added.roof));
             continue;
         }
         ++registered;
@@ -306,22 +340,8 @@ TraceOutcome TracePicture(const TraceRequest& request) {
     out.lines
         << QStringLiteral("camera %1: ").arg(QString::fromLatin1(VerdictWord(out.camera.verdict))) +
                QString::fromStdString(CameraReasonText(out.camera));
-    if (request.all) {
-        int without = 0;
-        QStringList reasons;
-        for (const auto& [why, n] : noHeight) {
-            without += n;
-            reasons << QStringLiteral("%1: %2").arg(why).arg(n);
-        }
-        // Clicked and found roofs alike.
-        out.lines << QStringLiteral("%1 buildings registered, %2 with a height, %3 without%4")
-                         .arg(registered)
-                         .arg(registered - without)
-                         .arg(without)
-                         .arg(reasons.isEmpty() ? QString()
-                                                : QStringLiteral(" (") + reasons.join(u", ") +
-                                                      QStringLiteral(")"));
-    }
+    if (request.all)
+        out.lines << RegisteredCountLine(registered, noHeight);
     // What the plan map computes before every save.
     ComputePlanState(d, w);
     out.view.width = static_cast<float>(w + 2 * kViewBorder);
