@@ -96,7 +96,9 @@ bool ParseCommandLine(QCommandLineParser& parser, const QStringList& args, int m
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         // The usage line names the command, not only the program.
-        text.replace(QStringLiteral("Usage: ") + QCoreApplication::applicationFilePath(),
+        // Qt writes argv[0] as typed, which is not the absolute path when
+        // the program was started from a relative one.
+        text.replace(QStringLiteral("Usage: ") + QCoreApplication::arguments().constFirst(),
                      QStringLiteral("Usage: velmora-cli ") + args[0]);
         std::fputs(qPrintable(text), stdout);
         return false;

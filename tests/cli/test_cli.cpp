@@ -458,6 +458,31 @@ class CliTest : public QObject {
         QVERIFY(std::fabs(box["centroid"][1].get<double>() - 15) < 0.01);
     }
 
+    // The usage line names the command however the program was started:
+    // by a relative path, as a user in the build folder does, or absolute.
+    void helpNamesCommand_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("relative");
+        for (const char* c : {"camera", "trace", "gnss", "shadow", "skymask", "export"})
+            for (bool relative : {false, true})
+                QTest::addRow("%s %s", c, relative ? "relative" : "absolute")
+                    << QString::fromLatin1(c) << relative;
+    }
+    void helpNamesCommand() {
+        QFETCH(QString, command);
+        QFETCH(bool, relative);
+        const QFileInfo program(QStringLiteral(VELMORA_CLI));
+        QProcess p;
+        p.setWorkingDirectory(program.absolutePath());
+        p.start(relative ? QStringLiteral("./") + program.fileName() : program.absoluteFilePath(),
+                {command, QStringLiteral("--help")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString first = QString::fromUtf8(p.readAllStandardOutput()).section('\n', 0, 0);
+        QVERIFY2(first.startsWith(QStringLiteral("Usage: velmora-cli ") + command + " [options]"),
+                 qPrintable(first));
+    }
+
     void skyMaskAndPlot_data() {
         QTest::addColumn<QString>("plot");
         QTest::newRow("png") << "sky.png";
