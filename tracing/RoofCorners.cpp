@@ -143,11 +143,15 @@ namespace {
 // A notch deeper than this (pixels) below the outline's hull is one.
 constexpr double kNotchDepth = 3;
 // Outline points this close to a hull side run along it.
-constexpr double kAlongSide = 1.5;
+constexpr double kAlongSide = 2.5;
 // The outline runs along the side this far on both sides of a bridged notch.
-constexpr double kSideRun = 6;
+constexpr double kSideRun = 8;
 // Wider notches are no structure on the roof: another building hides that part.
 constexpr double kWidestNotch = 70;
+// A side whose outwards normal points this far up the picture is the
+// roof's far side; a notch there spans at most this share of it.
+constexpr double kFarSide = 0.85;
+constexpr double kFarNotch = 0.9;
 // A notch whose side faces the camera (outwards normal this far down in
 // the picture) is where a building in front hides the roof.
 constexpr double kNearSide = -0.5;
@@ -223,8 +227,11 @@ int RoofTracer::BridgeSideNotches() {
                     fromA = std::max(fromA, along(i));
                 for (int i = b; i >= a && off(i) <= kAlongSide; --i)
                     toB = std::min(toB, along(i));
-                bridge = fromA >= kSideRun && length - toB >= kSideRun && toB > fromA &&
-                         toB - fromA <= kWidestNotch;
+                // Only what stands on the roof cuts into its far side: there
+                // the notch is bridged whatever its width.
+                const bool far = ny >= kFarSide && toB - fromA <= kFarNotch * length;
+                bridge = toB > fromA && (far || (std::max(fromA, length - toB) >= kSideRun &&
+                                                 toB - fromA <= kWidestNotch));
             }
         }
         if (!bridge) {
@@ -299,6 +306,8 @@ struct FittedSide {
 // A corner this close (pixels) to the chord between its neighbours is none.
 constexpr double kFlat = 3.0;
 constexpr double kShortSide = 12.0;
+// Sides that run on within this angle (sine) are one side.
+constexpr double kStraightOn = 0.17;
 // A corner where two sides meet at a sharper angle than this (sine) is
 // taken where their lines cross, if that lies within kCornerShift pixels.
 constexpr double kMeeting = 0.34;
@@ -312,10 +321,10 @@ constexpr double kSideEnds = 0.15;
 // A step of more than kDarkStep goes straight to a face or a shadow: no
 // band. Without either, the strongest step within kRimStart is the edge.
 constexpr int kRimStep = 8;
-constexpr int kRimStart = 5;
+constexpr int kRimStart = 3;
 constexpr int kRimReach = 14;
-constexpr int kRimLeave = 7;
-constexpr int kParapetReach = 6;
+constexpr int kRimLeave = 5;
+constexpr int kParapetReach = 3;
 constexpr double kDarkStep = 45;
 // A parapet whose far edge the picture does not show is taken as wide as
 // the roof's others, or this wide (pixels) when none shows.
@@ -433,6 +442,16 @@ std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
         return len > 0 ? std::fabs((q.x - p.x) * (c.y - p.y) - (q.y - p.y) * (c.x - p.x)) / len
                        : 0.0;
     };
+    // How sharply the outline turns at corner k (the sine of the angle).
+    auto turn = [&](std::size_t k) {
+        const FlaggedCellRow p = at(corner[(k + corner.size() - 1) % corner.size()]);
+        const FlaggedCellRow c = at(corner[k]);
+        const FlaggedCellRow q = at(corner[(k + 1) % corner.size()]);
+        const double a = std::hypot(c.x - p.x, c.y - p.y), b = std::hypot(q.x - c.x, q.y - c.y);
+        return a > 0 && b > 0
+                   ? std::fabs((c.x - p.x) * (q.y - c.y) - (c.y - p.y) * (q.x - c.x)) / (a * b)
+                   : 0.0;
+    };
     // A corner within kFlat of that chord is a bump of the traced boundary,
     // and a side shorter than kShortSide a spur or a notch, not a side of
     // the roof: the flattest such corner goes first, until every corner is
@@ -441,7 +460,7 @@ std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
         std::size_t flattest = 0;
         double least = 1e9;
         for (std::size_t k = 0; k < corner.size(); ++k)
-            if (const double d = offChord(k); d < least) {
+            if (const double d = turn(k) < kStraightOn ? 0 : offChord(k); d < least) {
                 least = d;
                 flattest = k;
             }
