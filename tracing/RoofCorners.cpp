@@ -138,6 +138,124 @@ void RoofTracer::FindRoofCorners() {
     }
 }
 
+namespace {
+
+// A notch deeper than this (pixels) below the outline's hull is one.
+constexpr double kNotchDepth = 3;
+// Outline points this close to a hull side run along it.
+constexpr double kAlongSide = 2.5;
+// The outline runs along the side this far on both sides of a bridged notch.
+constexpr double kSideRun = 8;
+// Wider notches are no structure on the roof: another building hides that part.
+constexpr double kWidestNotch = 70;
+// A side whose outwards normal points this far up the picture is the
+// roof's far side; a notch there spans at most this share of it.
+constexpr double kFarSide = 0.85;
+constexpr double kFarNotch = 0.9;
+// A notch whose side faces the camera (outwards normal this far down in
+// the picture) is where a building in front hides the roof.
+constexpr double kNearSide = -0.5;
+
+long Cross(const FlaggedCellRow& o, const FlaggedCellRow& a, const FlaggedCellRow& b) {
+    return long(a.x - o.x) * (b.y - o.y) - long(a.y - o.y) * (b.x - o.x);
+}
+
+} // namespace
+
+int RoofTracer::BridgeSideNotches() {
+    const int n = LineDataGrid.Rows();
+    if (n < 16)
+        return 0;
+    auto at = [&](int row) -> const FlaggedCellRow& { return LineDataGrid[(row - 1) % n + 1]; };
+    // The outline's convex hull (monotone chain), as outline rows.
+    std::vector<int> order(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        order[std::size_t(i)] = i + 1;
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return at(a).x < at(b).x || (at(a).x == at(b).x && at(a).y < at(b).y);
+    });
+    std::vector<int> hull(2 * order.size());
+    std::size_t k = 0;
+    for (const int i : order) {
+        while (k >= 2 && Cross(at(hull[k - 2]), at(hull[k - 1]), at(i)) <= 0)
+            --k;
+        hull[k++] = i;
+    }
+    for (std::size_t i = order.size() - 1, lower = k + 1; i > 0; --i) {
+        while (k >= lower && Cross(at(hull[k - 2]), at(hull[k - 1]), at(order[i - 1])) <= 0)
+            --k;
+        hull[k++] = order[i - 1];
+    }
+    hull.resize(k > 0 ? k - 1 : 0);
+    std::sort(hull.begin(), hull.end());
+    hull.erase(std::unique(hull.begin(), hull.end()), hull.end());
+    if (hull.size() < 3)
+        return 0;
+    double cx = 0, cy = 0;
+    for (int i = 1; i <= n; ++i) {
+        cx += at(i).x;
+        cy += at(i).y;
+    }
+    cx /= n;
+    cy /= n;
+
+    std::vector<FlaggedCellRow> out;
+    int bridged = 0;
+    for (std::size_t h = 0; h < hull.size(); ++h) {
+        const int a = hull[h];
+        const int b = h + 1 < hull.size() ? hull[h + 1] : hull[0] + n;
+        const FlaggedCellRow p = at(a), q = at(b);
+        const double length = std::hypot(q.x - p.x, q.y - p.y);
+        bool bridge = false;
+        if (b - a > 2 && length > 2 * kSideRun) {
+            const double ux = (q.x - p.x) / length, uy = (q.y - p.y) / length;
+            auto off = [&](int i) {
+                return std::fabs((at(i).x - p.x) * uy - (at(i).y - p.y) * ux);
+            };
+            auto along = [&](int i) { return (at(i).x - p.x) * ux + (at(i).y - p.y) * uy; };
+            double depth = 0;
+            for (int i = a; i <= b; ++i)
+                depth = std::max(depth, off(i));
+            double nx = uy, ny = -ux;
+            if (nx * ((p.x + q.x) / 2.0 - cx) + ny * ((p.y + q.y) / 2.0 - cy) < 0) {
+                nx = -nx;
+                ny = -ny;
+            }
+            if (depth > kNotchDepth && ny > kNearSide) {
+                double fromA = 0, toB = length;
+                for (int i = a; i <= b && off(i) <= kAlongSide; ++i)
+                    fromA = std::max(fromA, along(i));
+                for (int i = b; i >= a && off(i) <= kAlongSide; --i)
+                    toB = std::min(toB, along(i));
+                // Only what stands on the roof cuts into its far side: there
+                // the notch is bridged whatever its width.
+                const bool far = ny >= kFarSide && toB - fromA <= kFarNotch * length;
+                bridge = toB > fromA && (far || (std::max(fromA, length - toB) >= kSideRun &&
+                                                 toB - fromA <= kWidestNotch));
+            }
+        }
+        if (!bridge) {
+            for (int i = a; i < b; ++i)
+                out.push_back(at(i));
+            continue;
+        }
+        ++bridged;
+        const int steps = static_cast<int>(std::ceil(length));
+        for (int s = 0; s < steps; ++s)
+            out.push_back({static_cast<int>(std::lround(p.x + (q.x - p.x) * double(s) / steps)),
+                           static_cast<int>(std::lround(p.y + (q.y - p.y) * double(s) / steps)),
+                           kNoFlag});
+    }
+    if (bridged == 0)
+        return 0;
+    // The outline now starts at its first hull point, next to where it did.
+    LineDataGrid.Clear();
+    for (const FlaggedCellRow& c : out)
+        if (!LineDataGrid.Append(c))
+            break;
+    return bridged;
+}
+
 std::vector<PreviewLine> RoofTracer::CornerPreview() const {
     std::vector<PreviewLine> lines;
     const int m = TopPointGrid.Rows();
@@ -188,31 +306,43 @@ struct FittedSide {
 // A corner this close (pixels) to the chord between its neighbours is none.
 constexpr double kFlat = 3.0;
 constexpr double kShortSide = 12.0;
+// Sides that run on within this angle (sine) are one side.
+constexpr double kStraightOn = 0.17;
 // A corner where two sides meet at a sharper angle than this (sine) is
 // taken where their lines cross, if that lies within kCornerShift pixels.
 constexpr double kMeeting = 0.34;
 constexpr double kCornerShift = 8;
 // The ends of a side (this share each) lie in the rounding of its corners.
 constexpr double kSideEnds = 0.15;
-// The roof's rim outside the traced surface: a band at least kRimStep
-// darker than the roof (its parapet) starting within kRimStart pixels and
-// ending within kRimReach; without one, the strongest step within
-// kRimStart is the roof's edge.
+// The roof's rim outside the traced surface, read on the side's mean grey
+// profile outwards: a band at least kRimStep darker than the roof (its
+// parapet) entered within kRimStart pixels, whose far edge is where the
+// profile leaves the band's grey by kRimLeave within kParapetReach pixels.
+// A step of more than kDarkStep goes straight to a face or a shadow: no
+// band. Without either, the strongest step within kRimStart is the edge.
 constexpr int kRimStep = 8;
-constexpr int kRimStart = 5;
+constexpr int kRimStart = 3;
 constexpr int kRimReach = 14;
-constexpr int kRimEven = 10;
+constexpr int kRimLeave = 5;
+constexpr int kParapetReach = 3;
+constexpr double kDarkStep = 45;
+// A parapet whose far edge the picture does not show is taken as wide as
+// the roof's others, or this wide (pixels) when none shows.
+constexpr double kTypicalParapet = 3;
 
 } // namespace
 
-void RoofTracer::PushToRoofEdge(double& px, double& py, double dx, double dy, FlaggedCellRow from,
+RoofRim RoofTracer::ReadRoofRim(double px, double py, double dx, double dy, FlaggedCellRow from,
                                 FlaggedCellRow to) const {
+    RoofRim rim;
     // Outwards: away from the click.
     double nx = dy, ny = -dx;
     if (nx * (px - kClickLocalX) + ny * (py - kClickLocalY) < 0) {
         nx = -nx;
         ny = -ny;
     }
+    rim.nx = nx;
+    rim.ny = ny;
     // The side's middle part, read at each distance out: its mean grey.
     const double t0 = (from.x - px) * dx + (from.y - py) * dy;
     const double t1 = (to.x - px) * dx + (to.y - py) * dy;
@@ -228,27 +358,30 @@ void RoofTracer::PushToRoofEdge(double& px, double& py, double dx, double dy, Fl
         }
         mean[std::size_t(d)] = count > 0 ? sum / count : 0;
     }
-    double push = 0;
+    const double roof = mean[0];
     int start = 1;
-    while (start <= kRimStart && mean[std::size_t(start)] > pRoofGrey - kRimStep)
+    while (start <= kRimStart && mean[std::size_t(start)] > roof - kRimStep)
         ++start;
-    int end = start;
-    while (start <= kRimStart && end <= kRimReach &&
-           std::fabs(mean[std::size_t(end + 1)] - mean[std::size_t(start)]) <= kRimEven)
-        ++end;
-    if (start <= kRimStart && end <= kRimReach) {
-        push = end + 0.5;
-    } else {
-        double step = 0;
-        for (int d = 0; d < kRimStart; ++d)
-            if (const double j = std::fabs(mean[std::size_t(d + 1)] - mean[std::size_t(d)]);
-                j > step) {
-                step = j;
-                push = d + 0.5;
+    if (start <= kRimStart) {
+        rim.inner = start - 0.5;
+        const double band = std::min(mean[std::size_t(start)], mean[std::size_t(start + 1)]);
+        if (roof - band > kDarkStep)
+            return rim;
+        rim.band = true;
+        for (int d = start + 1; d <= start + kParapetReach && d <= kRimReach + 1; ++d)
+            if (std::fabs(mean[std::size_t(d)] - band) >= kRimLeave) {
+                rim.width = d - 0.5 - rim.inner;
+                break;
             }
+        return rim;
     }
-    px += push * nx;
-    py += push * ny;
+    double step = 0;
+    for (int d = 0; d < kRimStart; ++d)
+        if (const double j = std::fabs(mean[std::size_t(d + 1)] - mean[std::size_t(d)]); j > step) {
+            step = j;
+            rim.inner = d + 0.5;
+        }
+    return rim;
 }
 
 std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
@@ -309,6 +442,16 @@ std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
         return len > 0 ? std::fabs((q.x - p.x) * (c.y - p.y) - (q.y - p.y) * (c.x - p.x)) / len
                        : 0.0;
     };
+    // How sharply the outline turns at corner k (the sine of the angle).
+    auto turn = [&](std::size_t k) {
+        const FlaggedCellRow p = at(corner[(k + corner.size() - 1) % corner.size()]);
+        const FlaggedCellRow c = at(corner[k]);
+        const FlaggedCellRow q = at(corner[(k + 1) % corner.size()]);
+        const double a = std::hypot(c.x - p.x, c.y - p.y), b = std::hypot(q.x - c.x, q.y - c.y);
+        return a > 0 && b > 0
+                   ? std::fabs((c.x - p.x) * (q.y - c.y) - (c.y - p.y) * (q.x - c.x)) / (a * b)
+                   : 0.0;
+    };
     // A corner within kFlat of that chord is a bump of the traced boundary,
     // and a side shorter than kShortSide a spur or a notch, not a side of
     // the roof: the flattest such corner goes first, until every corner is
@@ -317,7 +460,7 @@ std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
         std::size_t flattest = 0;
         double least = 1e9;
         for (std::size_t k = 0; k < corner.size(); ++k)
-            if (const double d = offChord(k); d < least) {
+            if (const double d = turn(k) < kStraightOn ? 0 : offChord(k); d < least) {
                 least = d;
                 flattest = k;
             }
@@ -344,10 +487,26 @@ std::vector<PicturePoint> RoofTracer::FittedRoofOutline() const {
     side.clear();
     for (std::size_t k = 0; k < corner.size(); ++k)
         side.push_back(fit(k));
+    std::vector<RoofRim> rim(corner.size());
+    std::vector<double> widths;
     for (std::size_t k = 0; k < corner.size(); ++k)
-        if (side[k].points >= 4)
-            PushToRoofEdge(side[k].px, side[k].py, side[k].dx, side[k].dy, at(corner[k]),
-                           at(corner[(k + 1) % corner.size()]));
+        if (side[k].points >= 4) {
+            rim[k] = ReadRoofRim(side[k].px, side[k].py, side[k].dx, side[k].dy, at(corner[k]),
+                                 at(corner[(k + 1) % corner.size()]));
+            if (rim[k].width >= 0)
+                widths.push_back(rim[k].width);
+        }
+    double typical = kTypicalParapet;
+    if (!widths.empty()) {
+        std::nth_element(widths.begin(), widths.begin() + widths.size() / 2, widths.end());
+        typical = widths[widths.size() / 2];
+    }
+    for (std::size_t k = 0; k < corner.size(); ++k) {
+        const RoofRim& r = rim[k];
+        const double push = r.inner + (r.width >= 0 ? r.width : r.band ? typical : 0);
+        side[k].px += push * r.nx;
+        side[k].py += push * r.ny;
+    }
     std::vector<PicturePoint> out;
     for (std::size_t k = 0; k < corner.size(); ++k) {
         const FittedSide& a = side[(k + corner.size() - 1) % corner.size()];

@@ -233,6 +233,8 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
         return out;
     }
     TraceRoofContour(ExtractRegionBoundary());
+    if (bounded)
+        BridgeSideNotches();
     FindRoofCorners();
     out.outline = bounded ? FittedRoofOutline() : TracedRoofOutline();
     // An outline without corners is refused, as the roof stages always did.

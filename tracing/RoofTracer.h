@@ -55,6 +55,15 @@ struct FarthestPoint {
     int k = 0;
 };
 
+// The rim outside one side of a traced roof, in pixels out from the side
+// along its outwards normal (nx, ny).
+struct RoofRim {
+    double nx = 0, ny = 0;
+    double inner = 0;  // where the step to the parapet (or the edge) lies
+    bool band = false; // a parapet band begins there
+    double width = -1; // the band's width, below 0 where its far edge is unseen
+};
+
 struct PreviewLine {
     PicturePoint from;
     PicturePoint to;
@@ -113,10 +122,11 @@ class RoofTracer {
     // The same corners where the outline's straight sides, fitted to the
     // traced boundary, meet; sides that run on in one direction are one.
     std::vector<PicturePoint> FittedRoofOutline() const;
-    // Moves a fitted side (through (px, py), unit direction (dx, dy), from
-    // one corner to the next) out to the roof's edge: past its parapet, or
-    // to the step right outside the traced surface.
-    void PushToRoofEdge(double& px, double& py, double dx, double dy, FlaggedCellRow from,
+    // What lies outside a fitted side (through (px, py), unit direction
+    // (dx, dy), from one corner to the next): how far out the roof's edge
+    // or its parapet begins, and the parapet's width where the picture
+    // shows its far edge.
+    RoofRim ReadRoofRim(double px, double py, double dx, double dy, FlaggedCellRow from,
                         FlaggedCellRow to) const;
     // The longest wall line candidate in picture coordinates, if any.
     std::optional<WallLine> LongestWall() const;
@@ -170,6 +180,12 @@ class RoofTracer {
     void SweepRegion(bool columns, int lo, int hi);
     int ExtractRegionBoundary();
     void TraceRoofContour(int n);
+    // Bridges the notches that something standing on the roof cuts into a
+    // straight side of the traced outline (LineDataGrid): where the outline
+    // runs along one line on both sides of a notch, the side goes on
+    // straight across it. A notch between sides of other directions (a
+    // corner another building hides) stays. How many notches it bridged.
+    int BridgeSideNotches();
     void FindRoofCorners();
     FarthestPoint FarthestFromChord(int i1, int i2) const;
 

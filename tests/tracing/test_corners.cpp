@@ -49,6 +49,55 @@ double Dist(const FlaggedCellRow& a, int x, int y) {
 class CornersTest : public QObject {
     Q_OBJECT
   private slots:
+    // A structure standing on the roof cuts a notch into a straight side
+    // of the traced outline: the side goes on across it. A notch where
+    // another building hides part of the roof (a corner, the near side's
+    // middle) is the roof as the picture shows it and stays. The outline
+    // runs round the rectangle 150 ... 350 by 120 ... 260 (y up: 260 is
+    // the far side).
+    void bridgeSideNotches_data() {
+        QTest::addColumn<std::vector<int>>("points");
+        QTest::addColumn<int>("bridged");
+        QTest::newRow("a plain rectangle")
+            << Ints({150, 120, 350, 120, 350, 260, 150, 260, 150, 120}) << 0;
+        QTest::newRow("a stair house cut into the far side")
+            << Ints({150, 120, 350, 120, 350, 260, 240, 260, 240, 232, 200, 232, 200, 260, 150, 260,
+                     150, 120})
+            << 1;
+        QTest::newRow("a wide plant room cut into the far side")
+            << Ints({150, 120, 350, 120, 350, 260, 330, 260, 330, 235, 170, 235, 170, 260, 150, 260,
+                     150, 120})
+            << 1;
+        QTest::newRow("a tank cut into a lateral side")
+            << Ints({150, 120, 350, 120, 350, 170, 325, 170, 325, 205, 350, 205, 350, 260, 150, 260,
+                     150, 120})
+            << 1;
+        QTest::newRow("a building in front hides the near side's middle")
+            << Ints({150, 120, 210, 120, 210, 150, 290, 150, 290, 120, 350, 120, 350, 260, 150, 260,
+                     150, 120})
+            << 0;
+        QTest::newRow("a taller neighbour hides a corner")
+            << Ints({150, 120, 350, 120, 350, 200, 300, 200, 300, 260, 150, 260, 150, 120}) << 0;
+    }
+    void bridgeSideNotches() {
+        QFETCH(std::vector<int>, points);
+        QFETCH(int, bridged);
+        auto t = std::make_unique<RoofTracer>();
+        LoadOutline(*t, points);
+        const int before = t->LineDataGrid.Rows();
+        QCOMPARE(t->BridgeSideNotches(), bridged);
+        if (bridged == 0) {
+            QCOMPARE(t->LineDataGrid.Rows(), before);
+            return;
+        }
+        // Bridged, the outline is the rectangle's: every point on its sides.
+        for (const FlaggedCellRow& c : t->LineDataGrid) {
+            const int off = std::min({std::abs(c.x - 150), std::abs(c.x - 350), std::abs(c.y - 120),
+                                      std::abs(c.y - 260)});
+            QVERIFY2(off <= 1, qPrintable(QString("(%1, %2)").arg(c.x).arg(c.y)));
+        }
+    }
+
     void farthestFromChord_data() {
         QTest::addColumn<std::vector<int>>("points");
         QTest::addColumn<int>("i1");

@@ -388,6 +388,12 @@ QPolygonF SeenRoof(const View& v, const Scene& s, std::size_t k) {
     const QList<QPolygonF> parts = roof.toFillPolygons();
     if (parts.size() != 1 || Area(parts.front()) < 0.7 * whole)
         return {};
+    // The path subtraction now and then hands back another block's outline
+    // when a roof is covered whole: what is seen of a roof lies on it.
+    const QPolygonF top = Picture(v, s.layout.Corners(b.plan), b.height);
+    for (const QPointF& c : parts.front())
+        if (!top.containsPoint(c, Qt::OddEvenFill) && EdgeDistance(top, c) > 1)
+            return {};
     return Simplified(parts.front());
 }
 
