@@ -90,6 +90,11 @@ constexpr double kRoofSpread = 6;
 // A face's pattern of windows spreads its greys at least this much.
 constexpr double kPattern = 8;
 constexpr double kGoesOn = 0.6;
+// The wall stage's line is kept when its height lies this close (metres)
+// to the one the edges support ...
+constexpr double kAgreement = 1.5;
+// ... and the support the edges must give a height that line agrees with.
+constexpr double kConfirmedSupport = 0.4;
 
 } // namespace
 
@@ -543,9 +548,52 @@ std::string HeightVerdictReason(HeightVerdict v) {
     return {};
 }
 
+ClickHeight SettleClickHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
+                              const EdgeField& edges, const GreyImage* grey, bool crowded,
+                              const std::optional<WallLine>& staged,
+                              const std::vector<KnownRoof>& known) {
+    ClickHeight out;
+    out.height = SearchHeight(outline, camera, edges, grey, crowded, known);
+    HeightChoice& h = out.height;
+    const std::optional<double> stagedHeight = staged ? LineHeight(*staged, camera) : std::nullopt;
+    const bool agreed = stagedHeight && std::fabs(*stagedHeight - h.height) <= kAgreement;
+    // Two measures that agree, the wall stage's line and the edges' best
+    // height, need less support than the edges alone.
+    if (h.verdict == HeightVerdict::TooWeak && agreed && h.support >= kConfirmedSupport) {
+        // The picture below the feet has its say here too.
+        if (grey != nullptr && crowded) {
+            heights::RoofModel roof(outline, camera);
+            const HeightVerdict feet = heights::CheckFeet(roof, *grey, *stagedHeight, crowded);
+            if (feet != HeightVerdict::Found) {
+                h.verdict = feet;
+                return out;
+            }
+        }
+        h.verdict = HeightVerdict::Found;
+        h.height = *stagedHeight;
+        out.wall = WallSource::Staged;
+        return out;
+    }
+    if (h.verdict != HeightVerdict::Found)
+        return out;
+    // Among crowded buildings the edges alone are fooled by window rows
+    // and neighbours' roof lines: a height needs the wall stage's own
+    // line to agree with it.
+    if (crowded && !agreed) {
+        h.verdict = HeightVerdict::TooWeak;
+        return out;
+    }
+    // The wall stage's own line stays where the picture's edges agree
+    // with its height: it is where that stage saw the wall.
+    out.wall = agreed ? WallSource::Staged : WallSource::Search;
+    return out;
+}
+
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
-                          const EdgeField& edges, const GreyImage* grey, bool crowded) {
+                          const EdgeField& edges, const GreyImage* grey, bool crowded,
+                          const std::vector<KnownRoof>& known) {
     using namespace heights;
+    (void)known;
     RoofModel roof(outline, camera);
     if (!roof.Valid())
         return {};

@@ -42,6 +42,13 @@ enum class HeightVerdict {
 // Why no height was given, in words for the user; empty for Found.
 std::string HeightVerdictReason(HeightVerdict v);
 
+// A roof whose height is already known (one registered before): a foot
+// found on it measures from its height, not from the ground.
+struct KnownRoof {
+    std::vector<PicturePoint> outline; // picture corners (a closing point is ignored)
+    double height = 0;                 // metres
+};
+
 struct HeightChoice {
     HeightVerdict verdict = HeightVerdict::TooWeak;
     double height = 0;  // the best-supported height, metres
@@ -69,10 +76,31 @@ struct HeightChoice {
 // `crowded`: the roof stands among others of nearly its grey (wall to wall).
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
                           const EdgeField& edges, const GreyImage* grey = nullptr,
-                          bool crowded = false);
+                          bool crowded = false, const std::vector<KnownRoof>& known = {});
 
 // The height a wall line measures (nothing when the camera cannot measure it).
 std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera);
+
+// Which wall line a click registers with its roof.
+enum class WallSource {
+    None,   // no height is sure
+    Search, // the height search's own line (HeightChoice::wall)
+    Staged, // the wall stage's line, which agrees with the search
+};
+
+struct ClickHeight {
+    HeightChoice height;
+    WallSource wall = WallSource::None;
+};
+
+// One click's height: the search in the picture's edges, checked against
+// the wall stage's own line `staged` (if it found one) and, among crowded
+// roofs, against the grey below the feet. `known`: roofs whose height is
+// known, on which a foot may stand.
+ClickHeight SettleClickHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
+                              const EdgeField& edges, const GreyImage* grey, bool crowded,
+                              const std::optional<WallLine>& staged,
+                              const std::vector<KnownRoof>& known = {});
 
 // ---- The search's stages, in order --------------------------------------
 // SearchHeight runs them one after the other; each can be run alone.
