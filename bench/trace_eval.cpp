@@ -103,19 +103,16 @@ std::string RefusalText(TraceRefusal r) {
     return {};
 }
 
-// The clicks one after the other as in the window: each roof registered
-// with a height is known to the clicks after it.
+// The clicks one after the other as in the window.
 std::vector<realpics::TraceOutcome> TraceInTurn(const TraceInput& input, int preset, int width,
                                                 const std::vector<TrueBuilding>& buildings,
                                                 bool crowdedSet) {
     const TraceCamera camera = realpics::CameraOf(preset, width);
     auto tracer = std::make_unique<RoofTracer>();
     tracer->SetInput(&input);
-    std::vector<KnownRoof> known;
     std::vector<realpics::TraceOutcome> out;
     for (const TrueBuilding& b : buildings) {
         realpics::TraceOutcome o;
-        tracer->SetKnownRoofs(known);
         const TraceResult r = tracer->Trace(b.click.x, b.click.y, &camera);
         o.refused = RefusalText(r.refusal);
         o.outline = r.outline;
@@ -126,12 +123,11 @@ std::vector<realpics::TraceOutcome> TraceInTurn(const TraceInput& input, int pre
         }
         HeightChoice height = r.height;
         std::optional<WallLine> wall = r.wall;
-        std::vector<PicturePoint> outline = r.outline;
         if (trueRoofs) {
-            outline = b.roof;
+            std::vector<PicturePoint> outline = b.roof;
             outline.push_back(b.roof.front());
             const ClickHeight c = SettleClickHeight(outline, camera, input.edges, &input.grey,
-                                                    crowdedSet, std::nullopt, known);
+                                                    crowdedSet, std::nullopt);
             height = c.height;
             wall.reset();
             if (c.wall == WallSource::Search)
@@ -146,8 +142,6 @@ std::vector<realpics::TraceOutcome> TraceInTurn(const TraceInput& input, int pre
         if (wall) {
             o.wall = wall;
             o.height = LineHeight(*wall, camera);
-            if (o.height)
-                known.push_back({outline, *o.height});
         } else if (trueRoofs || r.refusal == TraceRefusal::None) {
             o.noWall = HeightVerdictReason(height.verdict);
         }

@@ -42,13 +42,6 @@ enum class HeightVerdict {
 // Why no height was given, in words for the user; empty for Found.
 std::string HeightVerdictReason(HeightVerdict v);
 
-// A roof whose height is already known (one registered before): a foot
-// found on it measures from its height, not from the ground.
-struct KnownRoof {
-    std::vector<PicturePoint> outline; // picture corners (a closing point is ignored)
-    double height = 0;                 // metres
-};
-
 struct HeightChoice {
     HeightVerdict verdict = HeightVerdict::TooWeak;
     double height = 0;  // the best-supported height, metres
@@ -76,7 +69,7 @@ struct HeightChoice {
 // `crowded`: the roof stands among others of nearly its grey (wall to wall).
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
                           const EdgeField& edges, const GreyImage* grey = nullptr,
-                          bool crowded = false, const std::vector<KnownRoof>& known = {});
+                          bool crowded = false);
 
 // The height a wall line measures (nothing when the camera cannot measure it).
 std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera);
@@ -95,12 +88,10 @@ struct ClickHeight {
 
 // One click's height: the search in the picture's edges, checked against
 // the wall stage's own line `staged` (if it found one) and, among crowded
-// roofs, against the grey below the feet. `known`: roofs whose height is
-// known, on which a foot may stand.
+// roofs, against the grey below the feet.
 ClickHeight SettleClickHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
                               const EdgeField& edges, const GreyImage* grey, bool crowded,
-                              const std::optional<WallLine>& staged,
-                              const std::vector<KnownRoof>& known = {});
+                              const std::optional<WallLine>& staged);
 
 // ---- The search's stages, in order --------------------------------------
 // SearchHeight runs them one after the other; each can be run alone.
@@ -226,6 +217,27 @@ struct Strip {
 // camera); otherwise only the others.
 Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, int from, int to,
                 bool frontOnly);
+// The seen faces turned to the camera (their feet across the picture) as
+// they stand between the roof's edge and their feet at height h, their
+// top and bottom few pixels left out.
+Strip FaceStrip(RoofModel& roof, const GreyImage& grey, double h);
+// How deep (pixels, roof edge to foot) the deepest seen face at height h is.
+double FaceDepth(RoofModel& roof, double h);
+// What ends the faces at height h's feet: Found when they end on a street
+// (clearly darker than the face, and uneven); FaceGoesOn when what lies
+// below the feet is of the whole face's grey; FootHidden or FootOnRoof
+// when it is a roof (a building in front of a face turned to the camera,
+// another roof below a side face); TooWeak when it is none of these.
+HeightVerdict FaceEndsAt(RoofModel& roof, const GreyImage& grey, double h);
+// The heights whose feet fit among crowded roofs, from low to high: peaks
+// of their own that score at least half the best and show at least half
+// their pixels.
+std::vector<std::size_t> FittingFeet(const std::vector<HeightCandidate>& candidates);
+// Down the face from foot to fitting foot: the first height below whose
+// feet the face does not go on, with FaceEndsAt's verdict (TooWeak: none
+// fits; FaceGoesOn: the face goes on below every one).
+HeightChoice WalkDownTheFace(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
+                             const GreyImage& grey);
 // Whether two strips show one surface: alike in grey and in pattern.
 bool SameSurface(const Strip& a, const Strip& b);
 // Whether a strip is an even, light surface as a roof shows.

@@ -254,7 +254,7 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     // as light as it), as in a dense block.
     const bool crowded = bounded;
     const ClickHeight settled =
-        SettleClickHeight(onGrid, *camera, *edges_, picture_, crowded, staged, knownRoofs_);
+        SettleClickHeight(onGrid, *camera, *edges_, picture_, crowded, staged);
     out.height = settled.height;
     if (settled.wall == WallSource::Staged) {
         out.wall = staged;

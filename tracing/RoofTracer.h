@@ -23,7 +23,6 @@
 
 #include <array>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "data/PicturePoint.h"
@@ -92,10 +91,6 @@ class RoofTracer {
         picture_ = input != nullptr ? &input->grey : nullptr;
         edges_ = input != nullptr ? &input->edges : nullptr;
     }
-
-    // Roofs whose heights are known (registered before): a face's foot
-    // on one of them measures from its height.
-    void SetKnownRoofs(std::vector<KnownRoof> roofs) { knownRoofs_ = std::move(roofs); }
 
     // One double-click: the roof under the click with its own grey, then
     // its height searched and checked against the wall stage's line.
@@ -226,7 +221,6 @@ class RoofTracer {
     mutable std::vector<std::uint8_t> edgeCache_ = std::vector<std::uint8_t>(kLocalCells, 0);
     const GreyImage* picture_ = nullptr;
     const EdgeField* edges_ = nullptr;
-    std::vector<KnownRoof> knownRoofs_;
 };
 
 } // namespace velmora
