@@ -81,9 +81,79 @@ QPointF Pixel(const QImage& image, PicturePoint p) {
     return {p.x + image.width() / 2.0, image.height() / 2.0 - p.y};
 }
 
+// With --true-roofs: the "after" heights are searched from each building's
+// true roof outline instead of the traced one, so that the height stage is
+// measured on its own (among crowded roofs, from the same click's trace;
+// without the wall stage's line, which needs the traced region).
+bool trueRoofs = false;
+// With --after-only: the "before" path is not run.
+bool afterOnly = false;
+
+std::string RefusalText(TraceRefusal r) {
+    switch (r) {
+    case TraceRefusal::None:
+        return {};
+    case TraceRefusal::NotOnRoof:
+        return "not an even roof surface";
+    case TraceRefusal::NoClosedEdge:
+        return "no closed roof edge";
+    case TraceRefusal::NoOutline:
+        return "no outline";
+    }
+    return {};
+}
+
+// The clicks one after the other as in the window.
+std::vector<realpics::TraceOutcome> TraceInTurn(const TraceInput& input, int preset, int width,
+                                                const std::vector<TrueBuilding>& buildings,
+                                                bool crowdedSet) {
+    const TraceCamera camera = realpics::CameraOf(preset, width);
+    auto tracer = std::make_unique<RoofTracer>();
+    tracer->SetInput(&input);
+    std::vector<realpics::TraceOutcome> out;
+    for (const TrueBuilding& b : buildings) {
+        realpics::TraceOutcome o;
+        const TraceResult r = tracer->Trace(b.click.x, b.click.y, &camera);
+        o.refused = RefusalText(r.refusal);
+        o.outline = r.outline;
+        if (o.outline.size() >= 4) {
+            o.worstCorner = 0;
+            for (const PicturePoint& q : o.outline)
+                o.worstCorner = std::max(o.worstCorner, realpics::DistanceToOutline(b.roof, q));
+        }
+        HeightChoice height = r.height;
+        std::optional<WallLine> wall = r.wall;
+        if (trueRoofs) {
+            std::vector<PicturePoint> outline = b.roof;
+            outline.push_back(b.roof.front());
+            const ClickHeight c = SettleClickHeight(outline, camera, input.edges, &input.grey,
+                                                    crowdedSet, std::nullopt);
+            height = c.height;
+            wall.reset();
+            if (c.wall == WallSource::Search)
+                wall = c.height.wall;
+        }
+        o.searched = height.height;
+        o.support = height.support;
+        o.rival = height.rival;
+        o.groundSupport = height.groundSupport;
+        o.verticalSupport = height.verticalSupport;
+        o.margin = height.margin;
+        if (wall) {
+            o.wall = wall;
+            o.height = LineHeight(*wall, camera);
+        } else if (trueRoofs || r.refusal == TraceRefusal::None) {
+            o.noWall = HeightVerdictReason(height.verdict);
+        }
+        out.push_back(std::move(o));
+    }
+    return out;
+}
+
 // `after`: the window's path now; otherwise the path before the height search.
+// `crowdedSet`: a dense block, for --true-roofs.
 Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>& buildings,
-               bool after) {
+               bool after, bool crowdedSet = false) {
     Tally t;
     const GreyRaster plain = GreyCopyOf(image);
     const auto start = std::chrono::steady_clock::now();
@@ -93,7 +163,7 @@ Tally Evaluate(const QImage& image, int preset, const std::vector<TrueBuilding>&
         t.cleanMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        outcomes = realpics::TraceEachChecked(input, preset, image.width(), buildings);
+        outcomes = TraceInTurn(input, preset, image.width(), buildings, crowdedSet);
     } else {
         outcomes =
             realpics::TraceEach(TracingGreyOf(plain, settings), preset, image.width(), buildings);
@@ -450,6 +520,10 @@ int main(int argc, char** argv) {
             wideOnly = true;
         else if (std::strcmp(argv[i], "--dense-only") == 0)
             denseOnly = true;
+        else if (std::strcmp(argv[i], "--true-roofs") == 0)
+            trueRoofs = true;
+        else if (std::strcmp(argv[i], "--after-only") == 0)
+            afterOnly = true;
         else if (std::strcmp(argv[i], "--draw") == 0 && i + 1 < argc)
             drawFolder = QString::fromLocal8Bit(argv[++i]);
     }
@@ -460,10 +534,14 @@ int main(int argc, char** argv) {
         }
     std::printf("%-26s %9s %14s %14s %14s %14s\n", "", "buildings", "roof <=3 px", "wall",
                 "height <=1.5 m", "off >3 m");
+    if (trueRoofs)
+        std::printf("(\"after\" heights from the true roof outlines)\n");
     const int wideCount = denseOnly          ? 0
                           : pictureCount > 0 ? std::min(pictureCount, realpics::kWidePictureCount)
                                              : realpics::kWidePictureCount;
     for (const bool after : {false, true}) {
+        if (afterOnly && !after)
+            continue;
         const char* when = after ? "after" : "before";
         Tally halves[2], flat;
         for (int i = 0; i < wideCount; ++i) {
@@ -493,7 +571,7 @@ int main(int argc, char** argv) {
                     std::printf("  dense picture %d (preset %d, JPEG quality %d)\n", i + 1,
                                 p.preset, p.quality);
                 dense[i < realpics::kDenseTuningCount ? 0 : 1].Add(
-                    Evaluate(p.image, p.preset, p.buildings, after));
+                    Evaluate(p.image, p.preset, p.buildings, after, true));
             }
             Row(QString("dense tuning, %1").arg(when).toUtf8().constData(), dense[0]);
             Row(QString("dense held-out, %1").arg(when).toUtf8().constData(), dense[1]);

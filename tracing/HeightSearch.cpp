@@ -90,6 +90,21 @@ constexpr double kRoofSpread = 6;
 // A face's pattern of windows spreads its greys at least this much.
 constexpr double kPattern = 8;
 constexpr double kGoesOn = 0.6;
+// Among crowded roofs: the feet that fit score at least this share of the
+// best one; the band read below a foot reaches this far down.
+constexpr double kFittingShare = 0.5;
+constexpr int kUnderTo = 8;
+// A street below a face: this much darker than the face, and this uneven.
+constexpr double kStreetDarker = 30;
+constexpr double kStreetClutter = 15;
+// A face shallower than this (pixels, roof edge to foot) is too little
+// of it to compare with what lies below.
+constexpr double kShallowFace = 20;
+// The wall stage's line is kept when its height lies this close (metres)
+// to the one the edges support ...
+constexpr double kAgreement = 1.5;
+// ... and the support the edges must give a height that line agrees with.
+constexpr double kConfirmedSupport = 0.4;
 
 } // namespace
 
@@ -482,6 +497,43 @@ Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, in
     return out;
 }
 
+Strip FaceStrip(RoofModel& roof, const GreyImage& grey, double h) {
+    Strip out;
+    if (!roof.Project(h))
+        return out;
+    const int n = roof.Corners();
+    double sum = 0, sum2 = 0;
+    roof.ForEachFoot([&](int i, Vec a, Vec d, double len) {
+        if (std::fabs(d.x) < std::fabs(d.y))
+            return;
+        const int j = (i + 1) % n;
+        const Vec top = roof.Corner(i), topEnd = roof.Corner(j);
+        const double depth = std::min(Length(top - a), Length(topEnd - roof.Base(j)));
+        if (depth < 2 * kStripFrom + 2)
+            return;
+        // Across the face from its foot up to the roof's edge, one pixel a
+        // step, between matching points of the two.
+        for (double t = kEdgeEnds; t <= 1 - kEdgeEnds; t += 1 / len) {
+            const Vec foot{a.x + d.x * t, a.y + d.y * t};
+            const Vec edge{top.x + (topEnd.x - top.x) * t, top.y + (topEnd.y - top.y) * t};
+            const Vec up = edge - foot;
+            for (double k = kStripFrom; k <= depth - kStripFrom; k += 1) {
+                const int g = grey.Grey(foot.x + up.x * k / depth, foot.y + up.y * k / depth);
+                if (g == kNoPixel)
+                    continue;
+                sum += g;
+                sum2 += double(g) * g;
+                ++out.pixels;
+            }
+        }
+    });
+    if (out.pixels > 0) {
+        out.mean = sum / out.pixels;
+        out.spread = std::sqrt(std::max(0.0, sum2 / out.pixels - out.mean * out.mean));
+    }
+    return out;
+}
+
 bool SameSurface(const Strip& a, const Strip& b) {
     return a.pixels > 0 && b.pixels > 0 && std::fabs(a.mean - b.mean) <= kSameGrey &&
            std::fabs(a.spread - b.spread) <= std::max(kSameSpread, kSpreadShare * a.spread);
@@ -523,6 +575,104 @@ double SettleBetweenFeet(RoofModel& roof, const GreyImage& grey, double low, dou
     return SameSurface(face, between) ? high : low;
 }
 
+std::vector<std::size_t> FittingFeet(const std::vector<HeightCandidate>& candidates) {
+    auto raw = [&](std::size_t k) {
+        const HeightCandidate& c = candidates[k];
+        return c.read && !c.Continues() ? c.tally.Score()
+                                        : -std::numeric_limits<double>::infinity();
+    };
+    double best = 0;
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        best = std::max(best, raw(k));
+    std::vector<std::size_t> out;
+    if (best <= 0)
+        return out;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        const double s = raw(k);
+        const bool peak =
+            (k == 0 || raw(k - 1) <= s) && (k + 1 == candidates.size() || raw(k + 1) < s);
+        if (peak && s >= kFittingShare * best && candidates[k].tally.Share() >= kLowSupport &&
+            candidates[k].bestCorner >= 0)
+            out.push_back(k);
+    }
+    return out;
+}
+
+double FaceDepth(RoofModel& roof, double h) {
+    if (!roof.Project(h))
+        return 0;
+    double deepest = 0;
+    roof.ForEachFoot([&](int i, Vec a, Vec, double) {
+        deepest = std::max(deepest, Length(roof.Corner(i) - a));
+    });
+    return deepest;
+}
+
+HeightVerdict FaceEndsAt(RoofModel& roof, const GreyImage& grey, double h) {
+    const Strip face = FaceStrip(roof, grey, h);
+    const Strip under = FootStrip(roof, grey, h, true, kStripFrom, kUnderTo, true);
+    if (face.pixels == 0 || under.pixels == 0) {
+        // No face turned to the camera: its side faces' feet alone.
+        const Strip side = FootStrip(roof, grey, h, false, kStripFrom, kStripTo, false);
+        const Strip sideUnder = FootStrip(roof, grey, h, true, kStripFrom, kUnderTo, false);
+        if (SameSurface(side, sideUnder))
+            return HeightVerdict::FaceGoesOn;
+        return RoofLike(sideUnder) ? HeightVerdict::FootOnRoof : HeightVerdict::Found;
+    }
+    // The band below is a few pixels of a face of windows: its spread
+    // depends on where it falls between their rows, its mean much less.
+    if (std::fabs(face.mean - under.mean) <= kSameGrey)
+        return HeightVerdict::FaceGoesOn;
+    if (RoofLike(under))
+        return HeightVerdict::FootHidden;
+    // The ground at a crowded face's foot is a street: darker than the
+    // face and cluttered (cars, marks, shadows). Anything else there (a
+    // light plaza, a grey band that is neither face nor roof) leaves the
+    // foot unsure.
+    if (face.mean - under.mean >= kStreetDarker && under.spread >= kStreetClutter)
+        return HeightVerdict::Found;
+    return HeightVerdict::TooWeak;
+}
+
+HeightChoice WalkDownTheFace(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
+                             const GreyImage& grey) {
+    HeightChoice out;
+    const std::vector<std::size_t> feet = FittingFeet(candidates);
+    if (feet.empty())
+        return out;
+    // From the highest foot in the picture (the lowest height) down: past
+    // each foot below which the face goes on, to the first below which
+    // something else lies.
+    out.verdict = HeightVerdict::FaceGoesOn;
+    for (std::size_t k : feet) {
+        if (FaceDepth(roof, candidates[k].height) < kShallowFace)
+            continue;
+        // A foot's edge may show twice (its shadow, a kerb): the best
+        // height just past the first one that fits is the foot.
+        for (std::size_t j = k + 1;
+             j < candidates.size() && candidates[j].height <= candidates[k].height + kRivalGap; ++j)
+            if (candidates[j].read && !candidates[j].Continues() && candidates[j].bestCorner >= 0 &&
+                candidates[j].tally.Score() > candidates[k].tally.Score())
+                k = j;
+        const HeightCandidate& c = candidates[k];
+        out.height = c.height;
+        out.support = c.tally.Share();
+        out.groundSupport = c.ground.Share();
+        out.verticalSupport = c.vertical.Share();
+        const HeightVerdict end = FaceEndsAt(roof, grey, c.height);
+        if (end == HeightVerdict::FaceGoesOn)
+            continue;
+        out.verdict = end;
+        if (end == HeightVerdict::Found) {
+            const Vec top = roof.Corner(c.bestCorner);
+            out.wall = {{float(top.x), float(top.y)},
+                        {float(c.bestBottom.x), float(c.bestBottom.y)}};
+        }
+        break;
+    }
+    return out;
+}
+
 } // namespace heights
 
 std::string HeightVerdictReason(HeightVerdict v) {
@@ -543,6 +693,33 @@ std::string HeightVerdictReason(HeightVerdict v) {
     return {};
 }
 
+ClickHeight SettleClickHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
+                              const EdgeField& edges, const GreyImage* grey, bool crowded,
+                              const std::optional<WallLine>& staged) {
+    ClickHeight out;
+    out.height = SearchHeight(outline, camera, edges, grey, crowded);
+    HeightChoice& h = out.height;
+    const std::optional<double> stagedHeight = staged ? LineHeight(*staged, camera) : std::nullopt;
+    const bool agreed = stagedHeight && std::fabs(*stagedHeight - h.height) <= kAgreement;
+    // Two measures that agree, the wall stage's line and the edges' best
+    // height, need less support than the edges alone. Not among crowded
+    // roofs: there both are fooled alike by a window row or a neighbour's
+    // roof line, and what lies below the feet has already spoken.
+    if (h.verdict == HeightVerdict::TooWeak && agreed && h.support >= kConfirmedSupport &&
+        !(crowded && grey != nullptr)) {
+        h.verdict = HeightVerdict::Found;
+        h.height = *stagedHeight;
+        out.wall = WallSource::Staged;
+        return out;
+    }
+    if (h.verdict != HeightVerdict::Found)
+        return out;
+    // The wall stage's own line stays where the picture's edges agree
+    // with its height: it is where that stage saw the wall.
+    out.wall = agreed ? WallSource::Staged : WallSource::Search;
+    return out;
+}
+
 HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
                           const EdgeField& edges, const GreyImage* grey, bool crowded) {
     using namespace heights;
@@ -554,33 +731,15 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
         return {};
     std::vector<HeightCandidate> candidates = ScoreVerticals(roof, *v, edges);
     ReadFeet(candidates, roof, edges);
-    HeightChoice out = ChooseHeight(candidates, roof, *v, edges);
     // A building standing alone shows its feet on open ground, which the
     // edges alone settle well; among crowded ones the feet are as often a
-    // window row or a neighbour's roof line, and the grey below decides.
-    if (grey == nullptr || !crowded)
-        return out;
-    if (out.verdict == HeightVerdict::TwoHeights) {
-        // What lies between the two feet decides; the height it leaves
-        // must then stand on ground of its own.
-        const double low = std::min(out.height, out.rival), high = std::max(out.height, out.rival);
-        const double settled = SettleBetweenFeet(roof, *grey, low, high);
-        const auto c = std::find_if(candidates.begin(), candidates.end(),
-                                    [&](const HeightCandidate& k) { return k.height == settled; });
-        if (c == candidates.end() || c->bestCorner < 0)
-            return out;
-        out.height = settled;
-        out.verdict = HeightVerdict::Found;
-        const Vec top = roof.Corner(c->bestCorner);
-        out.wall = {{float(top.x), float(top.y)}, {float(c->bestBottom.x), float(c->bestBottom.y)}};
-    }
-    if (out.verdict == HeightVerdict::Found) {
-        const HeightVerdict feet = CheckFeet(roof, *grey, out.height, crowded);
-        if (feet != HeightVerdict::Found) {
-            out.verdict = feet;
-            out.wall = {};
-        }
-    }
+    // window row or a neighbour's roof line, and what lies below each
+    // fitting foot decides.
+    if (grey == nullptr)
+        return ChooseHeight(candidates, roof, *v, edges);
+    if (!crowded)
+        return ChooseHeight(candidates, roof, *v, edges);
+    HeightChoice out = WalkDownTheFace(candidates, roof, *grey);
     return out;
 }
 

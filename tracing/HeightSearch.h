@@ -74,6 +74,25 @@ HeightChoice SearchHeight(const std::vector<PicturePoint>& outline, const TraceC
 // The height a wall line measures (nothing when the camera cannot measure it).
 std::optional<double> LineHeight(const WallLine& line, const TraceCamera& camera);
 
+// Which wall line a click registers with its roof.
+enum class WallSource {
+    None,   // no height is sure
+    Search, // the height search's own line (HeightChoice::wall)
+    Staged, // the wall stage's line, which agrees with the search
+};
+
+struct ClickHeight {
+    HeightChoice height;
+    WallSource wall = WallSource::None;
+};
+
+// One click's height: the search in the picture's edges, checked against
+// the wall stage's own line `staged` (if it found one) and, among crowded
+// roofs, against the grey below the feet.
+ClickHeight SettleClickHeight(const std::vector<PicturePoint>& outline, const TraceCamera& camera,
+                              const EdgeField& edges, const GreyImage* grey, bool crowded,
+                              const std::optional<WallLine>& staged);
+
 // ---- The search's stages, in order --------------------------------------
 // SearchHeight runs them one after the other; each can be run alone.
 namespace heights {
@@ -198,6 +217,27 @@ struct Strip {
 // camera); otherwise only the others.
 Strip FootStrip(RoofModel& roof, const GreyImage& grey, double h, bool below, int from, int to,
                 bool frontOnly);
+// The seen faces turned to the camera (their feet across the picture) as
+// they stand between the roof's edge and their feet at height h, their
+// top and bottom few pixels left out.
+Strip FaceStrip(RoofModel& roof, const GreyImage& grey, double h);
+// How deep (pixels, roof edge to foot) the deepest seen face at height h is.
+double FaceDepth(RoofModel& roof, double h);
+// What ends the faces at height h's feet: Found when they end on a street
+// (clearly darker than the face, and uneven); FaceGoesOn when what lies
+// below the feet is of the whole face's grey; FootHidden or FootOnRoof
+// when it is a roof (a building in front of a face turned to the camera,
+// another roof below a side face); TooWeak when it is none of these.
+HeightVerdict FaceEndsAt(RoofModel& roof, const GreyImage& grey, double h);
+// The heights whose feet fit among crowded roofs, from low to high: peaks
+// of their own that score at least half the best and show at least half
+// their pixels.
+std::vector<std::size_t> FittingFeet(const std::vector<HeightCandidate>& candidates);
+// Down the face from foot to fitting foot: the first height below whose
+// feet the face does not go on, with FaceEndsAt's verdict (TooWeak: none
+// fits; FaceGoesOn: the face goes on below every one).
+HeightChoice WalkDownTheFace(const std::vector<HeightCandidate>& candidates, RoofModel& roof,
+                             const GreyImage& grey);
 // Whether two strips show one surface: alike in grey and in pattern.
 bool SameSurface(const Strip& a, const Strip& b);
 // Whether a strip is an even, light surface as a roof shows.

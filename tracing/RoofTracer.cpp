@@ -32,11 +32,6 @@ constexpr int kSurfaceHalf = 1;
 constexpr int kLightestRoofLow = 150;
 constexpr int kLightestRoofHigh = 250;
 constexpr int kEvenTenths = 6;
-// The wall stage's line is kept when its height lies this close (metres)
-// to the one the edges support.
-constexpr double kAgreement = 1.5;
-// The support the edges must give a height the wall stage's line agrees with.
-constexpr double kConfirmedSupport = 0.4;
 
 // Roof-grey estimate.
 constexpr int kSamplingBand = 10;
@@ -260,50 +255,16 @@ TraceResult RoofTracer::Trace(double clickX, double clickY, const TraceCamera* c
     // Crowded: the grey band ran past the roof (neighbours' roofs, faces
     // as light as it), as in a dense block.
     const bool crowded = bounded;
-    out.height = SearchHeight(onGrid, *camera, *edges_, picture_, crowded);
-    const std::optional<double> stagedHeight = staged ? LineHeight(*staged, *camera) : std::nullopt;
-    // Two measures that agree, the wall stage's line and the edges' best
-    // height, need less support than the edges alone.
-    if (out.height.verdict == HeightVerdict::TooWeak && stagedHeight &&
-        out.height.support >= kConfirmedSupport &&
-        std::fabs(*stagedHeight - out.height.height) <= kAgreement) {
-        // The picture below the feet has its say here too.
-        if (picture_ != nullptr && crowded) {
-            heights::RoofModel roof(onGrid, *camera);
-            const HeightVerdict feet = heights::CheckFeet(roof, *picture_, *stagedHeight, bounded);
-            if (feet != HeightVerdict::Found) {
-                out.height.verdict = feet;
-                return out;
-            }
-        }
-        out.height.verdict = HeightVerdict::Found;
-        out.height.height = *stagedHeight;
+    const ClickHeight settled =
+        SettleClickHeight(onGrid, *camera, *edges_, picture_, crowded, staged);
+    out.height = settled.height;
+    if (settled.wall == WallSource::Staged) {
         out.wall = staged;
-        return out;
-    }
-    if (out.height.verdict != HeightVerdict::Found)
-        return out;
-    // Among crowded buildings the edges alone are fooled by window rows
-    // and neighbours' roof lines: a height needs the wall stage's own
-    // line to agree with it.
-    const bool agreed = stagedHeight.has_value() &&
-                        std::fabs(stagedHeight.value_or(0) - out.height.height) <= kAgreement;
-    if (crowded && !agreed) {
-        out.height.verdict = HeightVerdict::TooWeak;
-        return out;
-    }
-    out.wall = out.height.wall;
-    // Drawn from the traced roof corner, in the outline's own frame.
-    if (out.wall) {
+    } else if (settled.wall == WallSource::Search) {
+        // Drawn from the traced roof corner, in the outline's own frame.
+        out.wall = out.height.wall;
         out.wall->top.x += shift;
         out.wall->bottom.x += shift;
-    }
-    // The wall stage's own line stays where the picture's edges agree
-    // with its height: it is where that stage saw the wall.
-    if (staged) {
-        const std::optional<double> h = LineHeight(*staged, *camera);
-        if (h && std::fabs(*h - out.height.height) <= kAgreement)
-            out.wall = staged;
     }
     return out;
 }

@@ -260,6 +260,55 @@ class DenseBlockTest : public QObject {
         QCOMPARE(int(heights::CheckFeet(model, picture, tried, true)), verdict);
     }
 
+    // What ends a crowded face at a tried foot: a dark, cluttered street
+    // gives the height; the face going on, or a light roof in front, none.
+    void faceEnds_data() {
+        QTest::addColumn<int>("below");
+        QTest::addColumn<int>("verdict");
+        // below: 0 a street, 1 the face goes on, 2 a light roof in front.
+        QTest::newRow("a street") << 0 << int(HeightVerdict::Found);
+        QTest::newRow("the face goes on") << 1 << int(HeightVerdict::FaceGoesOn);
+        QTest::newRow("a lower building in front") << 2 << int(HeightVerdict::FootHidden);
+    }
+    void faceEnds() {
+        QFETCH(int, below);
+        QFETCH(int, verdict);
+        // A street: dark asphalt with light marks and cars on it.
+        GreyRaster picture(kWidth, kHeight);
+        std::mt19937 random(5);
+        for (int row = 0; row < kHeight; ++row)
+            for (int col = 0; col < kWidth; ++col)
+                picture.Set(col, row,
+                            (col / 7 + row / 5) % 3 == 0
+                                ? std::uniform_int_distribution<int>(120, 140)(random)
+                                : std::uniform_int_distribution<int>(40, 60)(random));
+        Row row;
+        row.height = 30;
+        Box b = Clicked(row);
+        const double tried = 20;
+        if (below == 1) {
+            Draw(picture, camera_, b);
+        } else {
+            Box upper = b;
+            upper.h0 = b.h1 - tried;
+            Draw(picture, camera_, upper);
+            if (below == 2) {
+                Box front{b.x0 - 5, b.x1 + 5, b.y0 - 30, b.y0 - 0.5, 0, 0};
+                const PicturePoint foot = Seen(camera_, {b.x0, b.y0}, b.h1 - tried);
+                double h = 1;
+                while (h < 40 && Seen(camera_, {b.x0, b.y0 - 0.5}, h).y < foot.y + 3)
+                    h += 0.05;
+                front.h1 = h;
+                front.roofGrey = 205;
+                Draw(picture, camera_, front);
+            }
+        }
+        heights::RoofModel model(Top(camera_, b), camera_);
+        QVERIFY(model.Valid());
+        QVERIFY(heights::FaceDepth(model, tried) > 20);
+        QCOMPARE(int(heights::FaceEndsAt(model, picture, tried)), verdict);
+    }
+
     // Two heights fit: the foot of the lower one and, further down, the
     // foot of the higher one. What lies between them decides.
     void betweenTwoFeet_data() {
