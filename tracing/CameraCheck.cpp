@@ -53,9 +53,6 @@ constexpr double kSameDirection = 0.035; // sin 2 degrees
 
 // ---- Fitting the nadir and deciding ----------------------------------------
 
-// At least this share of the verticals measured must meet at one point.
-constexpr double kMeetingShare = 0.5;
-
 // A vertical meets the nadir when it passes within this many of its own
 // standard deviations.
 constexpr double kInlierZ = 3.0;
@@ -78,15 +75,6 @@ constexpr double kPowerZ = 1.282;
 // camera's pictures scatters by 0.1 degrees (rms) about the truth.
 constexpr double kSharedTiltError = 0.1;
 
-// With few buildings their scatter tells the uncertainty poorly, yet it is
-// never taken below the verticals' own (on the tuning half, where the
-// cameras are exact, the measured tilt's z-scores are about 0.5 rms): the
-// verticals' own uncertainty counts as the scatter of this many buildings.
-constexpr int kPriorDof = 3;
-// A right camera is called wrong by one test about once in a hundred
-// pictures.
-constexpr double kAlarmShare = 0.01;
-
 // The alarm level kAlarmZ for a fit over few verticals: the Student t
 // quantile (0.995) for `dof` degrees of freedom, since the verticals' own
 // scatter sets the uncertainty there.
@@ -98,14 +86,6 @@ double AlarmLevel(int dof) {
     if (dof < 1)
         return kT[0];
     return dof <= 30 ? kT[dof - 1] : kAlarmZ;
-}
-
-// The same for a point in the picture: the squared Mahalanobis distance
-// beyond which it lies elsewhere, twice the (1 - kAlarmShare) quantile of
-// F(2, dof), which has a closed form for two parameters.
-double PointAlarmLevel(int dof) {
-    const double n = std::max(1, dof);
-    return n * (std::pow(kAlarmShare, -2.0 / n) - 1);
 }
 
 struct Vec {
@@ -282,8 +262,7 @@ bool Meets(const MeasuredVertical& v, double x, double y) {
 // Weighted least squares over `use`, from the start (x, y); the column
 // stays when it is given.
 bool Refine(const std::vector<MeasuredVertical>& vs, const std::vector<int>& use,
-            std::optional<double> column, double& x, double& y, double& sx, double& sy,
-            double& sxy) {
+            std::optional<double> column, double& x, double& y, double& sx, double& sy) {
     const bool both = !column;
     const int dof = int(use.size()) - (both ? 2 : 1);
     if (dof < 0)
@@ -312,13 +291,11 @@ bool Refine(const std::vector<MeasuredVertical>& vs, const std::vector<int>& use
             dy = (a11 * b2 - a12 * b1) / det;
             sx = std::sqrt(scale * a22 / det);
             sy = std::sqrt(scale * a11 / det);
-            sxy = -scale * a12 / det;
         } else {
             if (!(a22 > 0))
                 return false;
             dy = b2 / a22;
             sx = 0;
-            sxy = 0;
             sy = std::sqrt(scale / a22);
         }
         x += dx;
@@ -435,7 +412,7 @@ NadirFit FitNadir(const std::vector<MeasuredVertical>& vs, std::optional<double>
     }
     if (best.used == 0)
         return best;
-    double x = best.x, y = best.y, sx = 0, sy = 0, sxy = 0;
+    double x = best.x, y = best.y, sx = 0, sy = 0;
     std::vector<int> use;
     for (int pass = 0; pass < 3; ++pass) {
         std::vector<int> now;
@@ -446,7 +423,7 @@ NadirFit FitNadir(const std::vector<MeasuredVertical>& vs, std::optional<double>
             break;
         use = now;
         double rx = x, ry = y;
-        if (!Refine(vs, use, column, rx, ry, sx, sy, sxy))
+        if (!Refine(vs, use, column, rx, ry, sx, sy))
             return NadirFit{};
         x = rx;
         y = ry;
@@ -458,7 +435,6 @@ NadirFit FitNadir(const std::vector<MeasuredVertical>& vs, std::optional<double>
     best.y = y;
     best.sigmaX = sx;
     best.sigmaY = sy;
-    best.covXY = sxy;
     best.used = int(use.size());
     best.inliers = use;
     return best;
@@ -479,10 +455,7 @@ CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double p
     c.measured = int(verticals.size());
     const double f = kImageWidthFactor * pictureWidth;
     const NadirFit free = FitNadir(verticals, std::nullopt);
-    // Under the model most of a picture's verticals meet at its nadir; where
-    // most miss the point, the walls do not follow the model (a drawn or
-    // distorted picture) and where a few meet tells nothing.
-    if (!free.found || free.used < kFewestVerticals || free.used < kMeetingShare * c.measured) {
+    if (!free.found || free.used < kFewestVerticals) {
         c.verticals = free.found ? free.used : 0;
         c.reason = CameraReason::TooFewVerticals;
         return c;
@@ -504,24 +477,9 @@ CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double p
         std::sort(seen.begin(), seen.end());
         return int(std::unique(seen.begin(), seen.end()) - seen.begin());
     };
-    const int freeDof = roofs(free) - 2 + kPriorDof;
-    const bool offCentre = std::fabs(free.x) > AlarmLevel(freeDof) * free.sigmaX;
-    // The meeting point against the nadir the altitudes give, across and
-    // down at once, the error all verticals of the picture share added to
-    // its height.
-    const double sharedY = kSharedTiltError * kDegToRad * (f * f + free.y * free.y) / f;
-    const double vxx = free.sigmaX * free.sigmaX;
-    const double vyy = free.sigmaY * free.sigmaY + sharedY * sharedY;
-    const double vxy = free.covXY;
-    const double det = vxx * vyy - vxy * vxy;
-    const double ex = free.x, ey = free.y - NadirOfTilt(typedTiltDeg, pictureWidth);
-    const bool elsewhere = det > 0 && (vyy * ex * ex - 2 * vxy * ex * ey + vxx * ey * ey) / det >
-                                          PointAlarmLevel(freeDof);
-    // Which way it lies elsewhere the more clearly: across (a cut side) or
-    // down (another tilt).
-    const bool mostlyAcross = vxx > 0 && ex * ex / vxx > ey * ey / vyy;
+    const bool offCentre = std::fabs(free.x) > AlarmLevel(roofs(free) - 2) * free.sigmaX;
     double y = free.y, sy = free.sigmaY;
-    int dof = freeDof;
+    int dof = roofs(free) - 2;
     c.buildings = roofs(free);
     if (!offCentre) {
         // On the centre column as the model has it: the verticals then
@@ -532,26 +490,23 @@ CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double p
             sy = onColumn.sigmaY;
             c.verticals = onColumn.used;
             c.nadirY = y;
-            dof = roofs(onColumn) - 1 + kPriorDof;
+            dof = roofs(onColumn) - 1;
             c.buildings = roofs(onColumn);
         }
     }
     c.tiltUncertainty = std::hypot(tiltSigma(y, sy), kSharedTiltError);
     const double alarm = AlarmLevel(dof);
-    // A tilt more uncertain than this cannot tell a camera kConcern off
-    // from a right one and is not reported.
-    if (c.tiltUncertainty <= kConcern / (alarm + kPowerZ))
-        c.pictureTilt = TiltOfNadir(y, pictureWidth);
-    const bool tiltDiffers =
-        c.pictureTilt && std::fabs(*c.pictureTilt - typedTiltDeg) > alarm * c.tiltUncertainty;
-    if (offCentre || (elsewhere && !tiltDiffers && (mostlyAcross || c.pictureTilt))) {
+    if (c.tiltUncertainty > kConcern / (alarm + kPowerZ)) {
+        c.reason = CameraReason::TooUncertain;
+        return c;
+    }
+    c.pictureTilt = TiltOfNadir(y, pictureWidth);
+    if (offCentre) {
         c.verdict = CameraVerdict::Disagrees;
         c.reason = CameraReason::NadirOffCentre;
-    } else if (tiltDiffers || elsewhere) {
+    } else if (std::fabs(*c.pictureTilt - typedTiltDeg) > alarm * c.tiltUncertainty) {
         c.verdict = CameraVerdict::Disagrees;
         c.reason = CameraReason::TiltDiffers;
-    } else if (!c.pictureTilt) {
-        c.reason = CameraReason::TooUncertain;
     } else {
         c.verdict = CameraVerdict::Agrees;
         c.reason = CameraReason::Fits;
@@ -603,10 +558,6 @@ std::string Fixed(double v, int decimals) {
 std::string CameraReasonText(const CameraCheck& c) {
     switch (c.reason) {
     case CameraReason::TooFewVerticals:
-        if (c.verticals >= kFewestVerticals)
-            return "only " + std::to_string(c.verticals) + " of " + std::to_string(c.measured) +
-                   " building verticals meet at one point: the walls do not follow the camera "
-                   "model";
         return "too few building verticals meet at one point (" + std::to_string(c.verticals) +
                " of " + std::to_string(c.measured) + " measured; at least " +
                std::to_string(kFewestVerticals) + " needed)";
@@ -633,10 +584,6 @@ std::string CameraMisfitText(const CameraCheck& c) {
         return "the camera does not fit the picture: its verticals meet below column " +
                Fixed(*c.nadirX, 0) +
                ", not below the picture's centre; the picture seems cropped or shifted";
-    if (!c.pictureTilt)
-        return "the camera does not fit the picture: its verticals do not meet where the "
-               "altitudes' tilt of " +
-               Fixed(c.typedTilt, 1) + "° puts the point below the camera";
     return "the camera does not fit the picture: its verticals show a tilt of " +
            Fixed(c.pictureTilt.value_or(0), 1) + "°, the altitudes give " + Fixed(c.typedTilt, 1) +
            "°";

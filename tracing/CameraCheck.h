@@ -52,8 +52,7 @@ struct NadirFit {
     double y = 0;
     double sigmaX = 0; // 0 when the column was given
     double sigmaY = 0;
-    double covXY = 0; // covariance of x and y, 0 when the column was given
-    int used = 0;     // verticals that meet there
+    int used = 0; // verticals that meet there
     std::vector<int> inliers;
 };
 NadirFit FitNadir(const std::vector<MeasuredVertical>& verticals, std::optional<double> column);
@@ -61,7 +60,7 @@ NadirFit FitNadir(const std::vector<MeasuredVertical>& verticals, std::optional<
 enum class CameraVerdict { Agrees, Disagrees, Unknown };
 
 enum class CameraReason {
-    TooFewVerticals, // fewer than kFewestVerticals, or than half the measured, meet at one point
+    TooFewVerticals, // fewer than kFewestVerticals verticals meet at one point
     NadirNotBelow,   // they meet above the picture's centre row: no tilt of the model
     TooUncertain,    // the tilt they give is too uncertain to tell a wrong camera
     Fits,            // the typed tilt lies within the measurement's scatter
@@ -88,14 +87,9 @@ struct CameraCheck {
 };
 
 // Checks the typed tilt (degrees) against the verticals of a picture
-// `pictureWidth` picture units wide. The point the verticals meet is first
-// tested as a whole against the nadir the altitudes give (below the centre
-// column): a cropped picture moves it across and down at once, and few
-// buildings that tell neither its column nor its height alone still tell
-// it is elsewhere. Then the tilt alone, on the centre column. A difference
-// counts beyond the 0.99 level for as many degrees of freedom as buildings
-// with verticals at the meeting point, less the parameters fitted, plus
-// the few the measurement's own uncertainty is worth.
+// `pictureWidth` picture units wide. A difference counts beyond the 0.995
+// quantile of Student's t for as many degrees of freedom as buildings with
+// verticals at the meeting point, less the parameters fitted.
 CameraCheck CheckCamera(const std::vector<MeasuredVertical>& verticals, double pictureWidth,
                         double typedTiltDeg);
 
