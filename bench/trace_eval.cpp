@@ -9,6 +9,7 @@
 // by reason; -v adds one line per building.
 #include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -271,8 +272,13 @@ struct WholeTally {
     int heights = 0;    // matched with a height
     int falses = 0;     // matching no building
     int duplicates = 0; // a building registered more than once (the extra ones)
+    // Matching a roof the truth list leaves out (by realpics::UnlistedWhy):
+    // real, but not to be registered either where mostly hidden or cut.
+    int unlisted[4] = {};
     double slowestMs = 0;
     void Add(const WholeTally& t) {
+        for (int k = 0; k < 4; ++k)
+            unlisted[k] += t.unlisted[k];
         buildings += t.buildings;
         registered += t.registered;
         exact += t.exact;
@@ -284,6 +290,15 @@ struct WholeTally {
         slowestMs = std::max(slowestMs, t.slowestMs);
     }
 };
+
+// Longest extent over the width across its deepest point.
+double Elongation(const std::vector<PicturePoint>& o) {
+    double longest = 0;
+    for (const PicturePoint& a : o)
+        for (const PicturePoint& b : o)
+            longest = std::max(longest, double(std::hypot(a.x - b.x, a.y - b.y)));
+    return longest / std::max(1e-9, 2 * RoofThickness(o));
+}
 
 PicturePoint Centre(const std::vector<PicturePoint>& outline) {
     // The area centroid: a thin L's vertex mean may lie outside it.
@@ -315,6 +330,13 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
     t.buildings = int(p.buildings.size());
     t.registered = int(found.roofs.size());
     std::vector<int> hits(p.buildings.size(), 0);
+    if (verbose)
+        for (const realpics::UnlistedRoof& u : p.unlisted) {
+            std::printf("    unlisted (%d) %.1f m:", int(u.why), u.height);
+            for (const PicturePoint& q : u.seen)
+                std::printf(" (%.0f,%.0f)", q.x, q.y);
+            std::printf("\n");
+        }
     for (const FoundRoof& f : found.roofs) {
         const PicturePoint c = Centre(f.traced.outline);
         std::size_t match = p.buildings.size();
@@ -322,12 +344,24 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
             if (InsidePolygon(p.buildings[b].roof, c))
                 match = b;
         if (match == p.buildings.size()) {
+            const auto u = std::find_if(
+                p.unlisted.begin(), p.unlisted.end(),
+                [&](const realpics::UnlistedRoof& r) { return InsidePolygon(r.seen, c); });
+            if (u != p.unlisted.end()) {
+                ++t.unlisted[int(u->why)];
+                if (verbose)
+                    std::printf("    unlisted roof (%d) at (%.0f, %.0f), %.1f m\n", int(u->why),
+                                c.x, c.y, u->height);
+                continue;
+            }
             ++t.falses;
             if (verbose)
                 std::printf("    false roof at (%.0f, %.0f), %zu corners (%.1f m, vert %.2f feet "
-                            "%.2f)\n",
+                            "%.2f, %s, %.1f px thick, %.1f long)\n",
                             c.x, c.y, f.traced.outline.size() - 1, f.traced.height.height,
-                            f.traced.height.verticalSupport, f.traced.height.groundSupport);
+                            f.traced.height.verticalSupport, f.traced.height.groundSupport,
+                            f.traced.height.verdict == HeightVerdict::Found ? "found" : "not found",
+                            RoofThickness(f.traced.outline), Elongation(f.traced.outline));
             continue;
         }
         if (++hits[match] > 1) {
@@ -339,6 +373,13 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
         for (const PicturePoint& q : f.traced.outline)
             worst = std::max(worst, realpics::DistanceToOutline(b.roof, q));
         t.exact += worst <= 3;
+        if (verbose)
+            std::printf("    building roof at (%.0f, %.0f), %zu corners (%.1f m, vert %.2f feet "
+                        "%.2f, %s, %.1f px thick, %.1f long)\n",
+                        c.x, c.y, f.traced.outline.size() - 1, f.traced.height.height,
+                        f.traced.height.verticalSupport, f.traced.height.groundSupport,
+                        f.traced.height.verdict == HeightVerdict::Found ? "found" : "not found",
+                        RoofThickness(f.traced.outline), Elongation(f.traced.outline));
         if (f.traced.wall) {
             const std::optional<double> h = LineHeight(*f.traced.wall, camera);
             ++t.heights;
@@ -374,8 +415,8 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
                 continue;
             std::printf("    missed (%.0f, %.0f) %.1f m:", p.buildings[b].click.x,
                         p.buildings[b].click.y, p.buildings[b].height);
-            static const char* const kWhy[] = {"no face", "at the edge", "duplicate", "too small",
-                                               "a face"};
+            static const char* const kWhy[] = {"no face",   "at the edge", "duplicate",
+                                               "too small", "a face",      "a band"};
             for (const LeftCandidate& l : found.leftOut)
                 if (InsidePolygon(p.buildings[b].roof, l.seed))
                     std::printf(" %s (%s %.1f m, vert %.2f feet %.2f)", kWhy[int(l.why)],
@@ -391,16 +432,22 @@ WholeTally EvaluateWhole(const realpics::RealisticPicture& p, bool tuning) {
 
 void WholeRow(const char* name, const WholeTally& t) {
     auto pct = [](int n, int of) { return of ? 100.0 * n / of : 0.0; };
-    std::printf("%-22s %9d %10d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d\n",
-                name, t.buildings, t.registered, t.exact, pct(t.exact, t.buildings), t.good,
-                pct(t.good, t.buildings), t.wrong, pct(t.wrong, t.buildings), t.falses,
-                pct(t.falses, t.registered), t.duplicates);
+    std::printf(
+        "%-22s %9d %10d %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d (%5.1f%%) %5d %6d %4d "
+        "%4d %5d\n",
+        name, t.buildings, t.registered, t.exact, pct(t.exact, t.buildings), t.good,
+        pct(t.good, t.buildings), t.wrong, pct(t.wrong, t.buildings), t.falses,
+        pct(t.falses, t.registered), t.duplicates, t.unlisted[0], t.unlisted[1], t.unlisted[2],
+        t.unlisted[3]);
 }
 
 // --whole: the whole-picture search on the wider set's halves.
 void WholeSearch() {
-    std::printf("%-22s %9s %10s %14s %14s %14s %14s %5s\n", "whole picture", "buildings",
-                "registered", "exact roofs", "height <=1.5 m", "off >3 m", "false", "twice");
+    // The last four columns: registered roofs the truth list leaves out,
+    // mostly hidden, at the edge, low dark houses, others.
+    std::printf("%-22s %9s %10s %14s %14s %14s %14s %5s %6s %4s %4s %5s\n", "whole picture",
+                "buildings", "registered", "exact roofs", "height <=1.5 m", "off >3 m", "false",
+                "twice", "hidden", "edge", "low", "other");
     WholeTally halves[2];
     for (int i = 0; i < realpics::kWidePictureCount; ++i) {
         if (verbose && i < realpics::kWideTuningCount)

@@ -34,6 +34,12 @@ constexpr int kTracesPerSurface = 12;
 constexpr double kEdgeMargin = 3.0;
 // The smallest roof, in picture pixels.
 constexpr double kSmallestRoof = 150.0;
+// A band narrower than a seed's surface (twice the seed depth across) and
+// many times longer than it is wide is an edge band (a parapet, the top of
+// a face, the strip between a roof's edge and its face) traced on its own,
+// not a roof.
+constexpr double kBandWidth = 2 * kSeedDepth;
+constexpr double kBandLength = 8.0;
 // A candidate more than this share of which is already a roof is that roof.
 constexpr double kDuplicateShare = 0.3;
 // A face shows below the roof when the height search found its height, or
@@ -127,6 +133,48 @@ class Cover {
 };
 
 } // namespace
+
+double RoofThickness(const std::vector<PicturePoint>& outline) {
+    std::vector<PicturePoint> ring = outline;
+    if (ring.size() > 1 && ring.front().x == ring.back().x && ring.front().y == ring.back().y)
+        ring.pop_back();
+    if (ring.size() < 3)
+        return 0;
+    float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+    for (const PicturePoint& p : ring) {
+        x0 = std::min(x0, p.x);
+        y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x);
+        y1 = std::max(y1, p.y);
+    }
+    // The outline in a frame of its own with a pixel of room around it.
+    const int w = int(std::ceil(x1 - x0)) + 4, h = int(std::ceil(y1 - y0)) + 4;
+    if (w > 4000 || h > 4000)
+        return 0;
+    std::vector<cv::Point> poly;
+    for (const PicturePoint& p : ring)
+        poly.emplace_back(int(std::lround((p.x - x0 + 2) * 16)),
+                          int(std::lround((y1 - p.y + 2) * 16)));
+    cv::Mat inside(h, w, CV_8U, cv::Scalar(0));
+    cv::fillPoly(inside, std::vector<std::vector<cv::Point>>{poly}, cv::Scalar(255), cv::LINE_8, 4);
+    cv::Mat depth;
+    cv::distanceTransform(inside, depth, cv::DIST_L2, 3);
+    double deepest = 0;
+    cv::minMaxLoc(depth, nullptr, &deepest);
+    return deepest;
+}
+
+bool IsBand(const std::vector<PicturePoint>& outline) {
+    const double thickness = RoofThickness(outline);
+    if (thickness >= kBandWidth)
+        return false;
+    double longest = 0;
+    for (std::size_t i = 0; i < outline.size(); ++i)
+        for (std::size_t j = i + 1; j < outline.size(); ++j)
+            longest = std::max(longest, double(std::hypot(outline[i].x - outline[j].x,
+                                                          outline[i].y - outline[j].y)));
+    return longest > kBandLength * 2 * thickness;
+}
 
 bool ShowsFace(const TraceResult& t) {
     if (!t.searched)
@@ -286,6 +334,8 @@ WholePictureResult FindEveryRoof(RoofTracer& tracer, const TraceInput& input,
                     why = LeftOut::Duplicate, ++out.duplicates;
                 else if (Area(ring) < kSmallestRoof)
                     why = LeftOut::TooSmall, ++out.tooSmall;
+                else if (IsBand(ring))
+                    why = LeftOut::Band, ++out.bands;
                 else if (atEdge)
                     why = LeftOut::AtEdge, ++out.atEdge;
                 else if (SidesRunToNadir(ring, camera))

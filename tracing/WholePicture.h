@@ -27,6 +27,7 @@ enum class LeftOut {
     Duplicate, // mostly a roof already known or found
     TooSmall,  // too small to be a building's roof
     IsAFace,   // two of its sides run towards the nadir: a lit wall face, not a roof
+    Band,      // a long, narrow band: an edge band traced on its own, not a roof
 };
 
 struct LeftCandidate {
@@ -49,6 +50,7 @@ struct WholePictureResult {
     int duplicates = 0;
     int tooSmall = 0;
     int faces = 0;
+    int bands = 0;
     // Every candidate traced and not registered, in the order traced.
     std::vector<LeftCandidate> leftOut;
     int refused = 0; // seeds the tracer found no roof at
@@ -76,6 +78,15 @@ WholePictureResult FindEveryRoof(RoofTracer& tracer, const TraceInput& input,
                                  const TraceCamera& camera,
                                  const std::vector<std::vector<PicturePoint>>& known,
                                  const WholePictureProgress& progress = {});
+
+// How far (pixels) the point deepest inside the outline (picture
+// coordinates, ending on its first point or not) lies from its edge.
+double RoofThickness(const std::vector<PicturePoint>& outline);
+
+// Whether the outline is a long band narrower than a roof a seed can be
+// found on (inside it nothing lies more than a seed's depth from its edge)
+// and many times longer than wide.
+bool IsBand(const std::vector<PicturePoint>& outline);
 
 // Whether a trace shows a building: a face below the roof with its
 // silhouette verticals towards the nadir (the height search's evidence).

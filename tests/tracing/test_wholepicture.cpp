@@ -132,6 +132,7 @@ struct Scene {
 } // namespace
 
 Q_DECLARE_METATYPE(std::vector<Box>)
+Q_DECLARE_METATYPE(std::vector<velmora::PicturePoint>)
 
 class WholePictureTest : public QObject {
     Q_OBJECT
@@ -301,6 +302,43 @@ class WholePictureTest : public QObject {
         QCOMPARE(calls, lastDone);
         // Not stopped: all three.
         QCOMPARE(int(FindEveryRoof(*tracer, input, camera_, {}).roofs.size()), 3);
+    }
+
+    // How far the deepest point of an outline lies from its edge, and which
+    // outlines are narrow bands many times longer than wide: the strip
+    // between a roof's edge and its face traced on its own, a parapet, a lane
+    // mark; small or long roofs of some width are none.
+    void bandsAndThickness_data() {
+        QTest::addColumn<std::vector<PicturePoint>>("outline");
+        QTest::addColumn<double>("thickness"); // pixels, within one
+        QTest::addColumn<bool>("band");
+        QTest::newRow("a square roof 40 px")
+            << std::vector<PicturePoint>{{-20, -20}, {20, -20}, {20, 20}, {-20, 20}} << 20.0
+            << false;
+        QTest::newRow("a small roof 14 px, closed")
+            << std::vector<PicturePoint>{{0, 0}, {14, 0}, {14, 14}, {0, 14}, {0, 0}} << 7.0
+            << false;
+        QTest::newRow("a long roof 200 x 40 px")
+            << std::vector<PicturePoint>{{-100, 0}, {100, 0}, {100, 40}, {-100, 40}} << 20.0
+            << false;
+        QTest::newRow("a strip 200 x 10 px")
+            << std::vector<PicturePoint>{{-100, 0}, {100, 0}, {100, 10}, {-100, 10}} << 5.0 << true;
+        QTest::newRow("a turned strip 240 x 12 px")
+            << std::vector<PicturePoint>{{0, 0}, {208, 120}, {202, 130.4f}, {-6, 10.4f}} << 6.0
+            << true;
+        // A triangle of 240 x 16 px: its deepest point lies 2 A / P in.
+        QTest::newRow("a sliver triangle")
+            << std::vector<PicturePoint>{{-120, 0}, {120, 0}, {120, 16}} << 7.7 << true;
+        QTest::newRow("a triangle roof 60 px")
+            << std::vector<PicturePoint>{{-30, 0}, {30, 0}, {0, 52}} << 17.3 << false;
+    }
+    void bandsAndThickness() {
+        QFETCH(std::vector<PicturePoint>, outline);
+        QFETCH(double, thickness);
+        QFETCH(bool, band);
+        const double t = RoofThickness(outline);
+        QVERIFY2(std::fabs(t - thickness) <= 1.0, qPrintable(QString::number(t)));
+        QCOMPARE(IsBand(outline), band);
     }
 
     // The sides of a lit wall face run towards the nadir; a roof's do not.

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "tools/realpics/TownParts.h"
 
@@ -372,12 +373,40 @@ void PaintShadows(QPainter& p, const View& v, const Scene& s) {
 
 // The roof as the picture shows it, less what nearer blocks cover; empty
 // when that is not one piece of most of the roof.
-QPolygonF SeenRoof(const View& v, const Scene& s, std::size_t k) {
+// Pixels inside the path, counted on a raster of its own: a path with holes
+// (a nearer building's stair house standing in front of the roof) has no
+// area its fill polygons tell.
+double PixelArea(const QPainterPath& path) {
+    const QRect box = path.boundingRect().toAlignedRect();
+    if (box.isEmpty() || box.width() > 4000 || box.height() > 4000)
+        return 0;
+    QImage raster(box.size(), QImage::Format_Grayscale8);
+    raster.fill(0);
+    {
+        QPainter p(&raster);
+        p.translate(-box.topLeft());
+        p.fillPath(path, Qt::white);
+    }
+    double n = 0;
+    for (int y = 0; y < raster.height(); ++y) {
+        const uchar* line = raster.constScanLine(y);
+        for (int x = 0; x < raster.width(); ++x)
+            n += line[x] != 0;
+    }
+    return n;
+}
+
+// The pieces of a block's roof the picture shows: its outline less what the
+// blocks painted after it (nearer the camera) cover; `share` the part of
+// the whole roof they make, and `holed` whether something in front stands
+// inside them.
+QList<QPolygonF> SeenParts(const View& v, const Scene& s, std::size_t k, double& share,
+                           bool& holed) {
     const Block& b = s.blocks[k];
     QPainterPath roof;
     roof.addPolygon(Picture(v, s.layout.Corners(b.plan), b.height));
     roof.closeSubpath();
-    const double whole = Area(roof.toFillPolygon());
+    const double whole = PixelArea(roof);
     for (std::size_t j = k + 1; j < s.blocks.size(); ++j) {
         const Block& o = s.blocks[j];
         roof = roof.subtracted(Silhouette(v, s.layout.Corners(o.plan), 0, o.height));
@@ -386,7 +415,18 @@ QPolygonF SeenRoof(const View& v, const Scene& s, std::size_t k) {
                 Silhouette(v, s.layout.Corners(box.plan), o.height, o.height + box.height));
     }
     const QList<QPolygonF> parts = roof.toFillPolygons();
-    if (parts.size() != 1 || Area(parts.front()) < 0.7 * whole)
+    const double seen = PixelArea(roof);
+    double outlined = 0;
+    for (const QPolygonF& part : parts)
+        outlined += Area(part);
+    holed = std::fabs(outlined - seen) > 0.05 * seen + 20;
+    share = whole > 0 ? seen / whole : 0;
+    return parts;
+}
+
+// The roof as seen when it shows as one piece of most of the roof.
+QPolygonF SeenRoof(const QList<QPolygonF>& parts, double share, bool holed) {
+    if (parts.size() != 1 || share < 0.7 || holed)
         return {};
     // The path subtraction now and then hands back another block's outline
     // when a roof is covered whole: what is seen of a roof lies on it.
@@ -395,6 +435,31 @@ QPolygonF SeenRoof(const View& v, const Scene& s, std::size_t k) {
         if (!top.containsPoint(c, Qt::OddEvenFill) && EdgeDistance(top, c) > 1)
             return {};
     return Simplified(parts.front());
+}
+
+// The click: the deepest point of the roof away from its boxes; none when
+// no point lies well inside it or the roof is too big for the tracer's
+// frame around the click.
+std::optional<QPointF> ClickOf(const View& v, const Scene& s, const Block& b,
+                               const QPolygonF& seen) {
+    QPainterPath free;
+    free.addPolygon(seen);
+    for (const RoofBox& box : b.boxes)
+        free = free.subtracted(Silhouette(v, s.layout.Corners(box.plan.adjusted(-1, -1, 1, 1)),
+                                          b.height, b.height + box.height));
+    const QList<QPolygonF> freeParts = free.toFillPolygons();
+    if (freeParts.isEmpty())
+        return std::nullopt;
+    const QPolygonF biggest =
+        *std::max_element(freeParts.begin(), freeParts.end(),
+                          [](const QPolygonF& a, const QPolygonF& c) { return Area(a) < Area(c); });
+    const QPointF click = DeepestPoint(biggest);
+    if (EdgeDistance(biggest, click) < 7 || EdgeDistance(seen, click) < 8)
+        return std::nullopt;
+    const QRectF frame(click.x() - 240, click.y() - 190, 480, 380);
+    if (!frame.contains(seen.boundingRect()))
+        return std::nullopt;
+    return click;
 }
 
 } // namespace
@@ -446,35 +511,49 @@ RealisticPicture PaintDensePicture(int index) {
         PaintTrees(p, v, s, row, r);
     }
     const QRectF inside(-kWidth / 2.0 + 12, -kHeight / 2.0 + 12, kWidth - 24, kHeight - 24);
+    const QRectF wholePicture(-kWidth / 2.0, -kHeight / 2.0, kWidth, kHeight);
     for (std::size_t k = 0; k < s.blocks.size(); ++k) {
         const Block& b = s.blocks[k];
-        if (b.low)
+        double share = 0;
+        bool holed = false;
+        const QList<QPolygonF> parts = SeenParts(v, s, k, share, holed);
+        const QPolygonF seen = SeenRoof(parts, share, holed);
+        // What the list leaves out is kept apart, each piece the picture
+        // shows of it, cut to the picture.
+        auto unlisted = [&](UnlistedWhy why) {
+            for (const QPolygonF& part : parts) {
+                const QPolygonF shown = part.intersected(QPolygonF(wholePicture));
+                if (shown.size() < 3 || Area(shown) < 20)
+                    continue;
+                UnlistedRoof u;
+                for (const QPointF& c : Simplified(shown))
+                    u.seen.push_back({float(c.x()), float(c.y())});
+                u.why = why;
+                u.height = b.height;
+                out.unlisted.push_back(std::move(u));
+            }
+        };
+        if (b.low) {
+            unlisted(UnlistedWhy::Low);
             continue;
-        const QPolygonF seen = SeenRoof(v, s, k);
-        if (seen.size() < 3 || !inside.contains(seen.boundingRect()))
+        }
+        if (seen.size() < 3) {
+            unlisted(UnlistedWhy::MostlyHidden);
             continue;
-        // The click: the deepest point of the roof away from its boxes.
-        QPainterPath free;
-        free.addPolygon(seen);
-        for (const RoofBox& box : b.boxes)
-            free = free.subtracted(Silhouette(v, s.layout.Corners(box.plan.adjusted(-1, -1, 1, 1)),
-                                              b.height, b.height + box.height));
-        const QList<QPolygonF> freeParts = free.toFillPolygons();
-        if (freeParts.isEmpty())
+        }
+        if (!inside.contains(seen.boundingRect())) {
+            unlisted(UnlistedWhy::AtEdge);
             continue;
-        const QPolygonF biggest = *std::max_element(
-            freeParts.begin(), freeParts.end(),
-            [](const QPolygonF& a, const QPolygonF& c) { return Area(a) < Area(c); });
-        const QPointF click = DeepestPoint(biggest);
-        if (EdgeDistance(biggest, click) < 7 || EdgeDistance(seen, click) < 8)
+        }
+        const std::optional<QPointF> click = ClickOf(v, s, b, seen);
+        if (!click) {
+            unlisted(UnlistedWhy::Other);
             continue;
-        const QRectF frame(click.x() - 240, click.y() - 190, 480, 380);
-        if (!frame.contains(seen.boundingRect()))
-            continue;
+        }
         TrueBuilding t;
         for (const QPointF& c : seen)
             t.roof.push_back({float(c.x()), float(c.y())});
-        t.click = {float(std::round(click.x())), float(std::round(click.y()))};
+        t.click = {float(std::round(click->x())), float(std::round(click->y()))};
         t.height = b.height;
         out.buildings.push_back(std::move(t));
     }

@@ -24,11 +24,27 @@ struct TrueBuilding {
     double height = 0;                       // metres
 };
 
+// A roof the picture shows that `buildings` leaves out, and why. A search of
+// the whole picture that registers one has found neither a building of the
+// list nor something that is no building: it is counted apart.
+enum class UnlistedWhy {
+    MostlyHidden, // a building in front covers much of it, or cuts it in pieces
+    AtEdge,       // the picture's edge cuts it
+    Low,          // a low house with a dark roof
+    Other,        // no click well inside it, or too big for the tracer's frame
+};
+struct UnlistedRoof {
+    std::vector<velmora::PicturePoint> seen; // one piece of the roof as the picture shows it
+    UnlistedWhy why = UnlistedWhy::Other;
+    double height = 0;
+};
+
 struct RealisticPicture {
     QImage image;   // as decoded from the JPEG file (flat-fill pictures: as drawn)
     int preset = 1; // altitude presets of sample picture 1 or 2
     int quality = 0;
     std::vector<TrueBuilding> buildings;
+    std::vector<UnlistedRoof> unlisted;
 };
 
 inline constexpr int kRealisticPictureCount = 16;
