@@ -64,9 +64,11 @@ predict::GnssRequest ReadRequest(const QCommandLineParser& p) {
     // File names as the system's bytes: names that are not UTF-8 stay whole.
     for (const QString& n : p.values(QStringLiteral("nav")))
         r.nav.push_back(PathBytes(n));
-    if (p.isSet(QStringLiteral("tle")))
-        r.tle = PathBytes(p.value(QStringLiteral("tle")));
-    if (r.nav.empty() == r.tle.empty())
+    for (const auto& [name, into] :
+         {std::pair{Declared("tle").name, &r.tle}, std::pair{Declared("almanac").name, &r.almanac}})
+        if (p.isSet(QString::fromLatin1(name)))
+            *into = PathBytes(p.value(QString::fromLatin1(name)));
+    if (predict::EphemerisSources(r) != 1)
         throw predict::Failure(predict::Error(predict::ErrorCode::NoEphemerisFiles));
     s.start = ReadStart(p);
     s.hours = ParseNumber(Required(p, "hours", "H"), QStringLiteral("--hours"));
@@ -161,8 +163,9 @@ int GnssCommand(const QStringList& args) {
     inputs << files.files;
     if (withProject)
         inputs << project.path;
-    if (p.isSet(QStringLiteral("tle")))
-        inputs << p.value(QStringLiteral("tle"));
+    for (const char* name : {"tle", "almanac"})
+        if (p.isSet(QString::fromLatin1(Declared(name).name)))
+            inputs << p.value(QString::fromLatin1(Declared(name).name));
     WriteOutputs(Outputs(p, *run, withProject ? project.path : files.label), inputs);
     return 0;
 }

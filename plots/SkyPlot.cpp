@@ -27,10 +27,10 @@ QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
     return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
 }
 
-// Tracks: solid where the satellite is seen, dashed where a building
-// blocks it, thin and light below the mask; each piece of one style is one
-// line so that its dashes run on. The id stands where the track rises
-// above the mask.
+// Tracks: solid where the satellite is seen, dotted (with round dots, so it
+// reads apart from the dashes) where only a reflection reaches the
+// receiver, dashed where a building blocks it, thin and light below the mask; each piece of one
+// style is one line so that its dashes run on. The id stands where the track rises above the mask.
 void DrawTracks(QPainter& g, const SkyPlotInput& in) {
     using S = SkyTrackPoint::State;
     for (const SkyTrack& t : in.tracks) {
@@ -41,6 +41,8 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
                 return QPen(light, 1);
             case S::Blocked:
                 return QPen(t.colour, 1.4, Qt::DashLine, Qt::FlatCap);
+            case S::Reflected:
+                return QPen(t.colour, 2.6, Qt::DotLine, Qt::RoundCap);
             case S::Visible:
                 break;
             }
@@ -63,9 +65,11 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
                 continue;
             }
             // A piece takes the worse of its ends' states.
-            const S s = (a.state == S::BelowMask || b.state == S::BelowMask) ? S::BelowMask
-                        : (a.state == S::Blocked || b.state == S::Blocked)   ? S::Blocked
-                                                                             : S::Visible;
+            const auto has = [&](S x) { return a.state == x || b.state == x; };
+            const S s = has(S::BelowMask)   ? S::BelowMask
+                        : has(S::Blocked)   ? S::Blocked
+                        : has(S::Reflected) ? S::Reflected
+                                            : S::Visible;
             if (s != style || run.isEmpty()) {
                 flush();
                 style = s;
