@@ -63,7 +63,7 @@ SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
     for (auto& [index, track] : tracks)
         in.tracks.push_back(std::move(track.first));
     in.trackCaption =
-        QStringLiteral("solid: seen; dotted: reflected off a wall (direct line blocked); dashed: "
+        QStringLiteral("solid: seen; hollow: reflected off a wall (direct line blocked); dashed: "
                        "blocked by a building; light: below the %1° mask. Grey: the buildings' "
                        "mask.")
             .arg(s.mask);

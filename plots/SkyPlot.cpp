@@ -27,9 +27,10 @@ QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
     return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
 }
 
-// Tracks: solid where the satellite is seen, dotted (with round dots, so it
-// reads apart from the dashes) where only a reflection reaches the
-// receiver, dashed where a building blocks it, thin and light below the mask; each piece of one
+// Tracks: solid where the satellite is seen, hollow (a wide line with a
+// white core, which reads apart from both the solid and the dashed ones)
+// where only a reflection reaches the receiver, dashed where a building
+// blocks it, thin and light below the mask; each piece of one
 // style is one line so that its dashes run on. The id stands where the track rises above the mask.
 void DrawTracks(QPainter& g, const SkyPlotInput& in) {
     using S = SkyTrackPoint::State;
@@ -42,7 +43,7 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
             case S::Blocked:
                 return QPen(t.colour, 1.4, Qt::DashLine, Qt::FlatCap);
             case S::Reflected:
-                return QPen(t.colour, 2.6, Qt::DotLine, Qt::RoundCap);
+                return QPen(t.colour, 3.6, Qt::SolidLine, Qt::RoundCap);
             case S::Visible:
                 break;
             }
@@ -54,6 +55,10 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
             if (run.size() > 1) {
                 g.setPen(pen(style));
                 g.drawPolyline(run);
+                if (style == S::Reflected) {
+                    g.setPen(QPen(Qt::white, 1.4, Qt::SolidLine, Qt::RoundCap));
+                    g.drawPolyline(run);
+                }
             }
             run.clear();
         };
