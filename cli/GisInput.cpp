@@ -96,8 +96,10 @@ BuildingFiles ReadBuildingFiles(const QCommandLineParser& p, double latitude, do
 std::vector<Footprint> Prisms(const BuildingFiles& files) {
     std::vector<Footprint> out;
     out.reserve(files.buildings.size());
-    for (const gis::GisBuilding& b : files.buildings)
+    for (const gis::GisBuilding& b : files.buildings) {
         out.push_back(b.footprint);
+        out.back().base = b.base;
+    }
     return out;
 }
 

@@ -38,9 +38,13 @@ std::vector<Footprint> Scene(const QString& name) {
     const double east = name.contains("tall east") ? 40 : 30;
     s.push_back(Box(-20, -100, -10, 100, west, name.contains("clockwise")));
     s.back().crossesItself = name.contains("crossing");
+    if (name.contains("west on a base"))
+        s.back().base = name.contains("15 m") ? 15 : 10;
     s.push_back(Box(10, -100, 20, 100, east));
     if (name.contains("kiosk"))
         s.push_back(Box(-7, -2, -3, 2, 12)); // between the receiver and the west face
+    if (name.contains("raised kiosk"))
+        s.back().base = 10.5;
     return s;
 }
 
@@ -108,7 +112,8 @@ bool InsideAny(std::span<const Footprint> prisms, std::span<const Box2> boxes, d
                double z) {
     for (std::size_t i = 0; i < prisms.size(); ++i) {
         const Box2& b = boxes[i];
-        if (x < b.x0 || x > b.x1 || y < b.y0 || y > b.y1 || z >= prisms[i].height)
+        if (x < b.x0 || x > b.x1 || y < b.y0 || y > b.y1 || z >= prisms[i].height ||
+            z < prisms[i].base)
             continue;
         if (RingContains(prisms[i].ring, {x, y}))
             return true;
@@ -164,15 +169,18 @@ Brute BruteForce(std::span<const Footprint> prisms, PlanXY at, double antenna, D
             }
             if ((at.x - a.x) * nx + (at.y - a.y) * ny <= 0 || u[0] * nx + u[1] * ny <= 0)
                 continue;
-            // The shortest path over the face's rectangle; at its edge the
-            // plane's shortest lies off the face: no reflection here.
-            double bs = 0.5, bh = f.height / 2, spanS = 0.5, spanH = f.height / 2, e = 1e300;
+            // The shortest path over the face's rectangle (base to roof); at
+            // its edge the plane's shortest lies off the face: no reflection
+            // here.
+            const double lo = f.base;
+            double bs = 0.5, bh = (lo + f.height) / 2, spanS = 0.5, spanH = (f.height - lo) / 2,
+                   e = 1e300;
             for (int round = 0; round < 34; ++round) {
                 const double cs = bs, ch = bh;
                 for (int p = -5; p <= 5; ++p)
                     for (int q = -5; q <= 5; ++q) {
                         const double s = std::clamp(cs + spanS * p / 5, 0.0, 1.0);
-                        const double h = std::clamp(ch + spanH * q / 5, 0.0, f.height);
+                        const double h = std::clamp(ch + spanH * q / 5, lo, f.height);
                         const double pt[3] = {a.x + s * (b.x - a.x), a.y + s * (b.y - a.y), h};
                         const double v = Extra(pt, rx, u);
                         if (v < e) {
@@ -184,7 +192,7 @@ Brute BruteForce(std::span<const Footprint> prisms, PlanXY at, double antenna, D
                 spanS *= 0.6;
                 spanH *= 0.6;
             }
-            if (bs <= 1e-9 || bs >= 1 - 1e-9 || bh <= 1e-9 || bh >= f.height - 1e-9)
+            if (bs <= 1e-9 || bs >= 1 - 1e-9 || bh <= lo + 1e-9 || bh >= f.height - 1e-9)
                 continue;
             if (e >= best.extra)
                 continue;
@@ -204,8 +212,8 @@ Brute BruteForce(std::span<const Footprint> prisms, PlanXY at, double antenna, D
 }
 
 // Blocks along both sides of an east-west street (y -w/2 ... w/2), with
-// cross streets between them; some turned a few degrees, a kiosk or two in
-// the street.
+// cross streets between them; some turned a few degrees, some on a base, a
+// kiosk in the street.
 std::vector<Footprint> RandomCanyon(std::mt19937& rng, double width) {
     std::uniform_real_distribution<double> len(15, 60), gap(0, 12), depth(8, 25), height(6, 60),
         turn(-4, 4), unit(0, 1);
@@ -216,6 +224,10 @@ std::vector<Footprint> RandomCanyon(std::mt19937& rng, double width) {
             const double l = len(rng), dp = depth(rng);
             const double y0 = side > 0 ? width / 2 : -width / 2 - dp;
             Footprint f = Box(x, y0, x + l, y0 + dp, height(rng), unit(rng) < 0.5);
+            // Some stand on a base (an arcade, a bridge), up to half their
+            // height.
+            if (unit(rng) < 0.3)
+                f.base = f.height * unit(rng) / 2;
             const double a = turn(rng) * kDeg, cx = x + l / 2, cy = side * width / 2;
             if (unit(rng) < 0.3)
                 for (PlanXY& p : f.ring) {
@@ -267,6 +279,15 @@ class GnssReflectionsTest : public QObject {
         // The leg from the face to the receiver passes the kiosk at 7.5 m.
         QTest::newRow("receiver leg blocked")
             << "canyon kiosk" << 0.0 << 0.0 << 90.0 << 50.0 << -1.0;
+        // The bounce 13.4 m up: on the face above a 10 m base, below a 15 m
+        // one. The leg to the receiver passes the kiosk from 9.8 m down to
+        // 5.1 m up: under it when it stands on a 10.5 m base.
+        QTest::newRow("west on a base of 10 m")
+            << "canyon west on a base 10 m" << 0.0 << 0.0 << 90.0 << 50.0 << 20 * c50;
+        QTest::newRow("west on a base of 15 m")
+            << "canyon west on a base 15 m" << 0.0 << 0.0 << 90.0 << 50.0 << -1.0;
+        QTest::newRow("under a raised kiosk")
+            << "canyon raised kiosk" << 0.0 << 0.0 << 90.0 << 50.0 << 20 * c50;
         QTest::newRow("west outline crossing itself")
             << "canyon crossing" << 0.0 << 0.0 << 90.0 << 50.0 << -1.0;
         QTest::newRow("beside the kiosk")
