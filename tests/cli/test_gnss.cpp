@@ -751,7 +751,10 @@ class GnssCommandTest : public QObject {
                                  << "--elevation-mask";
         QTest::newRow("system S") << QStringList{"--systems", "G,S"} << 2 << "--systems";
         QTest::newRow("nav and tle")
-            << QStringList{"--tle", Data("TLE_GNSS_20121101.txt")} << 2 << "either";
+            << QStringList{"--tle", Data("TLE_GNSS_20121101.txt")} << 2 << "give one of --nav";
+        QTest::newRow("nav and almanac")
+            << QStringList{"--almanac", Data("almanac/gps_2012-10-31.alm")} << 2
+            << "give one of --nav";
         QTest::newRow("plot type") << QStringList{"--plot", "sky.jpg"} << 2 << "--plot";
         QTest::newRow("receiver in a roof")
             << QStringList{"--at", "centroid"} << 1 << "inside roof 0";
