@@ -102,7 +102,9 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     }
     kind_ = new QComboBox;
     kind_->setObjectName(QStringLiteral("EphemerisKind"));
-    kind_->addItems({QStringLiteral("RINEX航法ファイル"), QStringLiteral("TLE (2行軌道要素)")});
+    kind_->addItems(
+        {QStringLiteral("RINEX航法ファイル"), QStringLiteral("TLE (2行軌道要素)"),
+         QString::fromUtf8(predict::ParameterOf(predict::GnssAlgorithm(), "almanac").label)});
     files_ = new QListWidget;
     files_->setObjectName(QStringLiteral("EphemerisFiles"));
     files_->setMaximumHeight(90);
@@ -216,13 +218,16 @@ void GnssDialog::SetReceiver(double x, double y) {
 }
 
 void GnssDialog::AddFile() {
-    const bool tle = kind_->currentIndex() == 1;
+    // A TLE set or an almanac is one file; navigation files may be several.
+    const int kind = kind_->currentIndex();
+    const bool tle = kind != 0;
     const std::optional<QString> f = window_.Ask().OpenFile(
         this,
         // Qt's name filters take patterns separated by spaces.
-        tle ? QStringLiteral("TLEファイル|*.txt *.tle|すべてのファイル|*|")
-            : QStringLiteral("RINEX航法ファイル|*.??n *.??g *.??q *.??l *.??c *.??p *.rnx|"
-                             "すべてのファイル|*|"),
+        kind == 1 ? QStringLiteral("TLEファイル|*.txt *.tle|すべてのファイル|*|")
+        : kind == 2 ? QStringLiteral("アルマナック|*.alm *.al3 *.txt|すべてのファイル|*|")
+                    : QStringLiteral("RINEX航法ファイル|*.??n *.??g *.??q *.??l *.??c *.??p *.rnx|"
+                                     "すべてのファイル|*|"),
         // The last file chosen: the dialog opens in its folder.
         QSettings().value(Remembered("lastFile")).toString());
     if (!f)
@@ -298,6 +303,8 @@ std::optional<predict::GnssRequest> GnssDialog::Request() {
         files.push_back(ExistingPathBytes(files_->item(i)->text()));
     if (kind_->currentIndex() == 1 && !files.empty())
         r.tle = files.front();
+    else if (kind_->currentIndex() == 2 && !files.empty())
+        r.almanac = files.front();
     else
         r.nav = std::move(files);
     try {

@@ -12,6 +12,15 @@ namespace velmora::cli {
 
 namespace {
 
+// The options' names as declared.
+QString Name(const predict::Parameter& p) {
+    return QString::fromLatin1(p.name);
+}
+
+QString Option(const predict::Parameter& p) {
+    return QStringLiteral("--") + Name(p);
+}
+
 gis::LonLatBox ParseBox(const QString& text) {
     const QStringList parts = text.split(u',');
     double v[4] = {};
@@ -22,9 +31,9 @@ gis::LonLatBox ParseBox(const QString& text) {
     }
     if (!ok || v[0] >= v[2] || v[1] >= v[3] || std::fabs(v[1]) > 90 || std::fabs(v[3]) > 90 ||
         v[0] < -360 || v[2] > 360)
-        throw UsageError(QStringLiteral("--bbox \"%1\": expected WEST,SOUTH,EAST,NORTH in degrees, "
+        throw UsageError(QStringLiteral("%1 \"%2\": expected WEST,SOUTH,EAST,NORTH in degrees, "
                                         "west below east and south below north")
-                             .arg(text));
+                             .arg(Option(predict::kBbox), text));
     return {v[0], v[1], v[2], v[3]};
 }
 
@@ -38,27 +47,31 @@ QString Names(const std::vector<std::string>& ids) {
 } // namespace
 
 void CheckBuildingFileOptions(const QCommandLineParser& p, bool withProject) {
-    const bool withFiles = p.isSet(QStringLiteral("buildings"));
+    const bool withFiles = p.isSet(Name(predict::kBuildings));
     if (!withFiles && !withProject)
-        throw UsageError(QStringLiteral("give a project file, --buildings FILE, or both"));
-    if (!withFiles && (p.isSet(QStringLiteral("bbox")) || p.isSet(QStringLiteral("height-field"))))
-        throw UsageError(QStringLiteral("--bbox and --height-field go with --buildings FILE"));
+        throw UsageError(QStringLiteral("give a project file, %1 FILE, or both")
+                             .arg(Option(predict::kBuildings)));
+    if (!withFiles && (p.isSet(Name(predict::kBbox)) || p.isSet(Name(predict::kHeightField))))
+        throw UsageError(QStringLiteral("%1 and %2 go with %3 FILE")
+                             .arg(Option(predict::kBbox), Option(predict::kHeightField),
+                                  Option(predict::kBuildings)));
 }
 
 BuildingFiles ReadBuildingFiles(const QCommandLineParser& p, double latitude, double longitude,
                                 std::span<const PlanXY> around, double margin, bool withProject) {
     BuildingFiles out;
-    out.files = p.values(QStringLiteral("buildings"));
+    out.files = p.values(Name(predict::kBuildings));
     if (out.files.isEmpty())
         return out;
     gis::GisReadOptions o;
     o.latitude = latitude;
     o.longitude = longitude;
-    o.heightField = p.value(QStringLiteral("height-field")).toStdString();
+    o.heightField = p.value(Name(predict::kHeightField)).toStdString();
     if (o.heightField.empty())
-        throw UsageError(QStringLiteral("--height-field: expected a field name"));
-    if (p.isSet(QStringLiteral("bbox")))
-        o.bbox = ParseBox(p.value(QStringLiteral("bbox")));
+        throw UsageError(
+            QStringLiteral("%1: expected a field name").arg(Option(predict::kHeightField)));
+    if (p.isSet(Name(predict::kBbox)))
+        o.bbox = ParseBox(p.value(Name(predict::kBbox)));
     else if (!around.empty())
         o.bbox = gis::BoxAround(around, margin, latitude, longitude);
     QStringList names;
@@ -83,6 +96,16 @@ BuildingFiles ReadBuildingFiles(const QCommandLineParser& p, double latitude, do
                          f.constData(), count, count == 1 ? "" : "s", o.heightField.c_str(),
                          r.noHeightField ? ", which no layer has" : "", qPrintable(ids));
         }
+        if (r.filledCount > 0) {
+            QString ids = Names(r.filled);
+            if (r.filledCount > r.filled.size())
+                ids += QStringLiteral(" and %1 more").arg(r.filledCount - r.filled.size());
+            std::fprintf(stderr,
+                         "velmora-cli: %s: %zu polygon%s with inner rings (courtyards) kept "
+                         "filled; a point in a courtyard counts as inside the building: %s\n",
+                         f.constData(), r.filledCount, r.filledCount == 1 ? "" : "s",
+                         qPrintable(ids));
+        }
         for (const gis::GisBuilding& b : r.buildings)
             out.buildings.push_back(b);
     }
@@ -96,8 +119,10 @@ BuildingFiles ReadBuildingFiles(const QCommandLineParser& p, double latitude, do
 std::vector<Footprint> Prisms(const BuildingFiles& files) {
     std::vector<Footprint> out;
     out.reserve(files.buildings.size());
-    for (const gis::GisBuilding& b : files.buildings)
+    for (const gis::GisBuilding& b : files.buildings) {
         out.push_back(b.footprint);
+        out.back().base = b.base;
+    }
     return out;
 }
 

@@ -25,15 +25,22 @@ const predict::Parameter& Declared(const char* name) {
     return predict::ParameterOf(predict::GnssAlgorithm(), name);
 }
 
-QString Required(const QCommandLineParser& p, const char* name, const char* what) {
-    if (!p.isSet(QString::fromLatin1(name)))
-        throw UsageError(QStringLiteral("--%1 %2 is required")
-                             .arg(QString::fromLatin1(name), QString::fromLatin1(what)));
-    return p.value(QString::fromLatin1(name));
+// The option's name as declared.
+QString Name(const char* declared) {
+    return QString::fromLatin1(Declared(declared).name);
+}
+
+QString Required(const QCommandLineParser& p, const char* declared) {
+    const predict::Parameter& d = Declared(declared);
+    const QString name = QString::fromLatin1(d.name);
+    if (!p.isSet(name))
+        throw UsageError(
+            QStringLiteral("--%1 %2 is required").arg(name, QString::fromLatin1(d.valueName)));
+    return p.value(name);
 }
 
 gnss::UtcSeconds ReadStart(const QCommandLineParser& p) {
-    const QString startText = Required(p, "start", "YYYY-MM-DDTHH:MM:SSZ");
+    const QString startText = Required(p, "start");
     static const QRegularExpression kStart(
         QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z$"));
     const QDateTime start = QDateTime::fromString(startText, Qt::ISODate);
@@ -45,10 +52,10 @@ gnss::UtcSeconds ReadStart(const QCommandLineParser& p) {
 
 int ReadStep(const QCommandLineParser& p) {
     bool ok = false;
-    const int step = Required(p, "step", "SECONDS").toInt(&ok);
+    const int step = Required(p, "step").toInt(&ok);
     if (!ok || step < Declared("step").min)
         throw UsageError(QStringLiteral("--step %1: expected whole seconds, at least %2")
-                             .arg(p.value(QStringLiteral("step")))
+                             .arg(p.value(Name("step")))
                              .arg(Declared("step").min));
     return step;
 }
@@ -57,22 +64,24 @@ predict::GnssRequest ReadRequest(const QCommandLineParser& p) {
     predict::GnssRequest r;
     gnss::PredictionSettings& s = r.settings;
     s = predict::DefaultGnssSettings();
-    std::tie(s.at.x, s.at.y) = ParsePair(Required(p, "at", "X,Y"), QStringLiteral("--at"));
-    std::tie(s.latitude, s.longitude) = ParseOrigin(Required(p, "origin", "LAT,LON"));
+    std::tie(s.at.x, s.at.y) = ParsePair(Required(p, "at"), "--" + Name("at"));
+    std::tie(s.latitude, s.longitude) = ParseOrigin(Required(p, "origin"));
     s.groundHeight = NumberOption(p, Declared("height"));
     s.antenna = NumberOption(p, predict::kAntennaHeight);
     // File names as the system's bytes: names that are not UTF-8 stay whole.
-    for (const QString& n : p.values(QStringLiteral("nav")))
+    for (const QString& n : p.values(Name("nav")))
         r.nav.push_back(PathBytes(n));
-    if (p.isSet(QStringLiteral("tle")))
-        r.tle = PathBytes(p.value(QStringLiteral("tle")));
-    if (r.nav.empty() == r.tle.empty())
+    for (const auto& [name, into] :
+         {std::pair{Declared("tle").name, &r.tle}, std::pair{Declared("almanac").name, &r.almanac}})
+        if (p.isSet(QString::fromLatin1(name)))
+            *into = PathBytes(p.value(QString::fromLatin1(name)));
+    if (predict::EphemerisSources(r) != 1)
         throw predict::Failure(predict::Error(predict::ErrorCode::NoEphemerisFiles));
     s.start = ReadStart(p);
-    s.hours = ParseNumber(Required(p, "hours", "H"), QStringLiteral("--hours"));
+    s.hours = ParseNumber(Required(p, "hours"), "--" + Name("hours"));
     s.step = ReadStep(p);
     s.mask = NumberOption(p, Declared("elevation-mask"));
-    s.systems = predict::ParseSystems(p.value(QStringLiteral("systems")).toStdString());
+    s.systems = predict::ParseSystems(p.value(Name("systems")).toStdString());
     predict::Validate(r);
     return r;
 }
@@ -132,7 +141,7 @@ int GnssCommand(const QStringList& args) {
     p.addOption({QStringLiteral("chart"),
                  QStringLiteral("satellites and PDOP over time (.png or .svg)"),
                  QStringLiteral("DOP.png|DOP.svg")});
-    if (!ParseCommandLine(p, args, 0, 1, {QStringLiteral("nav"), QStringLiteral("buildings")}))
+    if (!ParseCommandLine(p, args, 0, 1, {Name("nav"), Name("buildings")}))
         return 0;
     const bool withProject = !p.positionalArguments().isEmpty();
     CheckBuildingFileOptions(p, withProject);
@@ -157,12 +166,13 @@ int GnssCommand(const QStringList& args) {
     if (!run)
         throw predict::Failure(predict::Error(predict::ErrorCode::Cancelled));
     PrintWarnings(project.path, feedback);
-    QStringList inputs = p.values(QStringLiteral("nav"));
+    QStringList inputs = p.values(Name("nav"));
     inputs << files.files;
     if (withProject)
         inputs << project.path;
-    if (p.isSet(QStringLiteral("tle")))
-        inputs << p.value(QStringLiteral("tle"));
+    for (const char* name : {"tle", "almanac"})
+        if (p.isSet(QString::fromLatin1(Declared(name).name)))
+            inputs << p.value(QString::fromLatin1(Declared(name).name));
     WriteOutputs(Outputs(p, *run, withProject ? project.path : files.label), inputs);
     return 0;
 }

@@ -29,6 +29,10 @@ struct Footprint {
     Count roof = 0;           // index in the roof table
     std::vector<PlanXY> ring; // corners in file order, no closing repeat
     double height = 0;        // gFlatTopHeight, metres
+    // Where the prism starts above the ground (map data's min_height: a
+    // bridge, an overhang); 0 for traced buildings. Rays and sunlight pass
+    // beneath it.
+    double base = 0;
     RoofHeight heightState = RoofHeight::Measured;
     bool crossesItself = false; // see OutlineCrossesItself
 };

@@ -161,14 +161,18 @@ void CastShadows(SpanRows& rows, std::span<const Footprint> buildings, double pl
             continue;
         const double d = std::min(rise / tanE, cap);
         const PlanXY off{-d * ux, -d * uy};
-        rows.AddRing(f.ring, {0, 0});
+        // A prism on a base above the plane casts the footprint from its
+        // base's height on: the shadow starts that far from the footprint.
+        const double d0 = std::min(std::max(f.base - planeHeight, 0.0) / tanE, cap);
+        const PlanXY near{-d0 * ux, -d0 * uy};
+        rows.AddRing(f.ring, near);
         rows.AddRing(f.ring, off);
         const std::size_t n = f.ring.size();
         for (std::size_t i = 0; i < n; ++i) {
             const PlanXY& p = f.ring[i];
             const PlanXY& q = f.ring[(i + 1) % n];
-            rows.AddConvex(
-                {p, q, PlanXY{q.x + off.x, q.y + off.y}, PlanXY{p.x + off.x, p.y + off.y}});
+            rows.AddConvex({PlanXY{p.x + near.x, p.y + near.y}, PlanXY{q.x + near.x, q.y + near.y},
+                            PlanXY{q.x + off.x, q.y + off.y}, PlanXY{p.x + off.x, p.y + off.y}});
         }
     }
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shade-time maps: how long each point of a horizontal measuring plane lies
 // in the buildings' shadows over a period of one day. Every footprint is a
-// prism from the ground up to its height; only the part above the plane can
-// shade it. Plan positions are metres in the north-up plan frame (x east,
+// prism from its base (mostly the ground) up to its height; only the part
+// above the plane can shade it. Plan positions are metres in the north-up plan frame (x east,
 // y north), as the sky mask and the plan map use them.
 //
 // Cells: the grid's cell (i, j) stands for the point at its centre,

@@ -28,6 +28,12 @@ SkyScene::SkyScene(std::span<const Footprint> footprints, PlanXY receiver, doubl
         // A building no higher than the receiver never covers sky.
         if (!(rise > 0) || f.ring.size() < 3)
             continue;
+        // A base at or below the antenna leaves no sky open beneath: such a
+        // prism blocks as one standing on the ground.
+        const bool raised = f.base > antennaHeight;
+        if (raised)
+            raised_.push_back({{}, f.base - antennaHeight, rise});
+        std::vector<Edge>& edges = raised ? raised_.back().edges : edges_;
         const std::size_t n = f.ring.size();
         for (std::size_t i = 0; i < n; ++i) {
             Edge e;
@@ -48,7 +54,7 @@ SkyScene::SkyScene(std::span<const Footprint> footprints, PlanXY receiver, doubl
                 span = 360 - span;
             }
             e.spanDeg = span;
-            edges_.push_back(e);
+            edges.push_back(e);
         }
     }
 }
@@ -69,7 +75,7 @@ double SkyScene::EdgeSlope(const Edge& e, double ux, double uy) {
     return e.rise / t;
 }
 
-double SkyScene::ElevationAt(double azimuthDeg) const {
+double SkyScene::GroundedElevationAt(double azimuthDeg) const {
     const double az = azimuthDeg * kDegToRad;
     const double ux = std::sin(az), uy = std::cos(az);
     double best = 0;
@@ -79,6 +85,52 @@ double SkyScene::ElevationAt(double azimuthDeg) const {
             best = std::max(best, EdgeSlope(e, ux, uy));
     }
     return std::atan(best) * kRadToDeg;
+}
+
+double SkyScene::ElevationAt(double azimuthDeg) const {
+    double best = GroundedElevationAt(azimuthDeg);
+    const double az = azimuthDeg * kDegToRad;
+    const double ux = std::sin(az), uy = std::cos(az);
+    for (const Raised& r : raised_)
+        for (const Edge& e : r.edges)
+            if (std::fmod(azimuthDeg - e.fromDeg + 720, 360) <= e.spanDeg + 1e-9)
+                best = std::max(best, std::atan(EdgeSlope(e, ux, uy)) * kRadToDeg);
+    return best;
+}
+
+bool SkyScene::RaisedBlocks(double azimuthDeg, double elevationDeg) const {
+    if (raised_.empty() || !(elevationDeg >= 0))
+        return false;
+    const double az = azimuthDeg * kDegToRad;
+    const double ux = std::sin(az), uy = std::cos(az);
+    const double slope = std::tan(elevationDeg * kDegToRad);
+    std::vector<double> cuts;
+    for (const Raised& r : raised_) {
+        // The distances at which the ray crosses the outline; the receiver
+        // stands outside, so it is inside between the first and second,
+        // third and fourth, ...
+        cuts.clear();
+        for (const Edge& e : r.edges) {
+            if (std::fmod(azimuthDeg - e.fromDeg + 720, 360) > e.spanDeg + 1e-9)
+                continue;
+            const double dx = e.bx - e.ax, dy = e.by - e.ay;
+            const double den = ux * dy - uy * dx;
+            if (den == 0)
+                continue;
+            const double s = -(ux * e.ay - uy * e.ax) / den;
+            // Half-open, so that a ray through a corner counts it once.
+            if (s < 0 || s >= 1)
+                continue;
+            const double t = (e.ax + s * dx) * ux + (e.ay + s * dy) * uy;
+            if (t > 0)
+                cuts.push_back(t);
+        }
+        std::sort(cuts.begin(), cuts.end());
+        for (std::size_t i = 0; i + 1 < cuts.size(); i += 2)
+            if (cuts[i] * slope < r.rise && cuts[i + 1] * slope > r.low)
+                return true;
+    }
+    return false;
 }
 
 std::vector<double> SkyScene::Mask(double stepDeg) const {
@@ -123,7 +175,7 @@ SunDay SunOverDay(const SkyScene& scene, const SunClock& date, const SunSite& si
         if (!(a.elevation() > 0))
             continue;
         SunMinute s{c.hours, a.azimuth, a.elevation(), false};
-        s.blocked = a.elevation() <= scene.ElevationAt(a.azimuth);
+        s.blocked = scene.Covers(a.azimuth, a.elevation());
         ++(s.blocked ? day.blockedMinutes : day.directMinutes);
         day.minutes.push_back(s);
     }

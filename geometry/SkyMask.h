@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How much sky a receiver sees among the buildings: every footprint is a
-// prism standing on flat ground up to its height, and the receiver looks
+// prism on flat ground from its base (mostly the ground itself) up to its
+// height, and the receiver looks
 // from a point of the north-up plan frame at some height above the ground.
 // Azimuths are degrees clockwise from true north, elevations degrees above
 // the receiver's horizontal.
@@ -24,8 +25,16 @@ class SkyScene {
     SkyScene(std::span<const Footprint> footprints, PlanXY receiver, double antennaHeight);
 
     // The highest elevation that a building covers along the azimuth; 0 where
-    // none rises above the receiver's horizontal.
+    // none rises above the receiver's horizontal. A building on a base may
+    // leave sky open below it: Blocks tells.
     double ElevationAt(double azimuthDeg) const;
+
+    // Blocks, the line of the buildings' top itself included: the sun's
+    // test, whose centre on that line counts as hidden.
+    bool Covers(double azimuthDeg, double elevationDeg) const {
+        return elevationDeg <= GroundedElevationAt(azimuthDeg) ||
+               RaisedBlocks(azimuthDeg, elevationDeg);
+    }
 
     // ElevationAt for the azimuths 0, step, 2 step, ... below 360; empty
     // unless the step divides 360.
@@ -35,10 +44,17 @@ class SkyScene {
     // buildings' top there: the one test of a blocked line of sight, used
     // for the satellites' states and for the plotted mask alike.
     bool Blocks(double azimuthDeg, double elevationDeg) const {
-        return elevationDeg < 90 && elevationDeg < ElevationAt(azimuthDeg);
+        return elevationDeg < 90 && (elevationDeg < GroundedElevationAt(azimuthDeg) ||
+                                     RaisedBlocks(azimuthDeg, elevationDeg));
     }
 
   private:
+    double GroundedElevationAt(double azimuthDeg) const;
+    // A ray climbing from the receiver is inside a prism on a base between
+    // two crossings of its outline; it is blocked where its height there
+    // meets the span from base to roof.
+    bool RaisedBlocks(double azimuthDeg, double elevationDeg) const;
+
     struct Edge {
         double ax, ay, bx, by;   // ends relative to the receiver, metres
         double rise;             // height of the wall top above the receiver
@@ -48,7 +64,12 @@ class SkyScene {
     // (ux, uy) = (sin, cos) of an azimuth; 0 when the ray misses the edge.
     static double EdgeSlope(const Edge& e, double ux, double uy);
 
-    std::vector<Edge> edges_;
+    std::vector<Edge> edges_; // of prisms standing on the ground
+    struct Raised {
+        std::vector<Edge> edges;
+        double low = 0, rise = 0; // base and roof above the receiver
+    };
+    std::vector<Raised> raised_;
 };
 
 // The sun over one local day, minute by minute (sampled at the middle of

@@ -345,6 +345,8 @@ bool Reader::Layer(OGRLayer& layer, bool osm, bool nameLayer, GdalMessages& mess
             const OGRLinearRing* ring = parts[k]->getExteriorRing();
             if (!ring)
                 continue;
+            if (parts[k]->getNumInteriorRings() > 0 && out_.filledCount++ < kListed)
+                out_.filled.push_back(part);
             std::vector<double> xs(ring->getNumPoints()), ys(ring->getNumPoints());
             for (int i = 0; i < ring->getNumPoints(); ++i)
                 xs[i] = ring->getX(i), ys[i] = ring->getY(i);

@@ -54,6 +54,13 @@ struct GisRead {
     // "FEATURE: REASON".
     std::vector<std::string> problems;
     std::size_t polygonFeatures = 0; // polygon features met in the box
+    // Polygons with inner rings (courtyards), read as their outer ring:
+    // how many, and the first hundred by name. From a point outside the
+    // outer ring nothing changes (a line of sight or a shadow reaching a
+    // courtyard crosses the outer walls first); points in a courtyard count
+    // as inside the building.
+    std::size_t filledCount = 0;
+    std::vector<std::string> filled;
 };
 
 // The one heights read from text: a decimal number of metres, optionally

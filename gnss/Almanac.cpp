@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <numbers>
 #include <sstream>
@@ -17,7 +16,6 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kGm = 3.986005e14;         // m^3/s^2, IS-GPS-200
 constexpr double kOmegaE = 7.2921151467e-5; // rad/s
-constexpr std::size_t kMaxBytes = 4u << 20; // an almanac of every system is a few tens of kB
 
 std::string Where(const std::string& file, int line) {
     return file + ": line " + std::to_string(line) + ": ";
@@ -260,14 +258,10 @@ std::vector<AlmanacEntry> ParseSem(const std::string& text, const std::string& f
 }
 
 std::vector<AlmanacEntry> ReadAlmanac(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw InputError(file + ": cannot read the file");
-    std::string text(kMaxBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxBytes)
-        throw InputError(file + ": too large for an almanac");
+    return ParseAlmanac(ReadInputFile(file, kMaxAlmanacBytes), file);
+}
+
+std::vector<AlmanacEntry> ParseAlmanac(const std::string& text, const std::string& file) {
     if (text.find('\0') != std::string::npos)
         throw InputError(file + ": not a text file");
     const std::string first = Trim(text.substr(0, text.find('\n')));

@@ -33,8 +33,11 @@ struct AlmanacEntry {
 };
 
 // Reads a YUMA or a SEM almanac (told apart by their first line); throws
-// InputError naming the file and line on anything that is not one.
+// InputError naming the file and line on anything that is not one. Files as
+// the ephemerides' (ReadInputFile): regular files only, size capped.
 std::vector<AlmanacEntry> ReadAlmanac(const std::string& file);
+// The same from the file's bytes.
+std::vector<AlmanacEntry> ParseAlmanac(const std::string& text, const std::string& file);
 std::vector<AlmanacEntry> ParseYuma(const std::string& text, const std::string& file);
 std::vector<AlmanacEntry> ParseSem(const std::string& text, const std::string& file);
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -22,6 +23,7 @@
 #include <system_error>
 
 #include "data/SafeFile.h"
+#include "gnss/Almanac.h"
 #include "gnss/Rtklib.h"
 #include "gnss/SatelliteNames.h"
 #include "gnss/Sgp4.h"
@@ -316,6 +318,10 @@ std::optional<UtcSeconds> TleEpoch(const std::string& line1) {
 
 } // namespace
 
+std::string ReadInputFile(const std::string& file, std::size_t cap) {
+    return ReadInput(file, cap);
+}
+
 double GpsMinusUtc(UtcSeconds utc) {
     const gtime_t t{static_cast<std::time_t>(utc), 0};
     return rtk::timediff(rtk::utc2gpst(t), t);
@@ -333,6 +339,12 @@ struct Ephemerides::Impl {
     std::multimap<std::string, UtcSeconds> tleEpochs; // by catalog number
     std::multimap<std::string, Sgp4> tleModels;       // by catalog number
     bool isTle = false;
+    // Almanac: one entry a satellite, its full reference week beside it;
+    // Satellite::number is the index.
+    std::vector<AlmanacEntry> almanac;
+    std::vector<int> almanacWeeks;
+    std::vector<Satellite> almanacSatellites;
+    bool isAlmanac = false;
 
     ~Impl() {
         void** data = reinterpret_cast<void**>(static_cast<char*>(tle.p) + 8);
@@ -463,10 +475,59 @@ Ephemerides Ephemerides::FromTleText(const std::string& file, const std::string&
     return Ephemerides(std::move(impl));
 }
 
+Ephemerides Ephemerides::FromAlmanac(const std::string& file, UtcSeconds near) {
+    return FromAlmanacText(file, ReadInput(file, kMaxAlmanacBytes), near);
+}
+
+Ephemerides Ephemerides::FromAlmanacText(const std::string& file, const std::string& text,
+                                         UtcSeconds near) {
+    CheckText(file, text, kMaxNavLine, "GPS almanac");
+    const std::vector<AlmanacEntry> entries = ParseAlmanac(text, file);
+    auto impl = std::make_unique<Impl>();
+    impl->isAlmanac = true;
+    const GpsSeconds nearGps = static_cast<double>(near - kGpsEpochUnix) + GpsMinusUtc(near);
+    const auto reference = [](const AlmanacEntry& a, int week) {
+        return week * kSecondsPerWeek + a.toa;
+    };
+    std::map<std::pair<char, int>, std::size_t> bySatellite;
+    for (const AlmanacEntry& a : entries) {
+        const int week = ResolveWeek(a.week, a.toa, nearGps);
+        const auto [it, added] = bySatellite.try_emplace({a.system, a.prn}, impl->almanac.size());
+        if (added) {
+            impl->almanac.push_back(a);
+            impl->almanacWeeks.push_back(week);
+            continue;
+        }
+        const std::size_t i = it->second;
+        if (std::fabs(reference(a, week) - nearGps) <
+            std::fabs(reference(impl->almanac[i], impl->almanacWeeks[i]) - nearGps)) {
+            impl->almanac[i] = a;
+            impl->almanacWeeks[i] = week;
+        }
+    }
+    for (std::size_t i = 0; i < impl->almanac.size(); ++i) {
+        const AlmanacEntry& a = impl->almanac[i];
+        Satellite s;
+        char id[8];
+        std::snprintf(id, sizeof id, "%c%02d", a.system, a.prn);
+        s.id = id;
+        s.system = a.system;
+        s.number = static_cast<int>(i);
+        impl->almanacSatellites.push_back(s);
+    }
+    return Ephemerides(std::move(impl));
+}
+
+bool Ephemerides::IsAlmanac() const {
+    return impl_->isAlmanac;
+}
+
 std::vector<Satellite> Ephemerides::SatellitesDuring(UtcSeconds from, UtcSeconds to, int step,
                                                      double sample) const {
     if (impl_->isTle)
         return impl_->tleSatellites;
+    if (impl_->isAlmanac)
+        return impl_->almanacSatellites;
     std::vector<Satellite> out;
     const std::vector<gtime_t> times = Samples(from, to, step, sample);
     const int last = MaxSatelliteNumber();
@@ -514,6 +575,21 @@ std::vector<std::string> Ephemerides::FilesCoveringNone(UtcSeconds from, UtcSeco
 
 Ephemerides::Fix Ephemerides::Position(const Satellite& s, std::int64_t gpst, double fraction,
                                        double rs[3]) const {
+    if (impl_->isAlmanac) {
+        if (s.number < 0 || static_cast<std::size_t>(s.number) >= impl_->almanac.size())
+            return Fix::NoEphemeris;
+        const auto i = static_cast<std::size_t>(s.number);
+        const AlmanacEntry& a = impl_->almanac[i];
+        double out[3];
+        AlmanacPosition(a, impl_->almanacWeeks[i],
+                        static_cast<double>(gpst - kGpsEpochUnix) + fraction, out);
+        if (!AtOrbitDistance(out))
+            return Fix::NoEphemeris;
+        if (a.health != 0)
+            return Fix::Unhealthy;
+        std::copy(out, out + 3, rs);
+        return Fix::Position;
+    }
     if (!impl_->isTle)
         return BroadcastFix(*impl_->all, s.number, s.system, Gpst(gpst, fraction), rs);
     // SGP4/SDP4 with the deep-space terms (RTKLIB's propagator has the
@@ -536,6 +612,19 @@ Ephemerides::Fix Ephemerides::Position(const Satellite& s, std::int64_t gpst, do
 std::vector<std::string> Ephemerides::ElementsFarFrom(UtcSeconds from, UtcSeconds to,
                                                       double days) const {
     std::vector<std::string> out;
+    if (impl_->isAlmanac) {
+        // The reference time in UTC, near enough for a count of days.
+        for (std::size_t i = 0; i < impl_->almanac.size(); ++i) {
+            const double ref = impl_->almanacWeeks[i] * kSecondsPerWeek + impl_->almanac[i].toa +
+                               static_cast<double>(kGpsEpochUnix);
+            const double away = ref < static_cast<double>(from) ? static_cast<double>(from) - ref
+                                : ref > static_cast<double>(to) ? ref - static_cast<double>(to)
+                                                                : 0.0;
+            if (away > days * 86400)
+                out.push_back(impl_->almanacSatellites[i].id);
+        }
+        return out;
+    }
     for (const Satellite& s : impl_->tleSatellites) {
         double nearest = std::numeric_limits<double>::infinity();
         const auto [first, last] = impl_->tleEpochs.equal_range(s.catalog);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Satellite orbits for a period: broadcast ephemerides from RINEX navigation
-// files (GPS, GLONASS, Galileo, BeiDou, QZSS) or a set of two-line elements.
+// files (GPS, GLONASS, Galileo, BeiDou, QZSS), a set of two-line elements or
+// a GPS/QZSS almanac (YUMA or SEM).
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,8 @@ struct Satellite {
 // broadcast ephemerides is a few megabytes, a full TLE catalogue about five.
 inline constexpr std::size_t kMaxNavBytes = 64u << 20;
 inline constexpr std::size_t kMaxTleBytes = 16u << 20;
+// An almanac of every GPS and QZSS satellite is a few tens of kilobytes.
+inline constexpr std::size_t kMaxAlmanacBytes = 4u << 20;
 // RINEX lines have 80 columns and TLE rows 69 (names 24): longer lines mean
 // another kind of file.
 inline constexpr std::size_t kMaxNavLine = 256;
@@ -45,6 +48,11 @@ inline constexpr std::size_t kMaxTleLine = 128;
 // a few times the geostationary radius.
 inline constexpr double kMinOrbitRadius = 6.5e6;
 inline constexpr double kMaxOrbitRadius = 1.5e8;
+
+// The bytes of a file the user named: a regular file only (a pipe, a device
+// or a folder is refused without blocking), at most `cap` bytes; throws
+// InputError naming the file.
+std::string ReadInputFile(const std::string& file, std::size_t cap);
 
 class Ephemerides {
   public:
@@ -56,6 +64,13 @@ class Ephemerides {
     // Reads a TLE set (two- or three-line format); a broken row or an epoch
     // that is no date throws. Files as for FromNav, up to kMaxTleBytes.
     static Ephemerides FromTle(const std::string& file);
+    // Reads a YUMA or SEM almanac (files as for FromNav, up to
+    // kMaxAlmanacBytes). Its weeks, given modulo 1024, are taken nearest
+    // `near` (the period's middle); of several entries of one satellite the
+    // one whose reference time lies nearest `near` is kept.
+    static Ephemerides FromAlmanac(const std::string& file, UtcSeconds near);
+    static Ephemerides FromAlmanacText(const std::string& name, const std::string& text,
+                                       UtcSeconds near);
     // The same from a file's bytes; `name` is the file named in messages.
     static Ephemerides FromNavText(const std::vector<std::pair<std::string, std::string>>& files);
     static Ephemerides FromTleText(const std::string& name, const std::string& text);
@@ -75,7 +90,8 @@ class Ephemerides {
     std::vector<std::string> FilesCoveringNone(UtcSeconds from, UtcSeconds to, int step,
                                                double sample = 600) const;
     // The ids of the TLE satellites whose elements nearest the period lie
-    // more than `days` from it: SGP4 drifts by kilometres a day. Empty for
+    // more than `days` from it: SGP4 drifts by kilometres a day; for an
+    // almanac, the satellites whose reference time does. Empty for
     // broadcast ephemerides, which are only used within their validity.
     std::vector<std::string> ElementsFarFrom(UtcSeconds from, UtcSeconds to, double days) const;
 
@@ -86,6 +102,8 @@ class Ephemerides {
     // ephemeris, a failed propagation) is no ephemeris.
     enum class Fix { Position, NoEphemeris, Unhealthy };
     Fix Position(const Satellite& s, std::int64_t gpst, double fraction, double rs[3]) const;
+
+    bool IsAlmanac() const;
 
   private:
     struct Impl;

@@ -2,6 +2,7 @@
 #include "gnss/Prediction.h"
 
 #include "geometry/SkyMask.h"
+#include "gnss/Reflections.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +44,15 @@ UtcSeconds LastEpoch(const PredictionSettings& s) {
            static_cast<UtcSeconds>(n > 0 ? (n - 1) * static_cast<std::size_t>(s.step) : 0);
 }
 
+Sight SightOf(const SkyScene& scene, std::span<const Footprint> prisms, PlanXY at, double antenna,
+              Direction d) {
+    if (!scene.Blocks(d.azimuth, d.elevation))
+        return {SkyState::Visible, 0};
+    if (const std::optional<Reflection> r = ShortestReflection(prisms, at, antenna, d))
+        return {SkyState::Reflected, r->extraPath};
+    return {SkyState::Blocked, 0};
+}
+
 Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
                    const PredictionSettings& s,
                    const std::function<bool(std::size_t, std::size_t)>& progress) {
@@ -78,7 +88,7 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
     std::vector<std::vector<Hidden>> below(p.satellites.size());
     constexpr double kGm = 3.986004418e14;
     p.epochs.reserve(total);
-    std::vector<Direction> open, seen;
+    std::vector<Direction> open, seen, heard;
     for (std::size_t k = 0; k < total; ++k) {
         if (progress && k % 64 == 0 && !progress(k, total)) {
             p.cancelled = true;
@@ -89,6 +99,7 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
         const std::int64_t gpst = e.utc + static_cast<std::int64_t>(GpsMinusUtc(e.utc));
         open.clear();
         seen.clear();
+        heard.clear();
         for (std::size_t i = 0; i < p.satellites.size(); ++i) {
             const Satellite& sat = p.satellites[i];
             Track& track = tracks[i];
@@ -132,18 +143,22 @@ Prediction Predict(const Ephemerides& orbits, std::span<const Footprint> prisms,
             if (d->elevation >= s.mask) {
                 open.push_back(*d);
                 ++e.aboveMask;
-                if (scene.Blocks(d->azimuth, d->elevation)) {
-                    v.state = SkyState::Blocked;
-                } else {
-                    v.state = SkyState::Visible;
+                const Sight sight = SightOf(scene, prisms, s.at, s.antenna, *d);
+                v.state = sight.state;
+                v.extraPath = sight.extraPath;
+                if (sight.state == SkyState::Visible) {
                     seen.push_back(*d);
                     ++e.visible;
                 }
+                if (sight.state != SkyState::Blocked)
+                    heard.push_back(*d);
+                e.reflected += sight.state == SkyState::Reflected;
             }
             e.satellites.push_back(v);
         }
         e.open = DopsOf(open, s.mask);
         e.withBuildings = DopsOf(seen, s.mask);
+        e.withReflected = DopsOf(heard, s.mask);
         p.epochs.push_back(std::move(e));
     }
     // A satellite without an ephemeris is missing only where it might have
@@ -175,7 +190,8 @@ Summary Summarise(const Prediction& p, int step) {
     if (s.epochs == 0)
         return s;
     std::size_t goodOpen = 0, goodWith = 0, runOpen = 0, runWith = 0, maxOpen = 0, maxWith = 0;
-    double above = 0, visible = 0;
+    std::size_t goodReflected = 0, reflectedInUse = 0;
+    double above = 0, visible = 0, reflected = 0;
     for (const EpochSky& e : p.epochs) {
         if (!e.missing.empty()) {
             // Unknown: neither a position nor a gap; a stretch ends here.
@@ -185,8 +201,12 @@ Summary Summarise(const Prediction& p, int step) {
         }
         const bool o = GivesPosition(e.open, e.aboveMask);
         const bool w = GivesPosition(e.withBuildings, e.visible);
+        const bool h = GivesPosition(e.withReflected, e.visible + e.reflected);
         goodOpen += o;
         goodWith += w;
+        goodReflected += h;
+        reflectedInUse += h && e.reflected > 0;
+        reflected += e.reflected;
         runOpen = o ? 0 : runOpen + 1;
         runWith = w ? 0 : runWith + 1;
         maxOpen = std::max(maxOpen, runOpen);
@@ -201,6 +221,9 @@ Summary Summarise(const Prediction& p, int step) {
     s.shareWithBuildings = static_cast<double>(goodWith) / n;
     s.meanAboveMask = above / n;
     s.meanVisible = visible / n;
+    s.shareWithReflected = static_cast<double>(goodReflected) / n;
+    s.shareReflectedInUse = static_cast<double>(reflectedInUse) / n;
+    s.meanReflected = reflected / n;
     s.longestGapOpen = static_cast<double>(maxOpen) * step;
     s.longestGapWithBuildings = static_cast<double>(maxWith) * step;
     return s;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Satellites over a period, epoch by epoch: above the elevation mask, and
-// visible or blocked among the buildings, with the dilutions of precision of
-// the open sky and of the sky the buildings leave.
+// visible, reflected (blocked, but reaching the receiver off a wall) or
+// blocked among the buildings, with the dilutions of precision of the open
+// sky, of the sky the buildings leave, and of that sky with the reflected
+// signals counted.
 #pragma once
 
 #include <functional>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/SkyMask.h"
 #include "gnss/Ephemerides.h"
 #include "gnss/Sky.h"
 
@@ -27,19 +30,24 @@ struct PredictionSettings {
     std::string systems = "GRECJ"; // letters of the systems counted
 };
 
-enum class SkyState { Visible, Blocked, BelowMask };
+// Reflected: the direct line is blocked, but a single specular reflection
+// off a building's vertical face reaches the receiver (a signal a receiver
+// tracks with a range that is too long).
+enum class SkyState { Visible, Blocked, BelowMask, Reflected };
 
 struct SatelliteSky {
     std::size_t satellite = 0; // index into Prediction::satellites
     Direction direction;
     SkyState state = SkyState::BelowMask;
+    double extraPath = 0; // metres, the shortest reflection's (Reflected only)
 };
 
 struct EpochSky {
     UtcSeconds utc = 0;
     std::vector<SatelliteSky> satellites; // those above the horizon
-    int aboveMask = 0, visible = 0;
-    std::optional<Dops> open, withBuildings;
+    int aboveMask = 0, visible = 0, reflected = 0;
+    // withReflected: the visible and the reflected satellites together.
+    std::optional<Dops> open, withBuildings, withReflected;
     // Satellites of the set with no valid ephemeris at this epoch: their
     // place is unknown, so the counts may be short.
     std::vector<std::size_t> missing;
@@ -51,6 +59,17 @@ struct Prediction {
     std::vector<EpochSky> epochs;
     bool cancelled = false;
 };
+
+// What a satellite above the mask in direction `d` is to the receiver of
+// the settings among the prisms: Visible when the scene (built for that
+// receiver) does not block it, else Reflected with the shortest single
+// reflection's extra path where there is one, else Blocked.
+struct Sight {
+    SkyState state = SkyState::Visible;
+    double extraPath = 0;
+};
+Sight SightOf(const SkyScene& scene, std::span<const Footprint> prisms, PlanXY at, double antenna,
+              Direction d);
 
 // A day at one-second steps is the most one run computes.
 inline constexpr std::size_t kMaxEpochs = 86401;
@@ -87,6 +106,11 @@ struct Summary {
     double meanAboveMask = 0, meanVisible = 0;
     double longestGapOpen = 0, longestGapWithBuildings = 0; // seconds without a position
     std::size_t incompleteEpochs = 0;
+    // With the reflected satellites counted: the share of epochs giving a
+    // position, and the share of epochs whose position uses at least one
+    // reflected satellite (a fix whose ranges are metres too long).
+    double shareWithReflected = 0, shareReflectedInUse = 0;
+    double meanReflected = 0;
 };
 Summary Summarise(const Prediction& p, int step);
 

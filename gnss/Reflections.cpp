@@ -15,6 +15,7 @@ constexpr double kDeg = std::numbers::pi / 180;
 // Points closer than this (metres along a leg) to the bounce count as the
 // bounce itself, not as crossing the face it lies on.
 constexpr double kTouch = 1e-6;
+constexpr double kUnboundedHeight = std::numeric_limits<double>::infinity();
 
 struct Point3 {
     double x, y, z;
@@ -24,7 +25,8 @@ struct Point3 {
 // t = 1 for a segment, without end for a ray -- while climbing `rise`
 // metres per unit t, crosses a wall of a prism below its roof. The legs
 // start and end outside every prism (the receiver in the open, the bounce
-// on a face), so a leg inside a prism must have gone through a wall.
+// on a face), so a leg inside a prism must have gone through a wall (between
+// its base and its roof).
 bool LegBlocked(std::span<const Footprint> prisms, Point3 from, double dx, double dy, double rise,
                 double tMax, double tTouch) {
     for (const Footprint& f : prisms) {
@@ -32,6 +34,13 @@ bool LegBlocked(std::span<const Footprint> prisms, Point3 from, double dx, doubl
         // (rays climb: their lowest point is where they start).
         const double lowest = std::isfinite(tMax) ? std::min(from.z, from.z + rise * tMax) : from.z;
         if (f.height <= lowest)
+            continue;
+        // Nor one that stays below its base. A leg crosses the base's plane
+        // once at most, so one that goes in or out through the underside
+        // also crosses a wall between base and roof.
+        const double highest =
+            std::isfinite(tMax) ? std::max(from.z, from.z + rise * tMax) : kUnboundedHeight;
+        if (f.base > 0 && highest < f.base)
             continue;
         const std::size_t n = f.ring.size();
         for (std::size_t i = 0; i < n; ++i) {
@@ -43,7 +52,8 @@ bool LegBlocked(std::span<const Footprint> prisms, Point3 from, double dx, doubl
                 continue; // parallel: a leg along a wall touches it without passing it
             const double t = (ax * ey - ay * ex) / den;
             const double s = (ax * dy - ay * dx) / den;
-            if (t > tTouch && t < tMax - tTouch && s >= 0 && s <= 1 && from.z + rise * t < f.height)
+            const double z = from.z + rise * t;
+            if (t > tTouch && t < tMax - tTouch && s >= 0 && s <= 1 && z < f.height && z >= f.base)
                 return true;
         }
     }
@@ -87,7 +97,7 @@ std::vector<Reflection> SpecularReflections(std::span<const Footprint> prisms, P
             const PlanXY bounce{imx + s * ux, imy + s * uy};
             const double h = antenna + s * se;
             const double along = ((bounce.x - a.x) * ex + (bounce.y - a.y) * ey) / (len * len);
-            if (along < 0 || along > 1 || h < 0 || h > f.height)
+            if (along < 0 || along > 1 || h < f.base || h > f.height)
                 continue;
             // Leg to the receiver, then leg to the satellite.
             const Point3 from{bounce.x, bounce.y, h};

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Signals that reach the receiver after one specular reflection off a
 // building's vertical face: the receiver mirrored in the face's plane, the
-// bounce point on the face between the ground and the roof, both legs (face
+// bounce point on the face between its base and the roof, both legs (face
 // to receiver, face to satellite) clear of every building. Ground
 // reflections and diffraction are not modelled.
 #pragma once

@@ -36,6 +36,8 @@ const char* StateName(SkyState s) {
         return "blocked";
     case SkyState::BelowMask:
         return "below_mask";
+    case SkyState::Reflected:
+        return "reflected";
     }
     return "";
 }
@@ -71,6 +73,17 @@ QStringList MissingIds(const Prediction& p, const EpochSky& e) {
     return ids;
 }
 
+// "G05 +12.3 m, R12 +4.0 m": the reflected satellites with their extra
+// paths.
+QStringList ReflectedList(const Prediction& p, const EpochSky& e) {
+    QStringList out;
+    for (const gnss::SatelliteSky& v : e.satellites)
+        if (v.state == SkyState::Reflected)
+            out << QString::fromStdString(p.satellites[v.satellite].id) + QStringLiteral(" +") +
+                       Fixed(v.extraPath, 1) + QStringLiteral(" m");
+    return out;
+}
+
 QByteArray TextOf(const predict::GnssRun& r, const QString& file) {
     const gnss::PredictionSettings& s = r.settings;
     const gnss::Receiver& rx = r.prediction.receiver;
@@ -90,6 +103,11 @@ QByteArray TextOf(const predict::GnssRun& r, const QString& file) {
                    .arg(Dop(e.open), 9)
                    .arg(Dop(e.withBuildings), 14)
                    .toUtf8();
+        if (e.reflected > 0)
+            out += QStringLiteral(" reflected: %1; pdop with reflected %2")
+                       .arg(ReflectedList(r.prediction, e).join(QStringLiteral(", ")),
+                            Dop(e.withReflected))
+                       .toUtf8();
         if (!e.missing.empty())
             out += " no ephemeris: " + MissingIds(r.prediction, e).join(u' ').toUtf8();
         out += "\n";
@@ -113,6 +131,12 @@ QByteArray TextOf(const predict::GnssRun& r, const QString& file) {
         QStringLiteral("longest stretch without a position: open sky %1, among the buildings %2\n")
             .arg(Minutes(m.longestGapOpen), Minutes(m.longestGapWithBuildings))
             .toUtf8();
+    out += QStringLiteral("reflected signals (direct line blocked, one reflection off a wall): "
+                          "mean %1 satellites; epochs with a position counting them %2, "
+                          "with a reflected satellite in use %3\n")
+               .arg(Fixed(m.meanReflected, 2), Percent(m.shareWithReflected),
+                    Percent(m.shareReflectedInUse))
+               .toUtf8();
     if (!r.buildings.unmeasured.empty())
         out += QStringLiteral("roofs left out, no measured height: %1\n")
                    .arg(RoofList(r.buildings.unmeasured))
@@ -132,16 +156,21 @@ QByteArray JsonOf(const predict::GnssRun& r) {
     nlohmann::ordered_json epochs = nlohmann::ordered_json::array();
     for (const EpochSky& e : p.epochs) {
         nlohmann::ordered_json sats = nlohmann::ordered_json::array();
-        for (const gnss::SatelliteSky& v : e.satellites)
-            sats.push_back({{"id", p.satellites[v.satellite].id},
-                            {"azimuth", Rounded(v.direction.azimuth, 1e4)},
-                            {"elevation", Rounded(v.direction.elevation, 1e4)},
-                            {"state", StateName(v.state)}});
+        for (const gnss::SatelliteSky& v : e.satellites) {
+            nlohmann::ordered_json sat = {{"id", p.satellites[v.satellite].id},
+                                          {"azimuth", Rounded(v.direction.azimuth, 1e4)},
+                                          {"elevation", Rounded(v.direction.elevation, 1e4)},
+                                          {"state", StateName(v.state)}};
+            if (v.state == SkyState::Reflected)
+                sat["extra_path_m"] = Rounded(v.extraPath, 1e3);
+            sats.push_back(std::move(sat));
+        }
         nlohmann::ordered_json epoch;
         epoch["time"] = plots::UtcText(e.utc).toStdString();
         epoch["satellites"] = std::move(sats);
         epoch["open"] = DopJson(e.aboveMask, e.open);
         epoch["with_buildings"] = DopJson(e.visible, e.withBuildings);
+        epoch["with_reflected"] = DopJson(e.visible + e.reflected, e.withReflected);
         if (!e.missing.empty()) {
             nlohmann::ordered_json missing = nlohmann::ordered_json::array();
             for (const QString& id : MissingIds(p, e))
@@ -163,9 +192,22 @@ QByteArray JsonOf(const predict::GnssRun& r) {
                     {"mean_visible", Rounded(m.meanVisible, 1e3)},
                     {"longest_gap_open_seconds", m.longestGapOpen},
                     {"longest_gap_with_buildings_seconds", m.longestGapWithBuildings},
+                    {"mean_reflected", Rounded(m.meanReflected, 1e3)},
+                    {"share_with_reflected", Rounded(m.shareWithReflected, 1e4)},
+                    {"share_reflected_in_use", Rounded(m.shareReflectedInUse, 1e4)},
                     {"roofs_without_height", std::move(roofs)},
                     {"incomplete_epochs", m.incompleteEpochs}};
     return QByteArray::fromStdString(j.dump(1)) + "\n";
+}
+
+// "G05:12.345 R12:4.000": each reflected satellite and its extra path.
+QString ReflectedPaths(const Prediction& p, const EpochSky& e) {
+    QStringList out;
+    for (const gnss::SatelliteSky& v : e.satellites)
+        if (v.state == SkyState::Reflected)
+            out << QString::fromStdString(p.satellites[v.satellite].id) + u':' +
+                       QString::number(v.extraPath, 'f', 3);
+    return out.join(u' ');
 }
 
 QString CsvDop(const std::optional<gnss::Dops>& d, double gnss::Dops::*field) {
@@ -196,7 +238,9 @@ QByteArray GnssJson(const predict::GnssRun& r) {
 
 QByteArray GnssCsv(const predict::GnssRun& r) {
     QByteArray out = "time_utc,above_mask,visible,gdop_open,pdop_open,hdop_open,vdop_open,"
-                     "gdop_buildings,pdop_buildings,hdop_buildings,vdop_buildings,no_ephemeris\r\n";
+                     "gdop_buildings,pdop_buildings,hdop_buildings,vdop_buildings,no_ephemeris,"
+                     "reflected,gdop_with_reflected,pdop_with_reflected,hdop_with_reflected,"
+                     "vdop_with_reflected,reflected_extra_path_m\r\n";
     using D = gnss::Dops;
     for (const gnss::EpochSky& e : r.prediction.epochs) {
         const QStringList missing = MissingIds(r.prediction, e);
@@ -211,7 +255,13 @@ QByteArray GnssCsv(const predict::GnssRun& r) {
                            CsvDop(e.withBuildings, &D::pdop),
                            CsvDop(e.withBuildings, &D::hdop),
                            CsvDop(e.withBuildings, &D::vdop),
-                           missing.join(u' ')}
+                           missing.join(u' '),
+                           QString::number(e.reflected),
+                           CsvDop(e.withReflected, &D::gdop),
+                           CsvDop(e.withReflected, &D::pdop),
+                           CsvDop(e.withReflected, &D::hdop),
+                           CsvDop(e.withReflected, &D::vdop),
+                           ReflectedPaths(r.prediction, e)}
                    .join(u',')
                    .toUtf8() +
                "\r\n";

@@ -51,9 +51,10 @@ SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
                 t.colour = SystemColour(p.satellites[v.satellite].system);
             }
             using P = SkyTrackPoint;
-            const P::State state = v.state == SkyState::Visible   ? P::State::Visible
-                                   : v.state == SkyState::Blocked ? P::State::Blocked
-                                                                  : P::State::BelowMask;
+            const P::State state = v.state == SkyState::Visible     ? P::State::Visible
+                                   : v.state == SkyState::Blocked   ? P::State::Blocked
+                                   : v.state == SkyState::Reflected ? P::State::Reflected
+                                                                    : P::State::BelowMask;
             t.points.push_back({v.direction.azimuth, v.direction.elevation, state,
                                 !added && it->second.second + 1 == k});
             it->second.second = k;
@@ -61,9 +62,11 @@ SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
     }
     for (auto& [index, track] : tracks)
         in.tracks.push_back(std::move(track.first));
-    in.trackCaption = QStringLiteral("solid: seen; dashed: blocked by a building; light: below the "
-                                     "%1° mask. Grey: the buildings' mask.")
-                          .arg(s.mask);
+    in.trackCaption =
+        QStringLiteral("solid: seen; hollow: reflected off a wall (direct line blocked); dashed: "
+                       "blocked by a building; light: below the %1° mask. Grey: the buildings' "
+                       "mask.")
+            .arg(s.mask);
     return in;
 }
 

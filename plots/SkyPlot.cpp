@@ -27,10 +27,11 @@ QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
     return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
 }
 
-// Tracks: solid where the satellite is seen, dashed where a building
-// blocks it, thin and light below the mask; each piece of one style is one
-// line so that its dashes run on. The id stands where the track rises
-// above the mask.
+// Tracks: solid where the satellite is seen, hollow (a wide line with a
+// white core, which reads apart from both the solid and the dashed ones)
+// where only a reflection reaches the receiver, dashed where a building
+// blocks it, thin and light below the mask; each piece of one
+// style is one line so that its dashes run on. The id stands where the track rises above the mask.
 void DrawTracks(QPainter& g, const SkyPlotInput& in) {
     using S = SkyTrackPoint::State;
     for (const SkyTrack& t : in.tracks) {
@@ -41,6 +42,8 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
                 return QPen(light, 1);
             case S::Blocked:
                 return QPen(t.colour, 1.4, Qt::DashLine, Qt::FlatCap);
+            case S::Reflected:
+                return QPen(t.colour, 3.6, Qt::SolidLine, Qt::RoundCap);
             case S::Visible:
                 break;
             }
@@ -52,6 +55,10 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
             if (run.size() > 1) {
                 g.setPen(pen(style));
                 g.drawPolyline(run);
+                if (style == S::Reflected) {
+                    g.setPen(QPen(Qt::white, 1.4, Qt::SolidLine, Qt::RoundCap));
+                    g.drawPolyline(run);
+                }
             }
             run.clear();
         };
@@ -63,9 +70,11 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
                 continue;
             }
             // A piece takes the worse of its ends' states.
-            const S s = (a.state == S::BelowMask || b.state == S::BelowMask) ? S::BelowMask
-                        : (a.state == S::Blocked || b.state == S::Blocked)   ? S::Blocked
-                                                                             : S::Visible;
+            const auto has = [&](S x) { return a.state == x || b.state == x; };
+            const S s = has(S::BelowMask)   ? S::BelowMask
+                        : has(S::Blocked)   ? S::Blocked
+                        : has(S::Reflected) ? S::Reflected
+                                            : S::Visible;
             if (s != style || run.isEmpty()) {
                 flush();
                 style = s;

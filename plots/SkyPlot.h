@@ -19,7 +19,7 @@ namespace velmora::plots {
 // a point starts a new piece of line when `joined` is false.
 struct SkyTrackPoint {
     double azimuth = 0, elevation = 0;
-    enum class State { Visible, Blocked, BelowMask } state = State::Visible;
+    enum class State { Visible, Blocked, BelowMask, Reflected } state = State::Visible;
     bool joined = true;
 };
 struct SkyTrack {

@@ -37,7 +37,8 @@ constexpr Wording kWordings[] = {
      "--hours {1} --step {2}: expected a period above 0 of at most {3} epochs",
      "期間 {1} 時間を {2} 秒ごとに計算すると {3} エポックを超えます。期間を短くするか間隔を"
      "長くしてください。"},
-    {ErrorCode::NoEphemerisFiles, "give either --nav FILE (one or more) or --tle FILE",
+    {ErrorCode::NoEphemerisFiles,
+     "give one of --nav FILE (one or more), --tle FILE or --almanac FILE",
      "エフェメリスのファイルを追加してください。"},
     {ErrorCode::NoRoofs, "there are no roof outlines to cast shadows", "屋根がありません。"},
     {ErrorCode::NoHeights,

@@ -20,6 +20,12 @@ gnss::Ephemerides ReadOrbits(const GnssRequest& r) {
     try {
         if (!r.tle.empty())
             return gnss::Ephemerides::FromTle(r.tle);
+        if (!r.almanac.empty()) {
+            // The week is resolved against the period's middle.
+            const gnss::PredictionSettings& s = r.settings;
+            return gnss::Ephemerides::FromAlmanac(r.almanac,
+                                                  s.start + (gnss::LastEpoch(s) - s.start) / 2);
+        }
         return gnss::Ephemerides::FromNav(r.nav);
     } catch (const gnss::InputError& e) {
         Error error{ErrorCode::EphemerisFile};
@@ -29,6 +35,10 @@ gnss::Ephemerides ReadOrbits(const GnssRequest& r) {
 }
 
 } // namespace
+
+int EphemerisSources(const GnssRequest& r) {
+    return int(!r.nav.empty()) + int(!r.tle.empty()) + int(!r.almanac.empty());
+}
 
 gnss::PredictionSettings DefaultGnssSettings() {
     gnss::PredictionSettings s;
@@ -62,7 +72,7 @@ void Validate(const GnssRequest& r) {
     CheckValue(Declared("elevation-mask"), s.mask);
     if (s.systems.empty())
         throw Failure(Error(ErrorCode::NoSystems));
-    if (r.nav.empty() == r.tle.empty())
+    if (EphemerisSources(r) != 1)
         throw Failure(Error(ErrorCode::NoEphemerisFiles));
     const Parameter& hours = Declared("hours");
     if (!(s.hours > 0) || !(s.hours <= hours.max) || gnss::EpochCount(s) > kMaxEpochs)
@@ -100,10 +110,10 @@ std::optional<GnssRun> RunGnss(std::span<const Footprint> plan, const GnssReques
     run.summary = gnss::Summarise(run.prediction, s.step);
     feedback.Warn({WarningCode::HeightUnknown, run.buildings.unmeasured});
     feedback.Warn({WarningCode::OutlineCrossing, run.buildings.crossing});
-    if (std::vector<std::string> far = orbits.ElementsFarFrom(s.start, end, kTleFreshDays);
-        !far.empty()) {
-        Warning w{WarningCode::StaleElements, {}, kTleFreshDays};
-        w.file = r.tle;
+    const double fresh = orbits.IsAlmanac() ? kAlmanacFreshDays : kTleFreshDays;
+    if (std::vector<std::string> far = orbits.ElementsFarFrom(s.start, end, fresh); !far.empty()) {
+        Warning w{WarningCode::StaleElements, {}, fresh};
+        w.file = orbits.IsAlmanac() ? r.almanac : r.tle;
         w.ids = std::move(far);
         feedback.Warn(std::move(w));
     }

@@ -20,12 +20,20 @@ namespace velmora::predict {
 using gnss::kMaxEpochs;
 // SGP4 places a satellite kilometres off after a few days.
 inline constexpr double kTleFreshDays = 3;
+// An almanac serves for weeks; a month away, it places a satellite tens of
+// kilometres off.
+inline constexpr double kAlmanacFreshDays = 28;
 
 struct GnssRequest {
     gnss::PredictionSettings settings;
     std::vector<std::string> nav; // RINEX navigation files, as the system's bytes
     std::string tle;              // or one TLE set
+    std::string almanac;          // or one YUMA or SEM almanac
 };
+
+// How many of the ephemeris sources (navigation files, TLE set, almanac)
+// the request names: exactly one must be.
+int EphemerisSources(const GnssRequest& r);
 
 struct GnssRun {
     gnss::PredictionSettings settings;

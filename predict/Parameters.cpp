@@ -181,6 +181,12 @@ const Parameter kTle{.name = "tle",
                      .type = Files,
                      .valueName = "FILE",
                      .help = "two-line element set instead of --nav"};
+const Parameter kAlmanac{.name = "almanac",
+                         .type = Files,
+                         .valueName = "FILE",
+                         .help = "GPS or QZSS almanac (YUMA or SEM) instead of --nav, for days "
+                                 "ahead; its week, given modulo 1024, is taken nearest the period",
+                         .label = "アルマナック (YUMA・SEM)"};
 const Parameter kStart{.name = "start",
                        .type = Text,
                        .valueName = "YYYY-MM-DDTHH:MM:SSZ",
@@ -226,8 +232,9 @@ const Parameter kSystems{.name = "systems",
                          .label = "衛星システム"};
 
 constexpr const Parameter* kGnssParameters[] = {
-    &kAt,    &kOrigin, &kGroundHeight, &kAntennaHeight, &kNav,       &kTle,         &kStart,
-    &kHours, &kStep,   &kMask,         &kSystems,       &kBuildings, &kHeightField, &kBbox};
+    &kAt,   &kOrigin,  &kGroundHeight, &kAntennaHeight, &kNav,
+    &kTle,  &kAlmanac, &kStart,        &kHours,         &kStep,
+    &kMask, &kSystems, &kBuildings,    &kHeightField,   &kBbox};
 
 // The sky mask.
 const Parameter kSkyDate{.name = "date",
@@ -252,10 +259,12 @@ const Algorithm kShadow{
 const Algorithm kGnss{
     "gnss",
     "The satellites a receiver sees among the buildings of a project file over a period: "
-    "positions from RINEX broadcast ephemerides (GPS, GLONASS, Galileo, BeiDou, QZSS) or a TLE "
-    "set, azimuth and elevation at the receiver on the WGS84 ellipsoid, the line of sight "
-    "tested against every building's prism, and the DOPs of the open sky and of the "
-    "satellites left visible. One line per epoch and a summary, or JSON.",
+    "positions from RINEX broadcast ephemerides (GPS, GLONASS, Galileo, BeiDou, QZSS), a TLE "
+    "set or a GPS/QZSS almanac, azimuth and elevation at the receiver on the WGS84 ellipsoid, "
+    "the line of sight tested against every building's prism, a blocked satellite reached by a "
+    "single reflection off a wall counted as reflected (with its extra path), and the DOPs of "
+    "the open sky, of the satellites left visible and of those with the reflected ones. One "
+    "line per epoch and a summary, or JSON.",
     kGnssParameters};
 const Algorithm kSkyMask{
     "skymask",

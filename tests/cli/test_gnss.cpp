@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -137,6 +138,126 @@ Run CliWithFile(const QString& dir, const QString& option, const QString& name,
             << args << option);
 }
 
+// A copy of the almanac `name` with its weeks written `from` -> `to` (YUMA:
+// the header and the "week:" lines; SEM: the second line).
+QString AlmanacCopy(const QString& dir, const QString& name, int from, int to) {
+    QFile in(Data(("almanac/" + name).toUtf8().constData()));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = in.readAll().split('\n');
+    const QByteArray f = QByteArray::number(from), t = QByteArray::number(to);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray& l = lines[i];
+        if (l.startsWith("week:") || l.startsWith("********"))
+            l.replace(" " + f, " " + t);
+        else if (i == 1 && l.startsWith(f + " "))
+            l = t + l.mid(f.size());
+    }
+    const QString out = QDir(dir).filePath(name);
+    QFile file(out);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(lines.join('\n'));
+    return out;
+}
+
+// The angle in degrees between two directions given as azimuth and
+// elevation in degrees.
+double Separation(double az1, double el1, double az2, double el2) {
+    const double d = M_PI / 180;
+    const double c = std::sin(el1 * d) * std::sin(el2 * d) +
+                     std::cos(el1 * d) * std::cos(el2 * d) * std::cos((az1 - az2) * d);
+    return std::acos(std::clamp(c, -1.0, 1.0)) / d;
+}
+
+// GeoJSON of boxes (plan metres x0, y0, x1, y1, a height and a
+// min_height, left out where 0) around the origin, placed by the ellipsoid's radii of curvature
+// there: within a millimetre of any plan projection over a few hundred metres.
+QByteArray BoxesGeoJson(double lat0, double lon0, const std::vector<std::array<double, 6>>& boxes) {
+    const double a = 6378137, e2 = 6.69437999014e-3, phi = lat0 * M_PI / 180;
+    const double w = 1 - e2 * std::sin(phi) * std::sin(phi);
+    const double m = a * (1 - e2) / std::pow(w, 1.5), n = a / std::sqrt(w);
+    auto lonlat = [&](double x, double y) {
+        return QStringLiteral("[%1,%2]")
+            .arg(lon0 + x / (n * std::cos(phi)) * 180 / M_PI, 0, 'f', 12)
+            .arg(lat0 + y / m * 180 / M_PI, 0, 'f', 12);
+    };
+    QStringList features;
+    for (const auto& b : boxes)
+        features << QStringLiteral("{\"type\":\"Feature\",\"properties\":{\"height\":%1%6},"
+                                   "\"geometry\":{\"type\":\"Polygon\",\"coordinates\":[[%2,%3,"
+                                   "%4,%5,%2]]}}")
+                        .arg(b[4])
+                        .arg(lonlat(b[0], b[1]), lonlat(b[2], b[1]), lonlat(b[2], b[3]),
+                             lonlat(b[0], b[3]),
+                             b[5] > 0 ? QStringLiteral(",\"min_height\":%1").arg(b[5]) : QString());
+    return QStringLiteral("{\"type\":\"FeatureCollection\",\"features\":[%1]}")
+        .arg(features.join(u','))
+        .toUtf8();
+}
+
+// A north-south street between a west block (x -20 ... -10) and an east
+// block (x 10 ... 20), both 200 m long: what a satellite in direction
+// (az, el) is to a receiver at (x, y), antenna 1.5 m up, by hand. The wall
+// facing the satellite is mirrored: the bounce lies s = d / u.n along the
+// direction from the receiver's image, at 1.5 + s sin(el) up, and the leg
+// on to the satellite crosses the street. `margin` comes back as the
+// nearest any height or end came to deciding otherwise (metres).
+struct HandSight {
+    std::string state;
+    double extra = 0;
+    double margin = 1e9;
+};
+HandSight CanyonByHand(double x, double y, double westH, double eastH, double az, double el,
+                       double mask) {
+    HandSight h;
+    const double d = M_PI / 180;
+    const double ux = std::sin(az * d) * std::cos(el * d), uy = std::cos(az * d) * std::cos(el * d),
+                 uz = std::sin(el * d);
+    if (el < mask) {
+        h.state = "below_mask";
+        h.margin = mask - el;
+        return h;
+    }
+    // The wall the direction goes to and the one behind the receiver.
+    const bool east = ux > 0;
+    const double wall = east ? 10 : -10, back = east ? -10 : 10;
+    const double wallH = east ? eastH : westH, backH = east ? westH : eastH;
+    auto note = [&](double m) { h.margin = std::min(h.margin, std::fabs(m)); };
+    if (ux == 0) {
+        h.state = "visible";
+        return h;
+    }
+    // Direct line: meets the wall plane after t along u.
+    const double t = (wall - x) / ux;
+    const double zAt = 1.5 + t * uz, yAt = y + t * uy;
+    note(zAt - wallH);
+    note(std::fabs(yAt) - 100);
+    if (!(zAt < wallH && std::fabs(yAt) <= 100)) {
+        h.state = "visible";
+        return h;
+    }
+    // The face behind the receiver turns towards the satellite.
+    const double dist = std::fabs(x - back), un = std::fabs(ux);
+    const double s = dist / un;
+    const double by = y + s * uy, bz = 1.5 + s * uz;
+    note(std::fabs(by) - 100);
+    note(bz - backH);
+    h.state = "blocked";
+    if (std::fabs(by) > 100 || bz > backH)
+        return h;
+    // On to the satellite: across the street to the far wall.
+    const double t2 = 20 / un;
+    const double z2 = bz + t2 * uz, y2 = by + t2 * uy;
+    note(z2 - wallH);
+    note(std::fabs(y2) - 100);
+    if (z2 < wallH && std::fabs(y2) <= 100)
+        return h;
+    h.state = "reflected";
+    h.extra = 2 * dist * un;
+    return h;
+}
+
 } // namespace
 
 class GnssCommandTest : public QObject {
@@ -181,6 +302,259 @@ class GnssCommandTest : public QObject {
                 QCOMPARE(e["with_buildings"][k].is_null(), visible < 4);
             QVERIFY(e["open"]["pdop"].get<double>() <= e["open"]["gdop"].get<double>());
         }
+    }
+
+    // The almanac through the command line against the broadcast
+    // ephemerides it was derived from (directions from Tokyo over the
+    // day); the weeks given modulo 1024 (688) or whole (1712) resolve alike.
+    void almanac_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("week");
+        QTest::newRow("YUMA, week 688") << "gps_2012-10-31.alm" << 688;
+        QTest::newRow("SEM, week 688") << "gps_2012-10-31.al3" << 688;
+        QTest::newRow("YUMA, week 1712") << "gps_2012-10-31.alm" << 1712;
+        QTest::newRow("SEM, week 1712") << "gps_2012-10-31.al3" << 1712;
+        // Written 1024 weeks early: a period of 2012 still takes 1712.
+        QTest::newRow("SEM, week 2736 (one cycle late)") << "gps_2012-10-31.al3" << 2736;
+    }
+    void almanac() {
+        QFETCH(QString, file);
+        QFETCH(int, week);
+        QTemporaryDir dir;
+        const QString town = WriteTown(dir.filePath("town.dat"));
+        const QString almanac = AlmanacCopy(dir.path(), file, 688, week);
+        QVERIFY(!almanac.isEmpty());
+        QStringList args = BaseWithout(town);
+        args[args.indexOf("--start") + 1] = "2012-10-31T00:00:00Z";
+        args[args.indexOf("--hours") + 1] = "24";
+        args[args.indexOf("--step") + 1] = "1800";
+        const Run nav = Cli(QStringList(args) << "--nav" << Data("brdc3050.12n"));
+        const Run alm = Cli(QStringList(args) << "--almanac" << almanac);
+        QVERIFY2(nav.code == 0, qPrintable(nav.err));
+        QVERIFY2(alm.code == 0, qPrintable(alm.err));
+        const auto jn = nlohmann::json::parse(nav.out.toStdString());
+        const auto ja = nlohmann::json::parse(alm.out.toStdString());
+        QCOMPARE(ja["epochs"].size(), jn["epochs"].size());
+        double worst = 0;
+        int compared = 0;
+        for (std::size_t k = 0; k < jn["epochs"].size(); ++k) {
+            std::map<std::string, std::pair<double, double>> fromAlmanac;
+            for (const auto& s : ja["epochs"][k]["satellites"])
+                fromAlmanac[s["id"]] = {s["azimuth"], s["elevation"]};
+            for (const auto& s : jn["epochs"][k]["satellites"]) {
+                const std::string id = s["id"];
+                const double el = s["elevation"];
+                const auto it = fromAlmanac.find(id);
+                // At the horizon one of the two may not count it risen yet.
+                if (it == fromAlmanac.end()) {
+                    QVERIFY2(el < 0.05, id.c_str());
+                    continue;
+                }
+                worst = std::max(worst,
+                                 Separation(s["azimuth"], el, it->second.first, it->second.second));
+                ++compared;
+            }
+        }
+        qInfo("%d directions, the almanac's within %.4f deg of the broadcast ephemerides'",
+              compared, worst);
+        QVERIFY(compared > 300);
+        QVERIFY2(worst < 0.005, qPrintable(QString::number(worst)));
+    }
+
+    // A satellite hidden by a block and reached off the wall behind the
+    // receiver is "reflected" with the extra path the hand computation
+    // gives; the JSON, its DOP set with the reflected ones and the text
+    // agree.
+    void canyon_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("westH");
+        QTest::addColumn<double>("eastH");
+        QTest::newRow("centre line, 30 m blocks") << 0.0 << 0.0 << 30.0 << 30.0;
+        QTest::newRow("near the east wall") << 7.0 << 20.0 << 30.0 << 30.0;
+        QTest::newRow("tall east, low west") << -3.0 << -40.0 << 12.0 << 60.0;
+        QTest::newRow("near the street's end") << 2.0 << 90.0 << 25.0 << 45.0;
+    }
+    void canyon() {
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, westH);
+        QFETCH(double, eastH);
+        QTemporaryDir dir;
+        const QString map = dir.filePath("street.geojson");
+        {
+            QFile f(map);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(BoxesGeoJson(35.6812, 139.7671,
+                                 {{-20, -100, -10, 100, westH, 0}, {10, -100, 20, 100, eastH, 0}}));
+        }
+        const QStringList args{"gnss",
+                               "--buildings",
+                               map,
+                               "--at",
+                               QString("%1,%2").arg(x).arg(y),
+                               "--origin",
+                               "35.6812,139.7671",
+                               "--height",
+                               "40",
+                               "--nav",
+                               Data("brdc3050.12n"),
+                               "--nav",
+                               Data("brdc3050.12g"),
+                               "--nav",
+                               Data("brdc3050.12q"),
+                               "--start",
+                               "2012-10-31T21:00:00Z",
+                               "--hours",
+                               "3",
+                               "--step",
+                               "600",
+                               "--systems",
+                               "G,R,J"};
+        const Run json = Cli(QStringList(args) << "--json");
+        const Run text = Cli(args);
+        QVERIFY2(json.code == 0, qPrintable(json.err));
+        QVERIFY2(text.code == 0, qPrintable(text.err));
+        const auto j = nlohmann::json::parse(json.out.toStdString());
+        const QStringList lines = text.out.split('\n');
+        int reflected = 0, grazing = 0, compared = 0;
+        double worst = 0;
+        std::size_t k = 0;
+        for (const auto& e : j["epochs"]) {
+            int visible = 0, heard = 0;
+            QStringList ids;
+            for (const auto& s : e["satellites"]) {
+                const std::string state = s["state"];
+                const HandSight h =
+                    CanyonByHand(x, y, westH, eastH, s["azimuth"], s["elevation"], 10);
+                QCOMPARE(s.contains("extra_path_m"), state == "reflected");
+                visible += state == "visible";
+                heard += state == "visible" || state == "reflected";
+                if (state == "reflected") {
+                    ++reflected;
+                    ids << QString::fromStdString(s["id"].get<std::string>()) + " +";
+                }
+                // The azimuth and elevation are printed to 1e-4 degrees.
+                if (h.margin < 0.05) {
+                    ++grazing;
+                    continue;
+                }
+                ++compared;
+                QVERIFY2(state == h.state, qPrintable(QString("%1 at %2/%3: %4, by hand %5")
+                                                          .arg(QString::fromStdString(s["id"]))
+                                                          .arg(s["azimuth"].get<double>())
+                                                          .arg(s["elevation"].get<double>())
+                                                          .arg(QString::fromStdString(state))
+                                                          .arg(QString::fromStdString(h.state))));
+                if (state == "reflected")
+                    worst = std::max(worst, std::fabs(s["extra_path_m"].get<double>() - h.extra));
+            }
+            QCOMPARE(e["with_buildings"]["count"].get<int>(), visible);
+            QCOMPARE(e["with_reflected"]["count"].get<int>(), heard);
+            // More satellites never make the geometry worse.
+            if (visible >= 4 && heard > visible)
+                QVERIFY(e["with_reflected"]["pdop"].get<double>() <=
+                        e["with_buildings"]["pdop"].get<double>());
+            QCOMPARE(e["with_reflected"]["pdop"].is_null(), heard < 4);
+            // The text's line of the epoch names the same satellites.
+            const QString line = lines.value(static_cast<qsizetype>(2 + k++));
+            QVERIFY2(line.startsWith(QString::fromStdString(e["time"])), qPrintable(line));
+            QCOMPARE(line.contains(" reflected: "), !ids.isEmpty());
+            for (const QString& id : ids)
+                QVERIFY2(line.section(" reflected: ", 1).contains(id), qPrintable(line));
+        }
+        qInfo("%d satellites compared with the hand computation (%d at grazing geometry left "
+              "out), %d reflected, extra path within %.4f m",
+              compared, grazing, reflected, worst);
+        QVERIFY(reflected >= 3);
+        QVERIFY(worst < 0.05);
+        QVERIFY(grazing * 20 < compared);
+        const double share = j["summary"]["share_reflected_in_use"];
+        QVERIFY(share > 0 && share <= j["summary"]["share_with_reflected"].get<double>());
+        QVERIFY(text.out.contains("with a reflected satellite in use " +
+                                  QString::number(share * 100, 'f', 1) + "%"));
+    }
+
+    // A block on a base (min_height) 5 ... 200 m east of the receiver: a
+    // satellite whose line passes under the base, or over the roof, is in
+    // view; one whose line meets the block between base and roof, at its
+    // west wall or in through its underside, is blocked.
+    void raisedBlock_data() {
+        QTest::addColumn<double>("base");
+        QTest::addColumn<double>("roof");
+        QTest::newRow("on the ground") << 0.0 << 40.0;
+        QTest::newRow("base 25 m") << 25.0 << 60.0;
+        QTest::newRow("base 60 m, a bridge") << 60.0 << 90.0;
+    }
+    void raisedBlock() {
+        QFETCH(double, base);
+        QFETCH(double, roof);
+        QTemporaryDir dir;
+        const QString map = dir.filePath("block.geojson");
+        {
+            QFile f(map);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(BoxesGeoJson(35.6812, 139.7671, {{5, -200, 200, 200, roof, base}}));
+        }
+        const Run r = Cli({"gnss",
+                           "--buildings",
+                           map,
+                           "--at",
+                           "0,0",
+                           "--origin",
+                           "35.6812,139.7671",
+                           "--nav",
+                           Data("brdc3050.12n"),
+                           "--nav",
+                           Data("brdc3050.12g"),
+                           "--start",
+                           "2012-10-31T21:00:00Z",
+                           "--hours",
+                           "6",
+                           "--step",
+                           "900",
+                           "--systems",
+                           "G,R",
+                           "--elevation-mask",
+                           "0",
+                           "--json"});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const auto j = nlohmann::json::parse(r.out.toStdString());
+        int blocked = 0, under = 0, compared = 0;
+        for (const auto& e : j["epochs"])
+            for (const auto& s : e["satellites"]) {
+                const double az = s["azimuth"].get<double>() * M_PI / 180;
+                const double tanEl = std::tan(s["elevation"].get<double>() * M_PI / 180);
+                const std::string state = s["state"];
+                // Plan distances along the azimuth where the line enters
+                // (west wall) and leaves (east wall or an end) the block.
+                bool want = false;
+                double margin = 1e9;
+                if (std::sin(az) > 1e-9) {
+                    const double in = 5 / std::sin(az);
+                    const double out = std::min(200 / std::sin(az), 200 / std::fabs(std::cos(az)));
+                    const double zIn = 1.5 + in * tanEl, zOut = 1.5 + out * tanEl;
+                    if (in < out) {
+                        want = zIn < roof && zOut > base;
+                        margin = std::min(std::fabs(zIn - roof), std::fabs(zOut - base));
+                        under += zOut <= base;
+                    }
+                }
+                if (margin < 0.05)
+                    continue;
+                ++compared;
+                blocked += want;
+                QVERIFY2((state == "blocked") == want && (state == "visible") == !want,
+                         qPrintable(QString("%1 at %2/%3: %4")
+                                        .arg(QString::fromStdString(s["id"]))
+                                        .arg(s["azimuth"].get<double>())
+                                        .arg(s["elevation"].get<double>())
+                                        .arg(QString::fromStdString(state))));
+            }
+        QVERIFY(compared > 100);
+        QVERIFY(blocked > 5);
+        // Under a raised block some lines pass beneath.
+        QVERIFY(base == 0 || under > 5);
     }
 
     // Names RTKLIB would hand to a shell to unpack, or use to name a file it
@@ -253,7 +627,7 @@ class GnssCommandTest : public QObject {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        for (const QString option : {"--nav", "--tle"}) {
+        for (const QString option : {"--nav", "--tle", "--almanac"}) {
             const QByteArray o = option.toUtf8();
             QTest::addRow("%s pipe", o.data()) << option << "pipe"
                                                << "not a regular file";
@@ -377,7 +751,10 @@ class GnssCommandTest : public QObject {
                                  << "--elevation-mask";
         QTest::newRow("system S") << QStringList{"--systems", "G,S"} << 2 << "--systems";
         QTest::newRow("nav and tle")
-            << QStringList{"--tle", Data("TLE_GNSS_20121101.txt")} << 2 << "either";
+            << QStringList{"--tle", Data("TLE_GNSS_20121101.txt")} << 2 << "give one of --nav";
+        QTest::newRow("nav and almanac")
+            << QStringList{"--almanac", Data("almanac/gps_2012-10-31.alm")} << 2
+            << "give one of --nav";
         QTest::newRow("plot type") << QStringList{"--plot", "sky.jpg"} << 2 << "--plot";
         QTest::newRow("receiver in a roof")
             << QStringList{"--at", "centroid"} << 1 << "inside roof 0";
