@@ -178,7 +178,10 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
     const int margin = 20, top = 56, legendW = 150, bottom = 60;
     const int mapW = static_cast<int>(std::ceil(widthM * scale));
     const int mapH = static_cast<int>(std::ceil(heightM * scale));
-    QImage image(margin + mapW + margin + legendW, top + mapH + bottom, QImage::Format_RGB32);
+    // The legend needs its height even beside a thin tile.
+    const int lh = std::clamp(mapH - 30, 100, 240);
+    const int height = std::max(top + mapH + bottom, top + 20 + lh + 80);
+    QImage image(margin + mapW + margin + legendW, height, QImage::Format_RGB32);
     if (image.isNull())
         return image;
     image.fill(Qt::white);
@@ -188,17 +191,27 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
     const auto toPixel = [&](PlanXY p) {
         return QPointF(margin + (p.x - west) * scale, top + (north - p.y) * scale);
     };
-    // The cells.
+    // The cells, edge to edge: whole pixels without smoothing, so that no
+    // seam shows between neighbours.
+    const QColor none(205, 205, 205);
     g.save();
+    g.setRenderHint(QPainter::Antialiasing, false);
     g.setClipRect(QRect(margin, top, mapW, mapH));
     for (int row = grid.firstRow; row < grid.lastRow; ++row)
         for (int c = 0; c < grid.columns; ++c) {
             const float v = map.At(0, row, c);
             const QPointF a = toPixel({grid.X(c) - grid.cell / 2, grid.Y(row) + grid.cell / 2});
-            const QRectF cell(a, QSizeF(grid.cell * scale + 0.5, grid.cell * scale + 0.5));
-            g.fillRect(cell,
-                       v == predict::kMapNodata ? QColor(235, 235, 235) : PositionShareColour(v));
+            const QPointF b = toPixel({grid.X(c) + grid.cell / 2, grid.Y(row) - grid.cell / 2});
+            const QPoint a0(static_cast<int>(std::lround(a.x())),
+                            static_cast<int>(std::lround(a.y())));
+            const QPoint b0(static_cast<int>(std::lround(b.x())),
+                            static_cast<int>(std::lround(b.y())));
+            g.fillRect(QRect(a0, QSize(b0.x() - a0.x(), b0.y() - a0.y())),
+                       v == predict::kMapNodata ? none : PositionShareColour(v));
         }
+    g.restore();
+    g.save();
+    g.setClipRect(QRect(margin, top, mapW, mapH));
     // The footprints over them.
     g.setPen(QPen(QColor(40, 40, 40), 1.2));
     for (const Footprint& f : plan) {
@@ -207,8 +220,8 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
         QPolygonF poly;
         for (const PlanXY& p : f.ring)
             poly << toPixel(p);
-        g.setBrush(f.heightState == RoofHeight::Measured ? QColor(120, 120, 130, 200)
-                                                         : QColor(190, 190, 190, 200));
+        g.setBrush(f.heightState == RoofHeight::Measured ? QColor(110, 110, 125)
+                                                         : QColor(255, 255, 255, 160));
         g.drawPolygon(poly);
     }
     g.restore();
@@ -227,7 +240,7 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
     g.drawText(QRect(margin, 30, image.width() - 2 * margin, 20), Qt::AlignLeft, caption);
 
     // Legend: the colour ramp with its percentages.
-    const int lx = margin + mapW + margin, ly = top + 20, lh = std::min(240, mapH - 30);
+    const int lx = margin + mapW + margin, ly = top + 20;
     g.drawText(QRect(lx, top - 4, legendW, 20), Qt::AlignLeft, QStringLiteral("position (%)"));
     for (int y = 0; y < lh; ++y)
         g.fillRect(QRect(lx, ly + y, 22, 1), PositionShareColour(100.0 * (lh - 1 - y) / (lh - 1)));
@@ -238,14 +251,18 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
         g.drawText(QRect(lx + 30, y - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::number(25 * k));
     }
-    g.fillRect(QRect(lx, ly + lh + 12, 22, 14), QColor(235, 235, 235));
+    g.fillRect(QRect(lx, ly + lh + 12, 22, 14), none);
     g.drawRect(QRect(lx, ly + lh + 12, 22, 14));
     g.drawText(QRect(lx + 30, ly + lh + 11, legendW - 30, 16), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("no figures"));
-    g.setBrush(QColor(120, 120, 130));
+    g.setBrush(QColor(110, 110, 125));
     g.drawRect(QRect(lx, ly + lh + 32, 22, 14));
     g.drawText(QRect(lx + 30, ly + lh + 31, legendW - 30, 16), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("building"));
+    g.setBrush(Qt::white);
+    g.drawRect(QRect(lx, ly + lh + 52, 22, 14));
+    g.drawText(QRect(lx + 30, ly + lh + 51, legendW - 30, 16), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("height unknown"));
     g.setBrush(Qt::NoBrush);
 
     // Scale bar under the map, north arrow beside it.
@@ -267,8 +284,7 @@ QImage GnssMapImage(const predict::GnssMap& map, std::span<const Footprint> plan
     arrow.lineTo(tip + QPointF(-7, 22));
     arrow.closeSubpath();
     g.fillPath(arrow, Qt::black);
-    g.drawText(QRectF(tip.x() - 30, tip.y() + 22, 24, 20), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("N"));
+    g.drawText(QRectF(tip.x() - 12, tip.y() + 22, 24, 18), Qt::AlignCenter, QStringLiteral("N"));
     g.end();
     return image;
 }
