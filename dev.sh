@@ -15,7 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
           clang libclang-rt-14-dev desktop-file-utils appstream
           nlohmann-json3-dev libproj-dev qt6-svg-dev gdal-bin
           libopencv-core-dev libopencv-imgproc-dev qt6-image-formats-plugins
-          librtklib-dev libgdal-dev qt6-translations-l10n)
+          librtklib-dev libgdal-dev qt6-translations-l10n parallel)
 # Building the Debian packages also needs dpkg-shlibdeps and file(1).
 package_tools=(dpkg-dev file)
 

@@ -14,6 +14,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Export.h"
 #include "cli/GnssCommand.h"
+#include "cli/GnssMapCommand.h"
 #include "cli/Report.h"
 #include "cli/Shadow.h"
 #include "cli/SkyMaskCommand.h"
@@ -45,6 +46,10 @@ const char* const kUsage =
     "          --start YYYY-MM-DDTHH:MM:SSZ --hours H --step SECONDS [--json] [-o OUT]\n"
     "          [--plot SKY.png|SKY.svg] [--chart DOP.png|DOP.svg]\n"
     "      satellites seen among the buildings over a period, with DOPs\n"
+    "  gnss-map FILE.dat --origin LAT,LON --area X0,Y0,X1,Y1 --cell C (--nav FILE ... | --tle\n"
+    "           FILE) --start ... --hours H --step SECONDS [--min-satellites N] [--max-pdop P]\n"
+    "           [--tile I/N] --geotiff OUT.tif [--png MAP.png] [--json OUT.json]\n"
+    "      the gnss figures at every cell of a plan grid: a five-band GeoTIFF\n"
     "  shadow FILE.dat --origin LAT,LON --date YYYY-MM-DD [--from 8 --to 16]\n"
     "         (--solar-time | --utc-offset HOURS) [--plane-height 4] [--cell 1] [--extent M]\n"
     "         [--contours 2,3,4,5] [--hourly] [--json OUT] [--png MAP.png | --svg MAP.svg]\n"
@@ -128,7 +133,7 @@ int Main(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
     std::unique_ptr<QCoreApplication> app;
     if (command == QStringLiteral("skymask") || command == QStringLiteral("gnss") ||
-        command == QStringLiteral("shadow")) {
+        command == QStringLiteral("shadow") || command == QStringLiteral("gnss-map")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -155,6 +160,8 @@ int Main(int argc, char** argv) {
             return GnssCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("shadow"))
             return ShadowCommand(args) == 0 ? FinishStdout() : 1;
+        if (command == QStringLiteral("gnss-map"))
+            return GnssMapCommand(args) == 0 ? FinishStdout() : 1;
         if (command == QStringLiteral("--version")) {
             std::printf("velmora-cli %s\n", VELMORA_VERSION);
             return FinishStdout();
@@ -168,9 +175,9 @@ int Main(int argc, char** argv) {
                                            : QStringLiteral("unknown command \"%1\"").arg(command));
     } catch (const UsageError& e) {
         std::fprintf(stderr, "velmora-cli: %s\n", e.what());
-        if (command.isEmpty() ||
-            !QStringList{"trace", "camera", "report", "export", "skymask", "gnss", "shadow"}
-                 .contains(command))
+        if (command.isEmpty() || !QStringList{"trace", "camera", "report", "export", "skymask",
+                                              "gnss", "shadow", "gnss-map"}
+                                      .contains(command))
             std::fputs(kUsage, stderr);
         return 2;
     } catch (const Failure& e) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 
@@ -57,6 +58,85 @@ SkyScene::SkyScene(std::span<const Footprint> footprints, PlanXY receiver, doubl
             edges.push_back(e);
         }
     }
+    // The ray meets an edge no nearer than the edge's closest point, so its
+    // slope there is at most rise over that distance (a hair more for the
+    // rounding of either).
+    bound_.resize(edges_.size());
+    std::vector<std::uint32_t> count(kBins + 1, 0);
+    const auto binsOf = [](const Edge& e, int& first, int& last) {
+        if (!(e.fromDeg >= 0 && e.fromDeg <= 360 && e.spanDeg >= 0 && e.spanDeg <= 180))
+            return false;
+        first = static_cast<int>(std::floor(e.fromDeg)) - 1;
+        last = static_cast<int>(std::floor(e.fromDeg + e.spanDeg)) + 1;
+        return true;
+    };
+    for (std::size_t i = 0; i < edges_.size(); ++i) {
+        const Edge& e = edges_[i];
+        const double dx = e.bx - e.ax, dy = e.by - e.ay, len2 = dx * dx + dy * dy;
+        const double s = len2 > 0 ? std::clamp(-(e.ax * dx + e.ay * dy) / len2, 0.0, 1.0) : 0.0;
+        const double near = std::hypot(e.ax + s * dx, e.ay + s * dy) * (1 - 1e-9);
+        bound_[i] = near > 0 ? e.rise / near : std::numeric_limits<double>::infinity();
+        int first = 0, last = 0;
+        if (!binsOf(e, first, last) || !std::isfinite(bound_[i])) {
+            everywhere_.push_back(static_cast<std::uint32_t>(i));
+            continue;
+        }
+        for (int k = first; k <= last; ++k)
+            ++count[static_cast<std::size_t>((k + kBins) % kBins) + 1];
+    }
+    binStart_.assign(kBins + 1, 0);
+    for (int b = 0; b < kBins; ++b)
+        binStart_[b + 1] = binStart_[b] + count[b + 1];
+    binEdges_.resize(binStart_[kBins]);
+    std::vector<std::uint32_t> fill(binStart_.begin(), binStart_.end() - 1);
+    for (std::size_t i = 0; i < edges_.size(); ++i) {
+        int first = 0, last = 0;
+        if (!binsOf(edges_[i], first, last) || !std::isfinite(bound_[i]))
+            continue;
+        for (int k = first; k <= last; ++k)
+            binEdges_[fill[static_cast<std::size_t>((k + kBins) % kBins)]++] =
+                static_cast<std::uint32_t>(i);
+    }
+    for (int b = 0; b < kBins; ++b)
+        std::sort(binEdges_.begin() + binStart_[b], binEdges_.begin() + binStart_[b + 1],
+                  [this](std::uint32_t x, std::uint32_t y) { return bound_[x] > bound_[y]; });
+    for (double& b : bound_)
+        b = std::atan(b) * kRadToDeg;
+}
+
+bool SkyScene::Covers(const Edge& e, double azimuthDeg) {
+    const double off = std::fmod(azimuthDeg - e.fromDeg + 720, 360);
+    return off <= e.spanDeg + 1e-9;
+}
+
+std::span<const std::uint32_t> SkyScene::Candidates(double azimuthDeg) const {
+    const int b = static_cast<int>(std::floor(azimuthDeg)) % kBins;
+    return {binEdges_.data() + binStart_[static_cast<std::size_t>(b)],
+            binEdges_.data() + binStart_[static_cast<std::size_t>(b) + 1]};
+}
+
+bool SkyScene::Blocks(double azimuthDeg, double elevationDeg) const {
+    if (!(elevationDeg < 90))
+        return false;
+    // Below the horizontal is below every mask.
+    if (elevationDeg < 0)
+        return true;
+    if (!(azimuthDeg >= 0 && azimuthDeg <= 360))
+        return elevationDeg < ElevationAt(azimuthDeg);
+    const double az = azimuthDeg * kDegToRad;
+    const double ux = std::sin(az), uy = std::cos(az);
+    const auto blocks = [&](std::uint32_t i) {
+        const Edge& e = edges_[i];
+        return Covers(e, azimuthDeg) && elevationDeg < std::atan(EdgeSlope(e, ux, uy)) * kRadToDeg;
+    };
+    for (const std::uint32_t i : Candidates(azimuthDeg)) {
+        if (bound_[i] <= elevationDeg)
+            break; // bound_ holds degrees by now, steepest first
+        if (blocks(i))
+            return true;
+    }
+    return std::any_of(everywhere_.begin(), everywhere_.end(), blocks) ||
+           RaisedBlocks(azimuthDeg, elevationDeg);
 }
 
 double SkyScene::EdgeSlope(const Edge& e, double ux, double uy) {
@@ -79,11 +159,19 @@ double SkyScene::GroundedElevationAt(double azimuthDeg) const {
     const double az = azimuthDeg * kDegToRad;
     const double ux = std::sin(az), uy = std::cos(az);
     double best = 0;
-    for (const Edge& e : edges_) {
-        const double off = std::fmod(azimuthDeg - e.fromDeg + 720, 360);
-        if (off <= e.spanDeg + 1e-9)
-            best = std::max(best, EdgeSlope(e, ux, uy));
+    // Only the edges of the azimuth's degree can cover it.
+    if (azimuthDeg >= 0 && azimuthDeg <= 360) {
+        for (const std::uint32_t i : Candidates(azimuthDeg))
+            if (Covers(edges_[i], azimuthDeg))
+                best = std::max(best, EdgeSlope(edges_[i], ux, uy));
+        for (const std::uint32_t i : everywhere_)
+            if (Covers(edges_[i], azimuthDeg))
+                best = std::max(best, EdgeSlope(edges_[i], ux, uy));
+        return std::atan(best) * kRadToDeg;
     }
+    for (const Edge& e : edges_)
+        if (Covers(e, azimuthDeg))
+            best = std::max(best, EdgeSlope(e, ux, uy));
     return std::atan(best) * kRadToDeg;
 }
 

@@ -7,6 +7,7 @@
 // the receiver's horizontal.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
@@ -43,10 +44,10 @@ class SkyScene {
     // True when a ray at this azimuth and elevation passes below the
     // buildings' top there: the one test of a blocked line of sight, used
     // for the satellites' states and for the plotted mask alike.
-    bool Blocks(double azimuthDeg, double elevationDeg) const {
-        return elevationDeg < 90 && (elevationDeg < GroundedElevationAt(azimuthDeg) ||
-                                     RaisedBlocks(azimuthDeg, elevationDeg));
-    }
+    // The same answer as comparing with ElevationAt, found sooner: the
+    // edges along the azimuth are tried steepest-possible first and the
+    // search ends once none left can rise to the elevation.
+    bool Blocks(double azimuthDeg, double elevationDeg) const;
 
   private:
     double GroundedElevationAt(double azimuthDeg) const;
@@ -63,8 +64,17 @@ class SkyScene {
     // Tangent of the elevation of the edge's top along the direction
     // (ux, uy) = (sin, cos) of an azimuth; 0 when the ray misses the edge.
     static double EdgeSlope(const Edge& e, double ux, double uy);
+    static bool Covers(const Edge& e, double azimuthDeg);
+    // The edges that may cover an azimuth: those of its whole degree, each
+    // degree's steepest bound first, and those without a place anywhere.
+    std::span<const std::uint32_t> Candidates(double azimuthDeg) const;
 
     std::vector<Edge> edges_; // of prisms standing on the ground
+    std::vector<double> bound_;           // per edge: its slope can be no steeper
+    std::vector<std::uint32_t> binStart_; // kBins + 1 offsets into binEdges_
+    std::vector<std::uint32_t> binEdges_;
+    std::vector<std::uint32_t> everywhere_; // ends not finite: tried at every azimuth
+    static constexpr int kBins = 360;
     struct Raised {
         std::vector<Edge> edges;
         double low = 0, rise = 0; // base and roof above the receiver

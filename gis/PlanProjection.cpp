@@ -21,18 +21,22 @@ struct PlanProjection::Pj {
     }
 };
 
+std::string PlanDefinition(double latitude, double longitude) {
+    char definition[200];
+    std::snprintf(definition, sizeof definition,
+                  "+proj=tmerc +lat_0=%.17g +lon_0=%.17g +k_0=1 +x_0=0 +y_0=0 +ellps=WGS84 "
+                  "+units=m",
+                  latitude, longitude);
+    return definition;
+}
+
 PlanProjection::PlanProjection(double latitude, double longitude)
     : latitude_(latitude), longitude_(longitude), pj_(new Pj) {
     pj_->ctx = proj_context_create();
     proj_log_level(pj_->ctx, PJ_LOG_NONE);
     // The plan frame never needs a grid from the network.
     proj_context_set_enable_network(pj_->ctx, 0);
-    char definition[200];
-    std::snprintf(definition, sizeof definition,
-                  "+proj=tmerc +lat_0=%.17g +lon_0=%.17g +k_0=1 +x_0=0 +y_0=0 +ellps=WGS84 "
-                  "+units=m",
-                  latitude, longitude);
-    pj_->pj = proj_create(pj_->ctx, definition);
+    pj_->pj = proj_create(pj_->ctx, PlanDefinition(latitude, longitude).c_str());
     if (!pj_->pj) {
         const std::string why = proj_context_errno_string(pj_->ctx, proj_context_errno(pj_->ctx));
         delete pj_;

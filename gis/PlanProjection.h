@@ -36,6 +36,11 @@ class ProjectionError : public std::runtime_error {
 // Degrees rounded to the 7 decimals every map file carries (about 1 cm).
 double Degrees7(double v);
 
+// The projection as PROJ reads it: a transverse Mercator centred on the
+// origin, scale 1, no false easting or northing, on the WGS84 ellipsoid.
+// Rasters in plan metres carry it as their CRS.
+std::string PlanDefinition(double latitude, double longitude);
+
 class PlanProjection {
   public:
     PlanProjection(double latitude, double longitude);

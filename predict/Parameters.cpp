@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "predict/Parameters.h"
 
+#include "predict/GnssMap.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -290,7 +292,7 @@ const Parameter* FindParameter(std::string_view name) {
     for (const Parameter* p : {&kLatitude, &kLongitude})
         if (name == p->name)
             return p;
-    for (const Algorithm* a : {&kShadow, &kGnss, &kSkyMask})
+    for (const Algorithm* a : {&kShadow, &kGnss, &kSkyMask, &GnssMapAlgorithm()})
         for (const Parameter* p : a->parameters)
             if (name == p->name)
                 return p;

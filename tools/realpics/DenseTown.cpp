@@ -425,11 +425,13 @@ QList<QPolygonF> SeenParts(const View& v, const Scene& s, std::size_t k, double&
 }
 
 // The roof as seen when it shows as one piece of most of the roof.
-QPolygonF SeenRoof(const QList<QPolygonF>& parts, double share, bool holed) {
+QPolygonF SeenRoof(const View& v, const Scene& s, std::size_t k, const QList<QPolygonF>& parts,
+                   double share, bool holed) {
     if (parts.size() != 1 || share < 0.7 || holed)
         return {};
     // The path subtraction now and then hands back another block's outline
     // when a roof is covered whole: what is seen of a roof lies on it.
+    const Block& b = s.blocks[k];
     const QPolygonF top = Picture(v, s.layout.Corners(b.plan), b.height);
     for (const QPointF& c : parts.front())
         if (!top.containsPoint(c, Qt::OddEvenFill) && EdgeDistance(top, c) > 1)
@@ -517,7 +519,7 @@ RealisticPicture PaintDensePicture(int index) {
         double share = 0;
         bool holed = false;
         const QList<QPolygonF> parts = SeenParts(v, s, k, share, holed);
-        const QPolygonF seen = SeenRoof(parts, share, holed);
+        const QPolygonF seen = SeenRoof(v, s, k, parts, share, holed);
         // What the list leaves out is kept apart, each piece the picture
         // shows of it, cut to the picture.
         auto unlisted = [&](UnlistedWhy why) {
