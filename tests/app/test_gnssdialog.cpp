@@ -16,6 +16,7 @@
 #include <QSpinBox>
 
 #include "app/GnssDialog.h"
+#include "drawing/FlatMap.h"
 #include "geometry/Footprints.h"
 #include "predict/Parameters.h"
 #include "support/Window.h"
@@ -233,6 +234,40 @@ class GnssDialogTest : public QObject {
         QFile sky(svg);
         QVERIFY(sky.open(QIODevice::ReadOnly));
         QVERIFY(sky.readAll().contains("<svg"));
+    }
+
+    // A receiver inside a roof: the message names the roof by the number
+    // the plan map shows on it.
+    void insideRoofNamedAsTheMapLabelsIt_data() {
+        QTest::addColumn<int>("roof");
+        QTest::newRow("roof 0") << 0;
+        QTest::newRow("roof 2") << 2;
+    }
+    void insideRoofNamedAsTheMapLabelsIt() {
+        QFETCH(int, roof);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        PlanMap(f, w);
+        GnssDialog* d = Prepared(f, w, {Data("brdc3050.12n")}, 1, 60);
+        const Footprint fp = NorthUpFootprints(*f.data)[std::size_t(roof)];
+        const PlanXY c = Centroid(fp.ring);
+        QVERIFY(RingContains(fp.ring, c));
+        d->SetReceiver(std::round(c.x * 100) / 100, std::round(c.y * 100) / 100);
+        const auto at = LabelPosition(*f.data, Count(roof), w.Session().FlatMapRate());
+        QVERIFY(at);
+        QString label;
+        for (const DrawOp& op : w.Work().PhotoPic->Marks())
+            if (op.kind == DrawOp::Kind::Text && op.x1 == at->x)
+                label = QString::fromStdString(op.text);
+        QVERIFY(!label.isEmpty());
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY(!d->Result());
+        const QString said = f.prompts.Texts().last();
+        QVERIFY2(said.contains(QStringLiteral("屋根 ") + label + QStringLiteral(" の中")),
+                 qPrintable(said + " / " + label));
     }
 
     void cancel() {
