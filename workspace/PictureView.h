@@ -149,7 +149,6 @@ class PictureView : public QWidget, public DrawingSurface {
     QImage picture_;
     QImage base_;
     velmora::DrawList overlay_;
-    MarkSource marks_;
     TextCache texts_;
     QColor back_{255, 255, 255};
     double scaleLeft_ = 0;
@@ -160,6 +159,7 @@ class PictureView : public QWidget, public DrawingSurface {
     bool userScale_ = false;
     velmora::DrawMode mode_ = velmora::DrawMode::Copy;
     int drawWidth_ = 1;
+    MarkSource marks_;
 };
 
 } // namespace velmora
