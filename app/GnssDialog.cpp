@@ -20,9 +20,11 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/InputLineFrm.h"
+#include "app/MapDataFiles.h"
 #include "app/PredictionBoxes.h"
 #include "app/PredictionRunner.h"
 #include "geometry/CameraModel.h"
@@ -83,12 +85,7 @@ void GnssDialog::BuildBoxes() {
     start_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window) {
-    setObjectName(QStringLiteral("GnssDialog"));
-    setWindowTitle(QStringLiteral("GNSS受信予測"));
-    setModal(false);
-    runner_ = new PredictionRunner(this);
-    BuildBoxes();
+QLayout* GnssDialog::BuildForm() {
     pick_ = new QPushButton(QStringLiteral("平面図で指定"));
     pick_->setObjectName(QStringLiteral("PickReceiver"));
     auto* systemsRow = new QHBoxLayout;
@@ -107,9 +104,12 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
          QString::fromUtf8(predict::ParameterOf(predict::GnssAlgorithm(), "almanac").label)});
     files_ = new QListWidget;
     files_->setObjectName(QStringLiteral("EphemerisFiles"));
-    files_->setMaximumHeight(90);
+    files_->setMaximumHeight(70);
     auto* add = new QPushButton(QStringLiteral("追加..."));
+    add->setObjectName(QStringLiteral("AddEphemeris"));
     auto* remove = new QPushButton(QStringLiteral("削除"));
+    connect(add, &QPushButton::clicked, this, &GnssDialog::AddFile);
+    connect(remove, &QPushButton::clicked, this, &GnssDialog::RemoveFile);
 
     auto* form = new QFormLayout;
     auto* at = new QHBoxLayout;
@@ -119,15 +119,26 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     at->addWidget(y_);
     at->addWidget(pick_);
     form->addRow(QStringLiteral("受信点"), at);
-    for (QDoubleSpinBox* b : {latitude_, longitude_, height_, antenna_})
-        form->addRow(b->toolTip(), b);
+    // Latitude and longitude on one row, as the shade map has them.
+    auto* origin = new QHBoxLayout;
+    origin->addWidget(latitude_);
+    origin->addWidget(longitude_);
+    form->addRow(QStringLiteral("画像中心の緯度・経度"), origin);
+    auto* heights = new QHBoxLayout;
+    heights->addWidget(height_);
+    heights->addWidget(new QLabel(antenna_->toolTip()));
+    heights->addWidget(antenna_);
+    form->addRow(height_->toolTip(), heights);
     auto* when = new QHBoxLayout;
     when->addWidget(start_);
     when->addWidget(new QLabel(QStringLiteral("UTC+")));
     when->addWidget(offset_);
     form->addRow(QStringLiteral("開始 (現地時刻)"), when);
-    form->addRow(hours_->toolTip(), hours_);
-    form->addRow(step_->toolTip(), step_);
+    auto* period = new QHBoxLayout;
+    period->addWidget(hours_);
+    period->addWidget(new QLabel(step_->toolTip()));
+    period->addWidget(step_);
+    form->addRow(hours_->toolTip(), period);
     form->addRow(mask_->toolTip(), mask_);
     form->addRow(QStringLiteral("衛星システム"), systemsRow);
     form->addRow(QStringLiteral("エフェメリス"), kind_);
@@ -139,6 +150,35 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     fileRow->addWidget(files_);
     fileRow->addLayout(fileButtons);
     form->addRow(QString(), fileRow);
+    form->addRow(QStringLiteral("建物ファイル"), mapData_);
+    return form;
+}
+
+QWidget* GnssDialog::BuildPictures() {
+    // The two pictures share one place, so that the dialog fits beside the
+    // plan map.
+    sky_ = new QLabel;
+    sky_->setObjectName(QStringLiteral("SkyPlot"));
+    sky_->setAlignment(Qt::AlignCenter);
+    sky_->setFixedSize(plots::SkyPlotSize() * 0.7);
+    chart_ = new QLabel;
+    chart_->setObjectName(QStringLiteral("DopChart"));
+    chart_->setAlignment(Qt::AlignCenter);
+    chart_->setFixedSize(sky_->size());
+    auto* tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("GnssPictures"));
+    tabs->addTab(sky_, QStringLiteral("天空図"));
+    tabs->addTab(chart_, QStringLiteral("衛星数と PDOP"));
+    return tabs;
+}
+
+GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window) {
+    setObjectName(QStringLiteral("GnssDialog"));
+    setWindowTitle(QStringLiteral("GNSS受信予測"));
+    setModal(false);
+    runner_ = new PredictionRunner(this);
+    BuildBoxes();
+    mapData_ = new MapDataFiles(window_.Ask());
 
     run_ = new QPushButton(QStringLiteral("計算"));
     run_->setObjectName(QStringLiteral("RunPrediction"));
@@ -151,7 +191,6 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     saveSky_ = new QPushButton(QStringLiteral("天空図を保存..."));
     saveChart_ = new QPushButton(QStringLiteral("グラフを保存..."));
     saveTable_ = new QPushButton(QStringLiteral("表を保存 (CSV)..."));
-    add->setObjectName(QStringLiteral("AddEphemeris"));
     saveSky_->setObjectName(QStringLiteral("SaveSkyPlot"));
     saveChart_->setObjectName(QStringLiteral("SaveChart"));
     saveTable_->setObjectName(QStringLiteral("SaveTable"));
@@ -160,6 +199,7 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("GnssStatus"));
     status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* close = new QPushButton(QStringLiteral("閉じる"));
     close->setObjectName(QStringLiteral("CloseGnss"));
     auto* runRow = new QHBoxLayout;
@@ -173,26 +213,15 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     saveRow->addWidget(saveTable_);
 
     auto* left = new QVBoxLayout;
-    left->addLayout(form);
+    left->addLayout(BuildForm());
     left->addLayout(runRow);
     left->addLayout(saveRow);
-    left->addWidget(status_);
-    left->addStretch();
-
-    sky_ = new QLabel;
-    sky_->setObjectName(QStringLiteral("SkyPlot"));
-    sky_->setFixedSize(plots::SkyPlotSize() * 0.75);
-    chart_ = new QLabel;
-    chart_->setObjectName(QStringLiteral("DopChart"));
-    chart_->setFixedSize(QSize(plots::DopChartSize().width() * 0.66, sky_->height()));
+    left->addWidget(status_, 1);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
-    layout->addWidget(sky_);
-    layout->addWidget(chart_);
+    layout->addWidget(BuildPictures());
 
     connect(pick_, &QPushButton::clicked, this, &GnssDialog::Pick);
-    connect(add, &QPushButton::clicked, this, &GnssDialog::AddFile);
-    connect(remove, &QPushButton::clicked, this, &GnssDialog::RemoveFile);
     connect(run_, &QPushButton::clicked, this, &GnssDialog::Start);
     connect(cancel_, &QPushButton::clicked, this, &GnssDialog::Cancel);
     connect(saveSky_, &QPushButton::clicked, this, [this] { Save(0); });
@@ -201,6 +230,9 @@ GnssDialog::GnssDialog(InputLineFrm& window) : QDialog(&window), window_(window)
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(runner_, &PredictionRunner::Progress, progress_, &QProgressBar::setValue);
     connect(runner_, &PredictionRunner::Finished, this, &GnssDialog::Done);
+    connect(mapData_, &MapDataFiles::Changed, this, &GnssDialog::ReadMapData);
+    for (QDoubleSpinBox* b : {x_, y_})
+        connect(b, &QDoubleSpinBox::valueChanged, this, &GnssDialog::MarksChanged);
 }
 
 GnssDialog::~GnssDialog() {
@@ -221,21 +253,34 @@ void GnssDialog::AddFile() {
     // A TLE set or an almanac is one file; navigation files may be several.
     const int kind = kind_->currentIndex();
     const bool tle = kind != 0;
-    const std::optional<QString> f = window_.Ask().OpenFile(
-        this,
-        // Qt's name filters take patterns separated by spaces.
-        kind == 1 ? QStringLiteral("TLEファイル|*.txt *.tle|すべてのファイル|*|")
-        : kind == 2 ? QStringLiteral("アルマナック|*.alm *.al3 *.txt|すべてのファイル|*|")
-                    : QStringLiteral("RINEX航法ファイル|*.??n *.??g *.??q *.??l *.??c *.??p *.rnx|"
-                                     "すべてのファイル|*|"),
-        // The last file chosen: the dialog opens in its folder.
-        QSettings().value(Remembered("lastFile")).toString());
-    if (!f)
+    // The folder of the files chosen last: the dialog opens there again.
+    const QString folder = QSettings().value(Remembered("lastFolder")).toString();
+    QStringList chosen;
+    if (tle) {
+        const std::optional<QString> f = window_.Ask().OpenFile(
+            this,
+            kind == 1 ? QStringLiteral("TLEファイル|*.txt *.tle|すべてのファイル|*|")
+                      : QStringLiteral("アルマナック|*.alm *.al3 *.txt|すべてのファイル|*|"),
+            folder.isEmpty() ? QString() : folder + QStringLiteral("/"));
+        if (f)
+            chosen << *f;
+    } else {
+        // Navigation files of GPS, GLONASS, Galileo, BeiDou, QZSS and mixed
+        // ones, RINEX 2 and 3 names; several at once (one per system).
+        chosen = window_.Ask().OpenFiles(
+            this,
+            QStringLiteral("RINEX航法ファイル|*.??n *.??g *.??l *.??c *.??q *.??p *.rnx *.nav|"
+                           "すべてのファイル|*|"),
+            folder);
+    }
+    if (chosen.isEmpty())
         return;
-    QSettings().setValue(Remembered("lastFile"), *f);
+    QSettings().setValue(Remembered("lastFolder"), QFileInfo(chosen.front()).absolutePath());
     if (tle)
         files_->clear();
-    files_->addItem(*f);
+    for (const QString& f : chosen)
+        if (files_->findItems(f, Qt::MatchExactly).isEmpty())
+            files_->addItem(f);
 }
 
 void GnssDialog::RemoveFile() {
@@ -258,25 +303,68 @@ void GnssDialog::Pick() {
 }
 
 bool GnssDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (picking_ && watched == pickTarget_ && event->type() == QEvent::MouseButtonPress) {
-        const auto* me = static_cast<QMouseEvent*>(event);
-        const double rate = window_.Session().FlatMapRate();
-        if (me->button() == Qt::LeftButton && rate > 0 &&
-            window_.Session().View() == ViewMode::Plan) {
-            // The plan map draws plan metres times the map rate in canvas
-            // units, turned as the picture; the receiver is given north-up.
-            const QPointF user = window_.Work().PhotoPic->ToUser(
-                me->position() - QPointF(PictureView::kBorder, PictureView::kBorder));
-            const PlanXY p = NorthUpPoint(window_.Data(), user.x() / rate, user.y() / rate);
-            SetReceiver(p.x, p.y);
-            status_->setText(
-                QStringLiteral("受信点: 東 %1 m, 北 %2 m").arg(p.x, 0, 'f', 2).arg(p.y, 0, 'f', 2));
-        }
-        picking_ = false;
-        pickTarget_->removeEventFilter(this);
-        return true;
+    if (!picking_ || watched != pickTarget_)
+        return QDialog::eventFilter(watched, event);
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (!press && event->type() != QEvent::MouseMove)
+        return QDialog::eventFilter(watched, event);
+    const auto* me = static_cast<QMouseEvent*>(event);
+    const double rate = window_.Session().FlatMapRate();
+    std::optional<PlanXY> at;
+    if (rate > 0 && window_.Session().View() == ViewMode::Plan) {
+        // The plan map draws plan metres times the map rate in canvas
+        // units, turned as the picture; the receiver is given north-up.
+        const QPointF user = window_.Work().PhotoPic->ToUser(
+            me->position() - QPointF(PictureView::kBorder, PictureView::kBorder));
+        at = NorthUpPoint(window_.Data(), user.x() / rate, user.y() / rate);
     }
-    return QDialog::eventFilter(watched, event);
+    if (!press) {
+        // The receiver follows the mouse until the click; the tools still
+        // see the move.
+        hover_ = at;
+        emit MarksChanged();
+        return false;
+    }
+    if (me->button() == Qt::LeftButton && at) {
+        SetReceiver(at->x, at->y);
+        status_->setText(
+            QStringLiteral("受信点: 東 %1 m, 北 %2 m").arg(at->x, 0, 'f', 2).arg(at->y, 0, 'f', 2));
+    }
+    picking_ = false;
+    hover_.reset();
+    pickTarget_->removeEventFilter(this);
+    emit MarksChanged();
+    return true;
+}
+
+PlanMarkState GnssDialog::Marks() const {
+    PlanMarkState s;
+    s.roofNumbers = true;
+    s.picking = picking_ && hover_.has_value();
+    s.receiver = s.picking ? *hover_ : PlanXY{x_->value(), y_->value()};
+    s.mapDataRings = mapData_->Rings();
+    return s;
+}
+
+void GnssDialog::ReadMapData() {
+    const PlanXY at{x_->value(), y_->value()};
+    mapData_->Read(latitude_->value(), longitude_->value(), std::span(&at, 1),
+                   predict::kBuildingFileReach);
+    if (!mapData_->Notes().isEmpty())
+        status_->setText(mapData_->Notes().join(u'\n'));
+    emit MarksChanged();
+}
+
+bool GnssDialog::OutsideMapData(PlanXY at) {
+    const auto i = gis::GisBuildingAt(mapData_->Buildings(), at);
+    if (!i)
+        return true;
+    const gis::GisBuilding& b = mapData_->Buildings()[*i];
+    window_.Ask().Message(
+        this, QStringLiteral("受信点が %1 の建物 (%2) の中にあります。建物の外に置いてください。")
+                  .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(b.file))).fileName(),
+                       QString::fromStdString(b.feature)));
+    return false;
 }
 
 std::optional<predict::GnssRequest> GnssDialog::Request() {
@@ -327,11 +415,16 @@ void GnssDialog::Start() {
     settings.setValue(Remembered("longitude"), longitude_->value());
     settings.setValue(Remembered("height"), height_->value());
     settings.setValue(Remembered("utcOffset"), offset_->value());
+    ReadMapData();
+    if (!OutsideMapData(r->settings.at))
+        return;
     // The work gets copies: the dialog may be gone before it ends.
     auto result = std::make_shared<std::optional<predict::GnssRun>>();
     running_ = result;
     std::vector<Footprint> plan =
         PlanFootprints(window_.Data(), window_.Work().Picture().PictureScaleWidth());
+    for (Footprint& f : mapData_->Prisms())
+        plan.push_back(std::move(f));
     run_->setEnabled(false);
     cancel_->setEnabled(true);
     progress_->setValue(0);
@@ -444,12 +537,24 @@ void GnssDialog::closeEvent(QCloseEvent* e) {
     QDialog::closeEvent(e);
 }
 
+void GnssDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    emit MarksChanged();
+}
+
+void GnssDialog::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    emit MarksChanged();
+}
+
 GnssDialog* OpenGnssDialog(InputLineFrm& window) {
     auto* d =
         window.findChild<GnssDialog*>(QStringLiteral("GnssDialog"), Qt::FindDirectChildrenOnly);
     if (!d) {
         d = new GnssDialog(window);
         d->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(d, &GnssDialog::MarksChanged, window.Work().PhotoPic,
+                         qOverload<>(&QWidget::update));
     }
     d->show();
     d->raise();

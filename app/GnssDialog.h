@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "predict/Gnss.h"
+#include "workspace/PlanMarks.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,6 +27,7 @@ class QSpinBox;
 namespace velmora {
 
 class InputLineFrm;
+class MapDataFiles;
 class PredictionRunner;
 
 class GnssDialog : public QDialog {
@@ -43,6 +45,12 @@ class GnssDialog : public QDialog {
     bool Running() const;
     const gnss::Prediction* Result() const { return result_ ? &result_->prediction : nullptr; }
     const predict::GnssRun* Run() const { return result_ ? &*result_ : nullptr; }
+    // What the plan map shows for the dialog: the roofs' numbers, the
+    // receiver (following the mouse while it is picked) and the buildings
+    // of the building files.
+    PlanMarkState Marks() const;
+    bool Picking() const { return picking_; }
+    MapDataFiles& MapData() { return *mapData_; }
     // The table of the last result as CSV.
     QByteArray TableCsv() const;
     QByteArray SkyPlotFile(const QString& path) const;
@@ -50,10 +58,14 @@ class GnssDialog : public QDialog {
 
   signals:
     void Finished();
+    // What Marks() gives has changed, or the dialog was shown or hidden.
+    void MarksChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
   private:
     void AddFile();
@@ -61,6 +73,9 @@ class GnssDialog : public QDialog {
     void Pick();
     void BuildBoxes();
     QLayout* BuildForm();
+    QWidget* BuildPictures();
+    void ReadMapData();
+    bool OutsideMapData(PlanXY at);
     void Done(bool failed, const predict::Error& error, bool cancelled);
     void ShowPictures();
     void Save(int what);
@@ -74,6 +89,7 @@ class GnssDialog : public QDialog {
     QCheckBox* systems_[5];
     QComboBox* kind_;
     QListWidget* files_;
+    MapDataFiles* mapData_;
     QPushButton *pick_, *run_, *cancel_, *saveSky_, *saveChart_, *saveTable_;
     QProgressBar* progress_;
     QLabel *sky_, *chart_, *status_;
@@ -82,6 +98,7 @@ class GnssDialog : public QDialog {
     std::shared_ptr<std::optional<predict::GnssRun>> running_;
     std::optional<predict::GnssRun> result_;
     bool picking_ = false;
+    std::optional<PlanXY> hover_; // north-up, while picking
     // The view watched while picking: compared and released without asking
     // the window, which may be half destroyed by then.
     QPointer<QObject> pickTarget_;

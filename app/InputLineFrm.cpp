@@ -3,6 +3,7 @@
 // entries; where the built-in files are found.
 #include "app/InputLineFrm.h"
 #include "app/GnssDialog.h"
+#include "app/PredictionMarks.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -112,7 +113,10 @@ void InputLineFrm::UpdateModifiedMark() {
     setWindowModified(Session().ChangeCount() > 0);
 }
 
-InputLineFrm::~InputLineFrm() = default;
+InputLineFrm::~InputLineFrm() {
+    // The marks ask the window's dialogs, which go before the view does.
+    work_->PhotoPic->SetMarkSource({});
+}
 
 EditSession& InputLineFrm::Session() {
     return editor_->Session();
@@ -148,6 +152,7 @@ void InputLineFrm::ConnectMenus() {
     connect(m.StartDemo2Menu, &QAction::triggered, this, &InputLineFrm::StartDemo2Menu_Click);
     connect(m.HelpMenu, &QAction::triggered, this, &InputLineFrm::HelpMenu_Click);
     ConnectGnssMenu(*this);
+    ConnectPredictionMarks(*this);
     connect(m.ShadeMapMenu, &QAction::triggered, this, &InputLineFrm::ShadeMapMenu_Click);
     connect(work_->ResetDataCmd, &QPushButton::clicked, this, &InputLineFrm::ResetDataCmd_Click);
     connect(work_->CloseCmd, &QPushButton::clicked, this, &InputLineFrm::CloseCmd_Click);

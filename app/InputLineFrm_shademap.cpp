@@ -4,6 +4,7 @@
 #include "app/ShadeMapDialog.h"
 #include "geometry/Footprints.h"
 #include "workspace/PicturePane.h"
+#include "workspace/PictureView.h"
 #include "workspace/WorkingArea.h"
 
 namespace velmora {
@@ -16,6 +17,8 @@ void InputLineFrm::ShadeMapMenu_Click() {
             [this] { return PlanFootprints(data_, work_->Picture().PictureScaleWidth()); },
             prompts_, this);
         shadeMap_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(shadeMap_, &ShadeMapDialog::MarksChanged, work_->PhotoPic,
+                qOverload<>(&QWidget::update));
     }
     shadeMap_->show();
     shadeMap_->raise();

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/MapDataFiles.h"
 #include "app/PredictionBoxes.h"
 #include "app/PredictionRunner.h"
 #include "outputs/Outputs.h"
@@ -169,6 +170,9 @@ QLayout* ShadeMapDialog::BuildForm() {
     HourlyBox = new QCheckBox(QString::fromUtf8(Declared("hourly").label));
     HourlyBox->setChecked(true);
     form->addRow(QString(), HourlyBox);
+    MapData = new MapDataFiles(prompts_);
+    connect(MapData, &MapDataFiles::Changed, this, [this] { ReadMapData(snapshot_()); });
+    form->addRow(QStringLiteral("建物ファイル"), MapData);
     return form;
 }
 
@@ -233,10 +237,40 @@ bool ShadeMapDialog::Compute() {
     CancelCmd->setEnabled(true);
     Status->setText(QStringLiteral("計算中..."));
     Progress->setValue(0);
-    runner_->Start([plan = snapshot_(), request = *r, result](predict::Feedback& feedback) {
+    std::vector<Footprint> plan = snapshot_();
+    ReadMapData(plan);
+    for (Footprint& f : MapData->Prisms())
+        plan.push_back(std::move(f));
+    runner_->Start([plan = std::move(plan), request = *r, result](predict::Feedback& feedback) {
         *result = predict::RunShadow(plan, request, feedback);
     });
     return true;
+}
+
+void ShadeMapDialog::ReadMapData(const std::vector<Footprint>& plan) {
+    // As velmora-cli shadow reads them: around every corner of the record's
+    // roofs, as far as the grid reaches.
+    std::vector<PlanXY> around;
+    for (const Footprint& f : plan)
+        around.insert(around.end(), f.ring.begin(), f.ring.end());
+    MapData->Read(LatitudeBox->value(), LongitudeBox->value(), around, ExtentBox->value());
+    if (!MapData->Notes().isEmpty())
+        Status->setText(MapData->Notes().join(u'\n'));
+    emit MarksChanged();
+}
+
+std::vector<std::vector<PlanXY>> ShadeMapDialog::MapDataRings() const {
+    return MapData->Rings();
+}
+
+void ShadeMapDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    emit MarksChanged();
+}
+
+void ShadeMapDialog::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    emit MarksChanged();
 }
 
 void ShadeMapDialog::Done(bool failed, const predict::Error& error, bool cancelled) {

@@ -30,6 +30,7 @@ class QTimeEdit;
 
 namespace velmora {
 
+class MapDataFiles;
 class Prompts;
 class PredictionRunner;
 
@@ -75,12 +76,21 @@ class ShadeMapDialog : public QDialog {
     QProgressBar* Progress = nullptr;
     QLabel* Status = nullptr;
     QLabel* MapView = nullptr;
+    // Buildings from map data beside the record's.
+    MapDataFiles* MapData = nullptr;
+    // Their outlines, north-up plan metres, for the plan map.
+    std::vector<std::vector<PlanXY>> MapDataRings() const;
 
   signals:
     void Finished();
+    // The buildings of the building files were read again, or the dialog
+    // was shown or hidden: the plan map's marks change.
+    void MarksChanged();
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
   private:
     QLayout* BuildForm();
@@ -90,6 +100,9 @@ class ShadeMapDialog : public QDialog {
     void ShowMap();
     void PeriodChanged();
     void SaveClicked();
+    // Reads the building files around the record's buildings, as far as
+    // the map reaches; `plan` the record's footprints.
+    void ReadMapData(const std::vector<Footprint>& plan);
 
     Snapshot snapshot_;
     Prompts& prompts_;

@@ -119,6 +119,10 @@ std::optional<QString> StartPrompts::SaveFile(QWidget* parent, const QString& fi
     return next_.SaveFile(parent, filter, initialName);
 }
 
+QStringList StartPrompts::OpenFiles(QWidget* parent, const QString& filter, const QString& folder) {
+    return next_.OpenFiles(parent, filter, folder);
+}
+
 void OpenStartFile(InputLineFrm& window, StartPrompts& prompts, const QString& file) {
     const QString path = QFileInfo(file).absoluteFilePath();
     const QFileInfo info(path);

@@ -58,6 +58,7 @@ class StartPrompts final : public Prompts {
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
+    QStringList OpenFiles(QWidget* parent, const QString& filter, const QString& folder) override;
 
   private:
     Prompts& next_;

@@ -154,8 +154,9 @@ int GnssCommand(const QStringList& args) {
     else
         project.data = std::make_unique<BuildingData>();
     const PlanXY at = r.settings.at;
-    const BuildingFiles files = ReadBuildingFiles(p, r.settings.latitude, r.settings.longitude,
-                                                  std::span(&at, 1), 1000, withProject);
+    const BuildingFiles files =
+        ReadBuildingFiles(p, r.settings.latitude, r.settings.longitude, std::span(&at, 1),
+                          predict::kBuildingFileReach, withProject);
     CheckOutsideBuildingFiles(files, at);
     std::vector<Footprint> plan = NorthUpFootprints(*project.data);
     for (Footprint& f : Prisms(files))

@@ -158,6 +158,8 @@ int SkyMaskCommand(const QStringList& args) {
                                m.day ? &*m.day : nullptr,
                                sunCaption,
                                {},
+                               {},
+                               {},
                                {}};
         QByteArray plotBytes = plots::SkyPlotBytes(in, plot);
         if (plotBytes.isEmpty())

@@ -255,136 +255,329 @@ Sgp4::Sgp4(const TwoLineElements& e) : epochJd_(e.epochJd) {
     initError_ = Propagate(0, r, v);
 }
 
-void Sgp4::InitDeepSpace(double epoch1950) {
-    // Lunar and solar directions at epoch, and the coefficients of their
-    // perturbations on this orbit.
-    const double em = ecco_, emsq = em * em, betasq = 1 - emsq, rtemsq = std::sqrt(betasq);
-    const double snodm = std::sin(nodeo_), cnodm = std::cos(nodeo_);
-    const double sinomm = std::sin(argpo_), cosomm = std::cos(argpo_);
-    const double sinim = std::sin(inclo_), cosim = std::cos(inclo_);
-    const double day = epoch1950 + 18261.5;
-    const double xnodce = std::fmod(4.5236020 - 9.2422029e-4 * day, kTwoPi);
-    const double stem = std::sin(xnodce), ctem = std::cos(xnodce);
-    const double zcosil = 0.91375164 - 0.03568096 * ctem;
-    const double zsinil = std::sqrt(1 - zcosil * zcosil);
-    const double zsinhl = 0.089683511 * stem / zsinil;
-    const double zcoshl = std::sqrt(1 - zsinhl * zsinhl);
-    const double gam = 5.8351514 + 0.0019443680 * day;
-    double zx = 0.39785416 * stem / zsinil;
-    const double zy = zcoshl * ctem + 0.91744867 * zsinhl * stem;
-    zx = std::atan2(zx, zy);
-    zx = gam + zx - xnodce;
-    const double zcosgl = std::cos(zx), zsingl = std::sin(zx);
-
-    // Index 0: the sun, 1: the moon.
+// The lunar-solar terms of the deep-space model at epoch: the directions of
+// the sun and the moon and the coefficients of their perturbations on this
+// orbit (index 0: the sun, 1: the moon), and their mean anomalies.
+struct LunarSolarTerms {
     double s1[2], s2[2], s3[2], s4[2], s5[2], s6[2], s7[2];
     double z1[2], z2[2], z3[2], z11[2], z12[2], z13[2], z21[2], z22[2], z23[2], z31[2], z32[2],
         z33[2];
-    double zcosg = kZcosgs, zsing = kZsings, zcosi = kZcosis, zsini = kZsinis;
-    double zcosh = cnodm, zsinh = snodm, cc = kC1ss;
-    const double xnoi = 1 / no_;
-    for (int b = 0; b < 2; ++b) {
-        const double a1 = zcosg * zcosh + zsing * zcosi * zsinh;
-        const double a3 = -zsing * zcosh + zcosg * zcosi * zsinh;
-        const double a7 = -zcosg * zsinh + zsing * zcosi * zcosh;
-        const double a8 = zsing * zsini;
-        const double a9 = zsing * zsinh + zcosg * zcosi * zcosh;
-        const double a10 = zcosg * zsini;
-        const double a2 = cosim * a7 + sinim * a8;
-        const double a4 = cosim * a9 + sinim * a10;
-        const double a5 = -sinim * a7 + cosim * a8;
-        const double a6 = -sinim * a9 + cosim * a10;
-        const double x1 = a1 * cosomm + a2 * sinomm;
-        const double x2 = a3 * cosomm + a4 * sinomm;
-        const double x3 = -a1 * sinomm + a2 * cosomm;
-        const double x4 = -a3 * sinomm + a4 * cosomm;
-        const double x5 = a5 * sinomm;
-        const double x6 = a6 * sinomm;
-        const double x7 = a5 * cosomm;
-        const double x8 = a6 * cosomm;
-        z31[b] = 12 * x1 * x1 - 3 * x3 * x3;
-        z32[b] = 24 * x1 * x2 - 6 * x3 * x4;
-        z33[b] = 12 * x2 * x2 - 3 * x4 * x4;
-        z1[b] = 3 * (a1 * a1 + a2 * a2) + z31[b] * emsq;
-        z2[b] = 6 * (a1 * a3 + a2 * a4) + z32[b] * emsq;
-        z3[b] = 3 * (a3 * a3 + a4 * a4) + z33[b] * emsq;
-        z11[b] = -6 * a1 * a5 + emsq * (-24 * x1 * x7 - 6 * x3 * x5);
-        z12[b] =
-            -6 * (a1 * a6 + a3 * a5) + emsq * (-24 * (x2 * x7 + x1 * x8) - 6 * (x3 * x6 + x4 * x5));
-        z13[b] = -6 * a3 * a6 + emsq * (-24 * x2 * x8 - 6 * x4 * x6);
-        z21[b] = 6 * a2 * a5 + emsq * (24 * x1 * x5 - 6 * x3 * x7);
-        z22[b] =
-            6 * (a4 * a5 + a2 * a6) + emsq * (24 * (x2 * x5 + x1 * x6) - 6 * (x4 * x7 + x3 * x8));
-        z23[b] = 6 * a4 * a6 + emsq * (24 * x2 * x6 - 6 * x4 * x8);
-        z1[b] = z1[b] + z1[b] + betasq * z31[b];
-        z2[b] = z2[b] + z2[b] + betasq * z32[b];
-        z3[b] = z3[b] + z3[b] + betasq * z33[b];
-        s3[b] = cc * xnoi;
-        s2[b] = -0.5 * s3[b] / rtemsq;
-        s4[b] = s3[b] * rtemsq;
-        s1[b] = -15 * em * s4[b];
-        s5[b] = x1 * x3 + x2 * x4;
-        s6[b] = x2 * x3 + x1 * x4;
-        s7[b] = x2 * x4 - x1 * x3;
-        // The moon's orbit for the second pass.
-        zcosg = zcosgl;
-        zsing = zsingl;
-        zcosi = zcosil;
-        zsini = zsinil;
-        zcosh = zcoshl * cnodm + zsinhl * snodm;
-        zsinh = snodm * zcoshl - cnodm * zsinhl;
-        cc = kC1l;
-    }
-    zmol_ = std::fmod(4.7199672 + 0.22997150 * day - gam, kTwoPi);
-    zmos_ = std::fmod(6.2565837 + 0.017201977 * day, kTwoPi);
-    // Periodic coefficients, sun then moon.
-    se2_ = 2 * s1[0] * s6[0];
-    se3_ = 2 * s1[0] * s7[0];
-    si2_ = 2 * s2[0] * z12[0];
-    si3_ = 2 * s2[0] * (z13[0] - z11[0]);
-    sl2_ = -2 * s3[0] * z2[0];
-    sl3_ = -2 * s3[0] * (z3[0] - z1[0]);
-    sl4_ = -2 * s3[0] * (-21 - 9 * emsq) * kZes;
-    sgh2_ = 2 * s4[0] * z32[0];
-    sgh3_ = 2 * s4[0] * (z33[0] - z31[0]);
-    sgh4_ = -18 * s4[0] * kZes;
-    sh2_ = -2 * s2[0] * z22[0];
-    sh3_ = -2 * s2[0] * (z23[0] - z21[0]);
-    ee2_ = 2 * s1[1] * s6[1];
-    e3_ = 2 * s1[1] * s7[1];
-    xi2_ = 2 * s2[1] * z12[1];
-    xi3_ = 2 * s2[1] * (z13[1] - z11[1]);
-    xl2_ = -2 * s3[1] * z2[1];
-    xl3_ = -2 * s3[1] * (z3[1] - z1[1]);
-    xl4_ = -2 * s3[1] * (-21 - 9 * emsq) * kZel;
-    xgh2_ = 2 * s4[1] * z32[1];
-    xgh3_ = 2 * s4[1] * (z33[1] - z31[1]);
-    xgh4_ = -18 * s4[1] * kZel;
-    xh2_ = -2 * s2[1] * z22[1];
-    xh3_ = -2 * s2[1] * (z23[1] - z21[1]);
+    double zmol = 0, zmos = 0;
+};
 
-    // Secular rates from the sun and the moon.
+namespace {
+
+// The mean elements the lunar-solar terms are taken at.
+struct DeepElements {
+    double em, emsq, betasq, rtemsq;
+    double snodm, cnodm, sinomm, cosomm, sinim, cosim;
+    double xnoi; // 1 / mean motion
+};
+
+// The moon's orbit at the day: the direction cosines the second pass of the
+// terms works with.
+struct MoonOrbit {
+    double zcosil, zsinil, zsinhl, zcoshl, zcosgl, zsingl, gam;
+};
+
+MoonOrbit MoonOrbitAt(double day) {
+    MoonOrbit m{};
+    const double xnodce = std::fmod(4.5236020 - 9.2422029e-4 * day, kTwoPi);
+    const double stem = std::sin(xnodce), ctem = std::cos(xnodce);
+    m.zcosil = 0.91375164 - 0.03568096 * ctem;
+    m.zsinil = std::sqrt(1 - m.zcosil * m.zcosil);
+    m.zsinhl = 0.089683511 * stem / m.zsinil;
+    m.zcoshl = std::sqrt(1 - m.zsinhl * m.zsinhl);
+    m.gam = 5.8351514 + 0.0019443680 * day;
+    double zx = 0.39785416 * stem / m.zsinil;
+    const double zy = m.zcoshl * ctem + 0.91744867 * m.zsinhl * stem;
+    zx = std::atan2(zx, zy);
+    zx = m.gam + zx - xnodce;
+    m.zcosgl = std::cos(zx);
+    m.zsingl = std::sin(zx);
+    return m;
+}
+
+// One body's pass: the body's orbit given by the cosines and sines of its
+// argument, inclination and node relative to the satellite's node.
+void LunarSolarPass(LunarSolarTerms& t, int b, const DeepElements& e, double zcosg, double zsing,
+                    double zcosi, double zsini, double zcosh, double zsinh, double cc) {
+    const double cosim = e.cosim, sinim = e.sinim, cosomm = e.cosomm, sinomm = e.sinomm;
+    const double emsq = e.emsq;
+    const double a1 = zcosg * zcosh + zsing * zcosi * zsinh;
+    const double a3 = -zsing * zcosh + zcosg * zcosi * zsinh;
+    const double a7 = -zcosg * zsinh + zsing * zcosi * zcosh;
+    const double a8 = zsing * zsini;
+    const double a9 = zsing * zsinh + zcosg * zcosi * zcosh;
+    const double a10 = zcosg * zsini;
+    const double a2 = cosim * a7 + sinim * a8;
+    const double a4 = cosim * a9 + sinim * a10;
+    const double a5 = -sinim * a7 + cosim * a8;
+    const double a6 = -sinim * a9 + cosim * a10;
+    const double x1 = a1 * cosomm + a2 * sinomm;
+    const double x2 = a3 * cosomm + a4 * sinomm;
+    const double x3 = -a1 * sinomm + a2 * cosomm;
+    const double x4 = -a3 * sinomm + a4 * cosomm;
+    const double x5 = a5 * sinomm;
+    const double x6 = a6 * sinomm;
+    const double x7 = a5 * cosomm;
+    const double x8 = a6 * cosomm;
+    t.z31[b] = 12 * x1 * x1 - 3 * x3 * x3;
+    t.z32[b] = 24 * x1 * x2 - 6 * x3 * x4;
+    t.z33[b] = 12 * x2 * x2 - 3 * x4 * x4;
+    t.z1[b] = 3 * (a1 * a1 + a2 * a2) + t.z31[b] * emsq;
+    t.z2[b] = 6 * (a1 * a3 + a2 * a4) + t.z32[b] * emsq;
+    t.z3[b] = 3 * (a3 * a3 + a4 * a4) + t.z33[b] * emsq;
+    t.z11[b] = -6 * a1 * a5 + emsq * (-24 * x1 * x7 - 6 * x3 * x5);
+    t.z12[b] =
+        -6 * (a1 * a6 + a3 * a5) + emsq * (-24 * (x2 * x7 + x1 * x8) - 6 * (x3 * x6 + x4 * x5));
+    t.z13[b] = -6 * a3 * a6 + emsq * (-24 * x2 * x8 - 6 * x4 * x6);
+    t.z21[b] = 6 * a2 * a5 + emsq * (24 * x1 * x5 - 6 * x3 * x7);
+    t.z22[b] =
+        6 * (a4 * a5 + a2 * a6) + emsq * (24 * (x2 * x5 + x1 * x6) - 6 * (x4 * x7 + x3 * x8));
+    t.z23[b] = 6 * a4 * a6 + emsq * (24 * x2 * x6 - 6 * x4 * x8);
+    t.z1[b] = t.z1[b] + t.z1[b] + e.betasq * t.z31[b];
+    t.z2[b] = t.z2[b] + t.z2[b] + e.betasq * t.z32[b];
+    t.z3[b] = t.z3[b] + t.z3[b] + e.betasq * t.z33[b];
+    t.s3[b] = cc * e.xnoi;
+    t.s2[b] = -0.5 * t.s3[b] / e.rtemsq;
+    t.s4[b] = t.s3[b] * e.rtemsq;
+    t.s1[b] = -15 * e.em * t.s4[b];
+    t.s5[b] = x1 * x3 + x2 * x4;
+    t.s6[b] = x2 * x3 + x1 * x4;
+    t.s7[b] = x2 * x4 - x1 * x3;
+}
+
+// The sun's pass, then the moon's, `day` days from 1950 January 0.
+LunarSolarTerms LunarSolar(const DeepElements& e, double day) {
+    const MoonOrbit m = MoonOrbitAt(day);
+    LunarSolarTerms t{};
+    LunarSolarPass(t, 0, e, kZcosgs, kZsings, kZcosis, kZsinis, e.cnodm, e.snodm, kC1ss);
+    LunarSolarPass(t, 1, e, m.zcosgl, m.zsingl, m.zcosil, m.zsinil,
+                   m.zcoshl * e.cnodm + m.zsinhl * e.snodm, e.snodm * m.zcoshl - e.cnodm * m.zsinhl,
+                   kC1l);
+    t.zmol = std::fmod(4.7199672 + 0.22997150 * day - m.gam, kTwoPi);
+    t.zmos = std::fmod(6.2565837 + 0.017201977 * day, kTwoPi);
+    return t;
+}
+
+// The eccentricity functions of the half-day resonance (G in the model).
+struct HalfDayG {
+    double g201, g211, g310, g322, g410, g422, g520, g521, g532, g533;
+};
+
+HalfDayG HalfDayEccentricityFunctions(double em, double emsq) {
+    const double eoc = em * emsq;
+    HalfDayG g{};
+    g.g201 = -0.306 - (em - 0.64) * 0.440;
+    if (em <= 0.65) {
+        g.g211 = 3.616 - 13.2470 * em + 16.2900 * emsq;
+        g.g310 = -19.302 + 117.3900 * em - 228.4190 * emsq + 156.5910 * eoc;
+        g.g322 = -18.9068 + 109.7927 * em - 214.6334 * emsq + 146.5816 * eoc;
+        g.g410 = -41.122 + 242.6940 * em - 471.0940 * emsq + 313.9530 * eoc;
+        g.g422 = -146.407 + 841.8800 * em - 1629.014 * emsq + 1083.4350 * eoc;
+        g.g520 = -532.114 + 3017.977 * em - 5740.032 * emsq + 3708.2760 * eoc;
+    } else {
+        g.g211 = -72.099 + 331.819 * em - 508.738 * emsq + 266.724 * eoc;
+        g.g310 = -346.844 + 1582.851 * em - 2415.925 * emsq + 1246.113 * eoc;
+        g.g322 = -342.585 + 1554.908 * em - 2366.899 * emsq + 1215.972 * eoc;
+        g.g410 = -1052.797 + 4758.686 * em - 7193.992 * emsq + 3651.957 * eoc;
+        g.g422 = -3581.690 + 16178.110 * em - 24462.770 * emsq + 12422.520 * eoc;
+        if (em > 0.715)
+            g.g520 = -5149.66 + 29936.92 * em - 54087.36 * emsq + 31324.56 * eoc;
+        else
+            g.g520 = 1464.74 - 4664.75 * em + 3763.64 * emsq;
+    }
+    if (em < 0.7) {
+        g.g533 = -919.22770 + 4988.6100 * em - 9064.7700 * emsq + 5542.21 * eoc;
+        g.g521 = -822.71072 + 4568.6173 * em - 8491.4146 * emsq + 5337.524 * eoc;
+        g.g532 = -853.66600 + 4690.2500 * em - 8624.7700 * emsq + 5341.4 * eoc;
+    } else {
+        g.g533 = -37995.780 + 161616.52 * em - 229838.20 * emsq + 109377.94 * eoc;
+        g.g521 = -51752.104 + 218913.95 * em - 309468.16 * emsq + 146349.42 * eoc;
+        g.g532 = -40023.880 + 170470.89 * em - 242699.48 * emsq + 115605.82 * eoc;
+    }
+    return g;
+}
+
+// The coefficients of the half-day resonance's geopotential terms.
+struct HalfDayTerms {
+    double d2201, d2211, d3210, d3222, d4410, d4422, d5220, d5232, d5421, d5433;
+};
+
+HalfDayTerms HalfDayResonance(double em, double emsq, double cosim, double sinim, double nm,
+                              double aonv) {
+    const HalfDayG g = HalfDayEccentricityFunctions(em, emsq);
+    const double cosisq = cosim * cosim;
+    const double sini2 = sinim * sinim;
+    const double f220 = 0.75 * (1 + 2 * cosim + cosisq);
+    const double f221 = 1.5 * sini2;
+    const double f321 = 1.875 * sinim * (1 - 2 * cosim - 3 * cosisq);
+    const double f322 = -1.875 * sinim * (1 + 2 * cosim - 3 * cosisq);
+    const double f441 = 35 * sini2 * f220;
+    const double f442 = 39.3750 * sini2 * sini2;
+    const double f522 =
+        9.84375 * sinim *
+        (sini2 * (1 - 2 * cosim - 5 * cosisq) + 0.33333333 * (-2 + 4 * cosim + 6 * cosisq));
+    const double f523 = sinim * (4.92187512 * sini2 * (-2 - 4 * cosim + 10 * cosisq) +
+                                 6.56250012 * (1 + 2 * cosim - 3 * cosisq));
+    const double f542 =
+        29.53125 * sinim * (2 - 8 * cosim + cosisq * (-12 + 8 * cosim + 10 * cosisq));
+    const double f543 =
+        29.53125 * sinim * (-2 - 8 * cosim + cosisq * (12 + 8 * cosim - 10 * cosisq));
+    constexpr double root22 = 1.7891679e-6, root32 = 3.7393792e-7, root44 = 7.3636953e-9,
+                     root52 = 1.1428639e-7, root54 = 2.1765803e-9;
+    const double xno2 = nm * nm, ainv2 = aonv * aonv;
+    HalfDayTerms d{};
+    double t1 = 3 * xno2 * ainv2;
+    double t = t1 * root22;
+    d.d2201 = t * f220 * g.g201;
+    d.d2211 = t * f221 * g.g211;
+    t1 *= aonv;
+    t = t1 * root32;
+    d.d3210 = t * f321 * g.g310;
+    d.d3222 = t * f322 * g.g322;
+    t1 *= aonv;
+    t = 2 * t1 * root44;
+    d.d4410 = t * f441 * g.g410;
+    d.d4422 = t * f442 * g.g422;
+    t1 *= aonv;
+    t = t1 * root52;
+    d.d5220 = t * f522 * g.g520;
+    d.d5232 = t * f523 * g.g532;
+    t = 2 * t1 * root54;
+    d.d5421 = t * f542 * g.g521;
+    d.d5433 = t * f543 * g.g533;
+    return d;
+}
+
+// The coefficients of the synchronous (24-hour) resonance.
+struct SynchronousTerms {
+    double del1, del2, del3;
+};
+
+SynchronousTerms SynchronousResonance(double emsq, double cosim, double sinim, double nm,
+                                      double aonv) {
+    constexpr double q22 = 1.7891679e-6, q31 = 2.1460748e-6, q33 = 2.2123015e-7;
+    const double g200 = 1 + emsq * (-2.5 + 0.8125 * emsq);
+    const double g310 = 1 + 2 * emsq;
+    const double g300 = 1 + emsq * (-6 + 6.60937 * emsq);
+    const double f220 = 0.75 * (1 + cosim) * (1 + cosim);
+    const double f311 = 0.9375 * sinim * sinim * (1 + 3 * cosim) - 0.75 * (1 + cosim);
+    const double f330 = 1.875 * std::pow(1 + cosim, 3);
+    const double d = 3 * nm * nm * aonv * aonv;
+    SynchronousTerms s{};
+    s.del2 = 2 * d * f220 * g200 * q22;
+    s.del3 = 3 * d * f330 * g300 * q33 * aonv;
+    s.del1 = d * f311 * g310 * q31 * aonv;
+    return s;
+}
+
+} // namespace
+
+void Sgp4::InitDeepSpace(double epoch1950) {
+    DeepElements e{};
+    e.em = ecco_;
+    e.emsq = e.em * e.em;
+    e.betasq = 1 - e.emsq;
+    e.rtemsq = std::sqrt(e.betasq);
+    e.snodm = std::sin(nodeo_);
+    e.cnodm = std::cos(nodeo_);
+    e.sinomm = std::sin(argpo_);
+    e.cosomm = std::cos(argpo_);
+    e.sinim = std::sin(inclo_);
+    e.cosim = std::cos(inclo_);
+    e.xnoi = 1 / no_;
+    const LunarSolarTerms t = LunarSolar(e, epoch1950 + 18261.5);
+    InitLunarSolarPeriodics(t, e.emsq);
+    InitLunarSolarSecular(t, e.emsq, e.sinim, e.cosim);
+    if (resonance_ == 0)
+        return;
+
+    // Resonance coefficients: geopotential terms that do not average out
+    // for orbits commensurate with the earth's rotation.
     const double nm = no_;
+    const double theta = std::fmod(gsto_, kTwoPi);
+    const double aonv = std::pow(nm / kXke, kTwoThirds);
+    if (resonance_ == 2) {
+        const HalfDayTerms d = HalfDayResonance(e.em, e.emsq, e.cosim, e.sinim, nm, aonv);
+        d2201_ = d.d2201;
+        d2211_ = d.d2211;
+        d3210_ = d.d3210;
+        d3222_ = d.d3222;
+        d4410_ = d.d4410;
+        d4422_ = d.d4422;
+        d5220_ = d.d5220;
+        d5232_ = d.d5232;
+        d5421_ = d.d5421;
+        d5433_ = d.d5433;
+        xlamo_ = std::fmod(mo_ + nodeo_ + nodeo_ - theta - theta, kTwoPi);
+        xfact_ = mdot_ + dmdt_ + 2 * (nodedot_ + dnodt_ - kRptim) - no_;
+    } else {
+        const SynchronousTerms s = SynchronousResonance(e.emsq, e.cosim, e.sinim, nm, aonv);
+        del1_ = s.del1;
+        del2_ = s.del2;
+        del3_ = s.del3;
+        xlamo_ = std::fmod(mo_ + nodeo_ + argpo_ - theta, kTwoPi);
+        xfact_ = mdot_ + xpidot_ - kRptim + dmdt_ + domdt_ + dnodt_ - no_;
+    }
+}
+
+void Sgp4::InitLunarSolarPeriodics(const LunarSolarTerms& t, double emsq) {
+    zmol_ = t.zmol;
+    zmos_ = t.zmos;
+    // Periodic coefficients, sun then moon.
+    se2_ = 2 * t.s1[0] * t.s6[0];
+    se3_ = 2 * t.s1[0] * t.s7[0];
+    si2_ = 2 * t.s2[0] * t.z12[0];
+    si3_ = 2 * t.s2[0] * (t.z13[0] - t.z11[0]);
+    sl2_ = -2 * t.s3[0] * t.z2[0];
+    sl3_ = -2 * t.s3[0] * (t.z3[0] - t.z1[0]);
+    sl4_ = -2 * t.s3[0] * (-21 - 9 * emsq) * kZes;
+    sgh2_ = 2 * t.s4[0] * t.z32[0];
+    sgh3_ = 2 * t.s4[0] * (t.z33[0] - t.z31[0]);
+    sgh4_ = -18 * t.s4[0] * kZes;
+    sh2_ = -2 * t.s2[0] * t.z22[0];
+    sh3_ = -2 * t.s2[0] * (t.z23[0] - t.z21[0]);
+    ee2_ = 2 * t.s1[1] * t.s6[1];
+    e3_ = 2 * t.s1[1] * t.s7[1];
+    xi2_ = 2 * t.s2[1] * t.z12[1];
+    xi3_ = 2 * t.s2[1] * (t.z13[1] - t.z11[1]);
+    xl2_ = -2 * t.s3[1] * t.z2[1];
+    xl3_ = -2 * t.s3[1] * (t.z3[1] - t.z1[1]);
+    xl4_ = -2 * t.s3[1] * (-21 - 9 * emsq) * kZel;
+    xgh2_ = 2 * t.s4[1] * t.z32[1];
+    xgh3_ = 2 * t.s4[1] * (t.z33[1] - t.z31[1]);
+    xgh4_ = -18 * t.s4[1] * kZel;
+    xh2_ = -2 * t.s2[1] * t.z22[1];
+    xh3_ = -2 * t.s2[1] * (t.z23[1] - t.z21[1]);
+}
+
+void Sgp4::InitLunarSolarSecular(const LunarSolarTerms& t, double emsq, double sinim,
+                                 double cosim) {
+    // Secular rates from the sun and the moon, and which resonance, if any,
+    // the mean motion falls in.
+    const double nm = no_, em = ecco_;
     if (nm < 0.0052359877 && nm > 0.0034906585)
         resonance_ = 1;
     if (nm >= 8.26e-3 && nm <= 9.24e-3 && em >= 0.5)
         resonance_ = 2;
     const bool nearEquator = inclo_ < 5.2359877e-2 || inclo_ > kPi - 5.2359877e-2;
-    const double ses = s1[0] * kZns * s5[0];
-    const double sis = s2[0] * kZns * (z11[0] + z13[0]);
-    const double sls = -kZns * s3[0] * (z1[0] + z3[0] - 14 - 6 * emsq);
-    const double sghs = s4[0] * kZns * (z31[0] + z33[0] - 6);
-    double shs = -kZns * s2[0] * (z21[0] + z23[0]);
+    const double ses = t.s1[0] * kZns * t.s5[0];
+    const double sis = t.s2[0] * kZns * (t.z11[0] + t.z13[0]);
+    const double sls = -kZns * t.s3[0] * (t.z1[0] + t.z3[0] - 14 - 6 * emsq);
+    const double sghs = t.s4[0] * kZns * (t.z31[0] + t.z33[0] - 6);
+    double shs = -kZns * t.s2[0] * (t.z21[0] + t.z23[0]);
     if (nearEquator)
         shs = 0;
     if (sinim != 0)
         shs /= sinim;
     const double sgs = sghs - cosim * shs;
-    dedt_ = ses + s1[1] * kZnl * s5[1];
-    didt_ = sis + s2[1] * kZnl * (z11[1] + z13[1]);
-    dmdt_ = sls - kZnl * s3[1] * (z1[1] + z3[1] - 14 - 6 * emsq);
-    const double sghl = s4[1] * kZnl * (z31[1] + z33[1] - 6);
-    double shll = -kZnl * s2[1] * (z21[1] + z23[1]);
+    dedt_ = ses + t.s1[1] * kZnl * t.s5[1];
+    didt_ = sis + t.s2[1] * kZnl * (t.z11[1] + t.z13[1]);
+    dmdt_ = sls - kZnl * t.s3[1] * (t.z1[1] + t.z3[1] - 14 - 6 * emsq);
+    const double sghl = t.s4[1] * kZnl * (t.z31[1] + t.z33[1] - 6);
+    double shll = -kZnl * t.s2[1] * (t.z21[1] + t.z23[1]);
     if (nearEquator)
         shll = 0;
     domdt_ = sgs + sghl;
@@ -392,100 +585,6 @@ void Sgp4::InitDeepSpace(double epoch1950) {
     if (sinim != 0) {
         domdt_ -= cosim / sinim * shll;
         dnodt_ += shll / sinim;
-    }
-    if (resonance_ == 0)
-        return;
-
-    // Resonance coefficients: geopotential terms that do not average out
-    // for orbits commensurate with the earth's rotation.
-    const double theta = std::fmod(gsto_, kTwoPi);
-    const double aonv = std::pow(nm / kXke, kTwoThirds);
-    if (resonance_ == 2) {
-        const double cosisq = cosim * cosim;
-        const double eoc = em * emsq;
-        const double g201 = -0.306 - (em - 0.64) * 0.440;
-        double g211, g310, g322, g410, g422, g520, g521, g532, g533;
-        if (em <= 0.65) {
-            g211 = 3.616 - 13.2470 * em + 16.2900 * emsq;
-            g310 = -19.302 + 117.3900 * em - 228.4190 * emsq + 156.5910 * eoc;
-            g322 = -18.9068 + 109.7927 * em - 214.6334 * emsq + 146.5816 * eoc;
-            g410 = -41.122 + 242.6940 * em - 471.0940 * emsq + 313.9530 * eoc;
-            g422 = -146.407 + 841.8800 * em - 1629.014 * emsq + 1083.4350 * eoc;
-            g520 = -532.114 + 3017.977 * em - 5740.032 * emsq + 3708.2760 * eoc;
-        } else {
-            g211 = -72.099 + 331.819 * em - 508.738 * emsq + 266.724 * eoc;
-            g310 = -346.844 + 1582.851 * em - 2415.925 * emsq + 1246.113 * eoc;
-            g322 = -342.585 + 1554.908 * em - 2366.899 * emsq + 1215.972 * eoc;
-            g410 = -1052.797 + 4758.686 * em - 7193.992 * emsq + 3651.957 * eoc;
-            g422 = -3581.690 + 16178.110 * em - 24462.770 * emsq + 12422.520 * eoc;
-            if (em > 0.715)
-                g520 = -5149.66 + 29936.92 * em - 54087.36 * emsq + 31324.56 * eoc;
-            else
-                g520 = 1464.74 - 4664.75 * em + 3763.64 * emsq;
-        }
-        if (em < 0.7) {
-            g533 = -919.22770 + 4988.6100 * em - 9064.7700 * emsq + 5542.21 * eoc;
-            g521 = -822.71072 + 4568.6173 * em - 8491.4146 * emsq + 5337.524 * eoc;
-            g532 = -853.66600 + 4690.2500 * em - 8624.7700 * emsq + 5341.4 * eoc;
-        } else {
-            g533 = -37995.780 + 161616.52 * em - 229838.20 * emsq + 109377.94 * eoc;
-            g521 = -51752.104 + 218913.95 * em - 309468.16 * emsq + 146349.42 * eoc;
-            g532 = -40023.880 + 170470.89 * em - 242699.48 * emsq + 115605.82 * eoc;
-        }
-        const double sini2 = sinim * sinim;
-        const double f220 = 0.75 * (1 + 2 * cosim + cosisq);
-        const double f221 = 1.5 * sini2;
-        const double f321 = 1.875 * sinim * (1 - 2 * cosim - 3 * cosisq);
-        const double f322 = -1.875 * sinim * (1 + 2 * cosim - 3 * cosisq);
-        const double f441 = 35 * sini2 * f220;
-        const double f442 = 39.3750 * sini2 * sini2;
-        const double f522 =
-            9.84375 * sinim *
-            (sini2 * (1 - 2 * cosim - 5 * cosisq) + 0.33333333 * (-2 + 4 * cosim + 6 * cosisq));
-        const double f523 = sinim * (4.92187512 * sini2 * (-2 - 4 * cosim + 10 * cosisq) +
-                                     6.56250012 * (1 + 2 * cosim - 3 * cosisq));
-        const double f542 =
-            29.53125 * sinim * (2 - 8 * cosim + cosisq * (-12 + 8 * cosim + 10 * cosisq));
-        const double f543 =
-            29.53125 * sinim * (-2 - 8 * cosim + cosisq * (12 + 8 * cosim - 10 * cosisq));
-        constexpr double root22 = 1.7891679e-6, root32 = 3.7393792e-7, root44 = 7.3636953e-9,
-                         root52 = 1.1428639e-7, root54 = 2.1765803e-9;
-        const double xno2 = nm * nm, ainv2 = aonv * aonv;
-        double t1 = 3 * xno2 * ainv2;
-        double t = t1 * root22;
-        d2201_ = t * f220 * g201;
-        d2211_ = t * f221 * g211;
-        t1 *= aonv;
-        t = t1 * root32;
-        d3210_ = t * f321 * g310;
-        d3222_ = t * f322 * g322;
-        t1 *= aonv;
-        t = 2 * t1 * root44;
-        d4410_ = t * f441 * g410;
-        d4422_ = t * f442 * g422;
-        t1 *= aonv;
-        t = t1 * root52;
-        d5220_ = t * f522 * g520;
-        d5232_ = t * f523 * g532;
-        t = 2 * t1 * root54;
-        d5421_ = t * f542 * g521;
-        d5433_ = t * f543 * g533;
-        xlamo_ = std::fmod(mo_ + nodeo_ + nodeo_ - theta - theta, kTwoPi);
-        xfact_ = mdot_ + dmdt_ + 2 * (nodedot_ + dnodt_ - kRptim) - no_;
-    } else {
-        constexpr double q22 = 1.7891679e-6, q31 = 2.1460748e-6, q33 = 2.2123015e-7;
-        const double g200 = 1 + emsq * (-2.5 + 0.8125 * emsq);
-        const double g310 = 1 + 2 * emsq;
-        const double g300 = 1 + emsq * (-6 + 6.60937 * emsq);
-        const double f220 = 0.75 * (1 + cosim) * (1 + cosim);
-        const double f311 = 0.9375 * sinim * sinim * (1 + 3 * cosim) - 0.75 * (1 + cosim);
-        const double f330 = 1.875 * std::pow(1 + cosim, 3);
-        const double d = 3 * nm * nm * aonv * aonv;
-        del2_ = 2 * d * f220 * g200 * q22;
-        del3_ = 3 * d * f330 * g300 * q33 * aonv;
-        del1_ = d * f311 * g310 * q31 * aonv;
-        xlamo_ = std::fmod(mo_ + nodeo_ + argpo_ - theta, kTwoPi);
-        xfact_ = mdot_ + xpidot_ - kRptim + dmdt_ + domdt_ + dnodt_ - no_;
     }
 }
 

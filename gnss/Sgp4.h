@@ -43,6 +43,8 @@ enum class Sgp4Error {
     TimeOutOfRange = 7,
 };
 
+struct LunarSolarTerms;
+
 class Sgp4 {
   public:
     // Initialises the model; error() tells whether the elements work at
@@ -61,6 +63,10 @@ class Sgp4 {
 
   private:
     void InitDeepSpace(double epoch1950);
+    // The lunar-solar periodic coefficients, and the secular rates with the
+    // resonance the mean motion falls in.
+    void InitLunarSolarPeriodics(const LunarSolarTerms& t, double emsq);
+    void InitLunarSolarSecular(const LunarSolarTerms& t, double emsq, double sinim, double cosim);
     void DeepSecular(double t, double& em, double& argpm, double& inclm, double& nodem, double& mm,
                      double& nm) const;
     void DeepPeriodic(double t, double& ep, double& inclp, double& nodep, double& argpp,

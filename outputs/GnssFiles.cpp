@@ -274,7 +274,10 @@ plots::SkyPlotInput GnssSkyPlotInput(const predict::GnssRun& r, const QString& n
     const QString title = language == predict::Language::Japanese
                               ? QStringLiteral("衛星の天空図: ") + Where(r, name, language)
                               : QStringLiteral("Satellites over ") + Where(r, name, language);
-    return plots::GnssSkyPlot(r.prediction, r.settings, r.buildings.prisms, title);
+    return plots::GnssSkyPlot(r.prediction, r.settings, r.buildings.prisms, title,
+                              language == predict::Language::Japanese
+                                  ? plots::PlotLanguage::Japanese
+                                  : plots::PlotLanguage::English);
 }
 
 plots::DopChartInput GnssChartInput(const predict::GnssRun& r, const QString& name,
@@ -282,7 +285,9 @@ plots::DopChartInput GnssChartInput(const predict::GnssRun& r, const QString& na
     const QString title = language == predict::Language::Japanese
                               ? QStringLiteral("衛星数と PDOP: ") + Where(r, name, language)
                               : QStringLiteral("Satellites and PDOP, ") + Where(r, name, language);
-    return plots::GnssChart(r.prediction, r.settings, title);
+    return plots::GnssChart(r.prediction, r.settings, title,
+                            language == predict::Language::Japanese ? plots::PlotLanguage::Japanese
+                                                                    : plots::PlotLanguage::English);
 }
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plots/DopChart.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -97,8 +98,8 @@ void DrawDopChart(QPainter& g, const DopChartInput& in, QSize size) {
     const double h = (size.height() - 150) / 2.0;
     const Panel counts{QRectF(left, 56, right - left, h), countTop, span};
     const Panel pdop{QRectF(left, 56 + h + 24, right - left, h), kPdopTop, span};
-    Frame(g, counts, QStringLiteral("satellites"), static_cast<int>(countTop / 4));
-    Frame(g, pdop, QStringLiteral("PDOP"), 5);
+    Frame(g, counts, in.texts.counts, static_cast<int>(countTop / 4));
+    Frame(g, pdop, in.texts.pdop, 5);
 
     // 4 satellites and PDOP 6: the limits of a usable position.
     g.setPen(QPen(QColor(60, 160, 60), 1, Qt::DashLine));
@@ -130,19 +131,22 @@ void DrawDopChart(QPainter& g, const DopChartInput& in, QSize size) {
 
     // Legend.
     const double y = size.height() - 26.0;
+    // Each key at its place, or after the one before where that is longer.
+    const QFontMetricsF metrics(g.font());
+    double after = left;
     auto key = [&](double x, const QPen& pen, const QString& text) {
+        x = std::max(x, after);
         g.setPen(pen);
         g.drawLine(QPointF(x, y), QPointF(x + 28, y));
         g.setPen(Qt::black);
         g.drawText(QPointF(x + 34, y + 5), text);
+        after = x + 34 + metrics.horizontalAdvance(text) + 16;
     };
-    key(left, QPen(kOpen, 1.5), QStringLiteral("open sky"));
-    key(left + 140, QPen(kCount, 2), QStringLiteral("seen among the buildings"));
-    key(left + 380, QPen(kPdop, 2), QStringLiteral("PDOP among the buildings"));
+    key(left, QPen(kOpen, 1.5), in.texts.openSky);
+    key(left + 140, QPen(kCount, 2), in.texts.seen);
+    key(left + 380, QPen(kPdop, 2), in.texts.pdopSeen);
     g.setPen(Qt::black);
-    g.drawText(QRectF(left, y + 8, right - left, 16), Qt::AlignLeft,
-               QStringLiteral("gaps: fewer than 4 satellites; PDOP above %1 drawn on the top line")
-                   .arg(kPdopTop));
+    g.drawText(QRectF(left, y + 8, right - left, 16), Qt::AlignLeft, in.texts.gaps.arg(kPdopTop));
 }
 
 QByteArray DopChartBytes(const DopChartInput& in, const QString& path) {

@@ -19,8 +19,21 @@ struct DopChartEpoch {
     std::optional<double> openPdop, withBuildingsPdop; // empty: no solution
 };
 
+// The chart's own words; English unless the window's language is asked.
+struct DopChartTexts {
+    QString counts = QStringLiteral("satellites");
+    QString pdop = QStringLiteral("PDOP");
+    QString openSky = QStringLiteral("open sky");
+    QString seen = QStringLiteral("seen among the buildings");
+    QString pdopSeen = QStringLiteral("PDOP among the buildings");
+    // %1: the PDOP drawn on the top line.
+    QString gaps =
+        QStringLiteral("gaps: fewer than 4 satellites; PDOP above %1 drawn on the top line");
+};
+
 struct DopChartInput {
     QString title;
+    DopChartTexts texts;
     QString timeAxis; // what the hours count from
     double spanHours = 24;
     std::vector<DopChartEpoch> epochs;

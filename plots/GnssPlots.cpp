@@ -3,14 +3,13 @@
 
 #include <QDateTime>
 #include <map>
+#include <string_view>
 
 namespace velmora::plots {
 
 using gnss::EpochSky;
 using gnss::Prediction;
 using gnss::SkyState;
-
-namespace {
 
 QColor SystemColour(char system) {
     switch (system) {
@@ -29,7 +28,22 @@ QColor SystemColour(char system) {
     }
 }
 
-} // namespace
+QString SystemName(char system) {
+    switch (system) {
+    case 'G':
+        return QStringLiteral("GPS");
+    case 'R':
+        return QStringLiteral("GLONASS");
+    case 'E':
+        return QStringLiteral("Galileo");
+    case 'C':
+        return QStringLiteral("BeiDou");
+    case 'J':
+        return QStringLiteral("QZSS");
+    default:
+        return QString(QChar::fromLatin1(system));
+    }
+}
 
 QString UtcText(gnss::UtcSeconds t) {
     return QDateTime::fromSecsSinceEpoch(t, Qt::UTC)
@@ -37,7 +51,8 @@ QString UtcText(gnss::UtcSeconds t) {
 }
 
 SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
-                         std::span<const Footprint> prisms, const QString& title) {
+                         std::span<const Footprint> prisms, const QString& title,
+                         PlotLanguage language) {
     SkyPlotInput in;
     in.mask = SkyScene(prisms, s.at, s.antenna).Mask(1);
     in.title = title;
@@ -62,19 +77,44 @@ SkyPlotInput GnssSkyPlot(const Prediction& p, const gnss::PredictionSettings& s,
     }
     for (auto& [index, track] : tracks)
         in.tracks.push_back(std::move(track.first));
+    if (language == PlotLanguage::English) {
+        in.trackCaption =
+            QStringLiteral("solid: seen; hollow: reflected off a wall (direct line blocked); "
+                           "dashed: blocked by a building; light: below the %1° mask. Grey: the "
+                           "buildings' mask.")
+                .arg(s.mask);
+        return in;
+    }
     in.trackCaption =
-        QStringLiteral("solid: seen; hollow: reflected off a wall (direct line blocked); dashed: "
-                       "blocked by a building; light: below the %1° mask. Grey: the buildings' "
-                       "mask.")
+        QStringLiteral("実線: 見える、中抜き線: 壁で反射して届く (直接は遮られる)、"
+                       "破線: 建物に遮られる、薄い線: 仰角 %1° 未満。灰色: 建物による遮蔽。")
             .arg(s.mask);
+    in.cardinal = {QStringLiteral("北"), QStringLiteral("東"), QStringLiteral("南"),
+                   QStringLiteral("西")};
+    // The key names the systems the plot has tracks of, in the usual order.
+    for (const char system : std::string_view("GRECJ")) {
+        bool drawn = false;
+        for (const auto& [index, track] : tracks)
+            drawn = drawn || p.satellites[index].system == system;
+        if (drawn)
+            in.legend.push_back({SystemName(system), SystemColour(system)});
+    }
     return in;
 }
 
 DopChartInput GnssChart(const Prediction& p, const gnss::PredictionSettings& s,
-                        const QString& title) {
+                        const QString& title, PlotLanguage language) {
     DopChartInput in;
     in.title = title;
     in.timeAxis = QStringLiteral("hours from %1").arg(UtcText(s.start));
+    if (language == PlotLanguage::Japanese) {
+        in.timeAxis = QStringLiteral("%1 からの時間 (時)").arg(UtcText(s.start));
+        in.texts.counts = QStringLiteral("衛星数");
+        in.texts.openSky = QStringLiteral("空が開けている場合");
+        in.texts.seen = QStringLiteral("建物の間で見える衛星");
+        in.texts.pdopSeen = QStringLiteral("建物の間の PDOP");
+        in.texts.gaps = QStringLiteral("途切れ: 衛星 4 機未満。PDOP %1 を超える値は上端に描画。");
+    }
     in.spanHours = s.hours;
     for (const EpochSky& e : p.epochs)
         in.epochs.push_back(

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plots/SkyPlot.h"
 
+#include <QFontMetricsF>
+#include <QLineF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
@@ -27,14 +29,64 @@ QPointF SkyPoint(double azimuthDeg, double elevationDeg) {
     return kPlotCentre + QPointF(r * std::sin(a), -r * std::cos(a));
 }
 
+// Where a track's id stands: the point where it rises above the mask.
+struct TrackLabel {
+    std::size_t track = 0, point = 0;
+    QPointF at;
+};
+
+std::vector<TrackLabel> RisingPoints(const SkyPlotInput& in) {
+    using S = SkyTrackPoint::State;
+    std::vector<TrackLabel> out;
+    for (std::size_t k = 0; k < in.tracks.size(); ++k) {
+        const SkyTrack& t = in.tracks[k];
+        for (std::size_t i = 0; i < t.points.size(); ++i) {
+            const SkyTrackPoint& p = t.points[i];
+            const bool rises = p.state != S::BelowMask &&
+                               (i == 0 || !p.joined || t.points[i - 1].state == S::BelowMask);
+            if (rises)
+                out.push_back({k, i, SkyPoint(p.azimuth, p.elevation)});
+        }
+    }
+    return out;
+}
+
+// Many satellites rise at the mask's edge near one another: their ids are
+// spread so that each stays readable, a thin line back to its point where
+// it had to move.
+std::vector<QRectF> LabelBoxes(QPainter& g, const SkyPlotInput& in,
+                               const std::vector<TrackLabel>& labels) {
+    const QFontMetricsF m(g.font());
+    std::vector<QPointF> anchors;
+    std::vector<QSizeF> sizes;
+    for (const TrackLabel& l : labels) {
+        anchors.push_back(l.at);
+        sizes.emplace_back(m.horizontalAdvance(in.tracks[l.track].label), m.ascent() + m.descent());
+    }
+    // drawText(at + (4, -4)) puts the baseline 4 pixels above the point.
+    return SpreadLabels(anchors, sizes, QPointF(4, -4 - m.ascent()),
+                        QRectF(0, 0, kPlotWidth, kPlotHeight));
+}
+
 // Tracks: solid where the satellite is seen, hollow (a wide line with a
 // white core, which reads apart from both the solid and the dashed ones)
 // where only a reflection reaches the receiver, dashed where a building
-// blocks it, thin and light below the mask; each piece of one
-// style is one line so that its dashes run on. The id stands where the track rises above the mask.
+// blocks it, thin and light below the mask; each piece of one style is one
+// line so that its dashes run on. The id stands where the track rises
+// above the mask.
 void DrawTracks(QPainter& g, const SkyPlotInput& in) {
     using S = SkyTrackPoint::State;
-    for (const SkyTrack& t : in.tracks) {
+    QFont small = g.font();
+    small.setPixelSize(11);
+    const QFont keep = g.font();
+    g.setFont(small);
+    const std::vector<TrackLabel> labels = RisingPoints(in);
+    const std::vector<QRectF> boxes = LabelBoxes(g, in, labels);
+    const double ascent = QFontMetricsF(small).ascent();
+    g.setFont(keep);
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < in.tracks.size(); ++k) {
+        const SkyTrack& t = in.tracks[k];
         const QColor light = QColor::fromHsvF(t.colour.hsvHueF(), 0.25, 0.85);
         auto pen = [&](S style) {
             switch (style) {
@@ -83,23 +135,27 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
             run << SkyPoint(b.azimuth, b.elevation);
         }
         flush();
-        QFont small = g.font();
-        small.setPixelSize(11);
-        const QFont keep = g.font();
         g.setFont(small);
-        for (std::size_t i = 0; i < t.points.size(); ++i) {
-            const SkyTrackPoint& p = t.points[i];
-            const bool rises = p.state != S::BelowMask &&
-                               (i == 0 || !p.joined || t.points[i - 1].state == S::BelowMask);
-            if (!rises)
-                continue;
-            const QPointF at = SkyPoint(p.azimuth, p.elevation);
+        for (; next < labels.size() && labels[next].track == k; ++next) {
+            const QPointF at = labels[next].at;
+            const QRectF& box = boxes[next];
             g.setPen(Qt::NoPen);
             g.setBrush(t.colour);
             g.drawEllipse(at, 2.5, 2.5);
             g.setBrush(Qt::NoBrush);
+            const QPointF usual = at + QPointF(4, -4 - ascent);
+            if (QLineF(box.topLeft(), usual).length() > box.height()) {
+                // Moved away: a hairline from the point to the id's box.
+                const QPointF end(std::clamp(at.x(), box.left(), box.right()),
+                                  std::clamp(at.y(), box.top(), box.bottom()));
+                g.setPen(QPen(t.colour.lighter(130), 0.6));
+                g.drawLine(at, end);
+            }
             g.setPen(t.colour.darker(140));
-            g.drawText(at + QPointF(4, -4), t.label);
+            if (box.topLeft() == usual)
+                g.drawText(at + QPointF(4, -4), t.label);
+            else
+                g.drawText(QPointF(box.left(), box.top() + ascent), t.label);
         }
         g.setFont(keep);
     }
@@ -107,6 +163,20 @@ void DrawTracks(QPainter& g, const SkyPlotInput& in) {
         g.setPen(Qt::black);
         g.drawText(QRectF(10, kPlotHeight - 80, kPlotWidth - 20, 70),
                    Qt::AlignHCenter | Qt::TextWordWrap, in.trackCaption);
+    }
+}
+
+void DrawLegend(QPainter& g, const std::vector<LegendEntry>& legend) {
+    if (legend.empty())
+        return;
+    // In the top-left corner, outside the horizon's ring.
+    double y = 52;
+    for (const LegendEntry& e : legend) {
+        g.setPen(QPen(e.colour, 2.2));
+        g.drawLine(QPointF(12, y), QPointF(36, y));
+        g.setPen(Qt::black);
+        g.drawText(QPointF(42, y + 5), e.label);
+        y += 17;
     }
 }
 
@@ -147,7 +217,8 @@ void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
         g.drawLine(kPlotCentre, SkyPoint(az, 0));
         static const QStringList kCardinal{QStringLiteral("N"), QStringLiteral("E"),
                                            QStringLiteral("S"), QStringLiteral("W")};
-        const QString label = az % 90 == 0 ? kCardinal[az / 90] : QString::number(az);
+        const QString label =
+            az % 90 == 0 ? in.cardinal.value(az / 90, kCardinal[az / 90]) : QString::number(az);
         const double a = az * std::numbers::pi / 180;
         const QPointF at = kPlotCentre + QPointF((kPlotRadius + 18) * std::sin(a),
                                                  -(kPlotRadius + 18) * std::cos(a));
@@ -155,6 +226,7 @@ void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
     }
 
     DrawTracks(g, in);
+    DrawLegend(g, in.legend);
 
     if (in.sun) {
         // The sun's path: yellow in direct sun, dark red where blocked.
@@ -180,6 +252,41 @@ void DrawSkyPlot(QPainter& g, const SkyPlotInput& in) {
         g.drawText(QRectF(10, kPlotHeight - 80, kPlotWidth - 20, 70),
                    Qt::AlignHCenter | Qt::TextWordWrap, in.sunCaption);
     }
+}
+
+std::vector<QRectF> SpreadLabels(const std::vector<QPointF>& anchors,
+                                 const std::vector<QSizeF>& sizes, QPointF offset, QRectF bounds) {
+    std::vector<QRectF> placed;
+    placed.reserve(anchors.size());
+    auto free = [&](const QRectF& r) {
+        if (!bounds.contains(r))
+            return false;
+        for (const QRectF& other : placed)
+            if (other.intersects(r))
+                return false;
+        return true;
+    };
+    constexpr int kRings = 8, kSteps = 16;
+    for (std::size_t i = 0; i < anchors.size(); ++i) {
+        const QSizeF size = i < sizes.size() ? sizes[i] : QSizeF();
+        const QRectF usual(anchors[i] + offset, size);
+        QRectF chosen = usual;
+        bool found = free(usual);
+        // Rings a line's height apart, each tried all the way round.
+        for (int ring = 1; ring <= kRings && !found; ++ring) {
+            const double radius = ring * std::max(size.height(), 1.0);
+            for (int step = 0; step < kSteps && !found; ++step) {
+                const double a = 2 * std::numbers::pi * step / kSteps;
+                const QRectF r = usual.translated(radius * std::cos(a), radius * std::sin(a));
+                if (free(r)) {
+                    chosen = r;
+                    found = true;
+                }
+            }
+        }
+        placed.push_back(chosen);
+    }
+    return placed;
 }
 
 QSize SkyPlotSize() {

@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QRectF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "geometry/SkyMask.h"
@@ -28,6 +30,12 @@ struct SkyTrack {
     std::vector<SkyTrackPoint> points;
 };
 
+// One row of the plot's key: a colour and what it stands for.
+struct LegendEntry {
+    QString label;
+    QColor colour;
+};
+
 struct SkyPlotInput {
     std::vector<double> mask; // one elevation per degree of azimuth
     QString title;
@@ -35,7 +43,18 @@ struct SkyPlotInput {
     QString sunCaption; // the day, place and minutes
     std::vector<SkyTrack> tracks;
     QString trackCaption;
+    // North, east, south, west as the plot's language writes them (empty:
+    // N, E, S, W).
+    QStringList cardinal;
+    std::vector<LegendEntry> legend; // empty: no key
 };
+
+// Places text boxes of `sizes` near their `anchors` so that no two
+// overlap where the room allows: each box stands first at `offset` from
+// its anchor (top-left corner), else at the nearest free place on rings
+// around it, within `bounds`. Boxes come back in the anchors' order.
+std::vector<QRectF> SpreadLabels(const std::vector<QPointF>& anchors,
+                                 const std::vector<QSizeF>& sizes, QPointF offset, QRectF bounds);
 
 QSize SkyPlotSize();
 void DrawSkyPlot(QPainter& g, const SkyPlotInput& in);

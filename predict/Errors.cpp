@@ -56,7 +56,7 @@ constexpr Wording kWordings[] = {
     {ErrorCode::InsideRoof,
      "{file}: the point ({1}, {2}) lies inside roof {3}; a receiver must stand outside the "
      "buildings",
-     "受信点が屋根 {3} の中にあります。建物の外に置いてください。"},
+     "受信点が屋根 #{3} の中にあります。建物の外に置いてください。"},
     {ErrorCode::EphemerisFile, "{reason}", "エフェメリスのファイルを読めません: {reason}"},
     {ErrorCode::EphemerisIdle, "{file}: covers none of the period {1} ... {2}",
      "{file}: 期間中（{1} 〜 {2}）に使えるエフェメリスがありません。"},
@@ -71,10 +71,10 @@ constexpr Wording kWordings[] = {
     {ErrorCode::RoofTooFar,
      "roof {1} lies more than {2} km from the origin; check the picture's "
      "altitudes",
-     "屋根 {1} が原点から {2} km より遠くにあります。画像の高度を確かめてください。"},
+     "屋根 #{1} が原点から {2} km より遠くにあります。画像の高度を確かめてください。"},
     {ErrorCode::RoofTooTall,
      "roof {1}: a height of {2} m is not plausible (at most {3} m); check its wall line",
-     "屋根 {1} の高さ {2} m はありえません（{3} m まで）。壁線を確かめてください。"},
+     "屋根 #{1} の高さ {2} m はありえません（{3} m まで）。壁線を確かめてください。"},
     {ErrorCode::BadSettings, "{reason}", "この設定では計算できません: {reason}"},
     {ErrorCode::StdoutTwice, "two outputs go to standard output",
      "標準出力への出力が二つあります。"},

@@ -7,18 +7,19 @@ namespace velmora::predict {
 
 namespace {
 
-std::string RoofList(const std::vector<Count>& roofs) {
+// `mark` before each number: the window's plan map labels roof 4 "#4".
+std::string RoofList(const std::vector<Count>& roofs, const char* mark) {
     std::string out;
     for (const Count r : roofs)
-        out += (out.empty() ? "" : ", ") + std::to_string(r);
+        out += (out.empty() ? "" : ", ") + std::string(mark) + std::to_string(r);
     return out;
 }
 
 std::string RoofWarning(const Warning& w, Language language, const char* english,
                         const char* japanese) {
-    const std::string list = RoofList(w.roofs);
     if (language == Language::English)
-        return (w.roofs.size() == 1 ? "roof " : "roofs ") + list + ": " + english;
+        return (w.roofs.size() == 1 ? "roof " : "roofs ") + RoofList(w.roofs, "") + ": " + english;
+    const std::string list = RoofList(w.roofs, "#");
     // A count where a count is meant, then the roofs by their numbers.
     return std::string(japanese) + " " + std::to_string(w.roofs.size()) + " 棟（屋根 " + list +
            "）を除外しました。";

@@ -80,5 +80,8 @@ std::vector<std::string> ListItems(std::string_view text);
 extern const Parameter kLatitude, kLongitude, kUtcOffset, kAntennaHeight;
 // Buildings from map data: files, the height's field, the box read.
 extern const Parameter kBuildings, kHeightField, kBbox;
+// Without --bbox, the building files of the GNSS prediction are read this
+// many metres around the receiver.
+inline constexpr double kBuildingFileReach = 1000;
 
 } // namespace velmora::predict

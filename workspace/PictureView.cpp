@@ -325,12 +325,20 @@ void PictureView::CommitOverlay() {
 }
 
 QImage PictureView::Surface() const {
-    if (overlay_.empty())
+    const DrawList marks = Marks();
+    if (overlay_.empty() && marks.empty())
         return base_;
     QImage shown = base_.copy();
     QPainter p(&shown);
-    const_cast<PictureView*>(this)->PaintFigures(p, overlay_.begin(), overlay_.end(), QPoint(0, 0));
+    auto* self = const_cast<PictureView*>(this);
+    self->PaintFigures(p, overlay_.begin(), overlay_.end(), QPoint(0, 0));
+    self->PaintFigures(p, marks.begin(), marks.end(), QPoint(0, 0));
     return shown;
+}
+
+void PictureView::SetMarkSource(MarkSource source) {
+    marks_ = std::move(source);
+    update();
 }
 
 int PictureView::Point(double x, double y) const {
@@ -349,10 +357,12 @@ void PictureView::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     qDrawShadePanel(&p, rect(), palette(), true, kBorder);
     p.drawImage(kBorder, kBorder, base_);
-    if (overlay_.empty())
+    const DrawList marks = Marks();
+    if (overlay_.empty() && marks.empty())
         return;
     p.setClipRect(QRect(QPoint(kBorder, kBorder), base_.size()) & e->rect());
     PaintFigures(p, overlay_.begin(), overlay_.end(), QPoint(kBorder, kBorder));
+    PaintFigures(p, marks.begin(), marks.end(), QPoint(kBorder, kBorder));
 }
 
 void PictureView::resizeEvent(QResizeEvent* e) {

@@ -19,6 +19,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 #include "data/BuildingData.h"
 #include "data/DrawList.h"
@@ -105,10 +106,19 @@ class PictureView : public QWidget, public DrawingSurface {
     // band that became an edge).
     void CommitOverlay() override;
 
+    // Marks over everything else, asked for at every paint (they follow the
+    // state of whoever gives them: the prediction dialogs' receiver and
+    // roof numbers). Not part of Point(). Repaint with update() when the
+    // state changes.
+    using MarkSource = std::function<velmora::DrawList()>;
+    void SetMarkSource(MarkSource source);
+    velmora::DrawList Marks() const { return marks_ ? marks_() : velmora::DrawList{}; }
+
     // Colour of the shown pixel (base and overlay) under (x, y) as
     // R + 256 G + 65536 B, or -1 outside the inner area.
     int Point(double x, double y) const;
-    // The base alone, and what the view shows (the overlay painted over it).
+    // The base alone, and what the view shows (the overlay and the marks
+    // painted over it).
     const QImage& Base() const { return base_; }
     QImage Surface() const;
   signals:
@@ -149,6 +159,7 @@ class PictureView : public QWidget, public DrawingSurface {
     bool userScale_ = false;
     velmora::DrawMode mode_ = velmora::DrawMode::Copy;
     int drawWidth_ = 1;
+    MarkSource marks_;
 };
 
 } // namespace velmora

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "workspace/QtJapanese.h"
@@ -31,14 +32,32 @@ QStringList DialogNameFilters(const QString& filter) {
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString desc = parts[i].trimmed();
-        const QString pattern = parts[i + 1].trimmed();
+        QStringList patterns =
+            parts[i + 1].split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+        const QString pattern = patterns.join(u' ');
         if (desc.isEmpty() && pattern.isEmpty())
             continue;
         if (desc.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
             out << desc;
+        else if (desc.endsWith(u')') && desc.mid(desc.lastIndexOf(u'(')).contains(u'*'))
+            // The description names its patterns already, maybe as "*.a;*.b".
+            out << desc.left(desc.lastIndexOf(u'(')).trimmed() +
+                       QStringLiteral(" (%1)").arg(pattern);
         else
             out << QStringLiteral("%1 (%2)").arg(desc, pattern);
     }
+    return out;
+}
+
+QStringList NameFilterPatterns(const QString& nameFilter) {
+    // As QFileDialog reads a filter: the text in the last parentheses,
+    // split at spaces.
+    static const QRegularExpression kList(QStringLiteral("^(.*)\\(([^()]*)\\)$"));
+    const QRegularExpressionMatch m = kList.match(nameFilter.trimmed());
+    const QString list = m.hasMatch() ? m.captured(2) : nameFilter.trimmed();
+    QStringList out = list.split(u' ', Qt::SkipEmptyParts);
+    if (out.isEmpty())
+        out << QStringLiteral("*");
     return out;
 }
 
@@ -179,6 +198,24 @@ std::optional<QString> QtPrompts::SaveFile(QWidget* parent, const QString& filte
     return QDir::toNativeSeparators(dlg.selectedFiles().value(0));
 }
 
+QStringList QtPrompts::OpenFiles(QWidget* parent, const QString& filter, const QString& folder) {
+    const JapaneseQtTexts japanese;
+    QFileDialog dlg(parent, QStringLiteral("開く"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = DialogNameFilters(filter);
+    dlg.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dlg.selectNameFilter(filters.front());
+    dlg.setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::currentPath());
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    QStringList out;
+    for (const QString& f : dlg.selectedFiles())
+        out << QDir::toNativeSeparators(f);
+    return out;
+}
+
 bool ScriptedPrompts::Next(Answer& out) {
     if (answers_.empty()) {
         ++unanswered;
@@ -221,6 +258,16 @@ std::optional<QString> ScriptedPrompts::SaveFile(QWidget*, const QString& filter
     asked_.push_back({Kind::Save, filter, initialName});
     Answer a;
     return Next(a) ? a.path : std::nullopt;
+}
+
+QStringList ScriptedPrompts::OpenFiles(QWidget*, const QString& filter, const QString& folder) {
+    asked_.push_back({Kind::OpenMany, filter, folder});
+    Answer a;
+    if (!Next(a))
+        return {};
+    if (a.paths)
+        return *a.paths;
+    return a.path ? QStringList{*a.path} : QStringList{};
 }
 
 QStringList ScriptedPrompts::Texts() const {

@@ -48,10 +48,19 @@ class Prompts {
                                             const QString& initialName) = 0;
     virtual std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
                                             const QString& initialName) = 0;
+    // Several existing files chosen at once, the dialog opened in `folder`
+    // (empty: the current folder); empty when cancelled.
+    virtual QStringList OpenFiles(QWidget* parent, const QString& filter,
+                                  const QString& folder) = 0;
 };
 
-// "desc|pattern|desc|pattern|" as Qt name filters ("desc (pattern)").
+// "desc|pattern|desc|pattern|" as Qt name filters ("desc (pattern)"). Qt
+// separates the patterns of a filter by spaces: patterns joined by ";" are
+// split, or the dialog would list nothing.
 QStringList DialogNameFilters(const QString& filter);
+// The patterns a Qt name filter "desc (p1 p2)" stands for, as the file
+// dialog reads them ("*" for a filter without a pattern list).
+QStringList NameFilterPatterns(const QString& nameFilter);
 
 // The box of QtPrompts::AskToSave, not yet shown, and the answer its
 // clicked button stands for (Cancel when none was clicked).
@@ -69,6 +78,7 @@ class QtPrompts final : public Prompts {
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
+    QStringList OpenFiles(QWidget* parent, const QString& filter, const QString& folder) override;
 };
 
 // Answers from a queue; nothing ever blocks. A question or dialog with no
@@ -77,20 +87,27 @@ class QtPrompts final : public Prompts {
 // AnswerQuestion one as Save (OK) or Cancel.
 class ScriptedPrompts final : public Prompts {
   public:
-    enum class Kind { Message, Question, Open, Save };
+    enum class Kind { Message, Question, Open, Save, OpenMany };
     struct Asked {
         Kind kind;
-        QString text; // message text, or the filter of a dialog
-        QString initialName;
+        QString text;        // message text, or the filter of a dialog
+        QString initialName; // or the folder of OpenFiles
     };
 
     // Queue answers in the order the questions and dialogs will come.
-    void AnswerQuestion(bool ok) { answers_.push_back(Answer{ok, std::nullopt, std::nullopt}); }
+    void AnswerQuestion(bool ok) {
+        answers_.push_back(Answer{ok, std::nullopt, std::nullopt, std::nullopt});
+    }
     void AnswerSave(SaveChoice c) {
-        answers_.push_back(Answer{c == SaveChoice::Save, std::nullopt, c});
+        answers_.push_back(Answer{c == SaveChoice::Save, std::nullopt, c, std::nullopt});
     }
     void AnswerFile(std::optional<QString> path) {
-        answers_.push_back(Answer{true, path, std::nullopt});
+        answers_.push_back(Answer{true, path, std::nullopt, std::nullopt});
+    }
+    // The files OpenFiles answers (empty: cancelled). An AnswerFile answer
+    // stands for its one file there.
+    void AnswerFiles(const QStringList& paths) {
+        answers_.push_back(Answer{true, std::nullopt, std::nullopt, paths});
     }
 
     void Message(QWidget* parent, const QString& text) override;
@@ -100,6 +117,7 @@ class ScriptedPrompts final : public Prompts {
                                     const QString& initialName) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& filter,
                                     const QString& initialName) override;
+    QStringList OpenFiles(QWidget* parent, const QString& filter, const QString& folder) override;
     // A progress that records its texts and steps and, with
     // `cancelProgressAt` >= 0, is cancelled once that many steps are done.
     std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& text) override;
@@ -123,6 +141,7 @@ class ScriptedPrompts final : public Prompts {
         bool ok = false;
         std::optional<QString> path;
         std::optional<SaveChoice> choice;
+        std::optional<QStringList> paths;
     };
     bool Next(Answer& out);
 

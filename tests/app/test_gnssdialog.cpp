@@ -3,16 +3,24 @@
 // a run on real ephemerides with its outputs, cancelling, and a bad file.
 #include <QtTest>
 
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include "app/GnssDialog.h"
+#include "drawing/FlatMap.h"
 #include "geometry/Footprints.h"
 #include "predict/Parameters.h"
 #include "support/Window.h"
+#include "workspace/Prompts.h"
 #include "workspace/RibbonGroup.h"
 
 using namespace velmora;
@@ -52,6 +60,12 @@ class GnssDialogTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // The remembered folder and boxes stay out of the user's settings.
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
     void menu() {
         WindowFixture f;
         InputLineFrm& w = f.Create();
@@ -122,20 +136,74 @@ class GnssDialogTest : public QObject {
     }
 
     // The file dialog lists the navigation files with its first filter (Qt
-    // takes patterns apart at spaces) and opens where the last file was.
-    void fileDialog() {
+    // takes patterns apart at spaces).
+    void fileDialogFilter_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("GPS") << "brdc3050.12n" << true;
+        QTest::newRow("GLONASS") << "brdc3050.12g" << true;
+        QTest::newRow("QZSS") << "brdc3050.12q" << true;
+        QTest::newRow("Galileo") << "brdc3050.12l" << true;
+        QTest::newRow("RINEX 3") << "BRDC00IGS_R_20123050000_01D_MN.rnx" << true;
+        QTest::newRow("observations") << "site3050.12o" << false;
+        QTest::newRow("project file") << "town.dat" << false;
+    }
+    void fileDialogFilter() {
+        QFETCH(QString, name);
+        QFETCH(bool, listed);
         WindowFixture f;
         InputLineFrm& w = f.Create();
         GnssDialog* d = OpenGnssDialog(w);
-        f.prompts.AnswerFile(Data("brdc3050.12n"));
-        d->findChild<QPushButton*>("AddEphemeris")->click();
-        d->findChild<QPushButton*>("AddEphemeris")->click(); // no answer: cancelled
-        const auto& asked = f.prompts.asked();
-        QCOMPARE(asked.size(), std::size_t(2));
-        const QStringList filters = DialogNameFilters(asked[0].text);
+        d->findChild<QPushButton*>("AddEphemeris")->click(); // unanswered: cancelled
+        QCOMPARE(f.prompts.asked().size(), std::size_t(1));
+        QCOMPARE(f.prompts.asked()[0].kind, ScriptedPrompts::Kind::OpenMany);
+        const QStringList filters = DialogNameFilters(f.prompts.asked()[0].text);
         QVERIFY(!filters.isEmpty());
-        QVERIFY2(filters[0].contains("(*.??n *.??g"), qPrintable(filters[0]));
-        QCOMPARE(asked[1].initialName, Data("brdc3050.12n"));
+        QFile file(f.Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QStringList shown =
+            QDir(f.dir.path()).entryList(NameFilterPatterns(filters.front()), QDir::Files);
+        QCOMPARE(shown.contains(name), listed);
+        QCOMPARE(d->findChild<QListWidget*>("EphemerisFiles")->count(), 0);
+    }
+
+    // Several files at once, each listed once; the dialog opens again in
+    // the folder of the files chosen last.
+    void severalFilesAtOnce() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        GnssDialog* d = OpenGnssDialog(w);
+        const QStringList chosen{Data("brdc3050.12n"), Data("brdc3050.12g")};
+        f.prompts.AnswerFiles(chosen);
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+        f.prompts.AnswerFiles({Data("brdc3050.12g"), Data("brdc3050.12q")});
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+        const auto* list = d->findChild<QListWidget*>("EphemerisFiles");
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        QCOMPARE(listed,
+                 (QStringList{Data("brdc3050.12n"), Data("brdc3050.12g"), Data("brdc3050.12q")}));
+        QCOMPARE(f.prompts.asked().size(), std::size_t(2));
+        QCOMPARE(QDir(f.prompts.asked()[1].initialName),
+                 QDir(QFileInfo(Data("brdc3050.12n")).absolutePath()));
+        QCOMPARE(f.prompts.unanswered, 0);
+    }
+
+    // Beside the plan map: never wider than the main window at its size,
+    // with a button that closes it.
+    void fitsTheWindow() {
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        w.resize(1280, 768);
+        GnssDialog* d = OpenGnssDialog(w);
+        QVERIFY2(d->sizeHint().width() <= w.width(),
+                 qPrintable(QString::number(d->sizeHint().width())));
+        QVERIFY(d->width() <= w.width());
+        QPointer<GnssDialog> alive = d;
+        d->findChild<QPushButton*>("CloseGnss")->click();
+        QTRY_VERIFY(alive.isNull());
     }
 
     void runAndSave() {
@@ -166,6 +234,40 @@ class GnssDialogTest : public QObject {
         QFile sky(svg);
         QVERIFY(sky.open(QIODevice::ReadOnly));
         QVERIFY(sky.readAll().contains("<svg"));
+    }
+
+    // A receiver inside a roof: the message names the roof by the number
+    // the plan map shows on it.
+    void insideRoofNamedAsTheMapLabelsIt_data() {
+        QTest::addColumn<int>("roof");
+        QTest::newRow("roof 0") << 0;
+        QTest::newRow("roof 2") << 2;
+    }
+    void insideRoofNamedAsTheMapLabelsIt() {
+        QFETCH(int, roof);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        PlanMap(f, w);
+        GnssDialog* d = Prepared(f, w, {Data("brdc3050.12n")}, 1, 60);
+        const Footprint fp = NorthUpFootprints(*f.data)[std::size_t(roof)];
+        const PlanXY c = Centroid(fp.ring);
+        QVERIFY(RingContains(fp.ring, c));
+        d->SetReceiver(std::round(c.x * 100) / 100, std::round(c.y * 100) / 100);
+        const auto at = LabelPosition(*f.data, Count(roof), w.Session().FlatMapRate());
+        QVERIFY(at);
+        QString label;
+        for (const DrawOp& op : w.Work().PhotoPic->Marks())
+            if (op.kind == DrawOp::Kind::Text && op.x1 == at->x)
+                label = QString::fromStdString(op.text);
+        QVERIFY(!label.isEmpty());
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY(!d->Result());
+        const QString said = f.prompts.Texts().last();
+        QVERIFY2(said.contains(QStringLiteral("屋根 ") + label + QStringLiteral(" の中")),
+                 qPrintable(said + " / " + label));
     }
 
     void cancel() {

@@ -13,6 +13,7 @@
 #include "app/ShadeMapDialog.h"
 #include "cli/CliSupport.h"
 #include "geometry/Footprints.h"
+#include "gis/PlanProjection.h"
 #include "outputs/GnssFiles.h"
 #include "predict/Parameters.h"
 #include "support/Process.h"
@@ -46,6 +47,28 @@ QString PlanMapSaved(WindowFixture& f, InputLineFrm& w) {
     f.prompts.AnswerFile(file);
     w.SaveDataMenu_Click();
     return file;
+}
+
+// A GeoJSON file of one square building, `side` metres, its south-west
+// corner at plan (x, y) of kOrigin, `height` metres tall.
+QString SquareBuilding(const QString& path, double x, double y, double side, double height) {
+    gis::PlanProjection projection(35.6812, 139.7671);
+    std::vector<std::array<double, 2>> ring{
+        {x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}, {x, y}};
+    projection.ToLonLat(ring);
+    QStringList corners;
+    for (const auto& c : ring)
+        corners << QStringLiteral("[%1,%2]").arg(c[0], 0, 'f', 9).arg(c[1], 0, 'f', 9);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(QStringLiteral("{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
+                           "\"properties\":{\"height\":%1},\"geometry\":{\"type\":\"Polygon\","
+                           "\"coordinates\":[[%2]]}}]}")
+                .arg(height)
+                .arg(corners.join(u','))
+                .toUtf8());
+    return path;
 }
 
 } // namespace
@@ -120,6 +143,56 @@ class DialogsAgreeTest : public QObject {
         const QByteArray cli = Slurp(f.Path("cli.json"));
         QVERIFY(cli.contains("\"blocked\""));
         QCOMPARE(GnssJson(*d->Run()), cli);
+    }
+
+    // A building file beside the record: the dialog and velmora-cli
+    // --buildings give the same table, and the building changes it.
+    void gnssWithBuildingFile_data() {
+        QTest::addColumn<double>("height");
+        QTest::newRow("30 m") << 30.0;
+        QTest::newRow("80 m") << 80.0;
+    }
+    void gnssWithBuildingFile() {
+        QFETCH(double, height);
+        WindowFixture f;
+        InputLineFrm& w = f.Create();
+        f.ShowActive();
+        const QString file = PlanMapSaved(f, w);
+        const QString nav = QStringLiteral(VELMORA_GNSS_DATA "/brdc3050.12n");
+        const PlanXY at{-200, 150};
+        // Just south-east of the receiver, tall enough to block satellites.
+        const QString map = SquareBuilding(f.Path("one.geojson"), at.x + 3, at.y - 23, 20, height);
+        QVERIFY(!map.isEmpty());
+        GnssDialog* d = OpenGnssDialog(w);
+        f.prompts.AnswerFile(nav);
+        d->findChild<QPushButton*>("AddEphemeris")->click();
+        f.prompts.AnswerFiles({map});
+        d->findChild<QPushButton*>("AddBuildingFiles")->click();
+        d->findChild<QDoubleSpinBox*>("OriginLatitude")->setValue(35.6812);
+        d->findChild<QDoubleSpinBox*>("OriginLongitude")->setValue(139.7671);
+        d->findChild<QDoubleSpinBox*>("GroundHeight")->setValue(40);
+        d->findChild<QDoubleSpinBox*>("utc-offset")->setValue(0);
+        d->findChild<QDateTimeEdit*>("StartTime")
+            ->setDateTime(QDateTime(QDate(2012, 10, 31), QTime(21, 0)));
+        d->findChild<QDoubleSpinBox*>("Hours")->setValue(1);
+        d->findChild<QSpinBox*>("Step")->setValue(60);
+        d->SetReceiver(at.x, at.y);
+        QSignalSpy done(d, &GnssDialog::Finished);
+        d->Start();
+        QVERIFY(done.wait(60000));
+        QVERIFY2(d->Run(), qPrintable(f.prompts.Texts().join('|')));
+
+        const QStringList base{
+            "gnss",  file, "--at",    "-200.00,150.00",       "--origin", kOrigin, "--height", "40",
+            "--nav", nav,  "--start", "2012-10-31T21:00:00Z", "--hours",  "1",     "--step",   "60",
+            "--json"};
+        const ProcessRun with =
+            Cli(base + QStringList{"--buildings", map, "-o", f.Path("with.json")});
+        QVERIFY2(with.code == 0, qPrintable(with.err));
+        const ProcessRun without = Cli(base + QStringList{"-o", f.Path("without.json")});
+        QVERIFY2(without.code == 0, qPrintable(without.err));
+        QCOMPARE(GnssJson(*d->Run()), Slurp(f.Path("with.json")));
+        QVERIFY(Slurp(f.Path("with.json")) != Slurp(f.Path("without.json")));
     }
 
     // One declaration, two front ends: the dialog's box spans the declared

@@ -96,7 +96,7 @@ class PredictTest : public QObject {
             << int(ErrorCode::InsideRoof) << QStringList{"1.00", "2.00", "3"} << "town.dat" << 0
             << "town.dat: the point (1.00, 2.00) lies inside roof 3; a receiver must stand "
                "outside the buildings"
-            << "受信点が屋根 3 の中にあります。建物の外に置いてください。";
+            << "受信点が屋根 #3 の中にあります。建物の外に置いてください。";
         QTest::newRow("idle file with a line")
             << int(ErrorCode::EphemerisIdle) << QStringList{"A", "B"} << "x.12n" << 7
             << "x.12n: line 7: covers none of the period A ... B"
@@ -166,9 +166,10 @@ class PredictTest : public QObject {
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("japanese");
         QTest::newRow("one roof") << 1 << "roof 4: height unknown"
-                                  << "高さの測られていない屋根 1 棟（屋根 4）を除外しました。";
-        QTest::newRow("two roofs") << 2 << "roofs 4, 5: height unknown"
-                                   << "高さの測られていない屋根 2 棟（屋根 4, 5）を除外しました。";
+                                  << "高さの測られていない屋根 1 棟（屋根 #4）を除外しました。";
+        QTest::newRow("two roofs")
+            << 2 << "roofs 4, 5: height unknown"
+            << "高さの測られていない屋根 2 棟（屋根 #4, #5）を除外しました。";
     }
     void warnings() {
         QFETCH(int, roofs);

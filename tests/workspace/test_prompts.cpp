@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "workspace/Prompts.h"
@@ -21,11 +24,80 @@ class PromptsTest : public QObject {
             << QString("Pictures|*.jpg|") << QStringList{"Pictures (*.jpg)"};
         QTest::newRow("no trailing bar") << QString("A (*.a)|*.a") << QStringList{"A (*.a)"};
         QTest::newRow("empty") << QString() << QStringList{};
+        // Qt reads the patterns of a filter at spaces: ";" lists are split.
+        QTest::newRow("patterns joined by ;")
+            << QString("RINEX|*.??n;*.rnx|") << QStringList{"RINEX (*.??n *.rnx)"};
+        QTest::newRow("description naming ; patterns")
+            << QString("Maps (*.a;*.b)|*.a;*.b|") << QStringList{"Maps (*.a *.b)"};
+        QTest::newRow("parentheses without patterns stay")
+            << QString("データ (旧形式)|*.dat|") << QStringList{"データ (旧形式) (*.dat)"};
     }
     void filterListBecomesNameFilters() {
         QFETCH(QString, filter);
         QFETCH(QStringList, names);
         QCOMPARE(DialogNameFilters(filter), names);
+    }
+
+    // The patterns the file dialog lists with a filter, checked on names.
+    void namesShownByAFilter_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("shown");
+        const QString rinex = "RINEX|*.??n *.??g *.rnx|";
+        QTest::newRow("GPS navigation") << rinex << "brdc3050.12n" << true;
+        QTest::newRow("GLONASS navigation") << rinex << "brdc3050.12g" << true;
+        QTest::newRow("RINEX 3 name") << rinex << "BRDC00IGS_R_20123050000_01D_MN.rnx" << true;
+        QTest::newRow("observation file") << rinex << "site3050.12o" << false;
+        QTest::newRow("; joined, GPS") << "RINEX|*.??n;*.??g|"
+                                       << "brdc3050.12n" << true;
+        QTest::newRow("; joined, other") << "RINEX|*.??n;*.??g|"
+                                         << "notes.txt" << false;
+        QTest::newRow("everything") << "All|*|"
+                                    << "notes.txt" << true;
+    }
+    void namesShownByAFilter() {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(bool, shown);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const QStringList filters = DialogNameFilters(filter);
+        QVERIFY(!filters.isEmpty());
+        const QStringList listed =
+            QDir(dir.path()).entryList(NameFilterPatterns(filters.front()), QDir::Files);
+        QCOMPARE(listed.contains(name), shown);
+    }
+
+    // Several files at once through the double; a one-file answer stands
+    // for one file, none for a cancel.
+    void scriptedOpenFiles_data() {
+        QTest::addColumn<int>("queued"); // 0 none, 1 one file, 2 two files, 3 cancelled
+        QTest::addColumn<QStringList>("answer");
+        QTest::addColumn<int>("unanswered");
+        QTest::newRow("two files") << 2 << QStringList{"/d/a.12n", "/d/a.12g"} << 0;
+        QTest::newRow("one-file answer") << 1 << QStringList{"/d/a.12n"} << 0;
+        QTest::newRow("cancelled") << 3 << QStringList{} << 0;
+        QTest::newRow("unanswered") << 0 << QStringList{} << 1;
+    }
+    void scriptedOpenFiles() {
+        QFETCH(int, queued);
+        QFETCH(QStringList, answer);
+        QFETCH(int, unanswered);
+        ScriptedPrompts p;
+        if (queued == 1)
+            p.AnswerFile(answer.front());
+        else if (queued == 2)
+            p.AnswerFiles(answer);
+        else if (queued == 3)
+            p.AnswerFiles({});
+        QCOMPARE(p.OpenFiles(nullptr, "F|*.12n|", "/d"), answer);
+        QCOMPARE(p.unanswered, unanswered);
+        QCOMPARE(p.asked().size(), std::size_t(1));
+        QCOMPARE(p.asked()[0].kind, ScriptedPrompts::Kind::OpenMany);
+        QCOMPARE(p.asked()[0].initialName, QString("/d"));
+        QCOMPARE(p.pending(), std::size_t(0));
     }
 
     void scriptedAnswersInOrderAndRecordsQuestions() {
