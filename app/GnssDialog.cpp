@@ -555,6 +555,8 @@ GnssDialog* OpenGnssDialog(InputLineFrm& window) {
         d->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(d, &GnssDialog::MarksChanged, window.Work().PhotoPic,
                          qOverload<>(&QWidget::update));
+        d->adjustSize();
+        PlaceBesidePlanMap(*d, *window.Work().PhotoPic);
     }
     d->show();
     d->raise();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shade-map entry of "予測(&P)".
 #include "app/InputLineFrm.h"
+#include "app/PredictionBoxes.h"
 #include "app/ShadeMapDialog.h"
 #include "geometry/Footprints.h"
 #include "workspace/PicturePane.h"
@@ -19,6 +20,8 @@ void InputLineFrm::ShadeMapMenu_Click() {
         shadeMap_->setAttribute(Qt::WA_DeleteOnClose);
         connect(shadeMap_, &ShadeMapDialog::MarksChanged, work_->PhotoPic,
                 qOverload<>(&QWidget::update));
+        shadeMap_->adjustSize();
+        PlaceBesidePlanMap(*shadeMap_, *work_->PhotoPic);
     }
     shadeMap_->show();
     shadeMap_->raise();

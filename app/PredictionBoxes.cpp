@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PredictionBoxes.h"
 
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QScreen>
 #include <QSpinBox>
+#include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -42,6 +49,20 @@ QString ErrorText(const predict::Error& e) {
 
 QString WarningText(const predict::Warning& w) {
     return QString::fromStdString(predict::WarningText(w, predict::Language::Japanese));
+}
+
+void PlaceBesidePlanMap(QWidget& dialog, const QWidget& planMap) {
+    const QSize size = dialog.size().expandedTo(dialog.sizeHint());
+    const QPoint mapTopRight = planMap.mapToGlobal(QPoint(planMap.width(), 0));
+    QPoint at(mapTopRight.x(), mapTopRight.y());
+    if (const QScreen* screen = planMap.screen()) {
+        const QRect room = screen->availableGeometry();
+        at.setX(std::clamp(at.x(), room.left(),
+                           std::max(room.left(), room.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), room.top(),
+                           std::max(room.top(), room.bottom() + 1 - size.height())));
+    }
+    dialog.move(at);
 }
 
 } // namespace velmora

@@ -11,6 +11,7 @@
 
 class QDoubleSpinBox;
 class QSpinBox;
+class QWidget;
 
 namespace velmora {
 
@@ -23,5 +24,10 @@ QSpinBox* DeclaredWholeBox(const predict::Parameter& p, int value);
 // The error in Japanese, its file named as the system's bytes decode.
 QString ErrorText(const predict::Error& e);
 QString WarningText(const predict::Warning& w);
+
+// Puts a prediction dialog beside the plan map, so that the receiver and
+// the roofs it names stay in sight: its left edge at the map's right edge,
+// moved left only as far as the screen requires.
+void PlaceBesidePlanMap(QWidget& dialog, const QWidget& planMap);
 
 } // namespace velmora

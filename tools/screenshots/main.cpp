@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/GnssDialog.h"
 #include "app/InputLineFrm.h"
 #include "app/StartUpFrm.h"
 #include "data/Scenes.h"
@@ -207,6 +208,23 @@ int main(int argc, char** argv) {
 
     w.Editor().Views().SelectFlatView();
     Shoot(w, out, QStringLiteral("5-plan-map"));
+    // The prediction dialogs beside the plan map: roof numbers and the
+    // receiver drawn on it while a dialog is open.
+    w.Menus().GnssMenu->trigger();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* g = qobject_cast<velmora::GnssDialog*>(top); g && g->isVisible()) {
+            g->SetReceiver(-20, -25);
+            Shoot(w, out, QStringLiteral("5-plan-map-gnss"));
+            Shoot(*g, out, QStringLiteral("5-gnss-dialog"));
+            g->close();
+        }
+    w.Menus().ShadeMapMenu->trigger();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top != &w && top->isVisible() && top->inherits("QDialog")) {
+            Shoot(*top, out, QStringLiteral("5-shade-dialog"));
+            top->close();
+        }
+    Wait(200);
     // North typed as 45 degrees: the map turns north-up.
     w.Work().AzimusTxt->setText(QStringLiteral("45"));
     w.Work().Dial().AzimusTxt_Enter();
